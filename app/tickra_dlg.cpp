@@ -1,0 +1,209 @@
+#include "app/tickra_dlg.h"
+
+#include <commctrl.h>
+#include <shobjidl.h>
+
+#include <utility>
+#include <vector>
+
+#include "app/command_line.h"
+#include "res/resource.h"
+#include "ui/text.h"
+#include "watch/profile_file_win.h"
+#include "watch/watch_list_loader.h"
+
+namespace tickra {
+
+namespace {
+
+// The process's current directory in the ANSI code page the profile functions take: code.ini is
+// looked for where the program was started, not beside the executable.
+std::string CurrentDirectory() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    }
+    return std::string(buffer.data(), length < buffer.size() ? length : 0);
+}
+
+// Adds or removes the dialog's taskbar button. Without the taskbar list object (a shell that
+// lacks it) the window is still shown or hidden; only the button step is skipped.
+void SetTaskbarButton(HWND hwnd, bool add) {
+    const HRESULT com = CoInitialize(nullptr);
+    ITaskbarList* list = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                   IID_ITaskbarList, reinterpret_cast<void**>(&list)))) {
+        if (SUCCEEDED(list->HrInit())) {
+            add ? list->AddTab(hwnd) : list->DeleteTab(hwnd);
+        }
+        list->Release();
+    }
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+}
+
+bool IsKeyboardMessage(UINT message) {
+    return message >= WM_KEYFIRST && message <= WM_KEYLAST;
+}
+
+}  // namespace
+
+CTickraDlg::CTickraDlg(std::string arguments)
+    : ui::Dialog(IDD_TICKRA_DIALOG),
+      arguments_(std::move(arguments)),
+      icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+
+CTickraDlg::~CTickraDlg() = default;
+
+bool CTickraDlg::OnInitDialog() {
+    watch_view_ = ui::ListView(Item(IDC_WATCH_LIST).hwnd());
+    message_view_ = ui::ListView(Item(IDC_MESSAGE_LIST).hwnd());
+
+    AddAboutToSystemMenu();
+    window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    tips_switch_ = TipsSwitchFromArguments(arguments_);
+
+    current_index_ = 0;
+    tick_counter_ = 0;
+    Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
+    pending_data_date_.clear();
+    SetItemText(IDC_SALE, "0");
+    SetItemText(IDC_UNDER, "0");
+    SetItemText(IDC_OVER, "0");
+    SetItemText(IDC_ROTATION, "1");
+    SetUpListViews();
+
+    code_ini_path_ = CurrentDirectory() + "\\code.ini";
+    LoadWatchListFromFile();
+    return true;
+}
+
+void CTickraDlg::AddAboutToSystemMenu() const {
+    const std::string about = ui::LoadResourceString(IDS_ABOUTBOX);
+    HMENU menu = GetSystemMenu(hwnd(), FALSE);
+    if (menu == nullptr || about.empty()) {
+        return;
+    }
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, ui::Widen(about).c_str());
+}
+
+void CTickraDlg::SetUpListViews() const {
+    watch_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    watch_view_.InsertColumn(kColCode, "代码", 60);
+    watch_view_.InsertColumn(kColUnder, "下破", 60);
+    watch_view_.InsertColumn(kColOver, "上穿", 60);
+    watch_view_.InsertColumn(kColSale, "平衡价", 80);
+    watch_view_.InsertColumn(kColDataDate, "数据日期", 100);
+
+    message_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    message_view_.InsertColumn(0, "信息内容", 420);
+    message_view_.InsertColumn(1, "日期", 100);
+}
+
+void CTickraDlg::LoadWatchListFromFile() {
+    PrivateProfileFile file(code_ini_path_);
+    rows_ = LoadWatchList(file);
+    for (const WatchRow& row : rows_) {
+        AppendRowToView(row);
+    }
+}
+
+void CTickraDlg::AppendRowToView(const WatchRow& row) const {
+    const int index = watch_view_.InsertItem(watch_view_.Count(), row.code);
+    for (int column = kColUnder; column < kWatchColumnCount; ++column) {
+        watch_view_.SetItemText(index, column, row.Cell(column));
+    }
+}
+
+bool CTickraDlg::PreTranslateMessage(MSG& message) {
+    // Return and Escape never close or end the dialog, whichever control has the focus.
+    if (IsKeyboardMessage(message.message) &&
+        (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
+        return true;
+    }
+    return ui::Dialog::PreTranslateMessage(message);
+}
+
+std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_NCPAINT:
+            if (hide_on_frame_paints_ > 0) {
+                --hide_on_frame_paints_;
+                ShowWindow(hwnd(), SW_HIDE);
+                return 0;
+            }
+            return std::nullopt;
+        case WM_CLOSE:
+            HideSettings();
+            return 0;
+        case WM_SYSCOMMAND:
+            if ((wparam & 0xFFF0) == IDM_ABOUTBOX) {
+                ui::Dialog about(IDD_ABOUTBOX);
+                about.DoModal(hwnd());
+                return 0;
+            }
+            return std::nullopt;
+        case WM_PAINT:
+            if (IsIconic(hwnd())) {
+                PaintMinimised();
+                return 0;
+            }
+            return std::nullopt;
+        case WM_QUERYDRAGICON:
+            return reinterpret_cast<LRESULT>(icon_);
+        default:
+            return ui::Dialog::OnMessage(message, wparam, lparam);
+    }
+}
+
+bool CTickraDlg::OnCommand(int id, int, HWND) {
+    switch (id) {
+        case IDOK:  // "关闭"
+            HideSettings();
+            return true;
+        case ID_TRAY_SETTINGS:
+            ShowSettings();
+            return true;
+        case ID_TRAY_EXIT:
+            Teardown();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CTickraDlg::ShowSettings() {
+    // Once the user has asked for the window, no late frame paint may hide it again.
+    hide_on_frame_paints_ = 0;
+    ShowWindow(hwnd(), SW_SHOW);
+    SetTaskbarButton(hwnd(), true);
+}
+
+void CTickraDlg::HideSettings() {
+    ShowWindow(hwnd(), SW_HIDE);
+    SetTaskbarButton(hwnd(), false);
+}
+
+void CTickraDlg::Teardown() {
+    rows_.clear();
+    EndDialog(IDOK);
+}
+
+void CTickraDlg::PaintMinimised() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd(), &paint);
+    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(hwnd(), &paint);
+}
+
+}  // namespace tickra

@@ -1,0 +1,39 @@
+// Resource, control and command ids, shared by tickra.rc and the code.
+#pragma once
+
+#define IDR_TRAY_MENU 4
+#define IDM_ABOUTBOX 0x0010
+
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_TICKRA_DIALOG 102
+#define IDP_SOCKETS_INIT_FAILED 103
+#define IDR_MAINFRAME 128
+#define IDI_TRAY 129
+#define IDD_DISPLAYMIN 131
+#define IDD_UPGRADE 139
+
+#define IDC_CODE 1000
+#define IDC_APPLY 1001
+#define IDC_DELETE 1003
+#define IDC_ROTATION 1004
+#define IDC_MOVE_UP 1005
+#define IDC_MOVE_DOWN 1006
+#define IDC_UNDER 1007
+#define IDC_OVER 1008
+#define IDC_SALE 1010
+#define IDC_COMPUTE 1011
+#define IDC_MODIFY 1012
+#define IDC_WATCH_LIST 1013
+#define IDC_COMPUTE_ALL 1014
+#define IDC_MESSAGE_LIST 1016
+#define IDC_CANCEL_EDIT 1017
+#define IDC_UPGRADE_TEXT 1018
+#define IDC_HELP_LINK 1019
+#define IDC_AD_PANEL 1020
+
+#define ID_TRAY_EXIT 32772
+#define ID_TRAY_SETTINGS 32773
+
+#define TICKRA_VERSION_TEXT "2.0.20080708"
+#define TICKRA_VERSION_NUMBERS 2, 0, 2008, 708

@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "unit/fake_profile.h"
+#include "watch/watch_list_loader.h"
+
+namespace tickra {
+namespace {
+
+using testing::FakeProfile;
+using Names = std::vector<std::string>;
+
+std::string Buffer(std::string bytes, size_t size) {
+    bytes.resize(size, '\0');
+    return bytes;
+}
+
+TEST(ParseNameList, ReadsTheListUpToItsDoubleNul) {
+    struct Case {
+        const char* what;
+        std::string buffer;
+        Names expected;
+    };
+    const Case cases[] = {
+        {"empty file", Buffer("", 512), {""}},
+        {"one name", Buffer(std::string("600000\0", 7), 512), {"600000"}},
+        {"three names", Buffer(std::string("a\0bb\0ccc\0", 9), 512), {"a", "bb", "ccc"}},
+        {"empty name inside", Buffer(std::string("a\0\0", 3), 512), {"a"}},
+        {"bytes after the end are ignored", Buffer(std::string("a\0\0zz\0", 6), 512), {"a"}},
+        {"cut without final double NUL", std::string("ab\0cd\0ef", 8), {"ab", "cd"}},
+        {"no NUL at all", std::string(512, 'x'), {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseNameList(c.buffer.data(), c.buffer.size()), c.expected) << c.what;
+    }
+}
+
+TEST(ParseNameList, ExactFitOf73SixCharacterNames) {
+    std::string list;
+    Names names;
+    for (int i = 0; i < 73; ++i) {
+        names.push_back(std::to_string(600000 + i));
+        list += names.back() + '\0';
+    }
+    list += '\0';
+    ASSERT_EQ(list.size(), 512u);
+    EXPECT_EQ(ParseNameList(list.data(), list.size()), names);
+}
+
+std::string SixDigitSections(int count) {
+    std::string ini;
+    for (int i = 0; i < count; ++i) {
+        ini.append("[").append(std::to_string(600000 + i)).append("]\nunder=1\n");
+    }
+    return ini;
+}
+
+TEST(LoadWatchList, LongFilesLoadOnlyTheNamesThatFit) {
+    for (auto cut : {FakeProfile::Cut::kWindows, FakeProfile::Cut::kWine}) {
+        for (auto [sections, rows] : {std::pair{73, 73}, std::pair{74, 73}, std::pair{80, 73}}) {
+            FakeProfile file(SixDigitSections(sections), cut);
+            const WatchList list = LoadWatchList(file);
+            ASSERT_EQ(list.size(), static_cast<size_t>(rows)) << sections;
+            EXPECT_EQ(list.front().code, "600000");
+            EXPECT_EQ(list.back().code, "600072");
+        }
+    }
+}
+
+TEST(LoadWatchList, RowsFollowTheFile) {
+    struct Case {
+        const char* what;
+        const char* ini;
+        std::vector<Names> rows;  // code, under, over, sale, cdt
+    };
+    const Case cases[] = {
+        {"missing file", "", {}},
+        {"sections in file order, keys in any order",
+         "[600000]\nsale=10.5\nunder=9.50\n[000001]\ncdt=2008-07-08\nover=12\n[1A0001]\n",
+         {{"600000", "9.50", "", "10.5", ""},
+          {"000001", "", "12", "", "2008-07-08"},
+          {"1A0001", "", "", "", ""}}},
+        {"only over", "[600036]\nover=15\n", {{"600036", "", "15", "", ""}}},
+        {"key names are case-sensitive", "[600000]\nUnder=9\nSALE=3\n",
+         {{"600000", "", "", "", ""}}},
+        {"other keys are ignored", "[600000]\nname=x\nunder=1\n", {{"600000", "1", "", "", ""}}},
+        {"empty section name gives no row", "[]\nunder=1\n[600000]\n",
+         {{"600000", "", "", "", ""}}},
+        {"values are kept as written", "[600000]\nunder= 9.5x\nover=\n",
+         {{"600000", " 9.5x", "", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        FakeProfile file(c.ini);
+        const WatchList list = LoadWatchList(file);
+        std::vector<Names> rows;
+        for (const WatchRow& row : list) {
+            rows.push_back({row.code, row.under, row.over, row.sale, row.data_date});
+        }
+        EXPECT_EQ(rows, c.rows) << c.what;
+    }
+}
+
+TEST(LoadWatchList, ValuesKeepAtMost255Bytes) {
+    FakeProfile file("[600000]\nunder=" + std::string(300, '7') + "\n");
+    EXPECT_EQ(LoadWatchList(file).at(0).under, std::string(255, '7'));
+}
+
+TEST(LoadWatchList, EveryRowStartsWithAFreshStockEntry) {
+    FakeProfile file("[600000]\n[000001]\n");
+    const WatchList list = LoadWatchList(file);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_NE(list[0].entry.get(), list[1].entry.get());
+    for (const WatchRow& row : list) {
+        EXPECT_EQ(row.entry->minute_stamp, -1);
+        EXPECT_EQ(row.entry->previous_price, -1.0f);
+        for (float sample : row.entry->history) {
+            EXPECT_EQ(sample, -1.0f);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tickra

@@ -1,0 +1,94 @@
+#include "win/win_test_support.h"
+
+#include <commctrl.h>
+
+#include <utility>
+#include <vector>
+
+#include "ui/text.h"
+
+namespace tickra::testing {
+
+ScopedWorkingDirectory::ScopedWorkingDirectory() {
+    char buffer[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, buffer);
+    previous_ = buffer;
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    path_ = std::string(temp) + "tickra-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++counter);
+    CreateDirectoryA(path_.c_str(), nullptr);
+    SetCurrentDirectoryA(path_.c_str());
+}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+    SetCurrentDirectoryA(previous_.c_str());
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+        } while (FindNextFileA(find, &found));
+        FindClose(find);
+    }
+    RemoveDirectoryA(path_.c_str());
+}
+
+void ScopedWorkingDirectory::WriteFile(std::string_view name, std::string_view bytes) const {
+    const std::string file = path_ + "\\" + std::string(name);
+    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(handle);
+}
+
+bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
+namespace {
+std::function<void()>* pending_script = nullptr;
+
+void CALLBACK RunPendingScript(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    std::function<void()> script = std::move(*pending_script);
+    delete pending_script;
+    pending_script = nullptr;
+    script();
+}
+}  // namespace
+
+void RunInsideNextLoop(std::function<void()> script) {
+    pending_script = new std::function<void()>(std::move(script));
+    SetTimer(nullptr, 0, 1, RunPendingScript);
+}
+
+std::string ColumnHeading(HWND list, int column) {
+    wchar_t text[64] = {};
+    LVCOLUMNW lv{};
+    lv.mask = LVCF_TEXT;
+    lv.pszText = text;
+    lv.cchTextMax = 64;
+    SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lv));
+    return ui::Narrow(text);
+}
+
+int ColumnWidth(HWND list, int column) {
+    return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+}
+
+}  // namespace tickra::testing

@@ -1,0 +1,43 @@
+// Helpers for tests that run window code in-process under Wine.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace tickra::testing {
+
+// A fresh folder under the temporary folder that is the current directory for the test's
+// lifetime; the previous current directory comes back afterwards.
+class ScopedWorkingDirectory {
+public:
+    ScopedWorkingDirectory();
+    ~ScopedWorkingDirectory();
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+    const std::string& path() const { return path_; }
+    // Writes bytes into a file of this folder.
+    void WriteFile(std::string_view name, std::string_view bytes) const;
+
+private:
+    std::string previous_;
+    std::string path_;
+};
+
+// Pumps messages until the condition holds or the time is up; returns the condition.
+bool PumpUntil(const std::function<bool()>& condition,
+               std::chrono::milliseconds limit = std::chrono::seconds(5));
+
+// Runs script from inside the message loop that a modal call such as DoModal runs, once the
+// loop has started.
+void RunInsideNextLoop(std::function<void()> script);
+
+// Header text and width of a list-view column.
+std::string ColumnHeading(HWND list, int column);
+int ColumnWidth(HWND list, int column);
+
+}  // namespace tickra::testing

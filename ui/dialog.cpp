@@ -1,0 +1,165 @@
+#include "ui/dialog.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kDialogProperty[] = L"Tickra.Dialog";
+
+// Messages whose result is the dialog procedure's own return value, not DWLP_MSGRESULT.
+bool ReturnsResultDirectly(UINT message) {
+    switch (message) {
+        case WM_CTLCOLORMSGBOX:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+        case WM_COMPAREITEM:
+        case WM_VKEYTOITEM:
+        case WM_CHARTOITEM:
+        case WM_QUERYDRAGICON:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+Dialog::~Dialog() { Destroy(); }
+
+HWND Dialog::CreateFromTemplate(HWND owner) {
+    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_), owner,
+                              DialogProc, reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::Create(HWND owner) {
+    modal_ = false;
+    return CreateFromTemplate(owner) != nullptr;
+}
+
+INT_PTR Dialog::DoModal(HWND owner) {
+    modal_ = true;
+    ended_ = false;
+    result_ = -1;
+    if (CreateFromTemplate(owner) == nullptr) {
+        return -1;
+    }
+    const bool disable_owner = owner != nullptr && IsWindowEnabled(owner);
+    if (disable_owner) {
+        EnableWindow(owner, FALSE);
+    }
+    if (!ended_) {
+        ShowWindow(hwnd_, SW_SHOW);  // as DialogBox does, whatever the template says
+    }
+    MSG message;
+    while (!ended_ && hwnd_ != nullptr) {
+        const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(message.wParam));  // leave it for the outer loop
+            break;
+        }
+        if (got == -1) {
+            break;
+        }
+        if (!RouteMessage(message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    // Enable the owner before the dialog goes, so activation returns to it.
+    if (disable_owner) {
+        EnableWindow(owner, TRUE);
+    }
+    Destroy();
+    modal_ = false;
+    return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result) {
+    result_ = result;
+    if (modal_) {
+        ended_ = true;
+        PostMessageW(hwnd_, WM_NULL, 0, 0);  // wake the modal loop
+    } else {
+        Destroy();
+    }
+}
+
+void Dialog::Destroy() {
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool Dialog::PreTranslateMessage(MSG& message) {
+    return IsDialogMessageW(hwnd_, &message) != FALSE;
+}
+
+Dialog* Dialog::FromWindow(HWND hwnd) {
+    if (hwnd == nullptr) {
+        return nullptr;
+    }
+    HWND root = GetAncestor(hwnd, GA_ROOT);
+    return static_cast<Dialog*>(GetPropW(root != nullptr ? root : hwnd, kDialogProperty));
+}
+
+bool Dialog::RouteMessage(MSG& message) {
+    Dialog* dialog = FromWindow(message.hwnd);
+    return dialog != nullptr && dialog->PreTranslateMessage(message);
+}
+
+std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_COMMAND &&
+        OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) {
+        return 0;
+    }
+    return std::nullopt;
+}
+
+bool Dialog::OnCommand(int id, int, HWND) {
+    if (id == IDOK || id == IDCANCEL) {
+        EndDialog(id);
+        return true;
+    }
+    return false;
+}
+
+INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lparam);
+        self->hwnd_ = hwnd;
+        SetPropW(hwnd, kDialogProperty, self);
+    } else {
+        self = static_cast<Dialog*>(GetPropW(hwnd, kDialogProperty));
+    }
+    if (self == nullptr) {
+        return FALSE;
+    }
+    // No exception may cross into the system's dispatching code.
+    try {
+        if (message == WM_INITDIALOG) {
+            return self->OnInitDialog() ? TRUE : FALSE;
+        }
+        const std::optional<LRESULT> result = self->OnMessage(message, wparam, lparam);
+        if (message == WM_NCDESTROY) {
+            RemovePropW(hwnd, kDialogProperty);
+            self->hwnd_ = nullptr;
+        }
+        if (!result) {
+            return FALSE;
+        }
+        if (ReturnsResultDirectly(message)) {
+            return static_cast<INT_PTR>(*result);
+        }
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+}  // namespace ui

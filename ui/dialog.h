@@ -1,0 +1,63 @@
+// A dialog from a resource template, modal or modeless, with its messages routed to virtuals.
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "ui/window.h"
+
+namespace ui {
+
+class Dialog {
+public:
+    explicit Dialog(int template_id) : template_id_(template_id) {}
+    virtual ~Dialog();
+    Dialog(const Dialog&) = delete;
+    Dialog& operator=(const Dialog&) = delete;
+
+    // Runs the dialog in a modal loop of our own, so that every queued message first passes
+    // PreTranslateMessage; returns the value given to EndDialog, or -1 if it could not be made.
+    INT_PTR DoModal(HWND owner = nullptr);
+    // Creates the dialog modeless and hidden unless its template says otherwise.
+    bool Create(HWND owner = nullptr);
+    // Ends a modal loop; a modeless dialog is destroyed.
+    void EndDialog(INT_PTR result);
+    void Destroy();
+
+    HWND hwnd() const { return hwnd_; }
+    Window window() const { return Window(hwnd_); }
+    Window Item(int id) const { return Window(GetDlgItem(hwnd_, id)); }
+    std::string ItemText(int id) const { return Item(id).Text(); }
+    void SetItemText(int id, std::string_view text) const { Item(id).SetText(text); }
+
+    // Sees each queued message for this dialog or its children before it is dispatched;
+    // returns true when the message was handled and must not be dispatched.
+    virtual bool PreTranslateMessage(MSG& message);
+
+    // The dialog of ours that a window belongs to (the window itself or its top-level parent).
+    static Dialog* FromWindow(HWND hwnd);
+    // Routes one message as the modal loop does; false when it still needs dispatching.
+    static bool RouteMessage(MSG& message);
+
+protected:
+    virtual bool OnInitDialog() { return true; }
+    // Returns the result of a handled message, or nothing for the default dialog processing.
+    virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    // Returns true when the command was handled. By default OK and Cancel end the dialog.
+    virtual bool OnCommand(int id, int notify_code, HWND control);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    HWND CreateFromTemplate(HWND owner);
+
+    int template_id_;
+    HWND hwnd_ = nullptr;
+    bool modal_ = false;
+    bool ended_ = false;
+    INT_PTR result_ = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,31 @@
+#include "ui/window.h"
+
+#include "ui/text.h"
+
+namespace ui {
+
+std::string Window::Text() const {
+    const int length = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
+    text.resize(static_cast<size_t>(copied));
+    return Narrow(text);
+}
+
+void Window::SetText(std::string_view text) const {
+    SetWindowTextW(hwnd_, Widen(text).c_str());
+}
+
+std::string LoadResourceString(UINT id) {
+    const wchar_t* text = nullptr;
+    // With a zero length the function hands out the read-only resource itself.
+    const int length =
+        LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    return length > 0 ? Narrow(std::wstring_view(text, static_cast<size_t>(length))) : std::string();
+}
+
+int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
+    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
+}
+
+}  // namespace ui

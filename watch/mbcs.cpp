@@ -1,0 +1,45 @@
+#include "watch/mbcs.h"
+
+namespace tickra {
+
+std::string UpperCaseMbcs(std::string_view text) {
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const auto c = static_cast<unsigned char>(out[i]);
+        if (IsLeadByte(c)) {
+            ++i;  // skip the trail byte
+        } else if (c >= 'a' && c <= 'z') {
+            out[i] = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
+std::string_view CutAtCharBoundary(std::string_view text, size_t max_bytes) {
+    if (text.size() <= max_bytes) {
+        return text;
+    }
+    size_t end = 0;
+    while (end < max_bytes) {
+        const size_t width = IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
+        if (end + width > max_bytes) {
+            break;
+        }
+        end += width;
+    }
+    return text.substr(0, end);
+}
+
+size_t FindMbcs(std::string_view text, char c, size_t from) {
+    for (size_t i = from; i < text.size(); ++i) {
+        if (text[i] == c) {
+            return i;
+        }
+        if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
+            ++i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace tickra

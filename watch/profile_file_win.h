@@ -1,0 +1,27 @@
+// code.ini through the Windows profile functions, with GB2312 bytes as they are.
+#pragma once
+
+#include <string>
+
+#include "watch/profile_file.h"
+
+namespace tickra {
+
+class PrivateProfileFile final : public ProfileFile {
+public:
+    // path: in the system's ANSI code page, as the …A profile functions take it.
+    explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+
+    void GetSectionNames(char* buffer, size_t size) override;
+    void GetKeyNames(const std::string& section, char* buffer, size_t size) override;
+    void GetString(const std::string& section, const std::string& key, char* buffer,
+                   size_t size) override;
+    void WriteString(const std::string& section, const char* key, const char* value) override;
+
+private:
+    std::string path_;
+};
+
+}  // namespace tickra

@@ -1,0 +1,20 @@
+// What the program learns about one watched stock while it runs; attached to its watch-list row.
+#pragma once
+
+#include <array>
+
+namespace tickra {
+
+struct StockEntry {
+    // Elements 0..49 hold one sample per trading minute, oldest first; element 50 the latest price.
+    static constexpr int kHistorySize = 51;
+    static constexpr int kLatest = kHistorySize - 1;
+
+    StockEntry() { history.fill(-1.0f); }
+
+    int minute_stamp = -1;         // minute of the day of the last history shift; -1 = never
+    float previous_price = -1.0f;  // price returned by the last quote check; -1 = not checked yet
+    std::array<float, kHistorySize> history;  // -1 = no sample
+};
+
+}  // namespace tickra

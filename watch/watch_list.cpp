@@ -1,0 +1,32 @@
+#include "watch/watch_list.h"
+
+#include <utility>
+
+namespace tickra {
+
+WatchRow::WatchRow() : entry(std::make_unique<StockEntry>()) {}
+
+WatchRow::WatchRow(std::string code_, std::string under_, std::string over_, std::string sale_,
+                   std::string data_date_)
+    : code(std::move(code_)),
+      under(std::move(under_)),
+      over(std::move(over_)),
+      sale(std::move(sale_)),
+      data_date(std::move(data_date_)),
+      entry(std::make_unique<StockEntry>()) {}
+
+std::string& WatchRow::Cell(int column) {
+    switch (column) {
+        case kColCode: return code;
+        case kColUnder: return under;
+        case kColOver: return over;
+        case kColSale: return sale;
+        default: return data_date;
+    }
+}
+
+const std::string& WatchRow::Cell(int column) const {
+    return const_cast<WatchRow*>(this)->Cell(column);
+}
+
+}  // namespace tickra

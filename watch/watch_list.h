@@ -1,0 +1,30 @@
+// The watch list: one row per stock, in rotation order, with the user's texts and its entry.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "watch/stock_entry.h"
+
+namespace tickra {
+
+// Columns of the watch list view, in display order.
+enum WatchColumn { kColCode, kColUnder, kColOver, kColSale, kColDataDate, kWatchColumnCount };
+
+struct WatchRow {
+    WatchRow();
+    WatchRow(std::string code, std::string under, std::string over, std::string sale,
+             std::string data_date);
+
+    const std::string& Cell(int column) const;
+    std::string& Cell(int column);
+
+    // The prices stay text; they are converted afresh whenever a rule uses them.
+    std::string code, under, over, sale, data_date;
+    std::unique_ptr<StockEntry> entry;  // never null
+};
+
+using WatchList = std::vector<WatchRow>;
+
+}  // namespace tickra

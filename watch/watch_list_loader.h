@@ -1,0 +1,29 @@
+// Reading the watch list from code.ini.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "watch/profile_file.h"
+#include "watch/watch_list.h"
+
+namespace tickra {
+
+// Size of the buffer the profile functions fill with section and key names.
+inline constexpr size_t kNameListBufferSize = 512;
+// Size of the buffer a value is read into: at most 255 bytes of a value are kept.
+inline constexpr size_t kValueBufferSize = 256;
+
+// Splits a double-NUL-terminated name list. Only the bytes of the buffer are looked at; a list
+// that was cut without its final double NUL yields just the names that arrived whole.
+std::vector<std::string> ParseNameList(const char* buffer, size_t size);
+
+std::vector<std::string> ReadSectionNames(ProfileFile& file);
+std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section);
+
+// One row per named section, in file order, with its four keys "under", "over", "sale" and
+// "cdt" (exact case); every row gets a fresh stock entry.
+WatchList LoadWatchList(ProfileFile& file);
+
+}  // namespace tickra
