@@ -1,0 +1,182 @@
+// Drives Tickra from outside its process, the way a user's clicks and the shell would: finds
+// windows, sends and posts messages and reads what windows show. Reads one command per line on
+// standard input and answers each with one line that starts with "ok" or "err".
+//
+//   find CLASS TITLE TIMEOUT_MS      top-level window ("-" matches any class or title)
+//   child PARENT CLASS TIMEOUT_MS    direct child window of a class
+//   item DIALOG ID                   a dialog's control
+//   send HWND MSG WPARAM LPARAM      SendMessage; answers its result
+//   post HWND MSG WPARAM LPARAM
+//   visible HWND                     1 or 0
+//   wait-visible HWND 1|0 TIMEOUT_MS
+//   wait-gone HWND TIMEOUT_MS
+//   rect HWND                        screen rectangle: left top right bottom
+//   text HWND                        window text as UTF-8 in hex
+//   settle HWND                      repaints the window and its children now
+//   quit
+#include <windows.h>
+
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+HWND ParseHwnd(const std::string& text) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(text, nullptr, 0)));
+}
+
+std::wstring Arg(const std::string& text) {
+    return text == "-" ? std::wstring() : std::wstring(text.begin(), text.end());
+}
+
+template <class Condition>
+bool WaitFor(Condition condition, DWORD timeout_ms) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeout_ms) {
+            return false;
+        }
+        Sleep(20);
+    }
+    return true;
+}
+
+std::string Hex(const std::string& bytes) {
+    std::string out;
+    char digits[3];
+    for (unsigned char c : bytes) {
+        std::snprintf(digits, sizeof digits, "%02x", c);
+        out += digits;
+    }
+    return out;
+}
+
+std::string Run(const std::string& line) {
+    std::istringstream in(line);
+    std::string command;
+    in >> command;
+    if (command == "find") {
+        std::string cls, title;
+        DWORD timeout = 0;
+        in >> cls >> title >> timeout;
+        const std::wstring c = Arg(cls), t = Arg(title);
+        HWND found = nullptr;
+        WaitFor([&] {
+            found = FindWindowW(c.empty() ? nullptr : c.c_str(), t.empty() ? nullptr : t.c_str());
+            return found != nullptr;
+        }, timeout);
+        return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
+    }
+    if (command == "child") {
+        std::string parent, cls;
+        DWORD timeout = 0;
+        in >> parent >> cls >> timeout;
+        const std::wstring c = Arg(cls);
+        HWND found = nullptr;
+        WaitFor([&] {
+            found = FindWindowExW(ParseHwnd(parent), nullptr, c.c_str(), nullptr);
+            return found != nullptr;
+        }, timeout);
+        return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
+    }
+    if (command == "item") {
+        std::string dialog;
+        int id = 0;
+        in >> dialog >> id;
+        HWND item = GetDlgItem(ParseHwnd(dialog), id);
+        return item ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(item)) : "err";
+    }
+    if (command == "send" || command == "post") {
+        std::string hwnd;
+        long long message = 0, wparam = 0, lparam = 0;
+        in >> hwnd >> message >> wparam >> lparam;
+        if (command == "post") {
+            return PostMessageW(ParseHwnd(hwnd), static_cast<UINT>(message),
+                                static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam))
+                       ? "ok"
+                       : "err";
+        }
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(ParseHwnd(hwnd), static_cast<UINT>(message),
+                                 static_cast<WPARAM>(wparam), static_cast<LPARAM>(lparam),
+                                 SMTO_NORMAL, 10000, &result)) {
+            return "err";
+        }
+        return "ok " + std::to_string(static_cast<long long>(result));
+    }
+    if (command == "visible") {
+        std::string hwnd;
+        in >> hwnd;
+        return IsWindowVisible(ParseHwnd(hwnd)) ? "ok 1" : "ok 0";
+    }
+    if (command == "wait-visible") {
+        std::string hwnd;
+        int want = 1;
+        DWORD timeout = 0;
+        in >> hwnd >> want >> timeout;
+        HWND h = ParseHwnd(hwnd);
+        return WaitFor([&] { return (IsWindowVisible(h) != FALSE) == (want != 0); }, timeout)
+                   ? "ok"
+                   : "err";
+    }
+    if (command == "wait-gone") {
+        std::string hwnd;
+        DWORD timeout = 0;
+        in >> hwnd >> timeout;
+        HWND h = ParseHwnd(hwnd);
+        return WaitFor([&] { return !IsWindow(h); }, timeout) ? "ok" : "err";
+    }
+    if (command == "rect") {
+        std::string hwnd;
+        in >> hwnd;
+        RECT r;
+        if (!GetWindowRect(ParseHwnd(hwnd), &r)) {
+            return "err";
+        }
+        return "ok " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+               std::to_string(r.right) + " " + std::to_string(r.bottom);
+    }
+    if (command == "text") {
+        std::string hwnd;
+        in >> hwnd;
+        wchar_t text[1024] = {};
+        GetWindowTextW(ParseHwnd(hwnd), text, 1024);
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+        return "ok " + Hex(utf8);
+    }
+    if (command == "settle") {
+        std::string hwnd;
+        in >> hwnd;
+        HWND h = ParseHwnd(hwnd);
+        RedrawWindow(h, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) ? "ok" : "err";
+    }
+    return "err unknown command";
+}
+
+}  // namespace
+
+int main() {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line == "quit") {
+            break;
+        }
+        std::string answer;
+        try {
+            answer = Run(line);
+        } catch (...) {
+            answer = "err bad arguments";
+        }
+        std::cout << answer << std::endl;
+    }
+    return 0;
+}
