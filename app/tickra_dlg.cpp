@@ -93,16 +93,19 @@ void CTickraDlg::AddAboutToSystemMenu() const {
 }
 
 void CTickraDlg::SetUpListViews() const {
+    // Column widths are for 96 dpi; at higher scaling they grow with the dialog's font.
+    const int dpi = ui::ScreenDpi();
+    auto width = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
     watch_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    watch_view_.InsertColumn(kColCode, "代码", 60);
-    watch_view_.InsertColumn(kColUnder, "下破", 60);
-    watch_view_.InsertColumn(kColOver, "上穿", 60);
-    watch_view_.InsertColumn(kColSale, "平衡价", 80);
-    watch_view_.InsertColumn(kColDataDate, "数据日期", 100);
+    watch_view_.InsertColumn(kColCode, "代码", width(60));
+    watch_view_.InsertColumn(kColUnder, "下破", width(60));
+    watch_view_.InsertColumn(kColOver, "上穿", width(60));
+    watch_view_.InsertColumn(kColSale, "平衡价", width(80));
+    watch_view_.InsertColumn(kColDataDate, "数据日期", width(100));
 
     message_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    message_view_.InsertColumn(0, "信息内容", 420);
-    message_view_.InsertColumn(1, "日期", 100);
+    message_view_.InsertColumn(0, "信息内容", width(420));
+    message_view_.InsertColumn(1, "日期", width(100));
 }
 
 void CTickraDlg::LoadWatchListFromFile() {

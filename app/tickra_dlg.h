@@ -12,7 +12,7 @@
 namespace tickra {
 
 class CTickraDlg : public ui::Dialog {
-public:
+  public:
     // arguments: the command-line text after the program name.
     explicit CTickraDlg(std::string arguments);
     ~CTickraDlg() override;
@@ -29,12 +29,12 @@ public:
     const std::string& code_ini_path() const { return code_ini_path_; }
     bool tips_switch() const { return tips_switch_; }
 
-protected:
+  protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool OnCommand(int id, int notify_code, HWND control) override;
 
-private:
+  private:
     void AddAboutToSystemMenu() const;
     void SetUpListViews() const;
     void LoadWatchListFromFile();

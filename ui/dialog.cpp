@@ -28,7 +28,9 @@ bool ReturnsResultDirectly(UINT message) {
 
 }  // namespace
 
-Dialog::~Dialog() { Destroy(); }
+Dialog::~Dialog() {
+    Destroy();
+}
 
 HWND Dialog::CreateFromTemplate(HWND owner) {
     return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_), owner,

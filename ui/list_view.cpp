@@ -23,7 +23,9 @@ void ListView::InsertColumn(int index, std::string_view heading, int width) cons
     Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
 }
 
-int ListView::Count() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
+int ListView::Count() const {
+    return static_cast<int>(Send(LVM_GETITEMCOUNT));
+}
 
 int ListView::InsertItem(int index, std::string_view text) const {
     std::wstring wide = Widen(text);
@@ -62,7 +64,9 @@ bool ListView::DeleteItem(int item) const {
     return Send(LVM_DELETEITEM, static_cast<WPARAM>(item)) != FALSE;
 }
 
-void ListView::DeleteAllItems() const { Send(LVM_DELETEALLITEMS); }
+void ListView::DeleteAllItems() const {
+    Send(LVM_DELETEALLITEMS);
+}
 
 int ListView::SelectedItem() const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));

@@ -21,7 +21,17 @@ std::string LoadResourceString(UINT id) {
     // With a zero length the function hands out the read-only resource itself.
     const int length =
         LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? Narrow(std::wstring_view(text, static_cast<size_t>(length))) : std::string();
+    return length > 0 ? Narrow(std::wstring_view(text, static_cast<size_t>(length)))
+                      : std::string();
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
 }
 
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {

@@ -9,7 +9,7 @@
 namespace ui {
 
 class Window {
-public:
+  public:
     Window(HWND hwnd = nullptr) : hwnd_(hwnd) {}
 
     HWND hwnd() const { return hwnd_; }
@@ -25,12 +25,15 @@ public:
         return SendMessageW(hwnd_, message, wparam, lparam);
     }
 
-protected:
+  protected:
     HWND hwnd_;
 };
 
 // A string resource of this module, as GB2312; empty when it does not exist.
 std::string LoadResourceString(UINT id);
+
+// Dots per inch of the screen the program was started on (96 at 100 % scaling).
+int ScreenDpi();
 
 // Message box with GB2312 texts.
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type);

@@ -7,7 +7,9 @@
 namespace tickra {
 
 // True for the first byte of a double-byte character of code page 936.
-constexpr bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+constexpr bool IsLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // Upper-cases the ASCII letters and leaves double-byte characters whole, so a trail byte that
 // happens to look like a lower-case letter is never changed.

@@ -13,8 +13,8 @@ void PrivateProfileFile::GetKeyNames(const std::string& section, char* buffer, s
                              path_.c_str());
 }
 
-void PrivateProfileFile::GetString(const std::string& section, const std::string& key,
-                                   char* buffer, size_t size) {
+void PrivateProfileFile::GetString(const std::string& section, const std::string& key, char* buffer,
+                                   size_t size) {
     GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, static_cast<DWORD>(size),
                              path_.c_str());
 }

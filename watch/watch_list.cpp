@@ -17,11 +17,16 @@ WatchRow::WatchRow(std::string code_, std::string under_, std::string over_, std
 
 std::string& WatchRow::Cell(int column) {
     switch (column) {
-        case kColCode: return code;
-        case kColUnder: return under;
-        case kColOver: return over;
-        case kColSale: return sale;
-        default: return data_date;
+        case kColCode:
+            return code;
+        case kColUnder:
+            return under;
+        case kColOver:
+            return over;
+        case kColSale:
+            return sale;
+        default:
+            return data_date;
     }
 }
 

@@ -63,10 +63,13 @@ std::string Run(const std::string& line) {
         in >> cls >> title >> timeout;
         const std::wstring c = Arg(cls), t = Arg(title);
         HWND found = nullptr;
-        WaitFor([&] {
-            found = FindWindowW(c.empty() ? nullptr : c.c_str(), t.empty() ? nullptr : t.c_str());
-            return found != nullptr;
-        }, timeout);
+        WaitFor(
+            [&] {
+                found =
+                    FindWindowW(c.empty() ? nullptr : c.c_str(), t.empty() ? nullptr : t.c_str());
+                return found != nullptr;
+            },
+            timeout);
         return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
     }
     if (command == "child") {
@@ -75,10 +78,12 @@ std::string Run(const std::string& line) {
         in >> parent >> cls >> timeout;
         const std::wstring c = Arg(cls);
         HWND found = nullptr;
-        WaitFor([&] {
-            found = FindWindowExW(ParseHwnd(parent), nullptr, c.c_str(), nullptr);
-            return found != nullptr;
-        }, timeout);
+        WaitFor(
+            [&] {
+                found = FindWindowExW(ParseHwnd(parent), nullptr, c.c_str(), nullptr);
+                return found != nullptr;
+            },
+            timeout);
         return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
     }
     if (command == "item") {

@@ -28,8 +28,8 @@ TEST(CommandLine, TipsSwitchIsExactlySlashBSInAnyCase) {
         bool on;
     };
     const Case cases[] = {
-        {"/BS", true}, {"/bs", true}, {"/Bs", true}, {"/bS", true},
-        {"/BS x", false}, {"", false}, {"BS", false}, {"/B", false}, {"/BS ", false},
+        {"/BS", true}, {"/bs", true}, {"/Bs", true}, {"/bS", true},   {"/BS x", false},
+        {"", false},   {"BS", false}, {"/B", false}, {"/BS ", false},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TipsSwitchFromArguments(c.arguments), c.on) << c.arguments;

@@ -27,8 +27,7 @@ const FakeProfile::Section* FakeProfile::Find(const std::string& name) const {
     return nullptr;
 }
 
-void FakeProfile::FillList(const std::vector<std::string>& names, char* buffer,
-                           size_t size) const {
+void FakeProfile::FillList(const std::vector<std::string>& names, char* buffer, size_t size) const {
     size_t pos = 0;
     for (const std::string& name : names) {
         if (pos + name.size() + 2 > size) {  // the name, its NUL and the final NUL

@@ -83,12 +83,15 @@ TEST(LoadWatchList, RowsFollowTheFile) {
           {"000001", "", "12", "", "2008-07-08"},
           {"1A0001", "", "", "", ""}}},
         {"only over", "[600036]\nover=15\n", {{"600036", "", "15", "", ""}}},
-        {"key names are case-sensitive", "[600000]\nUnder=9\nSALE=3\n",
+        {"key names are case-sensitive",
+         "[600000]\nUnder=9\nSALE=3\n",
          {{"600000", "", "", "", ""}}},
         {"other keys are ignored", "[600000]\nname=x\nunder=1\n", {{"600000", "1", "", "", ""}}},
-        {"empty section name gives no row", "[]\nunder=1\n[600000]\n",
+        {"empty section name gives no row",
+         "[]\nunder=1\n[600000]\n",
          {{"600000", "", "", "", ""}}},
-        {"values are kept as written", "[600000]\nunder= 9.5x\nover=\n",
+        {"values are kept as written",
+         "[600000]\nunder= 9.5x\nover=\n",
          {{"600000", " 9.5x", "", "", ""}}},
     };
     for (const Case& c : cases) {

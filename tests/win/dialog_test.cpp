@@ -114,7 +114,8 @@ TEST(MainDialog, StartsWithItsControlsSetUp) {
         EXPECT_EQ(ColumnWidth(list, c.index), c.width) << c.heading;
     }
     for (int list : {IDC_WATCH_LIST, IDC_MESSAGE_LIST}) {
-        const auto style = SendMessageW(dialog.Item(list).hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+        const auto style =
+            SendMessageW(dialog.Item(list).hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
         EXPECT_TRUE(style & LVS_EX_FULLROWSELECT) << list;
     }
 
@@ -134,9 +135,9 @@ TEST(MainDialog, StartsWithItsControlsSetUp) {
 
 TEST(MainDialog, TipsSwitchIsTheArgumentSlashBS) {
     ScopedWorkingDirectory folder;
-    for (auto [arguments, on] : {std::pair{"/BS", true}, std::pair{"/bs", true},
-                                 std::pair{"/Bs", true}, std::pair{"/BS x", false},
-                                 std::pair{"", false}}) {
+    for (auto [arguments, on] :
+         {std::pair{"/BS", true}, std::pair{"/bs", true}, std::pair{"/Bs", true},
+          std::pair{"/BS x", false}, std::pair{"", false}}) {
         CTickraDlg dialog(arguments);
         ASSERT_TRUE(dialog.Create());
         EXPECT_EQ(dialog.tips_switch(), on) << arguments;
