@@ -1,0 +1,51 @@
+// Feed records and recorders shared by the quote, alert and refresh tests.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "watch/alert_rules.h"
+#include "watch/local_time.h"
+
+namespace tickra::testing {
+
+// A feed record in the provider's layout; fields not given are plausible filler.
+inline std::string FeedRecord(const std::string& name, const std::string& previous_close,
+                              const std::string& open, const std::string& change,
+                              const std::string& last) {
+    return "var hq_str='0600000;" + name + ";" + previous_close + ";" + open +
+           ";10.300;9.950;1234567;" + change + ";12345;0.01;" + last + ";end';\n";
+}
+
+inline LocalTime At(int hour, int minute, int second = 0) {
+    std::tm t{};
+    t.tm_year = 108;
+    t.tm_mon = 6;
+    t.tm_mday = 8;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+struct RecordedAlert {
+    Alert alert;
+    std::string time;
+};
+
+class RecordingSink : public AlertSink {
+public:
+    void Raise(const Alert& alert, const std::string& time_text) override {
+        raised.push_back({alert, time_text});
+    }
+    std::vector<std::string> Titles() const {
+        std::vector<std::string> titles;
+        for (const auto& r : raised) {
+            titles.push_back(r.alert.title);
+        }
+        return titles;
+    }
+    std::vector<RecordedAlert> raised;
+};
+
+}  // namespace tickra::testing

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "unit/quote_support.h"
+#include "watch/quote.h"
+
+namespace tickra {
+namespace {
+
+using testing::FeedRecord;
+
+TEST(FeedCode, MarketPrefixFollowsTheFirstDigit) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"600000", "0600000"}, {"000001", "1000001"}, {"510050", "0510050"},
+        {"300001", "1300001"}, {"1A0001", "0000001"}, {"", "1"},
+    };
+    for (auto [code, feed] : cases) {
+        EXPECT_EQ(FeedCode(code), feed) << code;
+    }
+}
+
+TEST(QuoteObjectName, IsTimeQuestionMarkAndFeedCode) {
+    EXPECT_EQ(QuoteObjectName(testing::At(14, 30, 5), "0600000"), "143005?0600000");
+    EXPECT_EQ(QuoteObjectName(testing::At(9, 0, 0), "1000001"), "090000?1000001");
+}
+
+TEST(ParseQuote, SortsResponsesIntoMissingSuspendedAndGood) {
+    const std::string good = FeedRecord("浦发银行", "10.000", "10.050", "0.250", "10.250");
+    struct Case {
+        const char* what;
+        std::string response;
+        Quote::Kind kind;
+    };
+    const Case cases[] = {
+        {"empty", "", Quote::Kind::kMissing},
+        {"exactly 50 bytes", "'a;b;10;10;;;;0;;;10;" + std::string(29, ' '), Quote::Kind::kMissing},
+        {"51 bytes", "'a;b;10;10;;;;0;;;10;" + std::string(30, ' '), Quote::Kind::kGood},
+        {"no apostrophe", std::string(80, 'x'), Quote::Kind::kMissing},
+        {"ten fields", "'a;b;c;d;e;f;g;h;i;j'" + std::string(40, ' '), Quote::Kind::kMissing},
+        {"opening 0.000", FeedRecord("x", "10", "0.000", "0", "10"), Quote::Kind::kSuspended},
+        {"opening 0.00 is trading", FeedRecord("x", "10", "0.00", "0", "10"), Quote::Kind::kGood},
+        {"good", good, Quote::Kind::kGood},
+        {"no closing apostrophe", good.substr(0, good.find("end")), Quote::Kind::kGood},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseQuote(c.response).kind, c.kind) << c.what;
+    }
+}
+
+TEST(ParseQuote, TakesNameNumbersAndTheLastPriceTextAsReceived) {
+    const Quote q = ParseQuote(FeedRecord("浦发银行", "10.000", "10.050", "0.250", "10.250"));
+    EXPECT_EQ(q.name, "浦发银行");
+    EXPECT_EQ(q.last_text, "10.250");
+    EXPECT_FLOAT_EQ(q.previous_close, 10.0f);
+    EXPECT_FLOAT_EQ(q.change, 0.25f);
+    EXPECT_FLOAT_EQ(q.price, 10.25f);
+}
+
+}  // namespace
+}  // namespace tickra

@@ -1,0 +1,127 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "unit/quote_support.h"
+#include "watch/refresh_cycle.h"
+
+namespace tickra {
+namespace {
+
+using testing::At;
+using testing::FeedRecord;
+
+std::vector<int> Rows(int row_count, const char* rotation, int ticks) {
+    RefreshCycle cycle;
+    std::vector<int> rows;
+    for (int i = 0; i < ticks; ++i) {
+        rows.push_back(cycle.ChooseRow(row_count, rotation));
+    }
+    return rows;
+}
+
+TEST(RefreshCycle, RotationCountSetsTicksPerStock) {
+    EXPECT_EQ(Rows(3, "1", 6), (std::vector<int>{1, 2, 0, 1, 2, 0}));
+    EXPECT_EQ(Rows(3, "3", 9), (std::vector<int>{0, 0, 1, 1, 1, 2, 2, 2, 0}));
+    EXPECT_EQ(Rows(2, "", 11), (std::vector<int>{0, 0, 0, 0, 1, 1, 1, 1, 1, 0, 0}));
+    EXPECT_EQ(Rows(3, "abc", 4), (std::vector<int>{1, 2, 0, 1}));
+    EXPECT_EQ(Rows(1, "1", 3), (std::vector<int>{0, 0, 0}));
+}
+
+TEST(RefreshCycle, AnIndexPastTheEndStartsOverAtRowZero) {
+    RefreshCycle cycle;
+    for (int i = 0; i < 4; ++i) {
+        cycle.ChooseRow(5, "10");
+    }
+    // Three rows deleted while the counter is still below the rotation count.
+    EXPECT_EQ(cycle.ChooseRow(5, "3"), 1);
+    EXPECT_EQ(cycle.ChooseRow(1, "10"), 0);
+}
+
+TEST(RefreshCycle, TradingWindowsIncludeBothEnds) {
+    const std::pair<LocalTime, bool> cases[] = {
+        {At(8, 59), false}, {At(9, 0), true},   {At(11, 30), true}, {At(11, 31), false},
+        {At(12, 59), false}, {At(13, 0), true}, {At(15, 0), true},  {At(15, 1), false},
+        {std::nullopt, false},
+    };
+    for (auto [time, in] : cases) {
+        EXPECT_EQ(InTradingWindow(MinuteOfDay(time)), in)
+            << (time ? time->tm_hour * 100 + time->tm_min : -1);
+    }
+}
+
+struct RefreshRowTest : ::testing::Test {
+    std::string response = FeedRecord("浦发银行", "10.00", "10.01", "0.50", "10.50");
+    LocalTime now = At(10, 0);
+    QuoteChecker checker{[this](auto, auto, auto, auto) { return response; }, "h",
+                         [this] { return now; }, false};
+    WatchRow row{"600000", "", "", "", ""};
+    TickerState ticker;
+    float reference = -1.0f;
+    testing::RecordingSink sink;
+
+    void Tick(LocalTime at, const std::string& last) {
+        now = at;
+        response = FeedRecord("浦发银行", "10.00", "10.01", "0.10", last);
+        RefreshRow(row, at, checker, ticker, reference, sink);
+    }
+};
+
+TEST_F(RefreshRowTest, ShiftsOncePerTradingMinuteAndAlwaysKeepsTheLatest) {
+    auto& h = row.entry->history;
+    Tick(At(10, 0), "10.10");
+    Tick(At(10, 0), "10.20");  // same minute: no second shift
+    EXPECT_EQ(h[49], -1.0f);
+    EXPECT_FLOAT_EQ(h[50], 10.20f);
+    EXPECT_EQ(row.entry->minute_stamp, 600);
+
+    Tick(At(10, 1), "10.30");
+    EXPECT_FLOAT_EQ(h[49], 10.20f);
+    EXPECT_FLOAT_EQ(h[50], 10.30f);
+
+    Tick(At(12, 0), "10.40");  // lunch break: only the latest price moves
+    Tick(At(12, 1), "10.50");
+    EXPECT_FLOAT_EQ(h[48], -1.0f);
+    EXPECT_FLOAT_EQ(h[49], 10.20f);
+    EXPECT_FLOAT_EQ(h[50], 10.50f);
+    EXPECT_EQ(row.entry->minute_stamp, 601);
+
+    Tick(At(13, 0), "10.60");  // a stock shown again after a gap shifts once
+    EXPECT_FLOAT_EQ(h[48], 10.20f);
+    EXPECT_FLOAT_EQ(h[49], 10.50f);
+    EXPECT_FLOAT_EQ(row.entry->previous_price, 10.60f);
+    EXPECT_EQ(ticker.history, &h);
+    EXPECT_FLOAT_EQ(ticker.reference_price, 10.0f);
+}
+
+TEST_F(RefreshRowTest, AMissingQuoteEntersZero) {
+    response.clear();
+    now = At(10, 5);
+    RefreshRow(row, now, checker, ticker, reference, sink);
+    EXPECT_EQ(row.entry->previous_price, 0.0f);
+    EXPECT_EQ(row.entry->history[50], 0.0f);
+    EXPECT_EQ(ticker.reference_price, -1.0f);
+}
+
+TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
+    row.under = "10.2";
+    Tick(At(10, 0), "10.10");
+    EXPECT_TRUE(ticker.flags.break_below);
+    row.under = "abc";  // edited to something that is not a number: the rule is off
+    Tick(At(10, 0), "10.10");
+    EXPECT_FALSE(ticker.flags.break_below);
+}
+
+TEST(EmptyListState, IsWhiteHintWithoutMarkers) {
+    TickerState ticker;
+    ticker.flags = {true, true, true, true};
+    ticker.colour = kRed;
+    SetEmptyListState(ticker);
+    EXPECT_EQ(ticker.text, "请加入股票.");
+    EXPECT_EQ(ticker.colour, kWhite);
+    EXPECT_EQ(ticker.flags, DisplayFlags{});
+}
+
+}  // namespace
+}  // namespace tickra

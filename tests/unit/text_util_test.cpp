@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "watch/text_util.h"
+
+namespace tickra {
+namespace {
+
+TEST(Split, KSeparatorsGiveKPlusOnePieces) {
+    struct Case {
+        std::string text;
+        std::vector<std::string> pieces;
+    };
+    const Case cases[] = {
+        {"", {""}},
+        {"a", {"a"}},
+        {"a;b", {"a", "b"}},
+        {";;", {"", "", ""}},
+        {"a;", {"a", ""}},
+        {"\x81;x;y", {"\x81;x", "y"}},  // ";" as a trail byte is part of the character
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> pieces;
+        Split(c.text, ';', pieces);
+        EXPECT_EQ(pieces, c.pieces) << c.text;
+    }
+    std::vector<std::string> appended{"kept"};
+    Split("x|y", '|', appended);
+    EXPECT_EQ(appended, (std::vector<std::string>{"kept", "x", "y"}));
+}
+
+TEST(ParseNumbers, FollowTheCLibrary) {
+    const std::pair<const char*, float> floats[] = {
+        {"9.50", 9.5f}, {"  12abc", 12.0f}, {"abc", 0.0f}, {"", 0.0f}, {"-0.05", -0.05f},
+    };
+    for (auto [text, value] : floats) {
+        EXPECT_FLOAT_EQ(ParseFloat(text), value) << text;
+    }
+    const std::pair<const char*, int> ints[] = {
+        {"1", 1}, {"3x", 3}, {"abc", 0}, {" -2", -2}, {"99999999999", 2147483647},
+    };
+    for (auto [text, value] : ints) {
+        EXPECT_EQ(ParseInt(text), value) << text;
+    }
+}
+
+TEST(ReplaceAll, ReplacesEveryOccurrenceOnce) {
+    EXPECT_EQ(ReplaceAll("&lt;b&gt;x&lt;/b&gt;", "&lt;", "<"), "<b&gt;x</b&gt;");
+    EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");
+}
+
+}  // namespace
+}  // namespace tickra

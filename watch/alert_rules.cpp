@@ -1,0 +1,103 @@
+#include "watch/alert_rules.h"
+
+#include <algorithm>
+
+#include "watch/text_util.h"
+
+namespace tickra {
+
+namespace {
+
+struct AlertText {
+    const char* title;
+    const char* balloon;  // "%s" the name, then the rule's price and the current price
+    const char* line;
+};
+
+constexpr AlertText kBreakBelow{"到价提示", "%s价格下破,设定价是%.3f元,当前%.3f元",
+                                "价格下破：%s设定价是%.3f元,当前%.3f元"};
+constexpr AlertText kCrossAbove{"到价提示", "%s价格上穿,设定价是%.3f元,当前%.3f元",
+                                "价格上穿：%s设定价是%.3f元,当前%.3f元"};
+constexpr AlertText kBalanceUp{"平衡价提示", "%s上穿平衡价,平衡价是%.3f,当前%.3f元",
+                               "平衡价提示：%s上穿平衡价,平衡价是%.3f元,当前%.3f元"};
+constexpr AlertText kBuyTip{
+    "买入提示", "%s股价已经站在平衡价之上，可以买入。\r\n平衡价是%.3f元,当前%.3f元",
+    "买入提示：%s股价已经站在平衡价之上，可以买入。\r\n平衡价是%.3f元,当前%.3f元"};
+constexpr AlertText kBalanceDown{"平衡价提示", "%s下破平衡价,平衡价是%.3f,当前%.3f元",
+                                 "平衡价提示：%s下破平衡价,平衡价是%.3f元,当前%.3f元"};
+constexpr AlertText kSellTip{
+    "卖出提示",
+    "%s股价已经在平衡价之下，卖出。\r\n\r\n不想卖？看看历史数据吧，数据总是对的!错的是你的执行!"
+    "\r\n\r\n平衡价是%.3f元,当前%.3f元",
+    "卖出提示：%s股价已经在平衡价之下，卖出。平衡价是%.3f元,当前%.3f元"};
+
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+void Raise(AlertSink& sink, const AlertText& text, const AlertInputs& in, float level) {
+    const char* name = in.name.c_str();
+    const double set = level, now = in.price;
+    sink.Raise({text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now)},
+               in.time_text);
+}
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+
+bool Contains(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+}  // namespace
+
+DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& sink) {
+    DisplayFlags flags;
+    // A missing quote can never complete a crossing; the first check compares with yesterday.
+    float previous = in.missing ? 0.0f : in.previous_price;
+    if (!in.missing && previous == -1.0f) {
+        previous = in.previous_close;
+    }
+    const bool closing_time = in.hour >= 15 || (in.hour == 14 && in.minute >= 40);
+
+    if (in.break_below > in.price) {
+        flags.break_below = true;
+        if (previous > in.break_below) {
+            Raise(sink, kBreakBelow, in, in.break_below);
+        }
+    }
+    if (in.cross_above < in.price && in.cross_above != 0.0f) {
+        flags.cross_above = true;
+        if (previous < in.cross_above) {
+            Raise(sink, kCrossAbove, in, in.cross_above);
+        }
+    }
+    if (in.balance != 0.0f) {
+        if (in.previous_close < in.balance && in.price > in.balance) {
+            if (previous < in.balance) {
+                Raise(sink, kBalanceUp, in, in.balance);
+            }
+            if (closing_time) {
+                flags.buy_zone = true;
+                if (tips.enabled && !Contains(tips.buy, in.name)) {
+                    Raise(sink, kBuyTip, in, in.balance);
+                    tips.buy.push_back(in.name);
+                }
+            }
+        } else if (in.previous_close > in.balance && in.price < in.balance) {
+            if (previous > in.balance) {
+                Raise(sink, kBalanceDown, in, in.balance);
+            }
+            if (closing_time) {
+                flags.sell_zone = true;
+                if (tips.enabled && !Contains(tips.sell, in.name)) {
+                    Raise(sink, kSellTip, in, in.balance);
+                    tips.sell.push_back(in.name);
+                }
+            }
+        }
+    }
+    return flags;
+}
+
+}  // namespace tickra

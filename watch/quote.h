@@ -1,0 +1,33 @@
+// The quote feed: how a stock is asked for and what the feed's record means.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "watch/local_time.h"
+
+namespace tickra {
+
+// The feed's seven-character code: "0000001" for the index 1A0001, "0" + code for the Shanghai
+// codes (first character 6 or 5), "1" + code for the others. code must be upper-cased.
+std::string FeedCode(std::string_view code);
+
+// "%H%M%S" of the time, "?" and the feed code; no leading slash.
+std::string QuoteObjectName(const LocalTime& time, std::string_view feed_code);
+
+struct Quote {
+    enum class Kind { kMissing, kSuspended, kGood };
+    Kind kind = Kind::kMissing;
+    std::string name;       // field 1
+    std::string last_text;  // field 10, exactly as received
+    float previous_close = 0.0f;
+    float price = 0.0f;
+    float change = 0.0f;
+};
+
+// Reads a feed response. Bodies of 50 bytes or fewer, records without an apostrophe and records
+// with fewer than 11 fields are missing quotes; an opening price of exactly "0.000" means the
+// stock is suspended today.
+Quote ParseQuote(std::string_view response);
+
+}  // namespace tickra

@@ -1,0 +1,29 @@
+// Small text helpers with the C library's semantics, for GB2312 byte strings.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tickra {
+
+// Appends the pieces of text between the separators to pieces (which is not cleared first):
+// k separators give k + 1 pieces, empty ones included. Double-byte characters are stepped over.
+void Split(std::string_view text, char separator, std::vector<std::string>& pieces);
+
+// atof: leading white space skipped, the longest decimal prefix taken, 0 when there is none.
+float ParseFloat(std::string_view text);
+// atoi, with values beyond the range of int held at its limits.
+int ParseInt(std::string_view text);
+
+// printf-style formatting into a std::string.
+std::string Format(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
+
+// Replaces every occurrence of from (not empty) by to.
+std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
+
+}  // namespace tickra
