@@ -1,0 +1,181 @@
+#include "net/http_client_win.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <array>
+#include <string>
+
+#include "net/host_port.h"
+#include "ui/unique_handle.h"
+
+namespace tickra {
+
+namespace {
+
+struct InternetTraits {
+    using pointer = HINTERNET;
+    static pointer Invalid() { return nullptr; }
+    static void Close(pointer h) { InternetCloseHandle(h); }
+};
+using UniqueInternet = ui::UniqueHandle<InternetTraits>;
+
+constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
+
+// Wine ignores time-outs on the root handle, so every handle that talks to the host gets them.
+void SetTimeouts(HINTERNET handle, unsigned long ms) {
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+        DWORD value = ms;
+        InternetSetOptionA(handle, option, &value, sizeof(value));
+    }
+}
+
+class Deadline {
+public:
+    explicit Deadline(unsigned long ms) : start_(GetTickCount()), ms_(ms) {}
+    bool Passed() const { return GetTickCount() - start_ > ms_; }
+
+private:
+    DWORD start_;
+    unsigned long ms_;
+};
+
+std::optional<DWORD> QueryNumber(HINTERNET request, DWORD what) {
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (!HttpQueryInfoA(request, what | HTTP_QUERY_FLAG_NUMBER, &value, &size, nullptr)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
+                        std::string_view object, const TransferLimits& limits) {
+    const UniqueInternet root(
+        InternetOpenA("MyAgent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    if (!root) {
+        return {};
+    }
+    const HostPort server = SplitHostPort(host);
+    const UniqueInternet connection(InternetConnectA(root.get(), server.host.c_str(), server.port,
+                                                     nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
+                                                     0));
+    if (!connection) {
+        return {};
+    }
+    SetTimeouts(connection.get(), limits.idle_timeout_ms);
+
+    const std::string path =
+        (object.empty() || object.front() != '/' ? "/" : "") + std::string(object);
+    const std::string method(verb);
+    const char* accept[] = {"*/*", nullptr};
+    const UniqueInternet request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(),
+                                                  "HTTP/1.0", nullptr, accept, 0, 0));
+    if (!request) {
+        return {};
+    }
+    SetTimeouts(request.get(), limits.idle_timeout_ms);
+
+    // The body is a C string: it ends at its first NUL.
+    std::string payload(body.substr(0, body.find('\0')));
+    if (!HttpSendRequestA(request.get(), kFormContentType, static_cast<DWORD>(-1),
+                          payload.empty() ? nullptr : payload.data(),
+                          static_cast<DWORD>(payload.size()))) {
+        return {};
+    }
+
+    std::string result;
+    std::array<char, 513> chunk;
+    const Deadline deadline(limits.total_ms);
+    for (;;) {
+        DWORD read = 0;
+        if (!InternetReadFile(request.get(), chunk.data(), 512, &read) || read == 0) {
+            break;
+        }
+        // Each chunk is taken as a C string, so bytes after a NUL inside it are lost.
+        chunk[read] = '\0';
+        result += chunk.data();
+        if (result.size() > limits.max_bytes || deadline.Passed()) {
+            break;
+        }
+    }
+    return result;
+}
+
+DownloadResult DownloadUrlToFile(std::string_view url, std::string_view path,
+                                 const TransferLimits& limits) {
+    DownloadResult result;
+    const std::string target(url);
+    const std::string file_path(path);
+
+    // The URL is opened through a connection of our own, so that it carries the time-outs.
+    URL_COMPONENTSA parts{};
+    parts.dwStructSize = sizeof(parts);
+    char host[256] = {};
+    char object[2048] = {};
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof(host);
+    parts.lpszUrlPath = object;
+    parts.dwUrlPathLength = sizeof(object);
+    const bool cracked =
+        InternetCrackUrlA(target.c_str(), 0, 0, &parts) && parts.nScheme == INTERNET_SCHEME_HTTP;
+
+    const UniqueInternet root(
+        InternetOpenA("Outlook", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    UniqueInternet connection;
+    UniqueInternet request;
+    bool sent = false;
+    if (root && cracked) {
+        connection.reset(InternetConnectA(root.get(), host, parts.nPort, nullptr, nullptr,
+                                          INTERNET_SERVICE_HTTP, 0, 0));
+    }
+    if (connection) {
+        SetTimeouts(connection.get(), limits.idle_timeout_ms);
+        request.reset(HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", nullptr,
+                                       nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
+    }
+    if (request) {
+        SetTimeouts(request.get(), limits.idle_timeout_ms);
+        sent = HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0) != FALSE;
+    }
+    if (sent) {
+        result.status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE).value_or(0);
+        if (auto length = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH)) {
+            result.content_length = *length;
+        }
+    }
+
+    const ui::UniqueFile file(CreateFileA(file_path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    result.file_written = static_cast<bool>(file);
+    if (!file || !sent) {
+        return result;
+    }
+
+    std::string chunk(10240, '\0');
+    const Deadline deadline(limits.total_ms);
+    for (;;) {
+        DWORD read = 0;
+        if (!InternetReadFile(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
+                              &read)) {
+            return result;
+        }
+        if (read == 0) {
+            result.completed = true;
+            return result;
+        }
+        DWORD written = 0;
+        if (!WriteFile(file.get(), chunk.data(), read, &written, nullptr) || written != read) {
+            return result;
+        }
+        result.bytes += read;
+        if (result.bytes > limits.max_bytes || deadline.Passed()) {
+            return result;
+        }
+    }
+}
+
+}  // namespace tickra

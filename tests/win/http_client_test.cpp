@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+
+#include "net/http_client_win.h"
+#include "win/win_test_support.h"
+
+namespace tickra {
+namespace {
+
+// The simulator that the test runner started for this process.
+std::string SimHost() {
+    const char* port = std::getenv("TICKRA_SIM_PORT");
+    return port ? std::string("127.0.0.1:") + port : std::string();
+}
+
+std::string LastRequest() { return HttpRequest("", "GET", SimHost(), "/_sim/last"); }
+
+// A loopback port on which nothing listens.
+std::string DeadHost() {
+    WSADATA wsa;
+    WSAStartup(MAKEWORD(2, 2), &wsa);
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+    int size = sizeof(address);
+    getsockname(s, reinterpret_cast<sockaddr*>(&address), &size);
+    closesocket(s);
+    return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "<missing>";
+    }
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+class HttpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (SimHost().empty()) {
+            GTEST_SKIP() << "needs the market simulator (run through ctest)";
+        }
+    }
+};
+
+TEST_F(HttpClientTest, GetRequestHasTheFixedShape) {
+    const std::string body = HttpRequest("", "GET", SimHost(), "143005?0600000");
+    EXPECT_NE(body.find("var hq_str_0600000='0600000;"), std::string::npos) << body;
+    const std::string request = LastRequest();
+    EXPECT_EQ(request.rfind("GET /143005?0600000 HTTP/1.0\r\n", 0), 0u) << request;
+    for (const char* header : {"\r\nAccept: */*\r\n", "\r\nUser-Agent: MyAgent\r\n",
+                               "\r\nContent-Type: application/x-www-form-urlencoded\r\n"}) {
+        EXPECT_NE(request.find(header), std::string::npos) << header << request;
+    }
+    EXPECT_EQ(request.substr(request.size() - 4), "\r\n\r\n") << "no body";
+}
+
+TEST_F(HttpClientTest, PostBodyIsSentByteForByte) {
+    const std::string form = "code=600000&submit=%CC%E1%BD%BB&start_year=2008&ss=d";
+    HttpRequest(form, "POST", SimHost(), "/q/hp.php");
+    const std::string request = LastRequest();
+    EXPECT_EQ(request.rfind("POST /q/hp.php HTTP/1.0\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nContent-Length: " + std::to_string(form.size()) + "\r\n"),
+              std::string::npos);
+    EXPECT_EQ(request.substr(request.size() - form.size() - 4), "\r\n\r\n" + form);
+}
+
+TEST_F(HttpClientTest, ErrorPagesAreReturnedAsText) {
+    EXPECT_NE(HttpRequest("", "GET", SimHost(), "/_case/notfound").find("<h1>Not Found</h1>"),
+              std::string::npos);
+}
+
+TEST_F(HttpClientTest, ANulByteLosesTheRestOfItsChunk) {
+    EXPECT_EQ(HttpRequest("", "GET", SimHost(), "/_case/nul"),
+              std::string(100, 'A') + std::string(512, 'C'));
+}
+
+TEST_F(HttpClientTest, UnreachableHostGivesNothingAndAnEmptyFile) {
+    testing::ScopedWorkingDirectory folder;
+    const std::string dead = DeadHost();
+    EXPECT_EQ(HttpRequest("", "GET", dead, "/x"), "");
+    const std::string file = folder.path() + "\\chart.png";
+    folder.WriteFile("chart.png", "old contents");
+    EXPECT_FALSE(DownloadToFile("http://" + dead + "/chart.png", file));
+    EXPECT_EQ(ReadFileBytes(file), "");
+}
+
+TEST_F(HttpClientTest, ASilentHostIsGivenUpWithinTheBound) {
+    testing::ScopedWorkingDirectory folder;
+    TransferLimits limits;
+    limits.idle_timeout_ms = 2000;
+    for (int i = 0; i < 2; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (i == 0) {
+            EXPECT_EQ(HttpRequest("", "GET", SimHost(), "/_case/silent", limits), "");
+        } else {
+            EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/silent",
+                                        folder.path() + "\\x", limits));
+        }
+        const auto took = std::chrono::steady_clock::now() - start;
+        EXPECT_LT(took, std::chrono::milliseconds(limits.idle_timeout_ms + 2500)) << i;
+    }
+}
+
+TEST_F(HttpClientTest, HugeBodiesStopAtTheLimit) {
+    TransferLimits limits;
+    limits.max_bytes = 1 << 20;
+    const std::string body = HttpRequest("", "GET", SimHost(), "/_case/huge", limits);
+    EXPECT_GT(body.size(), limits.max_bytes);
+    EXPECT_LE(body.size(), limits.max_bytes + 512);
+}
+
+TEST_F(HttpClientTest, DownloadWritesTheBodyAndReportsTheTransfer) {
+    testing::ScopedWorkingDirectory folder;
+    const std::string file = folder.path() + "\\page.html";
+    const DownloadResult page =
+        DownloadUrlToFile("http://" + SimHost() + "/_case/notfound", file, {});
+    EXPECT_TRUE(page.completed);
+    EXPECT_EQ(page.status, 404u);
+    EXPECT_NE(ReadFileBytes(file).find("<h1>Not Found</h1>"), std::string::npos);
+    const std::string request = LastRequest();
+    EXPECT_EQ(request.rfind("GET /_case/notfound HTTP/1.", 0), 0u) << request;
+    EXPECT_NE(request.find("\r\nUser-Agent: Outlook\r\n"), std::string::npos) << request;
+
+    const DownloadResult cut =
+        DownloadUrlToFile("http://" + SimHost() + "/_case/truncated", file, {});
+    ASSERT_TRUE(cut.content_length.has_value());
+    EXPECT_LT(cut.bytes, *cut.content_length) << "an early close shows as fewer bytes";
+}
+
+TEST_F(HttpClientTest, AnUnwritableDestinationIsAFailureNotAMessage) {
+    EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/normal",
+                                "Q:\\no\\such\\folder\\stockmin.png"));
+}
+
+}  // namespace
+}  // namespace tickra

@@ -1,0 +1,250 @@
+#!/usr/bin/env python3
+"""Tickra's market simulator: a local stand-in for every provider the program talks to.
+
+Serves, on one loopback port, the quote feed with a random price walk per stock code, plus
+scripted bad answers, and records every request it receives so that tests can check the exact
+bytes on the wire. Python standard library only.
+
+    python3 tools/marketsim/marketsim.py [--port 18400] [--seed 1]
+
+The first line printed is "marketsim listening on HOST:PORT" (port 0 picks a free one).
+
+Control endpoints (not recorded):
+    GET  /_sim/log                   the recorded requests as JSON
+    GET  /_sim/last                  the last recorded request, as the bytes that arrived
+    POST /_sim/reset                 forget the log and every scenario
+    POST /_sim/scenario?code=C&case=K[&delay=S]   answer quotes of code C with case K
+    POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
+Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
+
+Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe, fewfields,
+nul (a NUL byte inside the first 512 bytes), notfound (404 page), slow (answers after
+delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
+truncated (fewer bytes than Content-Length), garbage.
+"""
+import argparse
+import json
+import random
+import socket
+import struct
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from urllib.parse import parse_qs, urlsplit
+
+NAMES = {
+    '600000': '浦发银行', '600036': '招商银行', '600519': '贵州茅台', '601318': '中国平安',
+    '000001': '平安银行', '000002': '万科A', '000858': '五粮液', '300001': '特锐德',
+    '510050': '50ETF', '1A0001': '上证指数',
+}
+
+NOT_FOUND_PAGE = (b'<html><head><title>404 Not Found</title></head><body>'
+                  b'<h1>Not Found</h1><p>The requested URL was not found.</p></body></html>')
+
+
+class Market:
+    """Per-code prices: a random walk from a close derived from the code, or pinned values."""
+
+    def __init__(self, seed):
+        self._lock = threading.Lock()
+        self._seed = seed
+        self._walk = {}
+        self._pinned = {}
+        self.scenarios = {}
+
+    def reset(self):
+        with self._lock:
+            self._walk.clear()
+            self._pinned.clear()
+            self.scenarios.clear()
+
+    def pin(self, code, close, price):
+        with self._lock:
+            self._pinned[code] = (close, price)
+
+    def quote(self, code):
+        """Previous close and current price of a code."""
+        with self._lock:
+            if code in self._pinned:
+                return self._pinned[code]
+            if code not in self._walk:
+                rng = random.Random(f'{self._seed}:{code}')
+                close = 3000.0 if code == '1A0001' else round(rng.uniform(5, 60), 2)
+                self._walk[code] = [rng, close, close]
+            rng, close, price = self._walk[code]
+            step = rng.gauss(0, close * 0.004)
+            price = min(max(price + step, close * 0.9), close * 1.1)
+            self._walk[code][2] = price
+            return close, round(price, 2)
+
+
+def stock_code(feed_code):
+    """The watch-list code of a seven-character feed code."""
+    return '1A0001' if feed_code == '0000001' else feed_code[1:]
+
+
+def quote_record(feed_code, name, close, price, suspended=False):
+    change = price - close
+    opening = '0.000' if suspended else f'{close:.2f}'
+    fields = [feed_code, name, f'{close:.2f}', opening, f'{max(close, price):.2f}',
+              f'{min(close, price):.2f}', '1234567', f'{change:.2f}', '98765432', '0.00',
+              f'{price:.2f}', time.strftime('%Y-%m-%d'), time.strftime('%H:%M:%S')]
+    return f"var hq_str_{feed_code}='{';'.join(fields)}';\n".encode('gb2312')
+
+
+class Handler(BaseHTTPRequestHandler):
+    server_version = 'marketsim/1.0'
+    protocol_version = 'HTTP/1.0'
+
+    def log_message(self, *args):
+        pass
+
+    # --- plumbing ---------------------------------------------------------------------------
+    def _body(self):
+        length = int(self.headers.get('Content-Length') or 0)
+        return self.rfile.read(length) if length > 0 else b''
+
+    def _record(self, body):
+        raw = (self.requestline + '\r\n' + ''.join(f'{k}: {v}\r\n' for k, v in self.headers.items())
+               + '\r\n').encode('latin-1') + body
+        self.server.last = raw
+        self.server.log.append({
+            'method': self.command,
+            'request_line': self.requestline,
+            'path': self.path,
+            'headers': [[k, v] for k, v in self.headers.items()],
+            'body_hex': body.hex(),
+        })
+
+    def _send(self, status, body, content_type='text/html; charset=gb2312', length=None):
+        self.send_response(status)
+        self.send_header('Content-Type', content_type)
+        self.send_header('Content-Length', str(len(body) if length is None else length))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def do_GET(self):
+        self._dispatch(b'')
+
+    def do_POST(self):
+        self._dispatch(self._body())
+
+    def _dispatch(self, body):
+        url = urlsplit(self.path)
+        query = parse_qs(url.query)
+        if url.path.startswith('/_sim/'):
+            return self._control(url.path[len('/_sim/'):], query)
+        self._record(body)
+        if url.path.startswith('/_case/'):
+            return self._case(url.path[len('/_case/'):], query, b'scripted answer\n' * 8)
+        if url.path.strip('/').isdigit() and len(url.query) == 7:
+            return self._quote(url.query)
+        self._send(404, NOT_FOUND_PAGE)
+
+    def _control(self, what, query):
+        market = self.server.market
+        one = {k: v[0] for k, v in query.items()}
+        if what == 'log':
+            return self._send(200, json.dumps(self.server.log).encode(), 'application/json')
+        if what == 'last':
+            return self._send(200, self.server.last, 'application/octet-stream')
+        if what == 'reset':
+            self.server.log.clear()
+            market.reset()
+        elif what == 'scenario':
+            market.scenarios[one['code']] = one
+        elif what == 'price':
+            market.pin(one['code'], float(one['close']), float(one['price']))
+        else:
+            return self._send(404, NOT_FOUND_PAGE)
+        self._send(200, b'ok\n', 'text/plain')
+
+    # --- the quote feed -----------------------------------------------------------------------
+    def _quote(self, feed_code):
+        code = stock_code(feed_code)
+        scenario = self.server.market.scenarios.get(code, {})
+        case = scenario.get('case', 'unknown' if code.startswith('9') else 'normal')
+        name = NAMES.get(code, f'股票{code}')
+        close, price = self.server.market.quote(code)
+        record = quote_record(feed_code, name, close, price, suspended=(case == 'suspended'))
+        if case in ('normal', 'suspended'):
+            return self._send(200, record)
+        self._case(case, {k: [v] for k, v in scenario.items()}, record)
+
+    # --- scripted answers ---------------------------------------------------------------------
+    def _case(self, case, query, normal_body):
+        delay = float(query.get('delay', ['3'])[0])
+        if case == 'normal':
+            self._send(200, normal_body)
+        elif case == 'unknown':
+            self._send(200, b"var hq_str_x='';\n")
+        elif case == 'exact50':
+            self._send(200, b"'a;b;10;10;;;;0;;;10;".ljust(50, b' '))
+        elif case == 'exact51':
+            self._send(200, b"'a;b;10;10;;;;0;;;10;".ljust(51, b' '))
+        elif case == 'noapostrophe':
+            self._send(200, b'x' * 80)
+        elif case == 'fewfields':
+            self._send(200, b"var hq='a;b;c;d;e;f;g;h;i;j';".ljust(80, b' '))
+        elif case == 'nul':
+            self._send(200, b'A' * 100 + b'\0' + b'B' * 411 + b'C' * 512)
+        elif case == 'notfound':
+            self._send(404, NOT_FOUND_PAGE)
+        elif case == 'slow':
+            time.sleep(delay)
+            self._send(200, normal_body)
+        elif case == 'silent':
+            time.sleep(delay if 'delay' in query else 60)
+            self.close_connection = True
+        elif case == 'reset':
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
+                                       struct.pack('ii', 1, 0))
+            self.close_connection = True
+        elif case == 'huge':
+            self.send_response(200)
+            self.send_header('Content-Length', str(20 << 20))
+            self.end_headers()
+            block = b'x' * 65536
+            try:
+                for _ in range(320):
+                    self.wfile.write(block)
+            except OSError:
+                pass
+        elif case == 'truncated':
+            self._send(200, normal_body[: len(normal_body) // 2], length=len(normal_body))
+        elif case == 'garbage':
+            rng = random.Random(len(self.server.log))
+            self._send(200, bytes(rng.randrange(256) for _ in range(700)))
+        else:
+            self._send(404, NOT_FOUND_PAGE)
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+    def __init__(self, address, seed):
+        super().__init__(address, Handler)
+        self.market = Market(seed)
+        self.log = []
+        self.last = b''
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument('--host', default='127.0.0.1')
+    parser.add_argument('--port', type=int, default=18400)
+    parser.add_argument('--seed', default='1')
+    args = parser.parse_args()
+    server = Server((args.host, args.port), args.seed)
+    host, port = server.server_address[:2]
+    print(f'marketsim listening on {host}:{port}', flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == '__main__':
+    sys.exit(main())
