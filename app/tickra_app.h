@@ -4,7 +4,7 @@
 namespace tickra {
 
 class CTickraApp {
-  public:
+public:
     // Brings up the common controls and Winsock, runs the main dialog until Exit, and returns
     // false: the process ends when the dialog does; there is no message loop after it.
     bool InitInstance();

@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/messages.h"
+#include "net/http_client_win.h"
 #include "res/resource.h"
+#include "tickra/build_config.h"
 #include "ui/text.h"
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
@@ -51,9 +54,16 @@ bool IsKeyboardMessage(UINT message) {
 
 }  // namespace
 
-CTickraDlg::CTickraDlg(std::string arguments)
+DialogServices DefaultServices() {
+    return {[](std::string_view body, std::string_view verb, std::string_view host,
+               std::string_view object) { return HttpRequest(body, verb, host, object); },
+            LocalNow, build::kQuoteHost};
+}
+
+CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
     : ui::Dialog(IDD_TICKRA_DIALOG),
       arguments_(std::move(arguments)),
+      services_(std::move(services)),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CTickraDlg::~CTickraDlg() = default;
@@ -66,9 +76,10 @@ bool CTickraDlg::OnInitDialog() {
     window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tips_switch_ = TipsSwitchFromArguments(arguments_);
+    checker_ = std::make_unique<QuoteChecker>(services_.http, services_.quote_host, services_.clock,
+                                              tips_switch_);
 
-    current_index_ = 0;
-    tick_counter_ = 0;
+    cycle_ = RefreshCycle();
     Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
     pending_data_date_.clear();
     SetItemText(IDC_SALE, "0");
@@ -79,7 +90,36 @@ bool CTickraDlg::OnInitDialog() {
 
     code_ini_path_ = CurrentDirectory() + "\\code.ini";
     LoadWatchListFromFile();
+    CheckFirstRow();
+    SetTimer(hwnd(), kRefreshTimerId, build::kRefreshPeriodMs, nullptr);
     return true;
+}
+
+void CTickraDlg::CheckFirstRow() {
+    if (rows_.empty()) {
+        SetEmptyListState(ticker_state_);
+    } else {
+        // Row 0 is shown at once, whatever the time; its history starts with the first tick.
+        WatchRow& first = rows_.front();
+        first.entry->previous_price =
+            checker_->Check(RequestForRow(first), ticker_state_, reference_price_, *this);
+    }
+}
+
+void CTickraDlg::OnRefreshTick() {
+    const LocalTime now = services_.clock();
+    if (rows_.empty()) {
+        SetEmptyListState(ticker_state_);
+        return;
+    }
+    const int row = cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION));
+    RefreshRow(rows_[static_cast<size_t>(row)], now, *checker_, ticker_state_, reference_price_,
+               *this);
+}
+
+void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {
+    message_view_.InsertItem(0, alert.line);
+    message_view_.SetItemText(0, 1, time_text);
 }
 
 void CTickraDlg::AddAboutToSystemMenu() const {
@@ -159,6 +199,9 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return std::nullopt;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<LRESULT>(icon_);
+        case WM_TIMER:  // the refresh timer is the dialog's only timer
+            OnRefreshTick();
+            return std::nullopt;
         default:
             return ui::Dialog::OnMessage(message, wparam, lparam);
     }
@@ -193,6 +236,8 @@ void CTickraDlg::HideSettings() {
 }
 
 void CTickraDlg::Teardown() {
+    KillTimer(hwnd(), kRefreshTimerId);
+    ticker_state_.history = nullptr;
     rows_.clear();
     EndDialog(IDOK);
 }

@@ -3,18 +3,35 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
+#include "net/http.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
+#include "watch/alert_rules.h"
+#include "watch/local_time.h"
+#include "watch/quote_check.h"
+#include "watch/refresh_cycle.h"
+#include "watch/ticker_state.h"
 #include "watch/watch_list.h"
 
 namespace tickra {
 
-class CTickraDlg : public ui::Dialog {
-  public:
+// What the dialog reaches the outside world through; tests replace them.
+struct DialogServices {
+    HttpFunction http;
+    Clock clock;
+    std::string quote_host;
+};
+
+// The network, the clock and the hosts of the build.
+DialogServices DefaultServices();
+
+class CTickraDlg : public ui::Dialog, private AlertSink {
+public:
     // arguments: the command-line text after the program name.
-    explicit CTickraDlg(std::string arguments);
+    explicit CTickraDlg(std::string arguments, DialogServices services = DefaultServices());
     ~CTickraDlg() override;
 
     bool PreTranslateMessage(MSG& message) override;
@@ -25,31 +42,39 @@ class CTickraDlg : public ui::Dialog {
     // Exit: frees everything the dialog owns and ends its modal loop.
     void Teardown();
 
+    // One tick of the refresh cycle.
+    void OnRefreshTick();
+
     const WatchList& watch_list() const { return rows_; }
+    const TickerState& ticker_state() const { return ticker_state_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
     bool tips_switch() const { return tips_switch_; }
 
-  protected:
+protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool OnCommand(int id, int notify_code, HWND control) override;
 
-  private:
+private:
     void AddAboutToSystemMenu() const;
     void SetUpListViews() const;
     void LoadWatchListFromFile();
     void AppendRowToView(const WatchRow& row) const;
+    void CheckFirstRow();
     void PaintMinimised();
+    void Raise(const Alert& alert, const std::string& time_text) override;
 
     std::string arguments_;
+    DialogServices services_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     // The dialog is shown by its modal loop; the first frame paints hide it again, so the program
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
 
     WatchList rows_;
-    int current_index_ = 0;
-    int tick_counter_ = 0;
+    TickerState ticker_state_;
+    RefreshCycle cycle_;
+    std::unique_ptr<QuoteChecker> checker_;
     float reference_price_ = -1.0f;
     std::string code_ini_path_;
     std::string pending_data_date_;

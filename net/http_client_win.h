@@ -24,7 +24,7 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
                         std::string_view object, const TransferLimits& limits = {});
 
 struct DownloadResult {
-    bool completed = false;  // ended with a clean end of data and every byte written
+    bool completed = false;     // ended with a clean end of data and every byte written
     bool file_written = false;  // the destination was created (truncated)
     unsigned long status = 0;   // HTTP status, 0 when there was none
     std::optional<uint64_t> content_length;

@@ -12,7 +12,7 @@
 namespace ui {
 
 class Dialog {
-  public:
+public:
     explicit Dialog(int template_id) : template_id_(template_id) {}
     virtual ~Dialog();
     Dialog(const Dialog&) = delete;
@@ -42,14 +42,14 @@ class Dialog {
     // Routes one message as the modal loop does; false when it still needs dispatching.
     static bool RouteMessage(MSG& message);
 
-  protected:
+protected:
     virtual bool OnInitDialog() { return true; }
     // Returns the result of a handled message, or nothing for the default dialog processing.
     virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
     // Returns true when the command was handled. By default OK and Cancel end the dialog.
     virtual bool OnCommand(int id, int notify_code, HWND control);
 
-  private:
+private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     HWND CreateFromTemplate(HWND owner);
 

@@ -9,7 +9,7 @@
 namespace ui {
 
 class ListView : public Window {
-  public:
+public:
     using Window::Window;
 
     void SetExtendedStyle(DWORD style) const;

@@ -9,7 +9,7 @@ namespace ui {
 
 template <class Traits>
 class UniqueHandle {
-  public:
+public:
     using pointer = typename Traits::pointer;
 
     UniqueHandle() noexcept = default;
@@ -37,7 +37,7 @@ class UniqueHandle {
         }
     }
 
-  private:
+private:
     pointer handle_ = Traits::Invalid();
 };
 

@@ -9,7 +9,7 @@
 namespace ui {
 
 class Window {
-  public:
+public:
     Window(HWND hwnd = nullptr) : hwnd_(hwnd) {}
 
     HWND hwnd() const { return hwnd_; }
@@ -25,7 +25,7 @@ class Window {
         return SendMessageW(hwnd_, message, wparam, lparam);
     }
 
-  protected:
+protected:
     HWND hwnd_;
 };
 

@@ -38,8 +38,9 @@ constexpr AlertText kSellTip{
 void Raise(AlertSink& sink, const AlertText& text, const AlertInputs& in, float level) {
     const char* name = in.name.c_str();
     const double set = level, now = in.price;
-    sink.Raise({text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now)},
-               in.time_text);
+    sink.Raise(
+        {text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now)},
+        in.time_text);
 }
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop

@@ -28,6 +28,8 @@ std::string FormatTime(const LocalTime& time, const char* format) {
     return std::string(buffer.data(), length);
 }
 
-int MinuteOfDay(const LocalTime& time) { return time ? time->tm_hour * 60 + time->tm_min : -1; }
+int MinuteOfDay(const LocalTime& time) {
+    return time ? time->tm_hour * 60 + time->tm_min : -1;
+}
 
 }  // namespace tickra

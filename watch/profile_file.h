@@ -7,7 +7,7 @@
 namespace tickra {
 
 class ProfileFile {
-  public:
+public:
     virtual ~ProfileFile() = default;
 
     // Fills buffer with the section names as a double-NUL-terminated list, cut to fit the buffer

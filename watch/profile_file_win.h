@@ -8,7 +8,7 @@
 namespace tickra {
 
 class PrivateProfileFile final : public ProfileFile {
-  public:
+public:
     // path: in the system's ANSI code page, as the …A profile functions take it.
     explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
 
@@ -20,7 +20,7 @@ class PrivateProfileFile final : public ProfileFile {
                    size_t size) override;
     void WriteString(const std::string& section, const char* key, const char* value) override;
 
-  private:
+private:
     std::string path_;
 };
 

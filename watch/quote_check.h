@@ -11,7 +11,7 @@
 namespace tickra {
 
 struct QuoteCheckRequest {
-    std::string code;             // as the watch list holds it
+    std::string code;              // as the watch list holds it
     float previous_price = -1.0f;  // from the stock entry
     float break_below = 0.0f;
     float cross_above = 0.0f;

@@ -45,7 +45,8 @@ std::string Format(const char* format, ...) {
 }
 
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
-    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    for (size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size())) {
         text.replace(at, from.size(), to);
     }
     return text;

@@ -102,15 +102,23 @@ constexpr DisplayFlags kSell{false, false, false, true};
 
 TEST(AlertRules, BreakBelowFiresOncePerCrossing) {
     RunChecks({
-        {"first check compares with the close", 10, -1, 9.4f, 9.5f, 0, 0, 10, 0, kBelow,
+        {"first check compares with the close",
+         10,
+         -1,
+         9.4f,
+         9.5f,
+         0,
+         0,
+         10,
+         0,
+         kBelow,
          {"到价提示"}},
         {"stays below: flag only", 10, 9.4f, 9.3f, 9.5f, 0, 0, 10, 0, kBelow, {}},
         {"back above", 10, 9.3f, 9.6f, 9.5f, 0, 0, 10, 0, kNone, {}},
         {"crosses again", 10, 9.6f, 9.45f, 9.5f, 0, 0, 10, 0, kBelow, {"到价提示"}},
         {"price equal to the level", 10, 9.6f, 9.5f, 9.5f, 0, 0, 10, 0, kNone, {}},
         {"previous price equal to the level", 10, 9.5f, 9.4f, 9.5f, 0, 0, 10, 0, kBelow, {}},
-        {"level raised above a price already below", 10, 9.4f, 9.4f, 9.8f, 0, 0, 10, 0, kBelow,
-         {}},
+        {"level raised above a price already below", 10, 9.4f, 9.4f, 9.8f, 0, 0, 10, 0, kBelow, {}},
         {"break-below 0 never fires", 10, 1, 0.5f, 0, 0, 0, 10, 0, kNone, {}},
     });
 }
@@ -121,8 +129,7 @@ TEST(AlertRules, CrossAboveFiresOncePerCrossing) {
         {"stays above", 10, 11.2f, 11.3f, 0, 11, 0, 10, 0, kAbove, {}},
         {"equal to the level", 10, 10.5f, 11, 0, 11, 0, 10, 0, kNone, {}},
         {"cross-above 0 is off", 10, 10.5f, 11.2f, 0, 0, 0, 10, 0, kNone, {}},
-        {"after a missing quote (previous 0)", 10, 0, 11.2f, 0, 11, 0, 10, 0, kAbove,
-         {"到价提示"}},
+        {"after a missing quote (previous 0)", 10, 0, 11.2f, 0, 11, 0, 10, 0, kAbove, {"到价提示"}},
     });
 }
 
@@ -136,8 +143,7 @@ TEST(AlertRules, BalanceRulesAndZonesFollowTheCloseAndTheClock) {
         {"close equal to balance", 10, 9, 11, 0, 0, 10, 15, 0, kNone, {}},
         {"balance 0 is off", 9, 9.5f, 10.5f, 0, 0, 0, 15, 0, kNone, {}},
         {"time unknown: no zone", 9, 9.5f, 10.5f, 0, 0, 10, -1, -1, kNone, {"平衡价提示"}},
-        {"after a missing quote (previous 0)", 9, 0, 10.5f, 0, 0, 10, 10, 0, kNone,
-         {"平衡价提示"}},
+        {"after a missing quote (previous 0)", 9, 0, 10.5f, 0, 0, 10, 10, 0, kNone, {"平衡价提示"}},
     });
 }
 
@@ -154,7 +160,16 @@ TEST(AlertRules, TipsComeOncePerNameAndOnlyWithTheSwitch) {
 
 TEST(AlertRules, SeveralAlertsComeInOrderAToF) {
     RunChecks({
-        {"through break-below and balance", 11, 10.5f, 9.4f, 9.5f, 0, 10, 10, 0, kBelow,
+        {"through break-below and balance",
+         11,
+         10.5f,
+         9.4f,
+         9.5f,
+         0,
+         10,
+         10,
+         0,
+         kBelow,
          {"到价提示", "平衡价提示"}},
     });
 }

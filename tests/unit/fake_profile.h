@@ -13,7 +13,7 @@
 namespace tickra::testing {
 
 class FakeProfile : public ProfileFile {
-  public:
+public:
     enum class Cut {
         kWindows,  // the last name is cut short and the list still ends in a double NUL
         kWine,     // the buffer is filled to its last byte; no final double NUL
@@ -35,7 +35,7 @@ class FakeProfile : public ProfileFile {
     };
     std::vector<Write> writes;
 
-  private:
+private:
     struct Section {
         std::string name;
         std::vector<std::pair<std::string, std::string>> keys;

@@ -41,9 +41,9 @@ TEST(RefreshCycle, AnIndexPastTheEndStartsOverAtRowZero) {
 
 TEST(RefreshCycle, TradingWindowsIncludeBothEnds) {
     const std::pair<LocalTime, bool> cases[] = {
-        {At(8, 59), false}, {At(9, 0), true},   {At(11, 30), true}, {At(11, 31), false},
-        {At(12, 59), false}, {At(13, 0), true}, {At(15, 0), true},  {At(15, 1), false},
-        {std::nullopt, false},
+        {At(8, 59), false},  {At(9, 0), true},    {At(11, 30), true},
+        {At(11, 31), false}, {At(12, 59), false}, {At(13, 0), true},
+        {At(15, 0), true},   {At(15, 1), false},  {std::nullopt, false},
     };
     for (auto [time, in] : cases) {
         EXPECT_EQ(InTradingWindow(MinuteOfDay(time)), in)

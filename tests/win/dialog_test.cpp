@@ -3,10 +3,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/tickra_dlg.h"
+#include "net/http_client_win.h"
 #include "res/resource.h"
 #include "ui/list_view.h"
 #include "ui/text.h"
@@ -19,6 +21,40 @@ using testing::ColumnHeading;
 using testing::ColumnWidth;
 using testing::ScopedWorkingDirectory;
 using Rows = std::vector<std::vector<std::string>>;
+
+// Services that reach the simulator started for this test run, at a fixed clock.
+DialogServices SimulatorServices(LocalTime* now) {
+    DialogServices services = DefaultServices();
+    const char* port = std::getenv("TICKRA_SIM_PORT");
+    services.quote_host = std::string("127.0.0.1:") + (port ? port : "1");
+    services.clock = [now] { return *now; };
+    return services;
+}
+
+void SimControl(const std::string& what) {
+    const char* port = std::getenv("TICKRA_SIM_PORT");
+    HttpRequest("", "POST", std::string("127.0.0.1:") + (port ? port : "1"), "/_sim/" + what);
+}
+
+LocalTime At(int hour, int minute, int second) {
+    std::tm t{};
+    t.tm_year = 126;
+    t.tm_mon = 11;
+    t.tm_mday = 7;
+    t.tm_hour = hour;
+    t.tm_min = minute;
+    t.tm_sec = second;
+    return t;
+}
+
+Rows MessageLines(const CTickraDlg& dialog) {
+    const ui::ListView view(dialog.Item(IDC_MESSAGE_LIST).hwnd());
+    Rows rows;
+    for (int i = 0; i < view.Count(); ++i) {
+        rows.push_back({view.ItemText(i, 0), view.ItemText(i, 1)});
+    }
+    return rows;
+}
 
 Rows ViewRows(const CTickraDlg& dialog) {
     const ui::ListView view(dialog.Item(IDC_WATCH_LIST).hwnd());
@@ -210,6 +246,63 @@ TEST(MainDialog, ReturnAndEscapeDoNothing) {
     EXPECT_TRUE(dialog.window().IsVisible());
     press(WM_CHAR, '6');
     EXPECT_EQ(dialog.ItemText(IDC_CODE), "6");
+}
+
+TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
+    if (!std::getenv("TICKRA_SIM_PORT")) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    SimControl("reset");
+    SimControl("price?code=600000&close=10&price=9.4");
+    SimControl("scenario?code=600001&case=suspended");
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini",
+                     "[600000]\r\nunder=9.50\r\nsale=9.80\r\n[600001]\r\nunder=5\r\n"
+                     "[900001]\r\n");
+    LocalTime now = At(10, 0, 0);
+    CTickraDlg dialog("", SimulatorServices(&now));
+    ASSERT_TRUE(dialog.Create());
+
+    // Start-up checks row 0: below its break-below and its balance price since yesterday.
+    EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
+    EXPECT_EQ(dialog.ticker_state().colour, kGreen);
+    EXPECT_TRUE(dialog.ticker_state().flags.break_below);
+    EXPECT_EQ(dialog.watch_list()[0].entry->previous_price, 9.4f);
+    EXPECT_EQ(MessageLines(dialog),
+              (Rows{{"平衡价提示：浦发银行下破平衡价,平衡价是9.800元,当前9.400元", "10:00:00"},
+                    {"价格下破：浦发银行设定价是9.500元,当前9.400元", "10:00:00"}}));
+
+    struct Tick {
+        const char* text;
+        Colour colour;
+        bool break_below;
+    };
+    const Tick ticks[] = {
+        {"600001 停牌.", kWhite, true},
+        {"900001 代码有误.", kWhite, false},
+        {"浦发银行 9.40 -6.00%", kGreen, true},
+    };
+    for (const Tick& t : ticks) {
+        now = At(10, 0, 2);
+        SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
+        EXPECT_EQ(dialog.ticker_state().text, t.text);
+        EXPECT_EQ(dialog.ticker_state().colour, t.colour) << t.text;
+        EXPECT_EQ(dialog.ticker_state().flags.break_below, t.break_below) << t.text;
+    }
+    EXPECT_EQ(MessageLines(dialog).size(), 2u) << "no new crossing";
+    EXPECT_EQ(dialog.watch_list()[1].entry->history[50], 0.0f);
+    EXPECT_EQ(dialog.watch_list()[0].entry->history[50], 9.4f);
+    EXPECT_EQ(dialog.watch_list()[0].entry->minute_stamp, 600);
+}
+
+TEST(MainDialog, AnEmptyListShowsTheHint) {
+    ScopedWorkingDirectory folder;
+    CTickraDlg dialog("");
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
+    EXPECT_EQ(dialog.ticker_state().colour, kWhite);
+    SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
+    EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
 }
 
 }  // namespace

@@ -19,7 +19,9 @@ std::string SimHost() {
     return port ? std::string("127.0.0.1:") + port : std::string();
 }
 
-std::string LastRequest() { return HttpRequest("", "GET", SimHost(), "/_sim/last"); }
+std::string LastRequest() {
+    return HttpRequest("", "GET", SimHost(), "/_sim/last");
+}
 
 // A loopback port on which nothing listens.
 std::string DeadHost() {

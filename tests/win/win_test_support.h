@@ -13,7 +13,7 @@ namespace tickra::testing {
 // A fresh folder under the temporary folder that is the current directory for the test's
 // lifetime; the previous current directory comes back afterwards.
 class ScopedWorkingDirectory {
-  public:
+public:
     ScopedWorkingDirectory();
     ~ScopedWorkingDirectory();
     ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
@@ -23,7 +23,7 @@ class ScopedWorkingDirectory {
     // Writes bytes into a file of this folder.
     void WriteFile(std::string_view name, std::string_view bytes) const;
 
-  private:
+private:
     std::string previous_;
     std::string path_;
 };
