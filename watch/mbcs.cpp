@@ -1,5 +1,7 @@
 #include "watch/mbcs.h"
 
+#include <cstring>
+
 namespace tickra {
 
 std::string UpperCaseMbcs(std::string_view text) {
@@ -31,13 +33,34 @@ std::string_view CutAtCharBoundary(std::string_view text, size_t max_bytes) {
 }
 
 size_t FindMbcs(std::string_view text, char c, size_t from) {
-    for (size_t i = from; i < text.size(); ++i) {
-        if (text[i] == c) {
-            return i;
+    if (IsLeadByte(static_cast<unsigned char>(c))) {
+        for (size_t i = from; i < text.size(); ++i) {
+            if (text[i] == c) {
+                return i;
+            }
+            if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
+                ++i;
+            }
         }
-        if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
-            ++i;
+        return std::string_view::npos;
+    }
+    // A single-byte c is found with memchr; a hit is a trail byte exactly when an odd number of
+    // lead-range bytes precede it back to the last byte below that range, which always ends a
+    // character.
+    for (size_t pos = from; pos < text.size();) {
+        const void* hit = std::memchr(text.data() + pos, c, text.size() - pos);
+        if (hit == nullptr) {
+            break;
         }
+        const size_t at = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+        size_t run = 0;
+        while (at - run > from && IsLeadByte(static_cast<unsigned char>(text[at - run - 1]))) {
+            ++run;
+        }
+        if (run % 2 == 0) {
+            return at;
+        }
+        pos = at + 1;
     }
     return std::string_view::npos;
 }

@@ -1,6 +1,8 @@
 #include "watch/quote.h"
 
-#include <vector>
+#include <array>
+
+#include "watch/mbcs.h"
 
 #include "watch/text_util.h"
 
@@ -25,14 +27,32 @@ std::string QuoteObjectName(const LocalTime& time, std::string_view feed_code) {
 
 Quote ParseQuote(std::string_view response) {
     Quote quote;
-    if (response.size() < kShortestQuote || response.find('\'') == std::string_view::npos) {
+    if (response.size() < kShortestQuote) {
         return quote;
     }
-    std::vector<std::string> pieces;
-    Split(response, '\'', pieces);
-    std::vector<std::string> fields;
-    Split(pieces[1], ';', fields);
-    if (fields.size() < kFieldCount) {
+    // The record runs from the first apostrophe to the next one, or to the end. Both searches
+    // step over double-byte characters, whose trail byte may look like an apostrophe.
+    const size_t open = FindMbcs(response, '\'');
+    if (open == std::string_view::npos) {
+        return quote;
+    }
+    const size_t close = FindMbcs(response, '\'', open + 1);
+    const std::string_view record =
+        response.substr(open + 1, close == std::string_view::npos ? close : close - open - 1);
+
+    std::array<std::string_view, kFieldCount> fields;
+    size_t count = 0;
+    for (size_t start = 0; count < kFieldCount; ++count) {
+        const size_t separator = FindMbcs(record, ';', start);
+        fields[count] = record.substr(
+            start, separator == std::string_view::npos ? separator : separator - start);
+        if (separator == std::string_view::npos) {
+            ++count;
+            break;
+        }
+        start = separator + 1;
+    }
+    if (count < kFieldCount) {
         return quote;
     }
     if (fields[3] == "0.000") {

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "watch/mbcs.h"
 
@@ -18,14 +19,30 @@ void Split(std::string_view text, char separator, std::vector<std::string>& piec
     pieces.emplace_back(text.substr(start));
 }
 
+namespace {
+
+// Calls a C-string parser on text; short texts (all real prices) need no heap.
+template <class Parse>
+auto WithTerminated(std::string_view text, Parse parse) {
+    char buffer[64];
+    if (text.size() < sizeof(buffer)) {
+        std::memcpy(buffer, text.data(), text.size());
+        buffer[text.size()] = '\0';
+        return parse(buffer);
+    }
+    return parse(std::string(text).c_str());
+}
+
+}  // namespace
+
 float ParseFloat(std::string_view text) {
-    const std::string terminated(text);
-    return static_cast<float>(std::strtod(terminated.c_str(), nullptr));
+    return static_cast<float>(
+        WithTerminated(text, [](const char* s) { return std::strtod(s, nullptr); }));
 }
 
 int ParseInt(std::string_view text) {
-    const std::string terminated(text);
-    const long long value = std::strtoll(terminated.c_str(), nullptr, 10);
+    const long long value =
+        WithTerminated(text, [](const char* s) { return std::strtoll(s, nullptr, 10); });
     return value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
 }
 

@@ -39,6 +39,41 @@ TEST(CutAtCharBoundary, NeverSplitsADoubleByteCharacter) {
     }
 }
 
+TEST(FindMbcs, AgreesWithAByteByByteScan) {
+    // The reference: walk characters from the start.
+    auto reference = [](const std::string& text, char c, size_t from) {
+        for (size_t i = from; i < text.size(); ++i) {
+            if (text[i] == c) {
+                return i;
+            }
+            if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
+                ++i;
+            }
+        }
+        return std::string::npos;
+    };
+    const std::string texts[] = {
+        "",
+        ";",
+        "a;b",
+        "\x81;;",
+        "\x81\x81;",
+        "\x81\x81\x81;x;",
+        "\xB0\xA1\xB0;\xB0\xA1;",
+        "\xFE",
+        "\x81\x81\x81\x81\x81;;",
+        std::string(7, '\x90') + ";" + std::string(4, '\x90') + ";",
+    };
+    for (const std::string& text : texts) {
+        // Searches start on character boundaries only.
+        for (size_t from = 0; from <= text.size();
+             from +=
+             from < text.size() && IsLeadByte(static_cast<unsigned char>(text[from])) ? 2 : 1) {
+            EXPECT_EQ(FindMbcs(text, ';', from), reference(text, ';', from)) << from;
+        }
+    }
+}
+
 TEST(FindMbcs, StepsOverTrailBytes) {
     // 0x7C ("|") is also a valid trail byte of code page 936.
     const std::string text = "\x81\x7C|x|";

@@ -40,6 +40,10 @@ TEST(ParseQuote, SortsResponsesIntoMissingSuspendedAndGood) {
         {"opening 0.00 is trading", FeedRecord("x", "10", "0.00", "0", "10"), Quote::Kind::kGood},
         {"good", good, Quote::Kind::kGood},
         {"no closing apostrophe", good.substr(0, good.find("end")), Quote::Kind::kGood},
+        // The only apostrophe is the trail byte of a double-byte character.
+        {"apostrophe inside a character", "\x81'" + std::string(60, ';'), Quote::Kind::kMissing},
+        {"record ends inside a character", "'a;b;1;1;;;;0;;;1;\x81" + std::string(40, ' '),
+         Quote::Kind::kGood},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseQuote(c.response).kind, c.kind) << c.what;
