@@ -237,8 +237,9 @@ void CTickraDlg::HideSettings() {
 
 void CTickraDlg::Teardown() {
     KillTimer(hwnd(), kRefreshTimerId);
-    ticker_state_.history = nullptr;
-    rows_.clear();
+    while (!rows_.empty()) {
+        RemoveRow(rows_, rows_.size() - 1, ticker_state_);
+    }
     EndDialog(IDOK);
 }
 

@@ -34,4 +34,14 @@ const std::string& WatchRow::Cell(int column) const {
     return const_cast<WatchRow*>(this)->Cell(column);
 }
 
+void RemoveRow(WatchList& rows, size_t index, TickerState& ticker) {
+    if (index >= rows.size()) {
+        return;
+    }
+    if (ticker.history == &rows[index].entry->history) {
+        ticker.history = nullptr;
+    }
+    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
 }  // namespace tickra

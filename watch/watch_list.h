@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "watch/stock_entry.h"
+#include "watch/ticker_state.h"
 
 namespace tickra {
 
@@ -26,5 +27,9 @@ struct WatchRow {
 };
 
 using WatchList = std::vector<WatchRow>;
+
+// Removes a row and frees its stock entry. A ticker still pointing at that entry's history is
+// left with no chart rather than a pointer to freed memory.
+void RemoveRow(WatchList& rows, size_t index, TickerState& ticker);
 
 }  // namespace tickra

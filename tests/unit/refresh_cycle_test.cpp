@@ -113,6 +113,20 @@ TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
     EXPECT_FALSE(ticker.flags.break_below);
 }
 
+TEST(RemoveRow, TheTickerNeverKeepsAFreedHistory) {
+    WatchList rows;
+    rows.emplace_back("600000", "", "", "", "");
+    rows.emplace_back("000001", "", "", "", "");
+    TickerState ticker;
+    ticker.history = &rows[1].entry->history;
+    RemoveRow(rows, 0, ticker);
+    EXPECT_EQ(ticker.history, &rows[0].entry->history) << "another row's history stays";
+    RemoveRow(rows, 0, ticker);
+    EXPECT_EQ(ticker.history, nullptr);
+    EXPECT_TRUE(rows.empty());
+    RemoveRow(rows, 3, ticker);  // past the end: nothing
+}
+
 TEST(EmptyListState, IsWhiteHintWithoutMarkers) {
     TickerState ticker;
     ticker.flags = {true, true, true, true};
