@@ -1,0 +1,61 @@
+#include "taskbar/host_geometry.h"
+
+namespace tickra {
+
+Placement MakeRoom(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
+                   const HostMetrics& m) {
+    // ReBar screen coordinates serve as taskbar client coordinates along the long side: the
+    // taskbar starts at the screen's edge there.
+    if (!b.vertical()) {
+        mode = LayoutMode::kHorizontal;
+        return {t.left + b.left, 0, (t.left - b.left) + n.left - m.horizontal_gap, b.height()};
+    }
+    mode = LayoutMode::kVertical;
+    return {0, t.top + b.top, n.width(), (t.top - b.top) + n.top - m.vertical_gap};
+}
+
+Rect TickerRect(const Rect& b, const HostMetrics& m) {
+    if (!b.vertical()) {
+        int h = b.height();
+        int pad = 0;
+        if (h > m.band_cap) {
+            pad = (h - m.band_cap) / 2;
+            h = m.band_cap;
+        }
+        return {b.right, pad + h / 10 + 2, b.right + m.ticker_width, pad + h - h / 10};
+    }
+    return {3, b.bottom, b.width() - 3, b.bottom + m.vertical_height};
+}
+
+bool GapTooSmall(const Rect& t, const Rect& b, const Rect& n, const HostMetrics& m) {
+    return t.vertical() ? n.top - b.bottom < m.vertical_gap : n.left - b.right < m.horizontal_gap;
+}
+
+Placement RestoreRebar(LayoutMode mode, const Rect& t, const Rect& b, const Rect& n) {
+    if (mode == LayoutMode::kHorizontal) {
+        return {t.left + b.left, 0, n.left - b.left, b.height()};
+    }
+    return {0, t.top + b.top, n.width(), n.top - b.top};
+}
+
+int OsGeneration(bool known, unsigned long platform, unsigned long major, unsigned long minor) {
+    constexpr unsigned long kWindows = 1, kNt = 2;  // VER_PLATFORM_WIN32_WINDOWS, _NT
+    if (!known) {
+        return -1;
+    }
+    if (platform == kWindows) {
+        return minor == 0 ? 0 : minor == 10 ? 1 : minor == 90 ? 2 : -1;
+    }
+    if (platform != kNt || major == 3) {
+        return -1;
+    }
+    if (major == 4) {
+        return 3;
+    }
+    if (major == 5) {
+        return minor == 0 ? 4 : minor == 1 ? 5 : 6;
+    }
+    return 6;
+}
+
+}  // namespace tickra

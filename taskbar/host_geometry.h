@@ -1,0 +1,51 @@
+// Where the ticker goes in the taskbar: the arithmetic over the shell windows' rectangles.
+#pragma once
+
+namespace tickra {
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    int width() const { return right - left; }
+    int height() const { return bottom - top; }
+    // A window is vertical when it is narrower than tall; a square counts as horizontal.
+    bool vertical() const { return width() < height(); }
+    bool operator==(const Rect&) const = default;
+};
+
+// A position and size for MoveWindow, in the taskbar's client coordinates.
+struct Placement {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const Placement&) const = default;
+};
+
+// How the ReBar was laid out, remembered for giving the room back.
+enum class LayoutMode { kNone = 0, kHorizontal = 1, kVertical = 2 };
+
+struct HostMetrics {
+    int ticker_width = 215;
+    int horizontal_gap = 220;  // left beside a horizontal ReBar
+    int vertical_gap = 30;     // left below a vertical ReBar
+    int vertical_height = 25;  // of the ticker on a vertical taskbar
+    int band_cap = 30;         // band height used on a horizontal taskbar at most
+};
+
+// The shrunken ReBar that leaves the gap before the notification area (screen rectangles of the
+// taskbar, ReBar and notification area in, the ReBar's new place out).
+Placement MakeRoom(const Rect& taskbar, const Rect& rebar, const Rect& notify, LayoutMode& mode,
+                   const HostMetrics& metrics = {});
+
+// The ticker's rectangle in the gap after the (shrunken) ReBar.
+Rect TickerRect(const Rect& rebar, const HostMetrics& metrics = {});
+
+// True when the gap has been squeezed below its size.
+bool GapTooSmall(const Rect& taskbar, const Rect& rebar, const Rect& notify,
+                 const HostMetrics& metrics = {});
+
+// The ReBar reaching the notification area again.
+Placement RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar, const Rect& notify);
+
+// The OS generation of a GetVersionEx result: -1 unknown, 0–2 Windows 95/98/Me, 3 NT 4, 4 2000,
+// 5 XP, 6 later.
+int OsGeneration(bool known, unsigned long platform_id, unsigned long major, unsigned long minor);
+
+}  // namespace tickra

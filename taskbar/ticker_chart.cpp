@@ -1,0 +1,89 @@
+#include "taskbar/ticker_chart.h"
+
+namespace tickra {
+
+int FirstChartIndex(int text_width, const ChartMetrics& metrics) {
+    // Integer division truncates toward zero, as the chart's layout rule needs.
+    return 52 - (metrics.right - text_width) / metrics.point_spacing;
+}
+
+std::vector<ChartSegment> ComputeChartSegments(
+    const std::array<float, StockEntry::kHistorySize>& v, float reference, int text_width,
+    int window_height, const ChartMetrics& metrics) {
+    constexpr int kLast = StockEntry::kLatest;
+    std::vector<ChartSegment> segments;
+    int first = FirstChartIndex(text_width, metrics);
+    if (first > kLast - 1) {
+        return segments;
+    }
+    if (first < 0) {
+        first = 0;  // a short text: the history has no slots before 0
+    }
+    const int h = window_height - 1;
+
+    float max = v[kLast];
+    float min = v[kLast];
+    for (int i = kLast; i >= first; --i) {
+        if (v[i] == -1.0f) {
+            break;
+        }
+        if (v[i] > max) {
+            max = v[i];
+        } else if (v[i] < min) {
+            min = v[i];
+        }
+    }
+    const float range = max - min;
+
+    // Row of a price: the highest on row 0, the lowest on row h; a flat history sits mid-height.
+    auto row = [&](float price) -> int {
+        if (range == 0.0f) {
+            return h / 2;
+        }
+        const float share = (price - min) / range;
+        return static_cast<int>(static_cast<float>(h) - static_cast<float>(h) * share);
+    };
+    int r;
+    if (reference > max) {
+        r = -1;
+    } else if (reference < min) {
+        r = h + 1;
+    } else if (range == 0.0f) {
+        r = h / 2;
+    } else {
+        r = h - static_cast<int>(((reference - min) / range) * static_cast<float>(h));
+    }
+
+    std::array<int, StockEntry::kHistorySize> x{}, y{};
+    for (int i = kLast; i >= first; --i) {
+        x[i] = metrics.right - metrics.point_spacing * (kLast - i);
+        y[i] = v[i] < min ? -1 : row(v[i]);
+    }
+    for (int i = first; i < kLast; ++i) {
+        const int a = y[i], b = y[i + 1];
+        const int xa = x[i], xb = x[i + 1];
+        if (a < 0) {
+            continue;
+        }
+        if (a < r) {
+            if (b > r) {  // falls through the reference
+                segments.push_back({xa, a, xa + 1, r, true});
+                segments.push_back({xa + 1, r, xb, b, false});
+            } else {
+                segments.push_back({xa, a, xb, b, true});
+            }
+        } else if (a == r) {
+            if (b <= r) {
+                segments.push_back({xa, a, xb, b, true});
+            }
+        } else if (b < r) {  // rises through the reference
+            segments.push_back({xa, a, xa + 1, r, false});
+            segments.push_back({xa + 1, r, xb, b, true});
+        } else if (b > r) {
+            segments.push_back({xa, a, xb, b, false});
+        }
+    }
+    return segments;
+}
+
+}  // namespace tickra

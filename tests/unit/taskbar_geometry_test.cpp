@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include "taskbar/host_geometry.h"
+#include "taskbar/ticker_chart.h"
+
+namespace tickra {
+namespace {
+
+// A 1280 × 1024 screen with a 30-pixel taskbar at the bottom: ReBar from 60 to the
+// notification area at 1100.
+constexpr Rect kTaskbar{0, 994, 1280, 1024};
+constexpr Rect kRebar{60, 994, 1100, 1024};
+constexpr Rect kNotify{1100, 994, 1280, 1024};
+
+TEST(HostGeometry, HorizontalTaskbarGetsA220PixelGap) {
+    LayoutMode mode = LayoutMode::kNone;
+    const Placement rebar = MakeRoom(kTaskbar, kRebar, kNotify, mode);
+    EXPECT_EQ(mode, LayoutMode::kHorizontal);
+    EXPECT_EQ(rebar, (Placement{60, 0, 820, 30}));
+    const Rect shrunk{60, 994, 60 + 820, 1024};
+
+    const Rect ticker = TickerRect(shrunk);
+    EXPECT_EQ(ticker, (Rect{880, 5, 1095, 27}));
+    EXPECT_EQ(ticker.width(), 215);
+    EXPECT_EQ(ticker.height(), 22);
+    EXPECT_EQ(kNotify.left - ticker.right, 5);
+
+    EXPECT_FALSE(GapTooSmall(kTaskbar, shrunk, kNotify)) << "exactly 220 is enough";
+    const Rect grown{1050, 994, 1280, 1024};
+    EXPECT_TRUE(GapTooSmall(kTaskbar, shrunk, grown));
+
+    EXPECT_EQ(RestoreRebar(mode, kTaskbar, shrunk, kNotify), (Placement{60, 0, 1040, 30}));
+}
+
+TEST(HostGeometry, TallBandsCenterA30PixelBand) {
+    const std::pair<int, Rect> cases[] = {
+        {30, {880, 5, 1095, 27}},
+        {60, {880, 20, 1095, 42}},
+        {24, {880, 4, 1095, 22}},
+        {31, {880, 5, 1095, 27}},
+    };
+    for (auto [height, expected] : cases) {
+        EXPECT_EQ(TickerRect({60, 0, 880, height}), expected) << height;
+    }
+}
+
+TEST(HostGeometry, VerticalTaskbarGetsA30PixelGapBelowTheRebar) {
+    const Rect taskbar{0, 0, 60, 1024}, rebar{0, 40, 60, 900}, notify{0, 900, 60, 1024};
+    LayoutMode mode = LayoutMode::kNone;
+    EXPECT_EQ(MakeRoom(taskbar, rebar, notify, mode), (Placement{0, 40, 60, 830}));
+    EXPECT_EQ(mode, LayoutMode::kVertical);
+    const Rect shrunk{0, 40, 60, 870};
+    const Rect ticker = TickerRect(shrunk);
+    EXPECT_EQ(ticker, (Rect{3, 870, 57, 895}));
+    EXPECT_EQ(notify.top - ticker.bottom, 5);
+    EXPECT_FALSE(GapTooSmall(taskbar, shrunk, notify));
+    EXPECT_TRUE(GapTooSmall(taskbar, shrunk, {0, 880, 60, 1024}));
+    EXPECT_EQ(RestoreRebar(mode, taskbar, shrunk, notify), (Placement{0, 40, 60, 860}));
+}
+
+TEST(HostGeometry, OsGenerationFollowsTheVersion) {
+    struct Case {
+        bool known;
+        unsigned long platform, major, minor;
+        int generation;
+    };
+    const Case cases[] = {
+        {false, 2, 6, 1, -1}, {true, 1, 4, 0, 0},  {true, 1, 4, 10, 1}, {true, 1, 4, 90, 2},
+        {true, 1, 4, 5, -1},  {true, 2, 3, 51, -1}, {true, 2, 4, 0, 3},  {true, 2, 5, 0, 4},
+        {true, 2, 5, 1, 5},   {true, 2, 5, 2, 6},   {true, 2, 6, 1, 6},  {true, 2, 10, 0, 6},
+        {true, 0, 6, 1, -1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(OsGeneration(c.known, c.platform, c.major, c.minor), c.generation)
+            << c.platform << " " << c.major << "." << c.minor;
+    }
+}
+
+using History = std::array<float, StockEntry::kHistorySize>;
+
+History HistoryEnding(std::initializer_list<float> latest) {
+    History v;
+    v.fill(-1.0f);
+    int i = StockEntry::kLatest - static_cast<int>(latest.size()) + 1;
+    for (float price : latest) {
+        v[static_cast<size_t>(i++)] = price;
+    }
+    return v;
+}
+
+TEST(TickerChart, FirstIndexFollowsTheTextWidth) {
+    const std::pair<int, int> cases[] = {{93, 0}, {92, -1}, {190, 48}, {194, 50}, {195, 51}};
+    for (auto [width, first] : cases) {
+        EXPECT_EQ(FirstChartIndex(width), first) << width;
+    }
+}
+
+TEST(TickerChart, SegmentsCrossTheReferenceRowInTwoColours) {
+    // f = 48: three points at x 194, 196, 198; height 22 gives rows 0..21 and R = 11.
+    const auto segments = ComputeChartSegments(HistoryEnding({10, 11, 12}), 11, 190, 22);
+    const std::vector<ChartSegment> expected = {
+        {194, 21, 195, 11, false},  // rises through the reference: green, then red
+        {195, 11, 196, 10, true},
+        {196, 10, 198, 0, true},
+    };
+    EXPECT_EQ(segments, expected);
+}
+
+TEST(TickerChart, ReferenceOutsideTheRangeColoursEverything) {
+    const History v = HistoryEnding({10, 12, 11, 13});
+    for (auto [reference, red] : {std::pair{100.0f, false}, std::pair{1.0f, true}}) {
+        const auto segments = ComputeChartSegments(v, reference, 150, 22);
+        ASSERT_EQ(segments.size(), 3u) << reference;
+        for (const ChartSegment& s : segments) {
+            EXPECT_EQ(s.red, red) << reference;
+        }
+    }
+}
+
+TEST(TickerChart, FreeAndEmptyCases) {
+    struct Case {
+        const char* what;
+        History v;
+        float reference;
+        int text_width;
+        size_t segments;
+    };
+    const Case cases[] = {
+        {"only the latest price", HistoryEnding({10}), 9, 20, 0},
+        {"touching the reference from below leaves a gap", HistoryEnding({10, 11, 10}), 11, 150,
+         0},
+        {"text too wide for a chart", HistoryEnding({10, 11, 12}), 11, 195, 0},
+        {"text 194 wide: only the latest point", HistoryEnding({10, 11, 12}), 11, 194, 0},
+        {"short text: the chart starts at slot 0", HistoryEnding({10, 11, 12}), 11, 40, 3},
+        {"flat history: a level line", HistoryEnding({10, 10, 10}), 10, 150, 2},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ComputeChartSegments(c.v, c.reference, c.text_width, 22).size(), c.segments)
+            << c.what;
+    }
+    const auto flat = ComputeChartSegments(HistoryEnding({10, 10, 10}), 9, 150, 22);
+    ASSERT_EQ(flat.size(), 2u);
+    EXPECT_EQ(flat[0], (ChartSegment{194, 10, 196, 10, true})) << "above yesterday: red";
+}
+
+}  // namespace
+}  // namespace tickra
