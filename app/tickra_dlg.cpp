@@ -57,14 +57,15 @@ bool IsKeyboardMessage(UINT message) {
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
                std::string_view object) { return HttpRequest(body, verb, host, object); },
-            LocalNow, build::kQuoteHost};
+            LocalNow, ui::SystemMessageBox(), build::kQuoteHost};
 }
 
 CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
     : ui::Dialog(IDD_TICKRA_DIALOG),
       arguments_(std::move(arguments)),
       services_(std::move(services)),
-      icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
+      icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
+      tray_(IDR_TRAY_MENU) {}
 
 CTickraDlg::~CTickraDlg() = default;
 
@@ -78,6 +79,10 @@ bool CTickraDlg::OnInitDialog() {
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     checker_ = std::make_unique<QuoteChecker>(services_.http, services_.quote_host, services_.clock,
                                               tips_switch_);
+
+    tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
+    tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
+    CreateTickerHost();
 
     cycle_ = RefreshCycle();
     Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
@@ -95,8 +100,28 @@ bool CTickraDlg::OnInitDialog() {
     return true;
 }
 
+void CTickraDlg::CreateTickerHost() {
+    ticker_host_ = std::make_unique<CNProgressBar>(hwnd(), services_.message_box);
+    // The ticker takes the colour of the taskbar under it.
+    RECT place;
+    if (ticker_host_->hwnd() != nullptr && GetWindowRect(ticker_host_->hwnd(), &place)) {
+        HDC screen = GetDC(nullptr);
+        const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
+        ReleaseDC(nullptr, screen);
+        if (colour != CLR_INVALID) {
+            ticker_host_->SetBackgroundColour(colour);
+        }
+    }
+}
+
+void CTickraDlg::ShowTickerState() {
+    ticker_host_->ApplyTickerState(&ticker_state_);
+    ticker_host_->KeepInPlace();
+}
+
 void CTickraDlg::CheckFirstRow() {
     if (rows_.empty()) {
+        tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
         SetEmptyListState(ticker_state_);
     } else {
         // Row 0 is shown at once, whatever the time; its history starts with the first tick.
@@ -104,20 +129,24 @@ void CTickraDlg::CheckFirstRow() {
         first.entry->previous_price =
             checker_->Check(RequestForRow(first), ticker_state_, reference_price_, *this);
     }
+    ShowTickerState();
 }
 
 void CTickraDlg::OnRefreshTick() {
     const LocalTime now = services_.clock();
     if (rows_.empty()) {
         SetEmptyListState(ticker_state_);
+        ShowTickerState();
         return;
     }
     const int row = cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION));
     RefreshRow(rows_[static_cast<size_t>(row)], now, *checker_, ticker_state_, reference_price_,
                *this);
+    ShowTickerState();
 }
 
 void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {
+    tray_.ShowBalloon(alert.title, alert.balloon, 3000, NIIF_WARNING);
     message_view_.InsertItem(0, alert.line);
     message_view_.SetItemText(0, 1, time_text);
 }
@@ -199,6 +228,8 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return std::nullopt;
         case WM_QUERYDRAGICON:
             return reinterpret_cast<LRESULT>(icon_);
+        case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
+            return 0;
         case WM_TIMER:  // the refresh timer is the dialog's only timer
             OnRefreshTick();
             return std::nullopt;
@@ -237,6 +268,8 @@ void CTickraDlg::HideSettings() {
 
 void CTickraDlg::Teardown() {
     KillTimer(hwnd(), kRefreshTimerId);
+    tray_.SetIcon(nullptr, nullptr);
+    ticker_host_.reset();  // gives the taskbar its room back
     while (!rows_.empty()) {
         RemoveRow(rows_, rows_.size() - 1, ticker_state_);
     }

@@ -7,8 +7,11 @@
 #include <string>
 
 #include "net/http.h"
+#include "taskbar/n_progress_bar.h"
+#include "taskbar/tray_icon.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
+#include "ui/message_box.h"
 #include "watch/alert_rules.h"
 #include "watch/local_time.h"
 #include "watch/quote_check.h"
@@ -22,6 +25,7 @@ namespace tickra {
 struct DialogServices {
     HttpFunction http;
     Clock clock;
+    ui::MessageBoxFunction message_box;
     std::string quote_host;
 };
 
@@ -47,6 +51,8 @@ public:
 
     const WatchList& watch_list() const { return rows_; }
     const TickerState& ticker_state() const { return ticker_state_; }
+    CNProgressBar* ticker_host() const { return ticker_host_.get(); }
+    const CTrayIcon& tray_icon() const { return tray_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
     bool tips_switch() const { return tips_switch_; }
 
@@ -61,6 +67,9 @@ private:
     void LoadWatchListFromFile();
     void AppendRowToView(const WatchRow& row) const;
     void CheckFirstRow();
+    void CreateTickerHost();
+    // Hands the ticker state to the ticker and repaints it where it belongs.
+    void ShowTickerState();
     void PaintMinimised();
     void Raise(const Alert& alert, const std::string& time_text) override;
 
@@ -71,6 +80,8 @@ private:
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
 
+    CTrayIcon tray_;
+    std::unique_ptr<CNProgressBar> ticker_host_;
     WatchList rows_;
     TickerState ticker_state_;
     RefreshCycle cycle_;

@@ -3,7 +3,9 @@
 // standard input and answers each with one line that starts with "ok" or "err".
 //
 //   find CLASS TITLE TIMEOUT_MS      top-level window ("-" matches any class or title)
+//   find-all CLASS TITLE             every such top-level window: HWND:PID ...
 //   child PARENT CLASS TIMEOUT_MS    direct child window of a class
+//   child-after PARENT AFTER CLASS   the next child of a class after AFTER (0: the first)
 //   item DIALOG ID                   a dialog's control
 //   send HWND MSG WPARAM LPARAM      SendMessage; answers its result
 //   post HWND MSG WPARAM LPARAM
@@ -27,8 +29,16 @@ HWND ParseHwnd(const std::string& text) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::stoull(text, nullptr, 0)));
 }
 
+// An argument in UTF-8; "-" stands for none.
 std::wstring Arg(const std::string& text) {
-    return text == "-" ? std::wstring() : std::wstring(text.begin(), text.end());
+    if (text == "-") {
+        return {};
+    }
+    std::wstring wide(text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           wide.data(), static_cast<int>(wide.size()));
+    wide.resize(static_cast<size_t>(length));
+    return wide;
 }
 
 template <class Condition>
@@ -72,6 +82,20 @@ std::string Run(const std::string& line) {
             timeout);
         return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
     }
+    if (command == "find-all") {
+        std::string cls, title;
+        in >> cls >> title;
+        const std::wstring c = Arg(cls), t = Arg(title);
+        std::string found = "ok";
+        for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, c.empty() ? nullptr : c.c_str(),
+                                                   t.empty() ? nullptr : t.c_str())) != nullptr;) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(h, &pid);
+            found += " " + std::to_string(reinterpret_cast<uintptr_t>(h)) + ":" +
+                     std::to_string(pid);
+        }
+        return found;
+    }
     if (command == "child") {
         std::string parent, cls;
         DWORD timeout = 0;
@@ -84,6 +108,13 @@ std::string Run(const std::string& line) {
                 return found != nullptr;
             },
             timeout);
+        return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
+    }
+    if (command == "child-after") {
+        std::string parent, after, cls;
+        in >> parent >> after >> cls;
+        const std::wstring c = Arg(cls);
+        HWND found = FindWindowExW(ParseHwnd(parent), ParseHwnd(after), c.c_str(), nullptr);
         return found ? "ok " + std::to_string(reinterpret_cast<uintptr_t>(found)) : "err";
     }
     if (command == "item") {

@@ -1,12 +1,14 @@
 """Runs Tickra.exe as its own process under Wine and drives it from outside.
 
 The build passes its paths in the environment: TICKRA_WINE_RUN (the build's Wine wrapper),
-TICKRA_EXE, TICKRA_DRIVER_EXE and TICKRA_ARTIFACTS (where screenshots go).
+TICKRA_EXE, TICKRA_DRIVER_EXE, TICKRA_TASKBAR_EXE (the classic taskbar) and TICKRA_ARTIFACTS
+(where screenshots go).
 """
 import os
 import shutil
 import subprocess
 import tempfile
+import time
 import unittest
 from pathlib import Path
 
@@ -29,7 +31,7 @@ class Driver:
     def __init__(self):
         self._process = subprocess.Popen(
             [_env('TICKRA_WINE_RUN'), _env('TICKRA_DRIVER_EXE')],
-            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, bufsize=1)
+            stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, encoding='utf-8', bufsize=1)
 
     def __call__(self, *words):
         self._process.stdin.write(' '.join(str(w) for w in words) + '\n')
@@ -47,6 +49,8 @@ class Driver:
                 self._process.wait(timeout=10)
             except (OSError, subprocess.TimeoutExpired):
                 self._process.kill()
+        for stream in (self._process.stdin, self._process.stdout):
+            stream.close()
 
     def find(self, cls='-', title='-', timeout_ms=20000):
         return int(self('find', cls, title, timeout_ms))
@@ -60,13 +64,37 @@ class Driver:
     def text(self, hwnd):
         return bytes.fromhex(self('text', hwnd)).decode('utf-8')
 
+    def rect(self, hwnd):
+        return tuple(int(v) for v in self('rect', hwnd).split())
 
-class TickraProcess:
-    """Tickra.exe started in a working folder of its own."""
+    def find_all(self, cls='-', title='-'):
+        """(hwnd, pid) of every matching top-level window."""
+        return [tuple(int(v) for v in item.split(':')) for item in self('find-all', cls, title).split()]
 
-    def __init__(self, folder, *arguments):
+    def child(self, parent, cls, timeout_ms=5000):
+        return int(self('child', parent, cls, timeout_ms))
+
+    def has_child(self, parent, cls):
+        try:
+            self.child(parent, cls, 0)
+            return True
+        except AssertionError:
+            return False
+
+    def exists(self, hwnd):
+        try:
+            self('rect', hwnd)
+            return True
+        except AssertionError:
+            return False
+
+
+class WineProcess:
+    """A Windows program of the build, started in a working folder."""
+
+    def __init__(self, folder, exe, *arguments):
         self.folder = Path(folder)
-        self.process = subprocess.Popen([_env('TICKRA_WINE_RUN'), _env('TICKRA_EXE'), *arguments],
+        self.process = subprocess.Popen([_env('TICKRA_WINE_RUN'), exe, *arguments],
                                         cwd=self.folder, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
 
@@ -88,17 +116,34 @@ class TickraTestCase(unittest.TestCase):
         self.processes = []
 
     def tearDown(self):
-        for p in self.processes:
+        for p in reversed(self.processes):
             p.kill()
         self.driver.close()
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def start(self, *arguments, code_ini=None):
+        """Starts Tickra.exe in the test's folder, with code.ini written there when given."""
         if code_ini is not None:
             (self.folder / 'code.ini').write_bytes(code_ini.encode('gb2312'))
-        process = TickraProcess(self.folder, *arguments)
+        process = WineProcess(self.folder, _env('TICKRA_EXE'), *arguments)
         self.processes.append(process)
         return process
+
+    def start_taskbar(self, *arguments):
+        """Starts the classic taskbar and returns its "Shell_TrayWnd"."""
+        self.processes.append(WineProcess(self.folder, _env('TICKRA_TASKBAR_EXE'), *arguments))
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            # Wine's own tray is a "Shell_TrayWnd" too, but without the bands.
+            for hwnd, _ in self.driver.find_all('Shell_TrayWnd'):
+                if self.driver.has_child(hwnd, 'TrayNotifyWnd'):
+                    self.taskbar = hwnd
+                    return hwnd
+            time.sleep(0.1)
+        raise AssertionError('the classic taskbar did not appear')
+
+    def close_taskbar(self):
+        self.driver('send', self.taskbar, WM_CLOSE, 0, 0)
 
     def screenshot(self, name, settle=None):
         """Saves the whole virtual screen as a PNG once it has stopped changing."""

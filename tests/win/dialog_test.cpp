@@ -23,8 +23,8 @@ using testing::ScopedWorkingDirectory;
 using Rows = std::vector<std::vector<std::string>>;
 
 // Services that reach the simulator started for this test run, at a fixed clock.
-DialogServices SimulatorServices(LocalTime* now) {
-    DialogServices services = DefaultServices();
+DialogServices SimulatorServices(LocalTime* now, std::vector<testing::MessageBoxRecord>* boxes) {
+    DialogServices services = testing::TestServices(boxes);
     const char* port = std::getenv("TICKRA_SIM_PORT");
     services.quote_host = std::string("127.0.0.1:") + (port ? port : "1");
     services.clock = [now] { return *now; };
@@ -99,7 +99,8 @@ TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
         if (!c.ini.empty()) {
             folder.WriteFile("code.ini", c.ini);
         }
-        CTickraDlg dialog("");
+        std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
         ASSERT_TRUE(dialog.Create()) << c.what;
         EXPECT_EQ(ViewRows(dialog), c.rows) << c.what;
         EXPECT_EQ(dialog.watch_list().size(), c.rows.size()) << c.what;
@@ -110,7 +111,8 @@ TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
 TEST(MainDialog, EightySectionsLoadTheSeventyThreeThatFit) {
     ScopedWorkingDirectory folder;
     folder.WriteFile("code.ini", SixDigitSections(80));
-    CTickraDlg dialog("");
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
     const Rows rows = ViewRows(dialog);
     ASSERT_EQ(rows.size(), 73u);
@@ -120,7 +122,8 @@ TEST(MainDialog, EightySectionsLoadTheSeventyThreeThatFit) {
 
 TEST(MainDialog, StartsWithItsControlsSetUp) {
     ScopedWorkingDirectory folder;
-    CTickraDlg dialog("");
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
 
     EXPECT_EQ(dialog.window().Text(), "Tickra");
@@ -174,7 +177,8 @@ TEST(MainDialog, TipsSwitchIsTheArgumentSlashBS) {
     for (auto [arguments, on] :
          {std::pair{"/BS", true}, std::pair{"/bs", true}, std::pair{"/Bs", true},
           std::pair{"/BS x", false}, std::pair{"", false}}) {
-        CTickraDlg dialog(arguments);
+        std::vector<testing::MessageBoxRecord> boxes;
+        CTickraDlg dialog(arguments, testing::TestServices(&boxes));
         ASSERT_TRUE(dialog.Create());
         EXPECT_EQ(dialog.tips_switch(), on) << arguments;
     }
@@ -183,7 +187,8 @@ TEST(MainDialog, TipsSwitchIsTheArgumentSlashBS) {
 TEST(MainDialog, StaysHiddenUntilSettingsAndCloseOnlyHides) {
     ScopedWorkingDirectory folder;
     folder.WriteFile("code.ini", "[600000]\r\nunder=9\r\n");
-    CTickraDlg dialog("");
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
     bool ran = false;
     testing::RunInsideNextLoop([&] {
         ran = true;
@@ -220,7 +225,8 @@ TEST(MainDialog, StaysHiddenUntilSettingsAndCloseOnlyHides) {
 
 TEST(MainDialog, ReturnAndEscapeDoNothing) {
     ScopedWorkingDirectory folder;
-    CTickraDlg dialog("");
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
     dialog.ShowSettings();
     HWND code = dialog.Item(IDC_CODE).hwnd();
@@ -260,7 +266,8 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
                      "[600000]\r\nunder=9.50\r\nsale=9.80\r\n[600001]\r\nunder=5\r\n"
                      "[900001]\r\n");
     LocalTime now = At(10, 0, 0);
-    CTickraDlg dialog("", SimulatorServices(&now));
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", SimulatorServices(&now, &boxes));
     ASSERT_TRUE(dialog.Create());
 
     // Start-up checks row 0: below its break-below and its balance price since yesterday.
@@ -297,7 +304,8 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
 
 TEST(MainDialog, AnEmptyListShowsTheHint) {
     ScopedWorkingDirectory folder;
-    CTickraDlg dialog("");
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
     EXPECT_EQ(dialog.ticker_state().colour, kWhite);

@@ -91,4 +91,53 @@ int ColumnWidth(HWND list, int column) {
     return static_cast<int>(SendMessageW(list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
+ui::MessageBoxFunction RecordingMessageBox(std::vector<MessageBoxRecord>* seen) {
+    return [seen](HWND, std::string_view text, std::string_view caption, UINT type) {
+        seen->push_back({std::string(text), std::string(caption), type});
+        return IDOK;
+    };
+}
+
+DialogServices TestServices(std::vector<MessageBoxRecord>* seen) {
+    DialogServices services = DefaultServices();
+    services.message_box = RecordingMessageBox(seen);
+    return services;
+}
+
+int CountGdiObjects() {
+    const DWORD reported = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
+    if (reported != 0) {
+        return static_cast<int>(reported);
+    }
+    int count = 0;
+    for (ULONG_PTR index = 1; index < 0x10000; ++index) {
+        if (GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+namespace {
+BOOL CALLBACK CountChild(HWND, LPARAM count) {
+    ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM count) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    if (process == GetCurrentProcessId()) {
+        ++*reinterpret_cast<int*>(count);
+        EnumChildWindows(hwnd, CountChild, count);
+    }
+    return TRUE;
+}
+}  // namespace
+
+int CountWindows() {
+    int count = 0;
+    EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&count));
+    return count;
+}
+
 }  // namespace tickra::testing

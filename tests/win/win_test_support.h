@@ -7,8 +7,26 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "app/tickra_dlg.h"
 
 namespace tickra::testing {
+
+// Message boxes seen by the code under test, answered with OK at once.
+struct MessageBoxRecord {
+    std::string text, caption;
+    UINT type;
+};
+ui::MessageBoxFunction RecordingMessageBox(std::vector<MessageBoxRecord>* seen);
+
+// The program's services, with message boxes recorded instead of shown.
+DialogServices TestServices(std::vector<MessageBoxRecord>* seen);
+
+// Live GDI objects and windows of this process. Wine does not implement GetGuiResources, so GDI
+// objects are counted by probing the handle table, which Wine indexes by the handle's low word.
+int CountGdiObjects();
+int CountWindows();
 
 // A fresh folder under the temporary folder that is the current directory for the test's
 // lifetime; the previous current directory comes back afterwards.

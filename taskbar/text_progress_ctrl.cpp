@@ -1,0 +1,254 @@
+#include "taskbar/text_progress_ctrl.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "taskbar/mem_dc.h"
+#include "taskbar/ticker_chart.h"
+#include "ui/text.h"
+#include "ui/unique_handle.h"
+#include "watch/mbcs.h"
+
+namespace tickra {
+
+namespace {
+
+constexpr wchar_t kSelfProperty[] = L"Tickra.TickerControl";
+constexpr COLORREF kMarkerColour = 0x00FFFF;  // yellow
+constexpr int kFontHeight = 12;
+constexpr int kTextIndent = 2;
+constexpr int kArrowColumn = 198;
+constexpr int kLetterColumn = 208;
+
+WNDPROC progress_proc = nullptr;
+
+// The progress bar's own class, taken over under our class name.
+bool RegisterTickerClass(WNDPROC proc) {
+    static const bool registered = [proc] {
+        WNDCLASSEXW progress{};
+        progress.cbSize = sizeof(progress);
+        if (!GetClassInfoExW(nullptr, PROGRESS_CLASSW, &progress) &&
+            !GetClassInfoExW(GetModuleHandleW(L"comctl32.dll"), PROGRESS_CLASSW, &progress)) {
+            return false;
+        }
+        progress_proc = progress.lpfnWndProc;
+        WNDCLASSEXW ticker = progress;
+        ticker.hInstance = GetModuleHandleW(nullptr);
+        ticker.lpszClassName = CTextProgressCtrl::kClassName;
+        ticker.lpfnWndProc = proc;
+        ticker.style &= ~CS_GLOBALCLASS;
+        return RegisterClassExW(&ticker) != 0;
+    }();
+    return registered;
+}
+
+// Selects an object into a DC and puts the previous one back, before the object is freed.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~SelectGuard() { SelectObject(dc_, previous_); }
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    const ui::UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+}
+
+}  // namespace
+
+CTextProgressCtrl::CTextProgressCtrl()
+    : bar_colour_(GetSysColor(COLOR_HIGHLIGHT)),
+      background_colour_(GetSysColor(COLOR_WINDOW)),
+      text_colour_(GetSysColor(COLOR_HIGHLIGHT)) {}
+
+CTextProgressCtrl::~CTextProgressCtrl() {
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
+    if (!RegisterTickerClass(WindowProc)) {
+        return false;
+    }
+    return CreateWindowExW(0, kClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
+                           rect.bottom - rect.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                           GetModuleHandleW(nullptr), this) != nullptr;
+}
+
+void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
+    if (state == nullptr) {
+        return;
+    }
+    flags_ = state->flags;
+    text_colour_ = state->colour;
+    history_ = state->history;
+    reference_price_ = state->reference_price;
+    ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
+}
+
+LRESULT CALLBACK CTextProgressCtrl::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                               LPARAM lparam) {
+    auto* self = static_cast<CTextProgressCtrl*>(GetPropW(hwnd, kSelfProperty));
+    if (message == WM_NCCREATE) {
+        self = static_cast<CTextProgressCtrl*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        SetPropW(hwnd, kSelfProperty, self);
+        self->hwnd_ = hwnd;
+    }
+    if (self == nullptr) {
+        return CallWindowProcW(progress_proc, hwnd, message, wparam, lparam);
+    }
+    LRESULT result = 0;
+    try {
+        result = self->OnMessage(message, wparam, lparam);
+    } catch (...) {
+        result = 0;
+    }
+    if (message == WM_NCDESTROY) {
+        RemovePropW(hwnd, kSelfProperty);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+LRESULT CTextProgressCtrl::DefaultProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    return CallWindowProcW(progress_proc, hwnd_, message, wparam, lparam);
+}
+
+LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers everything; erasing first would flicker
+        case WM_SETTEXT: {
+            const LRESULT result = DefaultProc(message, wparam, lparam);
+            const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+            const std::wstring new_text = text != nullptr ? text : L"";
+            if (new_text != window_text_) {
+                window_text_ = new_text;
+                InvalidateRect(hwnd_, nullptr, TRUE);
+            }
+            return result;
+        }
+        case WM_GETTEXT: {
+            auto* buffer = reinterpret_cast<wchar_t*>(lparam);
+            const size_t count = std::min<size_t>(wparam, window_text_.size());
+            std::copy_n(window_text_.data(), count, buffer);
+            if (count < wparam) {
+                buffer[count] = L'\0';
+            }
+            return static_cast<LRESULT>(count);
+        }
+        default:
+            return DefaultProc(message, wparam, lparam);
+    }
+}
+
+void CTextProgressCtrl::Paint() {
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    PAINTSTRUCT paint;
+    HDC screen = BeginPaint(hwnd_, &paint);
+    {
+        CMemDC memory(screen);
+        if (!memory.valid()) {
+            EndPaint(hwnd_, &paint);
+            return;
+        }
+        HDC dc = memory.dc();
+        const double fraction =
+            upper_ == lower_ ? 0.0 : static_cast<double>(position_ - lower_) / (upper_ - lower_);
+        RECT filled = client;
+        filled.right = client.left + static_cast<int>((client.right - client.left) * fraction);
+        RECT unfilled = client;
+        unfilled.left = filled.right;
+        FillSolid(dc, filled, bar_colour_);
+        FillSolid(dc, unfilled, background_colour_);
+
+        const ui::UniqueFont font(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                              ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                              CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                              FF_SWISS | DEFAULT_PITCH, L"宋体"));
+        int text_width = 0;
+        {
+            const SelectGuard font_guard(dc, font.get());
+            SetBkMode(dc, TRANSPARENT);
+            // Clip regions are in device units: the surface starts at its rectangle's corner.
+            const ui::UniqueRegion clip(CreateRectRgn(
+                unfilled.left - memory.rect().left, unfilled.top - memory.rect().top,
+                unfilled.right - memory.rect().left, unfilled.bottom - memory.rect().top));
+            SelectClipRgn(dc, clip.get());
+
+            const std::wstring text = ui::Widen(ticker_text_);
+            SetTextColor(dc, text_colour_);
+            RECT measured{};
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+                      DT_CALCRECT | DT_SINGLELINE);
+            text_width = measured.right - measured.left;
+            RECT line = client;
+            line.left += kTextIndent;
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
+                      DT_SINGLELINE | DT_VCENTER);
+            DrawMarkers(dc, client);
+        }
+        if (history_ != nullptr) {
+            DrawChart(dc, client, text_width);
+        }
+        SelectClipRgn(dc, nullptr);
+    }
+    EndPaint(hwnd_, &paint);
+}
+
+void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
+    SetTextColor(dc, kMarkerColour);
+    // The offsets add up within a column: with both markers of one column set, the second is
+    // drawn past the window's edge, so only the first is seen.
+    RECT arrows = client;
+    RECT letters = client;
+    auto draw = [dc](RECT& column, int offset, const char* marker) {
+        column.left += offset;
+        const std::wstring text = ui::Widen(marker);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &column,
+                  DT_SINGLELINE | DT_VCENTER);
+    };
+    if (flags_.break_below) {
+        draw(arrows, kArrowColumn, "↓");
+    }
+    if (flags_.cross_above) {
+        draw(arrows, kArrowColumn, "↑");
+    }
+    if (flags_.buy_zone) {
+        draw(letters, kLetterColumn, "B");
+    }
+    if (flags_.sell_zone) {
+        draw(letters, kLetterColumn, "S");
+    }
+}
+
+void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
+    RECT window;
+    GetWindowRect(hwnd_, &window);
+    const std::vector<ChartSegment> segments = ComputeChartSegments(
+        *history_, reference_price_, text_width, window.bottom - window.top);
+    const ui::UniquePen red(CreatePen(PS_SOLID, 1, 0x0000FF));
+    const ui::UniquePen green(CreatePen(PS_SOLID, 1, 0x00FF00));
+    const SelectGuard pen_guard(dc, red.get());
+    for (const ChartSegment& s : segments) {
+        SelectObject(dc, s.red ? red.get() : green.get());
+        MoveToEx(dc, s.x0, s.y0, nullptr);
+        LineTo(dc, s.x1, s.y1);
+    }
+}
+
+}  // namespace tickra

@@ -1,0 +1,59 @@
+// The ticker control: one line of quote text, its markers and the per-minute chart, painted
+// off-screen. A progress-bar control underneath; what is seen comes from here.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "watch/ticker_state.h"
+
+namespace tickra {
+
+class CTextProgressCtrl {
+public:
+    static constexpr wchar_t kClassName[] = L"tickra_progress32";
+
+    CTextProgressCtrl();
+    virtual ~CTextProgressCtrl();
+    CTextProgressCtrl(const CTextProgressCtrl&) = delete;
+    CTextProgressCtrl& operator=(const CTextProgressCtrl&) = delete;
+
+    // Creates the window of class "tickra_progress32"; rect in the parent's client coordinates.
+    bool CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id);
+    HWND hwnd() const { return hwnd_; }
+
+    // Copies flags, text colour, history, reference price and text; does not repaint. Nothing
+    // happens without a state.
+    void ApplyTickerState(const TickerState* state);
+
+    void SetBarColour(COLORREF colour) { bar_colour_ = colour; }
+    void SetBackgroundColour(COLORREF colour) { background_colour_ = colour; }
+    void SetTextColour(COLORREF colour) { text_colour_ = colour; }
+
+protected:
+    virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT DefaultProc(UINT message, WPARAM wparam, LPARAM lparam);
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    void Paint();
+    void DrawMarkers(HDC dc, const RECT& client) const;
+    void DrawChart(HDC dc, const RECT& client, int text_width) const;
+
+    HWND hwnd_ = nullptr;
+    int position_ = 0;
+    int upper_ = 100;
+    int lower_ = 0;
+    std::wstring window_text_;
+    COLORREF bar_colour_;
+    COLORREF background_colour_;
+    COLORREF text_colour_;
+    std::string ticker_text_;
+    DisplayFlags flags_;
+    const std::array<float, StockEntry::kHistorySize>* history_ = nullptr;
+    float reference_price_ = 0.0f;
+};
+
+}  // namespace tickra

@@ -1,0 +1,70 @@
+"""The ticker in the taskbar, seen from outside: its place, a second copy, and Exit."""
+import unittest
+
+from harness import ID_TRAY_EXIT, TickraTestCase
+
+TICKER_CLASS = 'tickra_progress32'
+
+
+class TaskbarTest(TickraTestCase):
+    def ticker_geometry(self):
+        """The ticker's rectangle in the taskbar, and the ReBar's and notification area's."""
+        ticker = self.driver.child(self.taskbar, TICKER_CLASS)
+        rebar = self.driver.rect(self.driver.child(self.taskbar, 'ReBarWindow32'))
+        notify = self.driver.rect(self.driver.child(self.taskbar, 'TrayNotifyWnd'))
+        bar = self.driver.rect(self.taskbar)
+        t = self.driver.rect(ticker)
+        return (t[0] - bar[0], t[1] - bar[1], t[2] - bar[0], t[3] - bar[1]), rebar, notify
+
+    def test_ticker_sits_in_the_gap_and_exit_gives_the_room_back(self):
+        self.start_taskbar()
+        tickra = self.start(code_ini='[600000]\r\n')
+        dialog = self.driver.find('#32770', 'Tickra')
+        ticker, rebar, notify = self.ticker_geometry()
+        self.assertEqual(notify[0] - rebar[2], 220, 'the ReBar ends 220 pixels early')
+        self.assertEqual(ticker, (rebar[2], 5, rebar[2] + 215, 27))
+
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        rebar_after = self.driver.rect(self.driver.child(self.taskbar, 'ReBarWindow32'))
+        self.assertEqual(rebar_after[2], notify[0], 'the ReBar reaches the notification area')
+        with self.assertRaises(AssertionError):
+            self.driver.child(self.taskbar, TICKER_CLASS, 0)
+
+    def test_a_second_copy_warns_and_runs_without_a_ticker(self):
+        self.start_taskbar()
+        first = self.start(code_ini='[600000]\r\n')
+        first_dialog = self.driver.find('#32770', 'Tickra')
+        self.driver.child(self.taskbar, TICKER_CLASS)
+
+        second = self.start()
+        warning = self.driver.find('#32770', '提示')
+        self.assertEqual(self.driver.text(self.driver('item', warning, 0xFFFF)),
+                         '程序已经运行,不需再启动.')
+        self.driver.command(warning, 1)
+        dialogs = [h for h, _ in self.driver.find_all('#32770', 'Tickra')]
+        while len(dialogs) < 2:
+            dialogs = [h for h, _ in self.driver.find_all('#32770', 'Tickra')]
+        second_dialog = next(h for h in dialogs if h != first_dialog)
+        tickers = self.driver.find_all(TICKER_CLASS)  # top-level: none
+        self.assertEqual(tickers, [])
+        self.assertEqual(self.count_tickers(), 1)
+
+        self.driver.command(second_dialog, ID_TRAY_EXIT)
+        self.assertEqual(second.wait(timeout=20), 0)
+        self.assertEqual(self.count_tickers(), 1, "the first copy's ticker stays")
+        self.driver.command(first_dialog, ID_TRAY_EXIT)
+        self.assertEqual(first.wait(timeout=20), 0)
+
+    def count_tickers(self):
+        count, after = 0, 0
+        while True:
+            try:
+                after = int(self.driver('child-after', self.taskbar, after, TICKER_CLASS))
+            except AssertionError:
+                return count
+            count += 1
+
+
+if __name__ == '__main__':
+    unittest.main()

@@ -1,0 +1,160 @@
+#include "tools/classic_taskbar/classic_taskbar.h"
+
+namespace tickra::tools {
+
+namespace {
+
+constexpr COLORREF kBarColour = RGB(0x20, 0x2A, 0x38);
+constexpr COLORREF kButtonColour = RGB(0x36, 0x44, 0x58);
+constexpr COLORREF kTextColour = RGB(0xE8, 0xEC, 0xF0);
+
+void Fill(HDC dc, const RECT& rect, COLORREF colour) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    FillRect(dc, &rect, brush);
+    DeleteObject(brush);
+}
+
+void PaintBar(HWND hwnd, bool buttons, bool clock) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd, &paint);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    Fill(dc, client, kBarColour);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kTextColour);
+    if (buttons && client.right > client.bottom) {
+        const wchar_t* names[] = {L"资源管理器", L"记事本"};
+        int x = 4;
+        for (const wchar_t* name : names) {
+            RECT button{x, 3, x + 150, client.bottom - 3};
+            if (button.right > client.right) {
+                break;
+            }
+            Fill(dc, button, kButtonColour);
+            DrawTextW(dc, name, -1, &button, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+            x += 156;
+        }
+    }
+    if (clock) {
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        wchar_t text[16];
+        wsprintfW(text, L"%02d:%02d", now.wHour, now.wMinute);
+        RECT area = client;
+        area.right -= 6;
+        DrawTextW(dc, text, -1, &area, DT_SINGLELINE | DT_VCENTER | DT_RIGHT);
+    }
+    EndPaint(hwnd, &paint);
+}
+
+LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COPYDATA: {
+            // Shell_NotifyIcon talks to the first "Shell_TrayWnd" it finds, which is this one
+            // while it is top-most; Wine's tray, next in line, does the work.
+            HWND tray = FindWindowExW(nullptr, hwnd, L"Shell_TrayWnd", nullptr);
+            return tray != nullptr ? SendMessageW(tray, WM_COPYDATA, wparam, lparam) : FALSE;
+        }
+        case WM_PAINT:
+            PaintBar(hwnd, false, false);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_DESTROY:
+            if (GetWindowLongPtrW(hwnd, GWLP_USERDATA) != 0) {
+                PostQuitMessage(0);
+            }
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, message, wparam, lparam);
+    }
+}
+
+LRESULT CALLBACK RebarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        PaintBar(hwnd, true, false);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        PaintBar(hwnd, false, true);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+void RegisterOnce(const wchar_t* name, WNDPROC proc) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    // Our own class of this name, even where a system class of the same name exists.
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &wc)) {
+        if (wc.lpfnWndProc == proc) {
+            return;
+        }
+        UnregisterClassW(name, GetModuleHandleW(nullptr));
+    }
+    wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
+}  // namespace
+
+ClassicTaskbar::~ClassicTaskbar() { Destroy(); }
+
+void ClassicTaskbar::Destroy() {
+    if (taskbar_ != nullptr) {
+        DestroyWindow(taskbar_);
+    }
+    taskbar_ = rebar_ = notify_ = nullptr;
+}
+
+bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
+    RegisterOnce(L"Shell_TrayWnd", TaskbarProc);
+    RegisterOnce(L"ReBarWindow32", RebarProc);
+    RegisterOnce(L"TrayNotifyWnd", NotifyProc);
+
+    const int screen_w = GetSystemMetrics(SM_CXSCREEN);
+    const int screen_h = GetSystemMetrics(SM_CYSCREEN);
+    RECT bar;
+    if (layout.vertical) {
+        bar = {0, 0, layout.thickness, screen_h};
+    } else {
+        const int bottom = screen_h - layout.bottom_margin;
+        bar = {0, bottom - layout.thickness, screen_w, bottom};
+    }
+    taskbar_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"",
+                               WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, bar.left, bar.top,
+                               bar.right - bar.left, bar.bottom - bar.top, nullptr, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+    if (taskbar_ == nullptr) {
+        return false;
+    }
+    SetWindowLongPtrW(taskbar_, GWLP_USERDATA, layout.quit_on_destroy ? 1 : 0);
+    const int w = bar.right - bar.left;
+    const int h = bar.bottom - bar.top;
+    RECT band, notify;
+    if (layout.vertical) {
+        band = {0, layout.start_width, w, h - layout.notify_size};
+        notify = {0, h - layout.notify_size, w, h};
+    } else {
+        band = {layout.start_width, 0, w - layout.notify_size, h};
+        notify = {w - layout.notify_size, 0, w, h};
+    }
+    rebar_ = CreateWindowExW(0, L"ReBarWindow32", L"", WS_CHILD | WS_VISIBLE, band.left, band.top,
+                             band.right - band.left, band.bottom - band.top, taskbar_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+    notify_ = CreateWindowExW(0, L"TrayNotifyWnd", L"", WS_CHILD | WS_VISIBLE, notify.left,
+                              notify.top, notify.right - notify.left, notify.bottom - notify.top,
+                              taskbar_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return rebar_ != nullptr && notify_ != nullptr;
+}
+
+}  // namespace tickra::tools

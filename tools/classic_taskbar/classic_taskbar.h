@@ -1,0 +1,40 @@
+// A classic Windows taskbar for Wine sessions, whose shell has no such windows: a top-most
+// "Shell_TrayWnd" with a "ReBarWindow32" band of task buttons and a "TrayNotifyWnd" notification
+// area, like the Windows 7/10 taskbar. Notification-icon traffic that reaches it is passed on to
+// Wine's own tray, so icons and balloons keep working.
+#pragma once
+
+#include <windows.h>
+
+namespace tickra::tools {
+
+struct ClassicTaskbarLayout {
+    int thickness = 30;     // height, or width when vertical
+    bool vertical = false;  // at the left edge instead of the bottom
+    int start_width = 60;   // room for the start button before the band
+    int notify_size = 180;  // width (height when vertical) of the notification area
+    int bottom_margin = 0;  // pixels left free below a horizontal taskbar
+    bool quit_on_destroy = false;  // end the thread's message loop when the taskbar goes
+};
+
+class ClassicTaskbar {
+public:
+    ClassicTaskbar() = default;
+    ~ClassicTaskbar();
+    ClassicTaskbar(const ClassicTaskbar&) = delete;
+    ClassicTaskbar& operator=(const ClassicTaskbar&) = delete;
+
+    bool Create(const ClassicTaskbarLayout& layout);
+    void Destroy();
+
+    HWND taskbar() const { return taskbar_; }
+    HWND rebar() const { return rebar_; }
+    HWND notify() const { return notify_; }
+
+private:
+    HWND taskbar_ = nullptr;
+    HWND rebar_ = nullptr;
+    HWND notify_ = nullptr;
+};
+
+}  // namespace tickra::tools

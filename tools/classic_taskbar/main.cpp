@@ -1,0 +1,40 @@
+// classic_taskbar.exe [--height N] [--vertical] [--notify N] [--bottom-margin N]
+// Runs until its "Shell_TrayWnd" is closed.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cwchar>
+
+#include "tools/classic_taskbar/classic_taskbar.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    tickra::tools::ClassicTaskbarLayout layout;
+    layout.quit_on_destroy = true;
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; i < argc; ++i) {
+        const bool has_value = i + 1 < argc;
+        if (wcscmp(argv[i], L"--vertical") == 0) {
+            layout.vertical = true;
+        } else if (wcscmp(argv[i], L"--height") == 0 && has_value) {
+            layout.thickness = _wtoi(argv[++i]);
+        } else if (wcscmp(argv[i], L"--notify") == 0 && has_value) {
+            layout.notify_size = _wtoi(argv[++i]);
+        } else if (wcscmp(argv[i], L"--bottom-margin") == 0 && has_value) {
+            layout.bottom_margin = _wtoi(argv[++i]);
+        }
+    }
+    LocalFree(argv);
+
+    tickra::tools::ClassicTaskbar taskbar;
+    if (!taskbar.Create(layout)) {
+        return 1;
+    }
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
