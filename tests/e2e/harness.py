@@ -131,7 +131,9 @@ class TickraTestCase(unittest.TestCase):
 
     def start_taskbar(self, *arguments):
         """Starts the classic taskbar and returns its "Shell_TrayWnd"."""
-        self.processes.append(WineProcess(self.folder, _env('TICKRA_TASKBAR_EXE'), *arguments))
+        self.tray_log = self.folder / 'tray.log'
+        self.processes.append(WineProcess(self.folder, _env('TICKRA_TASKBAR_EXE'), '--log',
+                                          'tray.log', *arguments))
         deadline = time.monotonic() + 20
         while time.monotonic() < deadline:
             # Wine's own tray is a "Shell_TrayWnd" too, but without the bands.
@@ -141,6 +143,16 @@ class TickraTestCase(unittest.TestCase):
                     return hwnd
             time.sleep(0.1)
         raise AssertionError('the classic taskbar did not appear')
+
+    def tray_requests(self):
+        """(operation, icon id, flags, balloon title, balloon text) of each tray request."""
+        if not self.tray_log.exists():
+            return []
+        requests = []
+        for line in self.tray_log.read_text(encoding='utf-8').splitlines():
+            op, icon, flags, title, text = line.split('\t')
+            requests.append((int(op), int(icon), int(flags), title, text.replace('\\n', '\n')))
+        return requests
 
     def close_taskbar(self):
         self.driver('send', self.taskbar, WM_CLOSE, 0, 0)

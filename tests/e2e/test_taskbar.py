@@ -4,6 +4,8 @@ import unittest
 from harness import ID_TRAY_EXIT, TickraTestCase
 
 TICKER_CLASS = 'tickra_progress32'
+NIM_ADD, NIM_MODIFY, NIM_DELETE = 0, 1, 2
+TRAY_ICON_ID = 4
 
 
 class TaskbarTest(TickraTestCase):
@@ -24,8 +26,10 @@ class TaskbarTest(TickraTestCase):
         self.assertEqual(notify[0] - rebar[2], 220, 'the ReBar ends 220 pixels early')
         self.assertEqual(ticker, (rebar[2], 5, rebar[2] + 215, 27))
 
+        self.assertEqual(self.tray_requests()[0][:2], (NIM_ADD, TRAY_ICON_ID))
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
+        self.assertEqual(self.tray_requests()[-1][:2], (NIM_DELETE, TRAY_ICON_ID))
         rebar_after = self.driver.rect(self.driver.child(self.taskbar, 'ReBarWindow32'))
         self.assertEqual(rebar_after[2], notify[0], 'the ReBar reaches the notification area')
         with self.assertRaises(AssertionError):

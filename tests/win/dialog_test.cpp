@@ -223,6 +223,32 @@ TEST(MainDialog, StaysHiddenUntilSettingsAndCloseOnlyHides) {
     EXPECT_TRUE(dialog.watch_list().empty());
 }
 
+TEST(MainDialog, SystemMenuOpensTheAboutBox) {
+    ScopedWorkingDirectory folder;
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog.Create());
+    std::string version;
+    testing::RunInsideNextLoop([&] {
+        HWND about = FindWindowW(L"#32770", ui::Widen("关于 Tickra").c_str());
+        ASSERT_NE(about, nullptr);
+        EnumChildWindows(
+            about,
+            [](HWND child, LPARAM out) {
+                const std::string text = ui::Window(child).Text();
+                if (text.find("2.0.20080708") != std::string::npos) {
+                    *reinterpret_cast<std::string*>(out) = text;
+                }
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&version));
+        SendMessageW(about, WM_COMMAND, IDOK, 0);
+    });
+    SendMessageW(dialog.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    EXPECT_EQ(version, "Tickra 股票行情 2.0.20080708");
+    EXPECT_TRUE(IsWindow(dialog.hwnd())) << "OK closes only the About box";
+}
+
 TEST(MainDialog, ReturnAndEscapeDoNothing) {
     ScopedWorkingDirectory folder;
     std::vector<testing::MessageBoxRecord> boxes;

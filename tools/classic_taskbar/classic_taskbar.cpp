@@ -1,8 +1,49 @@
 #include "tools/classic_taskbar/classic_taskbar.h"
 
+#include <cstring>
+#include <string>
+
 namespace tickra::tools {
 
 namespace {
+
+std::wstring tray_log_path;
+
+// One line per request: operation (0 add, 1 modify, 2 delete), icon id, flags, balloon title
+// and text in UTF-8 with line breaks as "\n". The request layout is Wine's: the operation in
+// dwData, then the icon data with fixed offsets.
+void LogTrayRequest(const COPYDATASTRUCT& copy) {
+    if (tray_log_path.empty() || copy.cbData < 924) {
+        return;
+    }
+    const auto* bytes = static_cast<const char*>(copy.lpData);
+    UINT id = 0, flags = 0;
+    memcpy(&id, bytes + 4, sizeof(id));
+    memcpy(&flags, bytes + 8, sizeof(flags));
+    auto utf8 = [](const wchar_t* text) {
+        char out[1024] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
+        std::string escaped;
+        for (const char* p = out; *p; ++p) {
+            if (*p == '\r') {
+                continue;
+            }
+            escaped += *p == '\n' ? std::string("\\n") : std::string(1, *p);
+        }
+        return escaped;
+    };
+    const std::string line = std::to_string(copy.dwData) + "\t" + std::to_string(id) + "\t" +
+                             std::to_string(flags) + "\t" +
+                             utf8(reinterpret_cast<const wchar_t*>(bytes + 796)) + "\t" +
+                             utf8(reinterpret_cast<const wchar_t*>(bytes + 280)) + "\n";
+    HANDLE file = CreateFileW(tray_log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        DWORD written = 0;
+        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+        CloseHandle(file);
+    }
+}
 
 constexpr COLORREF kBarColour = RGB(0x20, 0x2A, 0x38);
 constexpr COLORREF kButtonColour = RGB(0x36, 0x44, 0x58);
@@ -50,6 +91,7 @@ void PaintBar(HWND hwnd, bool buttons, bool clock) {
 LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_COPYDATA: {
+            LogTrayRequest(*reinterpret_cast<const COPYDATASTRUCT*>(lparam));
             // Shell_NotifyIcon talks to the first "Shell_TrayWnd" it finds, which is this one
             // while it is top-most; Wine's tray, next in line, does the work.
             HWND tray = FindWindowExW(nullptr, hwnd, L"Shell_TrayWnd", nullptr);
@@ -117,6 +159,7 @@ void ClassicTaskbar::Destroy() {
 }
 
 bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
+    tray_log_path = layout.tray_log != nullptr ? layout.tray_log : L"";
     RegisterOnce(L"Shell_TrayWnd", TaskbarProc);
     RegisterOnce(L"ReBarWindow32", RebarProc);
     RegisterOnce(L"TrayNotifyWnd", NotifyProc);

@@ -15,6 +15,7 @@ struct ClassicTaskbarLayout {
     int notify_size = 180;  // width (height when vertical) of the notification area
     int bottom_margin = 0;  // pixels left free below a horizontal taskbar
     bool quit_on_destroy = false;  // end the thread's message loop when the taskbar goes
+    const wchar_t* tray_log = nullptr;  // file that gets one line per tray request, or none
 };
 
 class ClassicTaskbar {

@@ -1,4 +1,4 @@
-// classic_taskbar.exe [--height N] [--vertical] [--notify N] [--bottom-margin N]
+// classic_taskbar.exe [--height N] [--vertical] [--notify N] [--bottom-margin N] [--log FILE]
 // Runs until its "Shell_TrayWnd" is closed.
 #include <windows.h>
 
@@ -23,12 +23,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             layout.notify_size = _wtoi(argv[++i]);
         } else if (wcscmp(argv[i], L"--bottom-margin") == 0 && has_value) {
             layout.bottom_margin = _wtoi(argv[++i]);
+        } else if (wcscmp(argv[i], L"--log") == 0 && has_value) {
+            layout.tray_log = argv[++i];
         }
     }
-    LocalFree(argv);
-
     tickra::tools::ClassicTaskbar taskbar;
-    if (!taskbar.Create(layout)) {
+    const bool created = taskbar.Create(layout);
+    LocalFree(argv);
+    if (!created) {
         return 1;
     }
     MSG message;
