@@ -1,4 +1,6 @@
 // classic_taskbar.exe [--height N] [--vertical] [--notify N] [--bottom-margin N] [--log FILE]
+//                     [--ready FILE]
+// --ready names a file that is created once the taskbar's windows exist.
 // Runs until its "Shell_TrayWnd" is closed.
 #include <windows.h>
 
@@ -11,6 +13,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tickra::tools::ClassicTaskbarLayout layout;
     layout.quit_on_destroy = true;
+    const wchar_t* ready = nullptr;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; i < argc; ++i) {
@@ -25,10 +28,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             layout.bottom_margin = _wtoi(argv[++i]);
         } else if (wcscmp(argv[i], L"--log") == 0 && has_value) {
             layout.tray_log = argv[++i];
+        } else if (wcscmp(argv[i], L"--ready") == 0 && has_value) {
+            ready = argv[++i];
         }
     }
     tickra::tools::ClassicTaskbar taskbar;
     const bool created = taskbar.Create(layout);
+    if (created && ready != nullptr) {
+        CloseHandle(CreateFileW(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
     LocalFree(argv);
     if (!created) {
         return 1;
