@@ -9,6 +9,9 @@ FakeProfile::FakeProfile(std::string_view ini, Cut cut) : cut_(cut) {
     while (!ini.empty()) {
         const size_t end = std::min(ini.find('\n'), ini.size());
         std::string_view line = ini.substr(0, end);
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
         ini.remove_prefix(std::min(end + 1, ini.size()));
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
             sections_.push_back({std::string(line.substr(1, line.size() - 2)), {}});

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "unit/quote_support.h"
+#include "unit/test_support.h"
 #include "watch/quote.h"
 
 namespace tickra {

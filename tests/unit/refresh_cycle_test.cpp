@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "unit/quote_support.h"
+#include "unit/test_support.h"
 #include "watch/refresh_cycle.h"
 
 namespace tickra {

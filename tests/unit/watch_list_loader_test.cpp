@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "unit/fake_profile.h"
+#include "unit/test_support.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
@@ -49,18 +50,10 @@ TEST(ParseNameList, ExactFitOf73SixCharacterNames) {
     EXPECT_EQ(ParseNameList(list.data(), list.size()), names);
 }
 
-std::string SixDigitSections(int count) {
-    std::string ini;
-    for (int i = 0; i < count; ++i) {
-        ini.append("[").append(std::to_string(600000 + i)).append("]\nunder=1\n");
-    }
-    return ini;
-}
-
 TEST(LoadWatchList, LongFilesLoadOnlyTheNamesThatFit) {
     for (auto cut : {FakeProfile::Cut::kWindows, FakeProfile::Cut::kWine}) {
         for (auto [sections, rows] : {std::pair{73, 73}, std::pair{74, 73}, std::pair{80, 73}}) {
-            FakeProfile file(SixDigitSections(sections), cut);
+            FakeProfile file(testing::SixDigitSections(sections), cut);
             const WatchList list = LoadWatchList(file);
             ASSERT_EQ(list.size(), static_cast<size_t>(rows)) << sections;
             EXPECT_EQ(list.front().code, "600000");

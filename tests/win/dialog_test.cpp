@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "ui/list_view.h"
 #include "ui/text.h"
+#include "unit/test_support.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -36,17 +37,6 @@ void SimControl(const std::string& what) {
     HttpRequest("", "POST", std::string("127.0.0.1:") + (port ? port : "1"), "/_sim/" + what);
 }
 
-LocalTime At(int hour, int minute, int second) {
-    std::tm t{};
-    t.tm_year = 126;
-    t.tm_mon = 11;
-    t.tm_mday = 7;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
-}
-
 Rows MessageLines(const CTickraDlg& dialog) {
     const ui::ListView view(dialog.Item(IDC_MESSAGE_LIST).hwnd());
     Rows rows;
@@ -66,14 +56,6 @@ Rows ViewRows(const CTickraDlg& dialog) {
         }
     }
     return rows;
-}
-
-std::string SixDigitSections(int count) {
-    std::string ini;
-    for (int i = 0; i < count; ++i) {
-        ini.append("[").append(std::to_string(600000 + i)).append("]\r\nunder=1\r\n");
-    }
-    return ini;
 }
 
 TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
@@ -110,7 +92,7 @@ TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
 
 TEST(MainDialog, EightySectionsLoadTheSeventyThreeThatFit) {
     ScopedWorkingDirectory folder;
-    folder.WriteFile("code.ini", SixDigitSections(80));
+    folder.WriteFile("code.ini", testing::SixDigitSections(80));
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
@@ -291,7 +273,7 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     folder.WriteFile("code.ini",
                      "[600000]\r\nunder=9.50\r\nsale=9.80\r\n[600001]\r\nunder=5\r\n"
                      "[900001]\r\n");
-    LocalTime now = At(10, 0, 0);
+    LocalTime now = testing::At(10, 0, 0);
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", SimulatorServices(&now, &boxes));
     ASSERT_TRUE(dialog.Create());
@@ -316,7 +298,7 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
         {"浦发银行 9.40 -6.00%", kGreen, true},
     };
     for (const Tick& t : ticks) {
-        now = At(10, 0, 2);
+        now = testing::At(10, 0, 2);
         SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
         EXPECT_EQ(dialog.ticker_state().text, t.text);
         EXPECT_EQ(dialog.ticker_state().colour, t.colour) << t.text;

@@ -2,6 +2,7 @@
 
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
+#include "unit/test_support.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -10,11 +11,7 @@ namespace {
 // The system's own profile functions, including how they cut a list that does not fit.
 TEST(PrivateProfileFile, CutListsYieldOnlyWholeNames) {
     testing::ScopedWorkingDirectory folder;
-    std::string ini;
-    for (int i = 0; i < 80; ++i) {
-        ini.append("[").append(std::to_string(600000 + i)).append("]\r\n");
-    }
-    folder.WriteFile("code.ini", ini);
+    folder.WriteFile("code.ini", testing::SixDigitSections(80, ""));
     PrivateProfileFile file(folder.path() + "\\code.ini");
     const std::vector<std::string> names = ReadSectionNames(file);
     ASSERT_EQ(names.size(), 73u);

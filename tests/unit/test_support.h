@@ -1,4 +1,4 @@
-// Feed records and recorders shared by the quote, alert and refresh tests.
+// Feed records, times, watch-list files and recorders shared by the tests.
 #pragma once
 
 #include <string>
@@ -26,6 +26,15 @@ inline LocalTime At(int hour, int minute, int second = 0) {
     t.tm_min = minute;
     t.tm_sec = second;
     return t;
+}
+
+// A code.ini text with count sections 600000, 600001, … (seven bytes each in a name list).
+inline std::string SixDigitSections(int count, const char* lines = "under=1\r\n") {
+    std::string ini;
+    for (int i = 0; i < count; ++i) {
+        ini.append("[").append(std::to_string(600000 + i)).append("]\r\n").append(lines);
+    }
+    return ini;
 }
 
 struct RecordedAlert {
