@@ -8,11 +8,13 @@
 
 #include "app/command_line.h"
 #include "app/messages.h"
+#include "history/balance_price.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "ui/text.h"
 #include "watch/profile_file_win.h"
+#include "watch/text_util.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
@@ -57,7 +59,10 @@ bool IsKeyboardMessage(UINT message) {
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
                std::string_view object) { return HttpRequest(body, verb, host, object); },
-            LocalNow, ui::SystemMessageBox(), build::kQuoteHost};
+            LocalNow,
+            ui::SystemMessageBox(),
+            build::kQuoteHost,
+            {build::kHistoryPostHost, build::kHistoryGetHost}};
 }
 
 CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
@@ -178,10 +183,23 @@ void CTickraDlg::SetUpListViews() const {
 }
 
 void CTickraDlg::LoadWatchListFromFile() {
-    PrivateProfileFile file(code_ini_path_);
-    rows_ = LoadWatchList(file);
+    code_ini_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
+    rows_ = LoadWatchList(*code_ini_);
+    ShowAllRows();
+    editor_ = std::make_unique<WatchListEditor>(rows_, *code_ini_, ticker_state_,
+                                                pending_data_date_);
+}
+
+void CTickraDlg::ShowAllRows() const {
+    watch_view_.DeleteAllItems();
     for (const WatchRow& row : rows_) {
         AppendRowToView(row);
+    }
+}
+
+void CTickraDlg::ShowRow(size_t index) const {
+    for (int column = kColUnder; column < kWatchColumnCount; ++column) {
+        watch_view_.SetItemText(static_cast<int>(index), column, rows_[index].Cell(column));
     }
 }
 
@@ -249,8 +267,144 @@ bool CTickraDlg::OnCommand(int id, int, HWND) {
         case ID_TRAY_EXIT:
             Teardown();
             return true;
+        case IDC_APPLY:
+            OnApply();
+            return true;
+        case IDC_MODIFY:
+            OnModify();
+            return true;
+        case IDC_CANCEL_EDIT:
+            OnCancelEdit();
+            return true;
+        case IDC_DELETE:
+            OnDelete();
+            return true;
+        case IDC_MOVE_UP:
+        case IDC_MOVE_DOWN:
+            OnMove(id == IDC_MOVE_UP);
+            return true;
+        case IDC_COMPUTE:
+            OnCompute();
+            return true;
+        case IDC_COMPUTE_ALL:
+            OnComputeAll();
+            return true;
         default:
             return false;
+    }
+}
+
+EditFields CTickraDlg::ReadFields() const {
+    return {ItemText(IDC_CODE), ItemText(IDC_UNDER), ItemText(IDC_OVER), ItemText(IDC_SALE)};
+}
+
+void CTickraDlg::WriteFields(const EditFields& fields) const {
+    SetItemText(IDC_CODE, fields.code);
+    SetItemText(IDC_UNDER, fields.under);
+    SetItemText(IDC_OVER, fields.over);
+    SetItemText(IDC_SALE, fields.sale);
+}
+
+void CTickraDlg::ShowEditMode() {
+    const bool editing = editor_->editing();
+    SetItemText(IDC_APPLY, editing ? "修改" : "添加");
+    for (int id : {IDC_WATCH_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MODIFY, IDC_DELETE,
+                   IDC_COMPUTE_ALL, IDC_CODE}) {
+        Item(id).Enable(!editing);
+    }
+    Item(IDC_CANCEL_EDIT).Show(editing ? SW_SHOW : SW_HIDE);
+}
+
+void CTickraDlg::Tell(std::string_view text) const {
+    services_.message_box(hwnd(), text, "Tickra", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void CTickraDlg::OnApply() {
+    EditFields fields = ReadFields();
+    switch (editor_->Apply(fields, watch_view_.SelectedItem())) {
+        case WatchListEditor::ApplyResult::kCodeMissing:
+            Tell("先输入股票代码。");
+            return;
+        case WatchListEditor::ApplyResult::kAdded:
+            AppendRowToView(rows_.back());
+            break;
+        case WatchListEditor::ApplyResult::kChanged:
+            ShowRow(static_cast<size_t>(watch_view_.SelectedItem()));
+            break;
+    }
+    WriteFields(fields);
+    ShowEditMode();
+}
+
+void CTickraDlg::OnModify() {
+    EditFields fields;
+    if (editor_->Modify(watch_view_.SelectedItem(), fields)) {
+        WriteFields(fields);
+        ShowEditMode();
+    }
+}
+
+void CTickraDlg::OnCancelEdit() {
+    EditFields fields;
+    editor_->Cancel(fields);
+    WriteFields(fields);
+    ShowEditMode();
+}
+
+void CTickraDlg::OnDelete() {
+    const int selected = watch_view_.SelectedItem();
+    if (editor_->Delete(selected)) {
+        watch_view_.DeleteItem(selected);
+        // The ticker may still hold the deleted entry's history: hand it the cleared state.
+        ticker_host_->ApplyTickerState(&ticker_state_);
+    }
+}
+
+void CTickraDlg::OnMove(bool up) {
+    const int selected = watch_view_.SelectedItem();
+    if (up ? editor_->MoveUp(selected) : editor_->MoveDown(selected)) {
+        ShowAllRows();  // no row is selected after a move
+    }
+}
+
+float CTickraDlg::Balance(const std::string& code) {
+    const LocalTime now = services_.clock();
+    const HistoryFetch fetch = [&](std::string_view c, std::string_view provider) {
+        return now ? FetchHistoryTable(c, provider, services_.http, services_.history_hosts, *now)
+                   : std::string();
+    };
+    return ComputeBalancePrice(code, fetch, pending_data_date_);
+}
+
+void CTickraDlg::OnCompute() {
+    const std::string code = ItemText(IDC_CODE);
+    if (code.empty()) {
+        Tell("先输入股票代码。");
+        return;
+    }
+    const float price = Balance(code);
+    if (price == -1.0f) {
+        Tell("提取数据出错。");
+        return;
+    }
+    SetItemText(IDC_SALE, Format("%.2f", price));
+    Tell(Format("计算完毕.\r\n\r\n数据日期:%s,平衡价:%.2f.", pending_data_date_.c_str(),
+                static_cast<double>(price)));
+}
+
+void CTickraDlg::OnComputeAll() {
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const float price = Balance(rows_[i].code);
+        if (price == -1.0f) {
+            continue;
+        }
+        WatchRow& row = rows_[i];
+        row.sale = Format("%.2f", price);
+        row.data_date = pending_data_date_;
+        ShowRow(i);
+        code_ini_->WriteString(row.code, "sale", row.sale.c_str());
+        code_ini_->WriteString(row.code, "cdt", row.data_date.c_str());
+        pending_data_date_.clear();
     }
 }
 

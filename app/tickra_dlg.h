@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "edit/watch_list_editor.h"
+#include "history/history_table.h"
 #include "net/http.h"
 #include "taskbar/n_progress_bar.h"
 #include "taskbar/tray_icon.h"
@@ -17,6 +19,7 @@
 #include "watch/quote_check.h"
 #include "watch/refresh_cycle.h"
 #include "watch/ticker_state.h"
+#include "watch/profile_file.h"
 #include "watch/watch_list.h"
 
 namespace tickra {
@@ -27,6 +30,7 @@ struct DialogServices {
     Clock clock;
     ui::MessageBoxFunction message_box;
     std::string quote_host;
+    HistoryHosts history_hosts;
 };
 
 // The network, the clock and the hosts of the build.
@@ -66,6 +70,22 @@ private:
     void SetUpListViews() const;
     void LoadWatchListFromFile();
     void AppendRowToView(const WatchRow& row) const;
+    void ShowRow(size_t index) const;
+    void ShowAllRows() const;
+
+    // Watch-list editing and balance prices.
+    EditFields ReadFields() const;
+    void WriteFields(const EditFields& fields) const;
+    void ShowEditMode();
+    void OnApply();
+    void OnModify();
+    void OnCancelEdit();
+    void OnDelete();
+    void OnMove(bool up);
+    void OnCompute();
+    void OnComputeAll();
+    float Balance(const std::string& code);
+    void Tell(std::string_view text) const;
     void CheckFirstRow();
     void CreateTickerHost();
     // Hands the ticker state to the ticker and repaints it where it belongs.
@@ -89,6 +109,8 @@ private:
     float reference_price_ = -1.0f;
     std::string code_ini_path_;
     std::string pending_data_date_;
+    std::unique_ptr<ProfileFile> code_ini_;
+    std::unique_ptr<WatchListEditor> editor_;
     bool tips_switch_ = false;
 
     ui::ListView watch_view_;

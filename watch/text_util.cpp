@@ -40,6 +40,14 @@ float ParseFloat(std::string_view text) {
         WithTerminated(text, [](const char* s) { return std::strtod(s, nullptr); }));
 }
 
+bool HasLeadingNumber(std::string_view text) {
+    return WithTerminated(text, [](const char* s) {
+        char* end = nullptr;
+        std::strtod(s, &end);
+        return end != s;
+    });
+}
+
 int ParseInt(std::string_view text) {
     const long long value =
         WithTerminated(text, [](const char* s) { return std::strtoll(s, nullptr, 10); });

@@ -13,6 +13,8 @@ void Split(std::string_view text, char separator, std::vector<std::string>& piec
 
 // atof: leading white space skipped, the longest decimal prefix taken, 0 when there is none.
 float ParseFloat(std::string_view text);
+// True when atof would read a number from the text (not merely give 0 for want of one).
+bool HasLeadingNumber(std::string_view text);
 // atoi, with values beyond the range of int held at its limits.
 int ParseInt(std::string_view text);
 

@@ -21,7 +21,8 @@ namespace {
 using testing::ColumnHeading;
 using testing::ColumnWidth;
 using testing::ScopedWorkingDirectory;
-using Rows = std::vector<std::vector<std::string>>;
+using testing::Rows;
+using testing::ViewRows;
 
 // Services that reach the simulator started for this test run, at a fixed clock.
 DialogServices SimulatorServices(LocalTime* now, std::vector<testing::MessageBoxRecord>* boxes) {
@@ -42,18 +43,6 @@ Rows MessageLines(const CTickraDlg& dialog) {
     Rows rows;
     for (int i = 0; i < view.Count(); ++i) {
         rows.push_back({view.ItemText(i, 0), view.ItemText(i, 1)});
-    }
-    return rows;
-}
-
-Rows ViewRows(const CTickraDlg& dialog) {
-    const ui::ListView view(dialog.Item(IDC_WATCH_LIST).hwnd());
-    Rows rows;
-    for (int i = 0; i < view.Count(); ++i) {
-        rows.emplace_back();
-        for (int column = 0; column < kWatchColumnCount; ++column) {
-            rows.back().push_back(view.ItemText(i, column));
-        }
     }
     return rows;
 }

@@ -2,9 +2,12 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <utility>
 #include <vector>
 
+#include "res/resource.h"
+#include "ui/list_view.h"
 #include "ui/text.h"
 
 namespace tickra::testing {
@@ -102,6 +105,23 @@ DialogServices TestServices(std::vector<MessageBoxRecord>* seen) {
     DialogServices services = DefaultServices();
     services.message_box = RecordingMessageBox(seen);
     return services;
+}
+
+Rows ViewRows(const CTickraDlg& dialog) {
+    const ui::ListView view(dialog.Item(IDC_WATCH_LIST).hwnd());
+    Rows rows;
+    for (int i = 0; i < view.Count(); ++i) {
+        rows.emplace_back();
+        for (int column = 0; column < kWatchColumnCount; ++column) {
+            rows.back().push_back(view.ItemText(i, column));
+        }
+    }
+    return rows;
+}
+
+std::string SimulatorHost() {
+    const char* port = std::getenv("TICKRA_SIM_PORT");
+    return port != nullptr ? std::string("127.0.0.1:") + port : std::string();
 }
 
 int CountGdiObjects() {

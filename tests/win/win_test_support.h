@@ -23,6 +23,13 @@ ui::MessageBoxFunction RecordingMessageBox(std::vector<MessageBoxRecord>* seen);
 // The program's services, with message boxes recorded instead of shown.
 DialogServices TestServices(std::vector<MessageBoxRecord>* seen);
 
+// The texts of the watch list view, row by row.
+using Rows = std::vector<std::vector<std::string>>;
+Rows ViewRows(const CTickraDlg& dialog);
+
+// The simulator beside this test run ("127.0.0.1:PORT"), or empty when there is none.
+std::string SimulatorHost();
+
 // Live GDI objects and windows of this process. Wine does not implement GetGuiResources, so GDI
 // objects are counted by probing the handle table, which Wine indexes by the handle's low word.
 int CountGdiObjects();

@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 """Tickra's market simulator: a local stand-in for every provider the program talks to.
 
-Serves, on one loopback port, the quote feed with a random price walk per stock code, plus
-scripted bad answers, and records every request it receives so that tests can check the exact
-bytes on the wire. Python standard library only.
+Serves, on one loopback port, the quote feed with a random price walk per stock code, the two
+daily-history providers (a POST provider and a GET provider, each with its own page layout),
+plus scripted bad answers, and records every request it receives so that tests can check the
+exact bytes on the wire. Python standard library only.
 
     python3 tools/marketsim/marketsim.py [--port 18400] [--seed 1]
 
@@ -14,6 +15,9 @@ Control endpoints (not recorded):
     GET  /_sim/last                  the last recorded request, as the bytes that arrived
     POST /_sim/reset                 forget the log and every scenario
     POST /_sim/scenario?code=C&case=K[&delay=S]   answer quotes of code C with case K
+    POST /_sim/scenario?code=C&history=H          answer both history providers for C with H
+         (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
+         without trading in the middle), nocode, nomarkers, attributes, empty
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
 Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
 
@@ -23,7 +27,10 @@ delay seconds), silent (never answers), reset (resets the connection), huge (20 
 truncated (fewer bytes than Content-Length), garbage.
 """
 import argparse
+import datetime
 import json
+import math
+import re
 import random
 import socket
 import struct
@@ -77,6 +84,69 @@ class Market:
             price = min(max(price + step, close * 0.9), close * 1.1)
             self._walk[code][2] = price
             return close, round(price, 2)
+
+
+def trading_days(first, last):
+    """Weekdays from first to last, newest first."""
+    days, day = [], last
+    while day >= first:
+        if day.weekday() < 5:
+            days.append(day)
+        day -= datetime.timedelta(days=1)
+    return days
+
+
+def daily_close(code, day):
+    """A day's closing price: a slow wave around a level that depends on the code."""
+    level = 5 + (sum(map(ord, code)) * 7919 % 5500) / 100
+    t = day.toordinal()
+    return round(level * (1 + 0.06 * math.sin(t / 9) + 0.01 * math.sin(t * 1.7)), 2)
+
+
+def history_rows(code, first, last, scenario):
+    """(date, close) newest first, shaped by the scenario."""
+    rows = [(d, f'{daily_close(code, d):.2f}') for d in trading_days(first, last)]
+    count = {'rows24': 24, 'rows25': 25, 'rows30': 30}.get(scenario)
+    if count is not None:
+        rows = (rows * 3)[:count]
+    if scenario == 'zeros':
+        rows = rows[:5] + [(d, '0.00') for d, _ in rows[5:8]] + rows[8:]
+    return rows
+
+
+def post_provider_page(code, rows, scenario):
+    """The POST provider's layout: the table after the form field "ss", oldest row first."""
+    cell = '<td align=right>' if scenario == 'attributes' else '<td>'
+    title = '' if scenario == 'nocode' else code
+    form = '' if scenario == 'nomarkers' else '<select name=ss><option value=d>日线</option></select>'
+    lines = [f'<html><head><title>{title} 历史行情</title></head><body>',
+             f'<form action=/q/hp.php method=post>{form}</form>',
+             '<table width=100% border=1 cellspacing=0>',
+             '<tr><td>日期</td><td>开盘</td><td>最高</td><td>最低</td><td>收盘</td>'
+             '<td>成交量</td><td>成交金额(万)</td></tr>']
+    for day, close in reversed(rows):
+        lines.append(f'<tr>{cell}<b>{day.isoformat()}</b></td>{cell}{close}</td>{cell}{close}</td>'
+                     f'{cell}{close}</td>{cell}{close}</td>{cell}1,234,567</td>{cell}12,345</td>'
+                     '</tr>')
+    lines.append('</table>' if scenario == 'nomarkers' else '</TABLE>')
+    return ('\n'.join(lines) + '\n</body></html>').encode('gb2312')
+
+
+def get_provider_page(code, rows, scenario):
+    """The GET provider's layout: the second table after the code, two heading rows, newest
+    first."""
+    cell = '<td align=right>' if scenario == 'attributes' else '<td>'
+    title = '' if scenario == 'nocode' else code
+    lines = [f'<html><body><h1>{title} 历史交易</h1>']
+    if scenario != 'nomarkers':
+        lines.append('<table class=nav><tr><td>首页</td><td>行情</td></tr></table>')
+    lines += ['<table class=data>', '<tr><th colspan=5>历史交易数据</th></tr>',
+              '<tr><th>日期</th><th>开盘</th><th>收盘</th><th>最高</th><th>最低</th></tr>']
+    for day, close in rows:
+        lines.append(f'<tr>{cell}{day.isoformat()}</td>{cell}{close}</td>{cell}{close}</td>'
+                     f'{cell}{close}</td>{cell}{close}</td></tr>')
+    lines.append('</table>')
+    return ('\n'.join(lines) + '\n</body></html>').encode('gb2312')
 
 
 def stock_code(feed_code):
@@ -140,6 +210,10 @@ class Handler(BaseHTTPRequestHandler):
             return self._case(url.path[len('/_case/'):], query, b'scripted answer\n' * 8)
         if url.path.strip('/').isdigit() and len(url.query) == 7:
             return self._quote(url.query)
+        if url.path == '/q/hp.php' and self.command == 'POST':
+            return self._post_history(body)
+        if url.path.startswith('/corp/1107/'):
+            return self._get_history(url.path)
         self._send(404, NOT_FOUND_PAGE)
 
     def _control(self, what, query):
@@ -171,6 +245,41 @@ class Handler(BaseHTTPRequestHandler):
         if case in ('normal', 'suspended'):
             return self._send(200, record)
         self._case(case, {k: [v] for k, v in scenario.items()}, record)
+
+    # --- the history providers ---------------------------------------------------------------
+    def _history_scenario(self, code, provider):
+        scenario = self.server.market.scenarios.get(code, {})
+        return scenario.get(provider, scenario.get('history', 'normal'))
+
+    def _post_history(self, body):
+        form = {k: v[0] for k, v in parse_qs(body.decode('latin-1')).items()}
+        try:
+            code = form['code']
+            first = datetime.date(int(form['start_year']), int(form['start_month']),
+                                  int(form['start_day']))
+            last = datetime.date(int(form['end_year']), int(form['end_month']),
+                                 int(form['end_day']))
+        except (KeyError, ValueError):
+            return self._send(200, b'<html><body>bad request</body></html>')
+        scenario = self._history_scenario(code, 'post')
+        if scenario == 'empty':
+            return self._send(200, b'')
+        self._send(200, post_provider_page(code, history_rows(code, first, last, scenario),
+                                           scenario))
+
+    def _get_history(self, path):
+        match = re.search(r'start=(\d{4})(\d{2}),end=(\d{4})(\d{2}),code=([^,]*),now=', path)
+        if not match:
+            return self._send(404, NOT_FOUND_PAGE)
+        sy, sm, ey, em, code = match.groups()
+        first = datetime.date(int(sy), int(sm), 1)
+        last = min(datetime.date(int(ey), int(em), 28) + datetime.timedelta(days=4),
+                   datetime.date.today())
+        scenario = self._history_scenario(code, 'get')
+        if scenario == 'empty':
+            return self._send(200, b'')
+        self._send(200, get_provider_page(code, history_rows(code, first, last, scenario),
+                                          scenario))
 
     # --- scripted answers ---------------------------------------------------------------------
     def _case(self, case, query, normal_body):

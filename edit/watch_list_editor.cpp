@@ -1,0 +1,90 @@
+#include "edit/watch_list_editor.h"
+
+#include <utility>
+
+#include "watch/mbcs.h"
+
+namespace tickra {
+
+EditFields ClearedFields() { return {"", "0", "0", "0"}; }
+
+WatchListEditor::WatchListEditor(WatchList& rows, ProfileFile& file, TickerState& ticker,
+                                 std::string& pending_data_date)
+    : rows_(rows), file_(file), ticker_(ticker), pending_data_date_(pending_data_date) {}
+
+WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int selected) {
+    if (fields.code.empty()) {
+        return ApplyResult::kCodeMissing;
+    }
+    const std::string code = UpperCaseMbcs(fields.code);
+    auto price = [](const std::string& text) { return text.empty() ? std::string("0") : text; };
+    const std::string under = price(fields.under), over = price(fields.over),
+                      sale = price(fields.sale);
+
+    // While a row is edited the list is locked, so the selection is the row Modify loaded.
+    const bool change = editing_ && Valid(selected);
+    if (!change) {
+        rows_.emplace_back(code, "", "", "", "");
+    }
+    WatchRow& row = change ? rows_[static_cast<size_t>(selected)] : rows_.back();
+    row.under = under;
+    row.over = over;
+    row.sale = sale;
+    if (!pending_data_date_.empty()) {
+        row.data_date = pending_data_date_;
+    }
+
+    file_.WriteString(code, "under", under.c_str());
+    file_.WriteString(code, "over", over.c_str());
+    file_.WriteString(code, "sale", sale.c_str());
+    file_.WriteString(code, "cdt", pending_data_date_.c_str());
+
+    pending_data_date_.clear();
+    fields = ClearedFields();
+    editing_ = false;
+    return change ? ApplyResult::kChanged : ApplyResult::kAdded;
+}
+
+bool WatchListEditor::Modify(int selected, EditFields& fields) {
+    if (!Valid(selected)) {
+        return false;
+    }
+    const WatchRow& row = rows_[static_cast<size_t>(selected)];
+    fields = {row.code, row.under, row.over, row.sale};
+    pending_data_date_ = row.data_date;
+    editing_ = true;
+    return true;
+}
+
+void WatchListEditor::Cancel(EditFields& fields) {
+    pending_data_date_.clear();
+    fields = ClearedFields();
+    editing_ = false;
+}
+
+bool WatchListEditor::Delete(int selected) {
+    if (!Valid(selected)) {
+        return false;
+    }
+    file_.WriteString(rows_[static_cast<size_t>(selected)].code, nullptr, nullptr);
+    RemoveRow(rows_, static_cast<size_t>(selected), ticker_);
+    return true;
+}
+
+bool WatchListEditor::MoveUp(int selected) {
+    if (rows_.size() < 2 || selected <= 0 || !Valid(selected)) {
+        return false;
+    }
+    std::swap(rows_[static_cast<size_t>(selected)], rows_[static_cast<size_t>(selected - 1)]);
+    return true;
+}
+
+bool WatchListEditor::MoveDown(int selected) {
+    if (rows_.size() < 2 || !Valid(selected) || static_cast<size_t>(selected) == rows_.size() - 1) {
+        return false;
+    }
+    std::swap(rows_[static_cast<size_t>(selected)], rows_[static_cast<size_t>(selected + 1)]);
+    return true;
+}
+
+}  // namespace tickra

@@ -1,0 +1,53 @@
+// The watch-list editing commands: what each does to the rows and to code.ini. The dialog reads
+// its edit fields, calls these, and shows the result.
+#pragma once
+
+#include <string>
+
+#include "watch/profile_file.h"
+#include "watch/ticker_state.h"
+#include "watch/watch_list.h"
+
+namespace tickra {
+
+// The four edit fields above the watch list.
+struct EditFields {
+    std::string code, under, over, sale;
+    bool operator==(const EditFields&) const = default;
+};
+
+// The fields after a command has cleared them.
+EditFields ClearedFields();
+
+class WatchListEditor {
+public:
+    // pending_data_date: the data date of the balance price in the fields, owned by the dialog.
+    WatchListEditor(WatchList& rows, ProfileFile& file, TickerState& ticker,
+                    std::string& pending_data_date);
+
+    bool editing() const { return editing_; }
+
+    enum class ApplyResult { kCodeMissing, kAdded, kChanged };
+    // Adds a stock, or stores the change of the row being edited (the selected one), writes its
+    // four keys, and leaves edit mode. The fields are cleared unless the code was missing.
+    ApplyResult Apply(EditFields& fields, int selected);
+    // Loads a row into the fields and enters edit mode; false when no row is selected.
+    bool Modify(int selected, EditFields& fields);
+    void Cancel(EditFields& fields);
+    // Removes the row and its section of code.ini; false when no row is selected.
+    bool Delete(int selected);
+    // Move a row with its entry; false when it cannot move. code.ini keeps its order.
+    bool MoveUp(int selected);
+    bool MoveDown(int selected);
+
+private:
+    bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }
+
+    WatchList& rows_;
+    ProfileFile& file_;
+    TickerState& ticker_;
+    std::string& pending_data_date_;
+    bool editing_ = false;
+};
+
+}  // namespace tickra

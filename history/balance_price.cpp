@@ -1,0 +1,88 @@
+#include "history/balance_price.h"
+
+#include "history/history_table.h"
+#include "watch/mbcs.h"
+#include "watch/text_util.h"
+
+namespace tickra {
+
+namespace {
+
+constexpr int kWindow = 20;
+constexpr int kDays = 5;
+constexpr size_t kNeeded = 25;
+constexpr size_t kGathered = 26;
+
+// Each operation in double precision, each stored result rounded to single precision.
+float Stored(double value) { return static_cast<float>(value); }
+
+// Tries one provider: the date cell, then the price cells from first_row on.
+bool TryProvider(std::string_view code, std::string_view provider, int date_row, int date_column,
+                 int first_row, const HistoryFetch& fetch, std::string& data_date,
+                 float& price) {
+    const std::string table = fetch(code, provider);
+    if (table.empty()) {
+        return false;
+    }
+    const std::string date = GetHistoryCell(table, date_row, date_column, provider);
+    if (date.empty()) {
+        return false;
+    }
+    data_date = date;
+    std::vector<float> values;
+    for (int row = first_row; values.size() < kGathered; ++row) {
+        const std::string cell = GetHistoryCell(table, row, 3, provider);
+        // The data ends at an empty cell, or at a heading, which would otherwise count as 0.
+        if (cell.empty() || !HasLeadingNumber(cell)) {
+            break;
+        }
+        if (cell != "0.00") {  // a day without trading
+            values.push_back(ParseFloat(cell));
+        }
+    }
+    if (values.size() < kNeeded) {
+        return false;
+    }
+    price = BalanceFormula(values);
+    return true;
+}
+
+}  // namespace
+
+float BalanceFormula(const std::vector<float>& x) {
+    if (x.size() < kDays - 1 + kWindow) {
+        return -1.0f;
+    }
+    float total = 0.0f;
+    for (int i = 0; i < kDays; ++i) {
+        float sum = 0.0f;
+        float ema = 0.0f;
+        for (int k = 0; k < kWindow; ++k) {
+            sum = Stored(static_cast<double>(sum) + x[static_cast<size_t>(i + k)]);
+            const double y = x[static_cast<size_t>(i + kWindow - 1 - k)];  // oldest first
+            ema = Stored((k * static_cast<double>(ema) + 2.0 * y) / (k + 2));
+        }
+        const float simple = Stored(static_cast<double>(sum) / kWindow);
+        const float midpoint = Stored((static_cast<double>(simple) + ema) * 0.5);
+        total = Stored(static_cast<double>(total) + midpoint);
+    }
+    return Stored(static_cast<double>(total) / kDays);
+}
+
+float ComputeBalancePrice(std::string_view code, const HistoryFetch& fetch,
+                          std::string& data_date) {
+    const std::string upper = UpperCaseMbcs(code);
+    float price = -1.0f;
+    if (TryProvider(upper, kPostProvider, 1, 7, 1, fetch, data_date, price)) {
+        return price;
+    }
+    if (upper == "1A0001") {
+        return -1.0f;  // the GET provider has no page for the index
+    }
+    if (TryProvider(upper, kGetProvider, 3, 1, 3, fetch, data_date, price)) {
+        return price;
+    }
+    return -1.0f;
+}
+
+}  // namespace tickra

@@ -1,0 +1,24 @@
+// The balance price: the average over the last five trading days of the midpoint between the
+// 20-day simple and exponential moving averages of the daily price.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tickra {
+
+// The formula over daily values, newest first (at least 24 are used).
+float BalanceFormula(const std::vector<float>& newest_first);
+
+// Fetches one provider's table: (code, provider tag) → table text, empty on failure.
+using HistoryFetch = std::function<std::string(std::string_view code, std::string_view provider)>;
+
+// Asks the POST provider, then (except for the index 1A0001) the GET provider. Returns -1 when
+// neither gives a date and at least 25 usable values. data_date receives the date of each table
+// that has one, even when that provider then fails.
+float ComputeBalancePrice(std::string_view code, const HistoryFetch& fetch,
+                          std::string& data_date);
+
+}  // namespace tickra

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "edit/watch_list_editor.h"
+#include "unit/fake_profile.h"
+
+namespace tickra {
+namespace {
+
+using testing::FakeProfile;
+using Write = FakeProfile::Write;
+using Rows = std::vector<std::vector<std::string>>;
+
+struct EditorTest : ::testing::Test {
+    WatchList rows;
+    FakeProfile file{""};
+    TickerState ticker;
+    std::string pending;
+    WatchListEditor editor{rows, file, ticker, pending};
+    EditFields fields = ClearedFields();
+
+    Rows Texts() const {
+        Rows texts;
+        for (const WatchRow& r : rows) {
+            texts.push_back({r.code, r.under, r.over, r.sale, r.data_date});
+        }
+        return texts;
+    }
+    void Add(const std::string& code, const std::string& date = "") {
+        rows.emplace_back(code, "1", "2", "3", date);
+    }
+};
+
+TEST_F(EditorTest, ApplyWithoutCodeChangesNothing) {
+    fields = {"", "9", "9", "9"};
+    EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kCodeMissing);
+    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(file.writes.empty());
+    EXPECT_EQ(fields, (EditFields{"", "9", "9", "9"}));
+}
+
+TEST_F(EditorTest, AddWithEmptyPricesWritesZeros) {
+    fields = {"600000", "", "", ""};
+    EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
+    EXPECT_EQ(Texts(), (Rows{{"600000", "0", "0", "0", ""}}));
+    EXPECT_EQ(file.writes, (std::vector<Write>{{"600000", "under", "0"},
+                                               {"600000", "over", "0"},
+                                               {"600000", "sale", "0"},
+                                               {"600000", "cdt", ""}}));
+    EXPECT_EQ(fields, ClearedFields());
+}
+
+TEST_F(EditorTest, CodesAreUpperCasedAndDuplicatesAdded) {
+    fields = {"1a0001", "1", "2", "3"};
+    editor.Apply(fields, -1);
+    fields = {"1A0001", "4", "5", "6"};
+    editor.Apply(fields, 0);  // a selection does not matter while adding
+    EXPECT_EQ(Texts(), (Rows{{"1A0001", "1", "2", "3", ""}, {"1A0001", "4", "5", "6", ""}}));
+    EXPECT_EQ(file.writes.back(), (Write{"1A0001", "cdt", ""}));
+}
+
+TEST_F(EditorTest, ModifyThenCancelLeavesTheRowAndGoesBackToAdding) {
+    Add("600000", "2008-07-08");
+    ASSERT_TRUE(editor.Modify(0, fields));
+    EXPECT_EQ(fields, (EditFields{"600000", "1", "2", "3"}));
+    EXPECT_EQ(pending, "2008-07-08");
+    EXPECT_TRUE(editor.editing());
+    editor.Cancel(fields);
+    EXPECT_FALSE(editor.editing());
+    EXPECT_EQ(pending, "");
+    EXPECT_EQ(fields, ClearedFields());
+    fields = {"000001", "", "", ""};
+    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kAdded);
+    EXPECT_EQ(rows.size(), 2u);
+    EXPECT_FALSE(editor.Modify(-1, fields));
+}
+
+TEST_F(EditorTest, ModifyWithADataDateKeepsItThroughApply) {
+    Add("600000", "2008-07-08");
+    editor.Modify(0, fields);
+    fields.under = "9.50";
+    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kChanged);
+    EXPECT_EQ(Texts(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
+    EXPECT_EQ(file.writes.back(), (Write{"600000", "cdt", "2008-07-08"}));
+    EXPECT_EQ(pending, "");
+}
+
+TEST_F(EditorTest, AComputedDateIsStoredWithTheRow) {
+    Add("600000");
+    editor.Modify(0, fields);
+    pending = "2008-07-07";  // "计算" found it
+    fields.sale = "19.01";
+    editor.Apply(fields, 0);
+    EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "19.01", "2008-07-07"}}));
+}
+
+TEST_F(EditorTest, DeleteRemovesTheSectionAndForgetsTheHistory) {
+    Add("600000");
+    Add("000001");
+    ticker.history = &rows[1].entry->history;
+    EXPECT_FALSE(editor.Delete(-1));
+    EXPECT_TRUE(editor.Delete(1));
+    EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
+    EXPECT_EQ(file.writes, (std::vector<Write>{{"000001", std::nullopt, std::nullopt}}));
+    EXPECT_EQ(ticker.history, nullptr);
+}
+
+TEST_F(EditorTest, MovesCarryTheEntryAndStopAtTheEnds) {
+    Add("A");
+    Add("B");
+    Add("C");
+    StockEntry* b = rows[1].entry.get();
+    struct Step {
+        bool up;
+        int selected;
+        bool moved;
+        const char* order;
+    };
+    const Step steps[] = {
+        {true, 0, false, "ABC"}, {false, 2, false, "ABC"}, {true, -1, false, "ABC"},
+        {true, 1, true, "BAC"},  {false, 1, true, "BCA"},  {false, 0, true, "CBA"},
+    };
+    for (const Step& s : steps) {
+        EXPECT_EQ(s.up ? editor.MoveUp(s.selected) : editor.MoveDown(s.selected), s.moved);
+        std::string order;
+        for (const WatchRow& r : rows) {
+            order += r.code;
+        }
+        EXPECT_EQ(order, s.order);
+    }
+    EXPECT_EQ(rows[1].entry.get(), b);
+    EXPECT_TRUE(file.writes.empty()) << "moves are not written";
+
+    rows.resize(1);
+    EXPECT_FALSE(editor.MoveUp(0));
+    EXPECT_FALSE(editor.MoveDown(0));
+}
+
+}  // namespace
+}  // namespace tickra

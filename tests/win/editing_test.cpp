@@ -1,0 +1,244 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <ctime>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "app/tickra_dlg.h"
+#include "net/http_client_win.h"
+#include "res/resource.h"
+#include "watch/profile_file_win.h"
+#include "watch/watch_list_loader.h"
+#include "win/win_test_support.h"
+
+namespace tickra {
+namespace {
+
+using testing::MessageBoxRecord;
+using testing::Rows;
+
+// The real dialog over a code.ini of its own, with the simulator answering when one runs.
+struct EditingTest : ::testing::Test {
+    testing::ScopedWorkingDirectory folder;
+    std::vector<MessageBoxRecord> boxes;
+    std::unique_ptr<CTickraDlg> dialog;
+
+    void Start(const std::string& ini) {
+        if (!ini.empty()) {
+            folder.WriteFile("code.ini", ini);
+        }
+        DialogServices services = testing::TestServices(&boxes);
+        const std::string sim = testing::SimulatorHost();
+        if (!sim.empty()) {
+            services.quote_host = sim;
+            services.history_hosts = {sim, sim};
+        }
+        dialog = std::make_unique<CTickraDlg>("", services);
+        ASSERT_TRUE(dialog->Create());
+        boxes.clear();  // the start-up's own messages (no taskbar here) do not count
+    }
+    void Command(int id) { SendMessageW(dialog->hwnd(), WM_COMMAND, id, 0); }
+    void Fields(const char* code, const char* under, const char* over, const char* sale) {
+        dialog->SetItemText(IDC_CODE, code);
+        dialog->SetItemText(IDC_UNDER, under);
+        dialog->SetItemText(IDC_OVER, over);
+        dialog->SetItemText(IDC_SALE, sale);
+    }
+    std::vector<std::string> FieldTexts() const {
+        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_UNDER),
+                dialog->ItemText(IDC_OVER), dialog->ItemText(IDC_SALE)};
+    }
+    void Select(int row) {
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(dialog->Item(IDC_WATCH_LIST).hwnd(), LVM_SETITEMSTATE,
+                     static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    }
+    Rows View() const { return testing::ViewRows(*dialog); }
+    // The control's own visibility (the dialog itself stays hidden in these tests).
+    bool Shown(int id) const {
+        return (GetWindowLongW(dialog->Item(id).hwnd(), GWL_STYLE) & WS_VISIBLE) != 0;
+    }
+    // The rows as the next start would load them.
+    Rows File() const {
+        PrivateProfileFile file(folder.path() + "\\code.ini");
+        Rows rows;
+        for (const WatchRow& r : LoadWatchList(file)) {
+            rows.push_back({r.code, r.under, r.over, r.sale, r.data_date});
+        }
+        return rows;
+    }
+    std::vector<std::string> BoxTexts() const {
+        std::vector<std::string> texts;
+        for (const MessageBoxRecord& b : boxes) {
+            texts.push_back(b.text);
+        }
+        return texts;
+    }
+};
+
+TEST_F(EditingTest, ApplyWithoutACodeOnlySaysSo) {
+    Start("[600000]\r\nunder=1\r\n");
+    Fields("", "9", "9", "9");
+    Command(IDC_APPLY);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"先输入股票代码。"});
+    EXPECT_EQ(View(), (Rows{{"600000", "1", "", "", ""}}));
+    EXPECT_EQ(File(), View());
+}
+
+TEST_F(EditingTest, AddingWritesTheSectionAndDuplicatesShareIt) {
+    Start("");
+    Fields("600000", "", "", "");
+    Command(IDC_APPLY);
+    EXPECT_EQ(View(), (Rows{{"600000", "0", "0", "0", ""}}));
+    EXPECT_EQ(File(), View());
+    EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"", "0", "0", "0"}));
+
+    Fields("600000", "9.5", "", "");
+    Command(IDC_APPLY);
+    EXPECT_EQ(View(), (Rows{{"600000", "0", "0", "0", ""}, {"600000", "9.5", "0", "0", ""}}));
+    EXPECT_EQ(File(), (Rows{{"600000", "9.5", "0", "0", ""}})) << "one section, last write";
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(EditingTest, ModifyLocksTheListAndCancelGoesBack) {
+    Start("[600000]\r\nunder=1\r\nover=2\r\nsale=3\r\ncdt=2008-07-08\r\n[000001]\r\n");
+    Select(0);
+    Command(IDC_MODIFY);
+    EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"600000", "1", "2", "3"}));
+    EXPECT_EQ(dialog->ItemText(IDC_APPLY), "修改");
+    EXPECT_TRUE(Shown(IDC_CANCEL_EDIT));
+    for (int id : {IDC_WATCH_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MODIFY, IDC_DELETE,
+                   IDC_COMPUTE_ALL, IDC_CODE}) {
+        EXPECT_FALSE(IsWindowEnabled(dialog->Item(id).hwnd())) << id;
+    }
+    EXPECT_TRUE(IsWindowEnabled(dialog->Item(IDC_COMPUTE).hwnd()));
+
+    Command(IDC_CANCEL_EDIT);
+    EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"", "0", "0", "0"}));
+    EXPECT_EQ(dialog->ItemText(IDC_APPLY), "添加");
+    EXPECT_FALSE(Shown(IDC_CANCEL_EDIT));
+    EXPECT_TRUE(IsWindowEnabled(dialog->Item(IDC_WATCH_LIST).hwnd()));
+
+    Fields("600036", "", "15", "");
+    Command(IDC_APPLY);
+    EXPECT_EQ(View().size(), 3u) << "after Cancel, Apply adds";
+}
+
+TEST_F(EditingTest, ModifyKeepsTheDataDateThroughApply) {
+    Start("[600000]\r\nunder=1\r\nover=2\r\nsale=3\r\ncdt=2008-07-08\r\n");
+    Select(0);
+    Command(IDC_MODIFY);
+    dialog->SetItemText(IDC_UNDER, "9.50");
+    Command(IDC_APPLY);
+    EXPECT_EQ(View(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
+    EXPECT_EQ(File(), View());
+}
+
+TEST_F(EditingTest, MovesStopAtTheEndsAndAreNotWritten) {
+    Start("[A00001]\r\n[B00002]\r\n[C00003]\r\n");
+    auto order = [this] {
+        std::string codes;
+        for (const auto& row : View()) {
+            codes += row[0].substr(0, 1);
+        }
+        return codes;
+    };
+    Select(0);
+    Command(IDC_MOVE_UP);
+    EXPECT_EQ(order(), "ABC");
+    Select(2);
+    Command(IDC_MOVE_DOWN);
+    EXPECT_EQ(order(), "ABC");
+    Select(2);
+    Command(IDC_MOVE_UP);
+    EXPECT_EQ(order(), "ACB");
+    EXPECT_EQ(SendMessageW(dialog->Item(IDC_WATCH_LIST).hwnd(), LVM_GETSELECTEDCOUNT, 0, 0), 0)
+        << "no row is selected after a move";
+    Command(IDC_MOVE_UP);  // nothing selected: nothing moves
+    EXPECT_EQ(order(), "ACB");
+    Select(0);
+    Command(IDC_MOVE_DOWN);
+    EXPECT_EQ(order(), "CAB");
+    EXPECT_EQ(File()[0][0], "A00001") << "code.ini keeps its order";
+}
+
+TEST_F(EditingTest, DeleteRemovesRowAndSectionAtOnce) {
+    Start("[600000]\r\nunder=1\r\n[000001]\r\nover=2\r\n");
+    Command(IDC_DELETE);  // nothing selected
+    EXPECT_EQ(View().size(), 2u);
+    Select(0);
+    Command(IDC_DELETE);
+    EXPECT_EQ(View(), (Rows{{"000001", "", "2", "", ""}}));
+    EXPECT_EQ(File(), View());
+    EXPECT_TRUE(boxes.empty());
+}
+
+// The newest weekday up to today: the simulator's latest history row.
+std::string LatestTradingDay() {
+    std::time_t t = std::time(nullptr);
+    std::tm day{};
+    localtime_s(&day, &t);
+    while (day.tm_wday == 0 || day.tm_wday == 6) {
+        t -= 24 * 3600;
+        localtime_s(&day, &t);
+    }
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &day);
+    return text;
+}
+
+TEST_F(EditingTest, ComputeShowsTheBalancePriceAndApplyStoresItsDate) {
+    if (testing::SimulatorHost().empty()) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/reset");
+    Start("");
+    Command(IDC_COMPUTE);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"先输入股票代码。"});
+
+    boxes.clear();
+    Fields("600000", "0", "0", "0");
+    Command(IDC_COMPUTE);
+    const std::string price = dialog->ItemText(IDC_SALE);
+    EXPECT_TRUE(std::regex_match(price, std::regex(R"(\d+\.\d\d)"))) << price;
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"计算完毕.\r\n\r\n数据日期:" +
+                                                   LatestTradingDay() + ",平衡价:" + price +
+                                                   "."});
+    EXPECT_EQ(dialog->ItemText(IDC_CODE), "600000") << "the code field keeps what was typed";
+    Command(IDC_APPLY);
+    EXPECT_EQ(File(), (Rows{{"600000", "0", "0", price, LatestTradingDay()}}));
+
+    boxes.clear();
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/scenario?code=600001&history=rows24");
+    Fields("600001", "0", "0", "0");
+    Command(IDC_COMPUTE);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"提取数据出错。"});
+}
+
+TEST_F(EditingTest, ComputeAllUpdatesEveryRowThatHasHistoryAndSaysNothing) {
+    if (testing::SimulatorHost().empty()) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/reset");
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/scenario?code=000002&history=empty");
+    Start("[600000]\r\nunder=1\r\n[000002]\r\nsale=7\r\n[000001]\r\n");
+    Command(IDC_COMPUTE_ALL);
+    const Rows rows = View();
+    ASSERT_EQ(rows.size(), 3u);
+    for (size_t i : {0u, 2u}) {
+        EXPECT_TRUE(std::regex_match(rows[i][3], std::regex(R"(\d+\.\d\d)"))) << i;
+        EXPECT_EQ(rows[i][4], LatestTradingDay()) << i;
+    }
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"000002", "", "", "7", ""}));
+    EXPECT_EQ(File(), rows);
+    EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace tickra
