@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "chart/chart_url.h"
+#include "unit/test_support.h"
+#include "update/executable_check.h"
+#include "update/update_notice.h"
+
+namespace tickra {
+namespace {
+
+TEST(ChartUrl, MarketDigitCodeAndTimeStamp) {
+    const LocalTime at = testing::At(10, 15, 30);  // 2008-07-08
+    const std::pair<const char*, const char*> cases[] = {
+        {"1A0001", "/0/1A0001"}, {"1a0001", "/0/1a0001"}, {"1A0002", "/1/1A0002"},
+        {"600000", "/0/600000"}, {"510050", "/0/510050"}, {"000001", "/1/000001"},
+        {"300001", "/1/300001"}, {"100001", "/1/100001"}, {"", "/1/"},
+    };
+    for (auto [code, part] : cases) {
+        EXPECT_EQ(ChartUrl("charts.test:81", code, at),
+                  std::string("http://charts.test:81/chart/bf") + part + ".png?20080708101530")
+            << code;
+    }
+}
+
+TEST(ChartScale, ShorterSideRuleAndNaturalSize) {
+    EXPECT_EQ(ChartDrawSize({200, 150}, {400, 300}), (Size{200, 150}));
+    EXPECT_EQ(ChartDrawSize({150, 200}, {400, 300}), (Size{150, 112}));
+    EXPECT_EQ(ChartDrawSize({300, 200}, {120, 80}), (Size{120, 80}));
+    EXPECT_EQ(ChartDrawSize({400, 100}, {300, 300}), (Size{100, 100}))
+        << "wide client, tall image: scaled to the height";
+}
+
+TEST(ChartPlacement, CentredTenPixelsAboveTheTicker) {
+    EXPECT_EQ(ChartWindowPosition(880, 999, 1095, {270, 230}), (Point{852, 759}));
+}
+
+TEST(UpdateNotice, SevenFieldsBetweenTheFirstTwoMarkers) {
+    const std::string other = "page[/]1.0|http://h/T.exe|x|新版\\n说明|y|&lt;b&gt;公告&lt;/b&gt;|"
+                              "http://h/dl[/]after[/]more";
+    const auto notice = ParseUpdateNotice(other);
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->upgrade_address, "http://h/T.exe");
+    EXPECT_EQ(notice->upgrade_description, "新版\\n说明");
+    EXPECT_EQ(notice->download_page, "http://h/dl");
+    EXPECT_EQ(notice->announcement, "&lt;b&gt;公告&lt;/b&gt;");
+
+    const auto same = ParseUpdateNotice("[/]2.0.20080708|http://h/T.exe|||||[/]");
+    ASSERT_TRUE(same);
+    EXPECT_EQ(same->upgrade_address, "") << "the same version offers no upgrade";
+    EXPECT_EQ(same->announcement, "");
+
+    for (const char* page : {"no markers at all", "[/]one marker|a|b|c|d|e|f",
+                             "[/]a|b|c|d|e|f|g|h[/]", "[/]a|b|c|d|e|f[/]", ""}) {
+        EXPECT_FALSE(ParseUpdateNotice(page)) << page;
+    }
+}
+
+TEST(UpdateNotice, Texts) {
+    EXPECT_EQ(UpdatePageObject(testing::At(9, 30, 5)),
+              "blog/static/7008789200853043922656/?now=093005");
+    EXPECT_EQ(AnnouncementPage("&lt;b&gt;x&lt;/b&gt;"),
+              "<html><head><meta http-equiv='Content-Type' content='text/html; charset=gb2312'>"
+              "<style type='text/css'><!--body {margin-left: 0px;\tmargin-top: 0px;}--></style>"
+              "</head><body><b>x</b></body></html>");
+    EXPECT_EQ(ExpandLineBreaks("a\\nb\nc\\n"), "a\r\nb\nc\r\n");
+    EXPECT_EQ(RenamerMissingText("说明", "http://h/dl"),
+              "说明\r\n\r\n***************************\r\n\r\n找不到ReName.exe更名程序。\r\n\r\n"
+              "请自行将目录下的Tickra.exe删除，然后再将Tickra.upg更名为Tickra.exe。\r\n\r\n或到"
+              "http://h/dl重新下载。");
+    EXPECT_EQ(AnnouncementPlainText("<p>新版<b>2.1</b>&nbsp;上线</p><a href='x'>看看</a>"),
+              "新版2.1 上线\r\n看看");
+}
+
+TEST(UpdateNotice, AppLinksAreRefusedInAnyCase) {
+    for (auto [address, app] : {std::pair{"app:run", true}, std::pair{"APP:x", true},
+                                std::pair{"aPp:", true}, std::pair{"http://app:80", false},
+                                std::pair{"ap", false}, std::pair{"application", false}}) {
+        EXPECT_EQ(IsAppLink(address), app) << address;
+    }
+}
+
+// A minimal PE header: "MZ", the offset of "PE\0\0", then machine and characteristics.
+std::string Image(uint16_t machine, uint16_t characteristics, uint32_t pe_offset = 0x80) {
+    std::string bytes(0x200, '\0');
+    bytes[0] = 'M';
+    bytes[1] = 'Z';
+    for (int i = 0; i < 4; ++i) {
+        bytes[0x3C + i] = static_cast<char>((pe_offset >> (8 * i)) & 0xFF);
+    }
+    if (pe_offset + 24 <= bytes.size()) {
+        bytes.replace(pe_offset, 4, std::string("PE\0\0", 4));
+        bytes[pe_offset + 4] = static_cast<char>(machine & 0xFF);
+        bytes[pe_offset + 5] = static_cast<char>(machine >> 8);
+        bytes[pe_offset + 22] = static_cast<char>(characteristics & 0xFF);
+        bytes[pe_offset + 23] = static_cast<char>(characteristics >> 8);
+    }
+    return bytes;
+}
+
+TEST(ExecutableCheck, OnlyWholeX64Programs) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool ok;
+    };
+    const Case cases[] = {
+        {"x64 program", Image(0x8664, 0x0022), true},
+        {"x86 program", Image(0x014C, 0x0102), false},
+        {"x64 DLL", Image(0x8664, 0x2022), false},
+        {"not executable", Image(0x8664, 0x0020), false},
+        {"header past the end", Image(0x8664, 0x0022, 0x1000), false},
+        {"truncated", Image(0x8664, 0x0022).substr(0, 0x90), false},
+        {"HTML page", "<html><body>404 Not Found</body></html>", false},
+        {"empty", "", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsWindowsExecutable(c.bytes), c.ok) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace tickra
