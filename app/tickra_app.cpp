@@ -3,6 +3,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <ole2.h>
 
 #include "app/command_line.h"
 #include "app/tickra_dlg.h"
@@ -26,10 +27,15 @@ bool CTickraApp::InitInstance() {
         return false;
     }
 
+    // The announcement panel hosts the browser control, an OLE object.
+    const bool ole = SUCCEEDED(OleInitialize(nullptr));
     {
         const std::string command_line = ui::Narrow(GetCommandLineW());
         CTickraDlg dialog{std::string(ArgumentsAfterProgramName(command_line))};
         dialog.DoModal();
+    }
+    if (ole) {
+        OleUninitialize();
     }
     WSACleanup();
     return false;

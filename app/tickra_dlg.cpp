@@ -1,6 +1,7 @@
 #include "app/tickra_dlg.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shobjidl.h>
 
 #include <utility>
@@ -8,6 +9,7 @@
 
 #include "app/command_line.h"
 #include "app/messages.h"
+#include "chart/chart_url.h"
 #include "history/balance_price.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
@@ -62,7 +64,14 @@ DialogServices DefaultServices() {
             LocalNow,
             ui::SystemMessageBox(),
             build::kQuoteHost,
-            {build::kHistoryPostHost, build::kHistoryGetHost}};
+            {build::kHistoryPostHost, build::kHistoryGetHost},
+            build::kChartHost,
+            build::kUpdateHost,
+            build::kHelpUrl,
+            [](const std::string& url) {
+                ShellExecuteA(nullptr, nullptr, url.c_str(), nullptr, "", SW_SHOW);
+            },
+            DefaultUpgradeServices()};
 }
 
 CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
@@ -85,9 +94,17 @@ bool CTickraDlg::OnInitDialog() {
     checker_ = std::make_unique<QuoteChecker>(services_.http, services_.quote_host, services_.clock,
                                               tips_switch_);
 
+    html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
+    html_panel_.SetContextMenuSuppressed(true);
+    html_panel_.Navigate(L"about:blank");
+    update_channel_ = std::make_shared<UpdateChannel>(hwnd());
+    StartUpdateCheck(update_channel_, services_.http, services_.update_host, services_.clock);
+
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
     CreateTickerHost();
+    chart_ = std::make_unique<CDisplayMinDlg>(ticker_host_.get());
+    chart_->Create(hwnd());
 
     cycle_ = RefreshCycle();
     Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
@@ -119,6 +136,59 @@ void CTickraDlg::CreateTickerHost() {
     }
 }
 
+void CTickraDlg::RefreshChart(const std::string& code) {
+    if (chart_path_.empty()) {
+        // The user's temporary folder: the root of drive C: is not writable for most users.
+        wchar_t folder[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH + 1, folder);
+        chart_path_ = std::wstring(folder) + L"stockmin.png";
+    }
+    DownloadToFile(ChartUrl(services_.chart_host, code, services_.clock()), chart_path_);
+    chart_->LoadImage(chart_path_);
+}
+
+void CTickraDlg::OnUpdateReport(LPARAM report) {
+    switch (report) {
+        case kUpdateCheckEnded:
+            if (const auto notice = update_channel_->notice()) {
+                upgrade_address_ = notice->upgrade_address;
+                upgrade_description_ = notice->upgrade_description;
+                download_page_ = notice->download_page;
+            }
+            if (!upgrade_address_.empty() && !upgrade_) {
+                upgrade_ = std::make_unique<CUpGradeDlg>(upgrade_address_, download_page_,
+                                                         upgrade_description_, services_.upgrade);
+                upgrade_->Create(hwnd());
+                upgrade_->window().Show(SW_SHOW);
+                SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                             SWP_NOMOVE | SWP_NOSIZE);
+            }
+            break;
+        case kUpdateShowAnnouncement:
+            if (const auto notice = update_channel_->notice()) {
+                announcement_ = notice->announcement;
+            }
+            if (!announcement_.empty()) {
+                announcement_ =
+                    ReplaceAll(ReplaceAll(announcement_, "&lt;", "<"), "&gt;", ">");
+                html_panel_.ShowHtmlText(AnnouncementPage(announcement_));
+            }
+            break;
+        case kUpgradeCancelled:
+            if (upgrade_) {
+                upgrade_->window().Show(SW_HIDE);
+                Sleep(2000);
+                upgrade_.reset();
+            }
+            break;
+        case kUpgradeHandedOver:
+            Teardown();
+            break;
+        default:
+            break;
+    }
+}
+
 void CTickraDlg::ShowTickerState() {
     ticker_host_->ApplyTickerState(&ticker_state_);
     ticker_host_->KeepInPlace();
@@ -145,6 +215,15 @@ void CTickraDlg::OnRefreshTick() {
         return;
     }
     const int row = cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION));
+    if (ticker_host_->chart_requested()) {
+        if (!chart_->window().IsVisible()) {
+            chart_->window().Show(SW_SHOW);
+            SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        }
+        RefreshChart(rows_[static_cast<size_t>(row)].code);
+    } else {
+        chart_->window().Show(SW_HIDE);
+    }
     RefreshRow(rows_[static_cast<size_t>(row)], now, *checker_, ticker_state_, reference_price_,
                *this);
     ShowTickerState();
@@ -216,6 +295,9 @@ bool CTickraDlg::PreTranslateMessage(MSG& message) {
         (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
         return true;
     }
+    if (html_panel_.PreTranslateMessage(message)) {
+        return true;
+    }
     return ui::Dialog::PreTranslateMessage(message);
 }
 
@@ -248,6 +330,20 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
+        case kUpdateMessage:
+            if (wparam == kUpdateReport) {
+                OnUpdateReport(lparam);
+            }
+            return 0;
+        case WM_NOTIFY: {
+            const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
+            if (notify->idFrom == IDC_HELP_LINK && (notify->code == NM_CLICK ||
+                                                    notify->code == NM_RETURN)) {
+                services_.open_url(services_.help_url);
+                return 0;
+            }
+            return std::nullopt;
+        }
         case WM_TIMER:  // the refresh timer is the dialog's only timer
             OnRefreshTick();
             return std::nullopt;
@@ -422,8 +518,13 @@ void CTickraDlg::HideSettings() {
 
 void CTickraDlg::Teardown() {
     KillTimer(hwnd(), kRefreshTimerId);
+    if (update_channel_) {
+        update_channel_->Close();  // a late answer of the update check finds no dialog
+    }
     tray_.SetIcon(nullptr, nullptr);
+    upgrade_.reset();
     ticker_host_.reset();  // gives the taskbar its room back
+    chart_.reset();
     while (!rows_.empty()) {
         RemoveRow(rows_, rows_.size() - 1, ticker_state_);
     }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "chart/display_min_dlg.h"
 #include "edit/watch_list_editor.h"
 #include "history/history_table.h"
 #include "net/http.h"
@@ -14,6 +15,9 @@
 #include "ui/dialog.h"
 #include "ui/list_view.h"
 #include "ui/message_box.h"
+#include "update/html_ctrl.h"
+#include "update/update_check.h"
+#include "update/upgrade_dlg.h"
 #include "watch/alert_rules.h"
 #include "watch/local_time.h"
 #include "watch/quote_check.h"
@@ -31,6 +35,12 @@ struct DialogServices {
     ui::MessageBoxFunction message_box;
     std::string quote_host;
     HistoryHosts history_hosts;
+    std::string chart_host;
+    std::string update_host;
+    std::string help_url;
+    // Opens an address in the user's browser.
+    std::function<void(const std::string& url)> open_url;
+    UpgradeServices upgrade;
 };
 
 // The network, the clock and the hosts of the build.
@@ -56,6 +66,10 @@ public:
     const WatchList& watch_list() const { return rows_; }
     const TickerState& ticker_state() const { return ticker_state_; }
     CNProgressBar* ticker_host() const { return ticker_host_.get(); }
+    CDisplayMinDlg* chart_window() const { return chart_.get(); }
+    CUpGradeDlg* upgrade_dialog() const { return upgrade_.get(); }
+    const CHtmlCtrl& announcement_panel() const { return html_panel_; }
+    const std::wstring& chart_path() const { return chart_path_; }
     const CTrayIcon& tray_icon() const { return tray_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
     bool tips_switch() const { return tips_switch_; }
@@ -87,6 +101,8 @@ private:
     float Balance(const std::string& code);
     void Tell(std::string_view text) const;
     void CheckFirstRow();
+    void RefreshChart(const std::string& code);
+    void OnUpdateReport(LPARAM report);
     void CreateTickerHost();
     // Hands the ticker state to the ticker and repaints it where it belongs.
     void ShowTickerState();
@@ -100,8 +116,14 @@ private:
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
 
-    CTrayIcon tray_;
+    std::unique_ptr<CDisplayMinDlg> chart_;
+    std::unique_ptr<CUpGradeDlg> upgrade_;
     std::unique_ptr<CNProgressBar> ticker_host_;
+    CHtmlCtrl html_panel_;
+    CTrayIcon tray_;
+    std::shared_ptr<UpdateChannel> update_channel_;
+    std::string upgrade_address_, upgrade_description_, download_page_, announcement_;
+    std::wstring chart_path_;
     WatchList rows_;
     TickerState ticker_state_;
     RefreshCycle cycle_;

@@ -105,11 +105,10 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
     return result;
 }
 
-DownloadResult DownloadUrlToFile(std::string_view url, std::string_view path,
+DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
                                  const TransferLimits& limits) {
     DownloadResult result;
     const std::string target(url);
-    const std::string file_path(path);
 
     // The URL is opened through a connection of our own, so that it carries the time-outs.
     URL_COMPONENTSA parts{};
@@ -148,8 +147,8 @@ DownloadResult DownloadUrlToFile(std::string_view url, std::string_view path,
         }
     }
 
-    const ui::UniqueFile file(CreateFileA(file_path.c_str(), GENERIC_WRITE, 0, nullptr,
-                                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
     result.file_written = static_cast<bool>(file);
     if (!file || !sent) {
         return result;

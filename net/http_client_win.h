@@ -34,11 +34,11 @@ struct DownloadResult {
 // Fetches an absolute http:// URL into a file, always from the server (never the cache), as
 // user agent "Outlook". The file is created before any data arrives, so a failed transfer leaves
 // it empty or partial.
-DownloadResult DownloadUrlToFile(std::string_view url, std::string_view path,
+DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
                                  const TransferLimits& limits);
 
 // True when the transfer ended cleanly; false when it failed or the file could not be written.
-inline bool DownloadToFile(std::string_view url, std::string_view path,
+inline bool DownloadToFile(std::string_view url, const std::wstring& path,
                            const TransferLimits& limits = {}) {
     return DownloadUrlToFile(url, path, limits).completed;
 }

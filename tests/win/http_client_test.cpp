@@ -38,6 +38,8 @@ std::string DeadHost() {
     return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 std::string ReadFileBytes(const std::string& path) {
     std::string bytes;
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -101,7 +103,7 @@ TEST_F(HttpClientTest, UnreachableHostGivesNothingAndAnEmptyFile) {
     EXPECT_EQ(HttpRequest("", "GET", dead, "/x"), "");
     const std::string file = folder.path() + "\\chart.png";
     folder.WriteFile("chart.png", "old contents");
-    EXPECT_FALSE(DownloadToFile("http://" + dead + "/chart.png", file));
+    EXPECT_FALSE(DownloadToFile("http://" + dead + "/chart.png", Wide(file)));
     EXPECT_EQ(ReadFileBytes(file), "");
 }
 
@@ -115,7 +117,7 @@ TEST_F(HttpClientTest, ASilentHostIsGivenUpWithinTheBound) {
             EXPECT_EQ(HttpRequest("", "GET", SimHost(), "/_case/silent", limits), "");
         } else {
             EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/silent",
-                                        folder.path() + "\\x", limits));
+                                        Wide(folder.path() + "\\x"), limits));
         }
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_LT(took, std::chrono::milliseconds(limits.idle_timeout_ms + 2500)) << i;
@@ -134,7 +136,7 @@ TEST_F(HttpClientTest, DownloadWritesTheBodyAndReportsTheTransfer) {
     testing::ScopedWorkingDirectory folder;
     const std::string file = folder.path() + "\\page.html";
     const DownloadResult page =
-        DownloadUrlToFile("http://" + SimHost() + "/_case/notfound", file, {});
+        DownloadUrlToFile("http://" + SimHost() + "/_case/notfound", Wide(file), {});
     EXPECT_TRUE(page.completed);
     EXPECT_EQ(page.status, 404u);
     EXPECT_NE(ReadFileBytes(file).find("<h1>Not Found</h1>"), std::string::npos);
@@ -143,14 +145,14 @@ TEST_F(HttpClientTest, DownloadWritesTheBodyAndReportsTheTransfer) {
     EXPECT_NE(request.find("\r\nUser-Agent: Outlook\r\n"), std::string::npos) << request;
 
     const DownloadResult cut =
-        DownloadUrlToFile("http://" + SimHost() + "/_case/truncated", file, {});
+        DownloadUrlToFile("http://" + SimHost() + "/_case/truncated", Wide(file), {});
     ASSERT_TRUE(cut.content_length.has_value());
     EXPECT_LT(cut.bytes, *cut.content_length) << "an early close shows as fewer bytes";
 }
 
 TEST_F(HttpClientTest, AnUnwritableDestinationIsAFailureNotAMessage) {
     EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/normal",
-                                "Q:\\no\\such\\folder\\stockmin.png"));
+                                L"Q:\\no\\such\\folder\\stockmin.png"));
 }
 
 }  // namespace

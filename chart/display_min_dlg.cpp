@@ -1,0 +1,168 @@
+#include "chart/display_min_dlg.h"
+
+#include <objidl.h>
+#include <shlwapi.h>
+#include <gdiplus.h>
+
+#include <cstring>
+#include <vector>
+
+#include "res/resource.h"
+#include "taskbar/n_progress_bar.h"
+
+namespace tickra {
+
+namespace {
+
+std::vector<char> ReadWholeFile(const std::wstring& path) {
+    std::vector<char> bytes;
+    const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) {
+        return bytes;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+        read != bytes.size()) {
+        bytes.clear();
+    }
+    return bytes;
+}
+
+}  // namespace
+
+CDisplayMinDlg::CDisplayMinDlg(CNProgressBar* host) : ui::Dialog(IDD_DISPLAYMIN), host_(host) {
+    Gdiplus::GdiplusStartupInput input;
+    if (Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr) != Gdiplus::Ok) {
+        gdiplus_token_ = 0;  // images then simply fail to load
+    }
+}
+
+CDisplayMinDlg::~CDisplayMinDlg() {
+    Destroy();
+    ReleaseImage();
+    if (gdiplus_token_ != 0) {
+        Gdiplus::GdiplusShutdown(gdiplus_token_);
+    }
+}
+
+bool CDisplayMinDlg::OnInitDialog() {
+    RECT ticker;
+    RECT own;
+    if (host_ != nullptr && host_->hwnd() != nullptr && GetWindowRect(host_->hwnd(), &ticker) &&
+        GetWindowRect(hwnd(), &own)) {
+        const Point at = ChartWindowPosition(ticker.left, ticker.top, ticker.right,
+                                             {own.right - own.left, own.bottom - own.top});
+        SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    }
+    return true;
+}
+
+void CDisplayMinDlg::ReleaseImage() {
+    image_.reset();
+    image_size_ = {};
+    image_has_alpha_ = false;
+}
+
+bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
+    ReleaseImage();
+    if (gdiplus_token_ == 0) {
+        return false;
+    }
+    // Decoded from a copy in memory: GDI+ would keep the file locked, and the next tick
+    // overwrites it.
+    const std::vector<char> bytes = ReadWholeFile(path);
+    if (bytes.empty()) {
+        return false;
+    }
+    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                        static_cast<UINT>(bytes.size()));
+    if (stream == nullptr) {
+        return false;
+    }
+    bool loaded = false;
+    {
+        Gdiplus::Bitmap decoded(stream);
+        const UINT width = decoded.GetWidth();
+        const UINT height = decoded.GetHeight();
+        Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+        Gdiplus::BitmapData data{};
+        if (decoded.GetLastStatus() == Gdiplus::Ok && width > 0 && height > 0 &&
+            decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) ==
+                Gdiplus::Ok) {
+            BITMAPINFO info{};
+            info.bmiHeader.biSize = sizeof(info.bmiHeader);
+            info.bmiHeader.biWidth = static_cast<LONG>(width);
+            info.bmiHeader.biHeight = -static_cast<LONG>(height);
+            info.bmiHeader.biPlanes = 1;
+            info.bmiHeader.biBitCount = 32;
+            void* bits = nullptr;
+            image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+            if (image_) {
+                for (UINT row = 0; row < height; ++row) {
+                    std::memcpy(static_cast<char*>(bits) + row * width * 4,
+                                static_cast<const char*>(data.Scan0) + row * data.Stride,
+                                width * 4);
+                }
+                image_size_ = {static_cast<int>(width), static_cast<int>(height)};
+                image_has_alpha_ = Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE;
+                loaded = true;
+            }
+            decoded.UnlockBits(&data);
+        }
+    }
+    stream->Release();
+    if (loaded && hwnd() != nullptr) {
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    }
+    return loaded;
+}
+
+std::optional<LRESULT> CDisplayMinDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_CLOSE:
+            ShowWindow(hwnd(), SW_HIDE);
+            if (host_ != nullptr) {
+                host_->set_chart_requested(false);
+            }
+            return 0;
+        case WM_SIZE:
+            InvalidateRect(hwnd(), nullptr, TRUE);  // re-scale to the new size
+            return std::nullopt;
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_DESTROY:
+            ReleaseImage();
+            return std::nullopt;
+        default:
+            return ui::Dialog::OnMessage(message, wparam, lparam);
+    }
+}
+
+void CDisplayMinDlg::Paint() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(hwnd(), &paint);
+    if (image_) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        const Size drawn = ChartDrawSize({client.right, client.bottom}, image_size_);
+        const ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
+        const HGDIOBJ previous = SelectObject(source.get(), image_.get());
+        if (image_has_alpha_) {
+            const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+            AlphaBlend(dc, 0, 0, drawn.width, drawn.height, source.get(), 0, 0, image_size_.width,
+                       image_size_.height, blend);
+        } else {
+            SetStretchBltMode(dc, HALFTONE);
+            StretchBlt(dc, 0, 0, drawn.width, drawn.height, source.get(), 0, 0, image_size_.width,
+                       image_size_.height, SRCCOPY);
+        }
+        SelectObject(source.get(), previous);
+    }
+    EndPaint(hwnd(), &paint);
+}
+
+}  // namespace tickra

@@ -1,0 +1,43 @@
+// The intraday chart window: a small tool window above the ticker showing the chart image of the
+// stock the ticker shows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "chart/chart_url.h"
+#include "ui/dialog.h"
+#include "ui/unique_handle.h"
+
+namespace tickra {
+
+class CNProgressBar;
+
+class CDisplayMinDlg : public ui::Dialog {
+public:
+    // host: the ticker the window is placed above, whose chart request closing clears.
+    explicit CDisplayMinDlg(CNProgressBar* host);
+    ~CDisplayMinDlg() override;
+
+    // Decodes an image file; on failure the window keeps no image and shows an empty client area.
+    bool LoadImage(const std::wstring& path);
+    bool has_image() const { return static_cast<bool>(image_); }
+    Size image_size() const { return image_size_; }
+
+protected:
+    bool OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    void ReleaseImage();
+    void Paint();
+
+    CNProgressBar* host_;
+    ULONG_PTR gdiplus_token_ = 0;
+    ui::UniqueBitmap image_;  // 32-bit premultiplied, top-down
+    Size image_size_;
+    bool image_has_alpha_ = false;
+};
+
+}  // namespace tickra

@@ -1,0 +1,53 @@
+// The announcement panel: the platform's web-browser control in a small OLE container of our
+// own, given its HTML as text. No border, no scroll bars, no context menu, no scripts, ActiveX or
+// Java, and links to "app:" addresses are refused. Where no browser engine can show a page (Wine
+// without Gecko), the announcement is shown as plain text instead of a blank panel.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+struct IWebBrowser2;
+
+namespace tickra {
+
+class HtmlSite;
+
+class CHtmlCtrl {
+public:
+    CHtmlCtrl();
+    ~CHtmlCtrl();
+    CHtmlCtrl(const CHtmlCtrl&) = delete;
+    CHtmlCtrl& operator=(const CHtmlCtrl&) = delete;
+
+    // Replaces the dialog's placeholder control by the panel, at its place and with its id.
+    bool CreateOverControl(int id, HWND dialog);
+    void Navigate(const wchar_t* url);
+    void SetContextMenuSuppressed(bool suppressed) { suppress_context_menu_ = suppressed; }
+    bool context_menu_suppressed() const { return suppress_context_menu_; }
+
+    // Replaces the page by the HTML (GB2312); S_OK, or the error of the failing step.
+    HRESULT ShowHtmlText(std::string_view html);
+
+    // Right clicks inside the browser's document window never reach the browser.
+    bool PreTranslateMessage(MSG& message);
+
+    HWND hwnd() const { return hwnd_; }
+    // The plain-text stand-in, when the browser has no document to show.
+    HWND fallback() const { return fallback_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    void ShowPlainText(std::string_view html);
+    void Close();
+
+    HWND hwnd_ = nullptr;
+    HWND fallback_ = nullptr;
+    HtmlSite* site_ = nullptr;
+    IWebBrowser2* browser_ = nullptr;
+    bool suppress_context_menu_ = false;
+};
+
+}  // namespace tickra
