@@ -1,16 +1,20 @@
 """Runs Tickra.exe as its own process under Wine and drives it from outside.
 
 The build passes its paths in the environment: TICKRA_WINE_RUN (the build's Wine wrapper),
-TICKRA_EXE, TICKRA_DRIVER_EXE, TICKRA_TASKBAR_EXE (the classic taskbar) and TICKRA_ARTIFACTS
-(where screenshots go).
+TICKRA_EXE, TICKRA_DRIVER_EXE, TICKRA_TASKBAR_EXE (the classic taskbar), TICKRA_SIM_PORT (the
+port the build's provider hosts point at) and TICKRA_ARTIFACTS (where screenshots go).
 """
 import os
 import shutil
 import subprocess
 import tempfile
+import sys
 import time
 import unittest
+import urllib.request
 from pathlib import Path
+
+SIMULATOR = Path(__file__).resolve().parents[2] / 'tools' / 'marketsim' / 'marketsim.py'
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
@@ -118,6 +122,10 @@ class TickraTestCase(unittest.TestCase):
     def tearDown(self):
         for p in reversed(self.processes):
             p.kill()
+        if getattr(self, 'simulator', None) is not None:
+            self.simulator.terminate()
+            self.simulator.wait(timeout=10)
+            self.simulator.stdout.close()
         self.driver.close()
         shutil.rmtree(self.folder, ignore_errors=True)
 
@@ -128,6 +136,21 @@ class TickraTestCase(unittest.TestCase):
         process = WineProcess(self.folder, _env('TICKRA_EXE'), *arguments)
         self.processes.append(process)
         return process
+
+    def start_simulator(self):
+        """Starts the market simulator on the port the build's hosts point at."""
+        port = _env('TICKRA_SIM_PORT')
+        self.simulator = subprocess.Popen([sys.executable, str(SIMULATOR), '--port', port],
+                                          stdout=subprocess.PIPE, text=True)
+        if 'listening on' not in self.simulator.stdout.readline():
+            raise AssertionError(f'the simulator could not listen on port {port}')
+        self.sim_url = f'http://127.0.0.1:{port}'
+
+    def sim(self, control):
+        """Sends a control request (for example "update?case=other") to the simulator."""
+        request = urllib.request.Request(f'{self.sim_url}/_sim/{control}', method='POST')
+        with urllib.request.urlopen(request, timeout=10) as answer:
+            return answer.read()
 
     def start_taskbar(self, *arguments):
         """Starts the classic taskbar and returns its "Shell_TrayWnd"."""

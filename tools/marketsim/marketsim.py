@@ -3,8 +3,9 @@
 
 Serves, on one loopback port, the quote feed with a random price walk per stock code, the two
 daily-history providers (a POST provider and a GET provider, each with its own page layout),
-plus scripted bad answers, and records every request it receives so that tests can check the
-exact bytes on the wire. Python standard library only.
+intraday chart images, the update page with its notice, upgrade images and a help page, plus
+scripted bad answers, and records every request it receives so that tests can check the exact
+bytes on the wire. Python standard library only.
 
     python3 tools/marketsim/marketsim.py [--port 18400] [--seed 1]
 
@@ -18,6 +19,12 @@ Control endpoints (not recorded):
     POST /_sim/scenario?code=C&history=H          answer both history providers for C with H
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
          without trading in the middle), nocode, nomarkers, attributes, empty
+    POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty
+    POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
+         marker), same (this version, an announcement), other (version 1.0 with an upgrade
+         offer), eight (eight fields), after (text after the second marker)
+    POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
+         html (an error page), truncated (the file, cut short of its length)
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
 Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
 
@@ -37,6 +44,7 @@ import struct
 import sys
 import threading
 import time
+import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from urllib.parse import parse_qs, urlsplit
 
@@ -149,6 +157,54 @@ def get_provider_page(code, rows, scenario):
     return ('\n'.join(lines) + '\n</body></html>').encode('gb2312')
 
 
+def png(width, height, pixels, alpha):
+    """A PNG file from rows of (r, g, b, a) pixels."""
+    def chunk(kind, data):
+        return (struct.pack('>I', len(data)) + kind + data
+                + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF))
+    raw = b''.join(b'\0' + b''.join(bytes(p if alpha else p[:3]) for p in row) for row in pixels)
+    header = struct.pack('>IIBBBBB', width, height, 8, 6 if alpha else 2, 0, 0, 0)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(raw))
+            + chunk(b'IEND', b''))
+
+
+def chart_image(code, alpha):
+    """A day's minute chart: the price line over the previous close, red above, green below."""
+    width, height = 300, 200
+    background = (0, 0, 0, 0) if alpha else (16, 20, 28, 255)
+    pixels = [[background] * width for _ in range(height)]
+    close = daily_close(code, datetime.date.today() - datetime.timedelta(days=1))
+    prices = [close * (1 + 0.02 * math.sin((x + len(code) * 13) / 23) + 0.004 * math.sin(x / 3))
+              for x in range(width)]
+    low, high = min(prices + [close]), max(prices + [close])
+    row = lambda p: int((high - p) / ((high - low) or 1) * (height - 1))
+    for x in range(width):
+        pixels[row(close)][x] = (128, 128, 128, 255)
+    for x, p in enumerate(prices):
+        colour = (230, 40, 40, 255) if p >= close else (40, 200, 80, 255)
+        for y in range(min(row(p), row(close)), max(row(p), row(close)) + 1):
+            if y == row(p) or x % 4 == 0:
+                pixels[y][x] = colour
+    return png(width, height, pixels, alpha)
+
+
+def update_page(case, host):
+    """The update page, a blog page with the notice between two "[/]" markers."""
+    announcement = ('&lt;b&gt;Tickra 公告&lt;/b&gt;：行情数据由本地模拟器提供，'
+                    '&lt;a href="app:run"&gt;测试链接&lt;/a&gt;')
+    notices = {
+        'none': '',
+        'one': '[/]2.0.20080708|||||公告|',
+        'same': f'[/]2.0.20080708|||||{announcement}|[/]',
+        'other': (f'[/]1.0|http://{host}/upgrade/Tickra.exe||新版本 2.1\\n修正了若干问题'
+                  f'\\n请升级||{announcement}|http://{host}/download.html[/]'),
+        'eight': f'[/]1.0|http://{host}/upgrade/Tickra.exe||说明||{announcement}|x|y[/]',
+        'after': f'[/]2.0.20080708|||||短公告|[/]后面的文字[/]1.0|a|b|c|d|e|f[/]',
+    }
+    body = f'<html><body><div class=post>{notices.get(case, "")}</div></body></html>'
+    return body.encode('gb2312')
+
+
 def stock_code(feed_code):
     """The watch-list code of a seven-character feed code."""
     return '1A0001' if feed_code == '0000001' else feed_code[1:]
@@ -214,6 +270,15 @@ class Handler(BaseHTTPRequestHandler):
             return self._post_history(body)
         if url.path.startswith('/corp/1107/'):
             return self._get_history(url.path)
+        if url.path.startswith('/chart/bf/') and url.path.endswith('.png'):
+            return self._chart(url.path.rsplit('/', 1)[1][:-4])
+        if url.path.startswith('/blog/static/7008789200853043922656/'):
+            return self._update_page()
+        if url.path == '/upgrade/Tickra.exe':
+            return self._upgrade_image()
+        if url.path in ('/help.html', '/download.html'):
+            return self._send(200, '<html><body><h1>Tickra 使用说明</h1></body></html>'
+                              .encode('gb2312'))
         self._send(404, NOT_FOUND_PAGE)
 
     def _control(self, what, query):
@@ -226,10 +291,16 @@ class Handler(BaseHTTPRequestHandler):
         if what == 'reset':
             self.server.log.clear()
             market.reset()
+            self.server.update = {}
+            self.server.upgrade = {}
         elif what == 'scenario':
             market.scenarios[one['code']] = one
         elif what == 'price':
             market.pin(one['code'], float(one['close']), float(one['price']))
+        elif what == 'update':
+            self.server.update = one
+        elif what == 'upgrade':
+            self.server.upgrade = one
         else:
             return self._send(404, NOT_FOUND_PAGE)
         self._send(200, b'ok\n', 'text/plain')
@@ -245,6 +316,34 @@ class Handler(BaseHTTPRequestHandler):
         if case in ('normal', 'suspended'):
             return self._send(200, record)
         self._case(case, {k: [v] for k, v in scenario.items()}, record)
+
+    # --- chart, update page, upgrade image ------------------------------------------------------
+    def _chart(self, code):
+        case = self.server.market.scenarios.get(code, {}).get('chart', 'plain')
+        if case == 'html':
+            return self._send(404, NOT_FOUND_PAGE)
+        if case == 'empty':
+            return self._send(200, b'', 'image/png')
+        self._send(200, chart_image(code, case == 'alpha'), 'image/png')
+
+    def _update_page(self):
+        scenario = self.server.update
+        if 'delay' in scenario:
+            time.sleep(float(scenario['delay']))
+        host = f'{self.server.server_address[0]}:{self.server.server_address[1]}'
+        self._send(200, update_page(scenario.get('case', 'same'), host))
+
+    def _upgrade_image(self):
+        scenario = self.server.upgrade
+        case = scenario.get('case', 'html')
+        if case == 'html' or 'file' not in scenario:
+            return self._send(200, b'<html><body>upgrade not available</body></html>')
+        with open(scenario['file'], 'rb') as f:
+            image = f.read()
+        if case == 'truncated':
+            return self._send(200, image[: len(image) // 2], 'application/octet-stream',
+                              length=len(image))
+        self._send(200, image, 'application/octet-stream')
 
     # --- the history providers ---------------------------------------------------------------
     def _history_scenario(self, code, provider):
@@ -338,6 +437,8 @@ class Server(ThreadingHTTPServer):
         self.market = Market(seed)
         self.log = []
         self.last = b''
+        self.update = {}
+        self.upgrade = {}
 
 
 def main():

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/tickra_dlg.h"
+#include "net/http_client_win.h"
+#include "res/resource.h"
+#include "tools/classic_taskbar/classic_taskbar.h"
+#include "ui/text.h"
+#include "win/win_test_support.h"
+
+namespace tickra {
+namespace {
+
+void Sim(const std::string& control) {
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/" + control);
+}
+
+// This test program as the simulator sees it: a real x64 Windows program to offer as an upgrade.
+std::string OwnImageUnixPath() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::string unix_path = ui::Narrow(path + 2);  // Wine's drive Z: is the Unix root
+    for (char& c : unix_path) {
+        c = c == '\\' ? '/' : c;
+    }
+    return unix_path;
+}
+
+// The whole dialog with a taskbar, the simulator behind every host and the upgrade's outside
+// world recorded.
+struct ChartUpdateTest : ::testing::Test {
+    testing::ScopedWorkingDirectory folder;
+    tools::ClassicTaskbar taskbar;
+    std::vector<testing::MessageBoxRecord> boxes;
+    std::vector<std::wstring> renamers_started;
+    std::vector<std::string> opened;
+    std::unique_ptr<CTickraDlg> dialog;
+
+    void SetUp() override {
+        if (testing::SimulatorHost().empty()) {
+            GTEST_SKIP() << "needs the market simulator (run through ctest)";
+        }
+        Sim("reset");
+        ASSERT_TRUE(taskbar.Create({}));
+    }
+    void Start(const std::string& ini = "[600000]\r\n") {
+        folder.WriteFile("code.ini", ini);
+        DialogServices services = testing::TestServices(&boxes);
+        const std::string sim = testing::SimulatorHost();
+        services.quote_host = services.chart_host = services.update_host = sim;
+        services.upgrade.message_box = testing::RecordingMessageBox(&boxes);
+        services.upgrade.start_renamer = [this](HWND, const std::wstring& renamer) {
+            renamers_started.push_back(renamer);
+        };
+        services.upgrade.folder = std::wstring(folder.path().begin(), folder.path().end());
+        services.help_url = "http://help.test/tickra.html";
+        services.open_url = [this](const std::string& url) { opened.push_back(url); };
+        dialog = std::make_unique<CTickraDlg>("", services);
+        ASSERT_TRUE(dialog->Create());
+    }
+    void Tick() { SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0); }
+    void ClickTicker() {
+        SendMessageW(dialog->ticker_host()->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    }
+    bool ChartShown() const { return dialog->chart_window()->window().IsVisible(); }
+    // Waits for the update check's reports to be handled.
+    bool WaitForUpgradeOffer() {
+        return testing::PumpUntil([this] { return dialog->upgrade_dialog() != nullptr; });
+    }
+    std::string UpgradeText() const {
+        return dialog->upgrade_dialog()->ItemText(IDC_UPGRADE_TEXT);
+    }
+};
+
+TEST_F(ChartUpdateTest, AClickOnTheTickerShowsTheChartAtTheNextTick) {
+    Start();
+    Tick();
+    EXPECT_FALSE(ChartShown());
+    ClickTicker();
+    Tick();
+    ASSERT_TRUE(ChartShown());
+    EXPECT_TRUE(dialog->chart_window()->has_image());
+    EXPECT_EQ(dialog->chart_window()->image_size(), (Size{300, 200}));
+    EXPECT_GE(GetWindowLongW(dialog->chart_window()->hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 1);
+
+    RECT ticker, chart;
+    GetWindowRect(dialog->ticker_host()->hwnd(), &ticker);
+    GetWindowRect(dialog->chart_window()->hwnd(), &chart);
+    EXPECT_EQ(chart.bottom, ticker.top - 10) << "10 pixels above the ticker";
+    EXPECT_LE(std::abs((chart.left + chart.right) - (ticker.left + ticker.right)), 1) << "centred";
+
+    ClickTicker();
+    ClickTicker();  // two clicks between ticks change nothing
+    Tick();
+    EXPECT_TRUE(ChartShown());
+
+    SendMessageW(dialog->chart_window()->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_FALSE(ChartShown());
+    EXPECT_FALSE(dialog->ticker_host()->chart_requested());
+    Tick();
+    EXPECT_FALSE(ChartShown());
+}
+
+TEST_F(ChartUpdateTest, AnErrorPageLeavesTheChartBlank) {
+    Sim("scenario?code=600000&chart=html");
+    Start();
+    ClickTicker();
+    Tick();
+    EXPECT_TRUE(ChartShown());
+    EXPECT_FALSE(dialog->chart_window()->has_image());
+    EXPECT_TRUE(boxes.empty()) << "no file error is reported";
+    Sim("scenario?code=600000&chart=alpha");
+    Tick();
+    EXPECT_TRUE(dialog->chart_window()->has_image()) << "the next tick tries again";
+}
+
+TEST_F(ChartUpdateTest, TheAnnouncementArrivesInThePanel) {
+    Sim("update?case=same");
+    Start();
+    HWND panel_text = nullptr;
+    ASSERT_TRUE(testing::PumpUntil([&] {
+        panel_text = dialog->announcement_panel().fallback();
+        return panel_text != nullptr && GetWindowTextLengthW(panel_text) > 0;
+    }));
+    EXPECT_EQ(ui::Window(panel_text).Text(),
+              "Tickra 公告：行情数据由本地模拟器提供，测试链接");
+    EXPECT_EQ(dialog->upgrade_dialog(), nullptr) << "the same version offers nothing";
+}
+
+TEST_F(ChartUpdateTest, AnOfferOpensTheUpgradeDialogAndCancelClosesIt) {
+    Sim("update?case=other");
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    EXPECT_TRUE(dialog->upgrade_dialog()->window().IsVisible());
+    EXPECT_EQ(UpgradeText(), "新版本 2.1\r\n修正了若干问题\r\n请升级");
+    SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(testing::PumpUntil([this] { return dialog->upgrade_dialog() == nullptr; }));
+}
+
+TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
+    folder.WriteFile("rename.exe", "stand-in renamer");
+    Sim("update?case=other");
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    HWND upgrade = dialog->upgrade_dialog()->hwnd();
+    for (const char* bad : {"upgrade?case=html", "upgrade?case=truncated&file="}) {
+        Sim(std::string(bad) + (std::string(bad).back() == '=' ? OwnImageUnixPath() : ""));
+        SendMessageW(upgrade, WM_COMMAND, IDOK, 0);
+        EXPECT_TRUE(renamers_started.empty()) << bad;
+        EXPECT_NE(UpgradeText().find("未升级"), std::string::npos) << bad;
+        EXPECT_TRUE(IsWindow(dialog->hwnd())) << bad;
+    }
+
+    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    SendMessageW(upgrade, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(renamers_started.size(), 1u);
+    EXPECT_EQ(ui::Narrow(renamers_started[0]), folder.path() + "\\rename.exe");
+    EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
+    // The hand-over report ends the program: the dialog tears itself down.
+    EXPECT_TRUE(testing::PumpUntil([this] { return dialog->hwnd() == nullptr; }));
+}
+
+TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
+    Sim("update?case=other");
+    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_TRUE(renamers_started.empty());
+    const std::string text = UpgradeText();
+    EXPECT_NE(text.find("\r\n\r\n***************************\r\n\r\n找不到ReName.exe更名程序。"),
+              std::string::npos);
+    EXPECT_NE(text.find("/download.html重新下载。"), std::string::npos);
+    EXPECT_TRUE(IsWindow(dialog->upgrade_dialog()->hwnd())) << "the dialog stays open";
+}
+
+TEST_F(ChartUpdateTest, ExitDuringASlowUpdateCheckIsSafe) {
+    Sim("update?case=other&delay=2");
+    Start();
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
+    EXPECT_EQ(dialog->hwnd(), nullptr);
+    // The answer comes after Exit; it must find nothing to write into or post to.
+    testing::PumpUntil([] { return false; }, std::chrono::milliseconds(3000));
+    EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
+}
+
+TEST_F(ChartUpdateTest, TheHelpLinkOpensTheHelpPage) {
+    Start();
+    // The link control reports a click to the dialog as a notification.
+    NMHDR click{dialog->Item(IDC_HELP_LINK).hwnd(), IDC_HELP_LINK, NM_CLICK};
+    SendMessageW(dialog->hwnd(), WM_NOTIFY, IDC_HELP_LINK, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(opened, std::vector<std::string>{"http://help.test/tickra.html"});
+}
+
+}  // namespace
+}  // namespace tickra
