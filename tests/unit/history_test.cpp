@@ -123,6 +123,18 @@ TEST(HistoryTable, CellsOfThePostProviderCountFromTheEnd) {
     EXPECT_EQ(GetHistoryCell(table, 1, 3, "sohu"), "") << "the tag is compared exactly";
 }
 
+TEST(HistoryTable, TheExampleRowOfThePostProvider) {
+    const std::string table =
+        "\n<table><tr><td><b>2008-07-07</b></td><td>1</td><td>2</td><td>3</td><td>4</td>"
+        "<td>5</td><td>6</td></tr>\n<tr><td><b>2008-07-08</b></td><td>10.10</td><td>10.50</td>"
+        "<td>9.90</td><td>10.30</td><td>1,234,567</td><td>12,345</td></tr>\n</TABLE>";
+    EXPECT_EQ(GetHistoryCell(table, 1, 7, "SOHU"), "2008-07-08");
+    EXPECT_EQ(GetHistoryCell(table, 1, 3, "SOHU"), "10.30");
+    EXPECT_EQ(GetHistoryCell(table, 1, 2, "SOHU"), "1234567");
+    EXPECT_EQ(GetHistoryCell(table, 2, 3, "SOHU"), "4");
+    EXPECT_EQ(GetHistoryCell(table, 3, 3, "SOHU"), "");
+}
+
 TEST(HistoryTable, CellsOfTheGetProviderCountFromTheStart) {
     const std::string table = CutGetProviderTable(GetProviderPage("600000", Closes(30)), "600000");
     EXPECT_EQ(GetHistoryCell(table, 3, 1, "163"), "2008-07-08");
