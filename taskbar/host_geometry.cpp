@@ -1,6 +1,39 @@
 #include "taskbar/host_geometry.h"
 
+#include <algorithm>
+
 namespace tickra {
+
+namespace {
+int Scale(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+}  // namespace
+
+HostMetrics ScaleHostMetrics(int dpi) {
+    const HostMetrics base;
+    return {Scale(base.ticker_width, dpi), Scale(base.horizontal_gap, dpi),
+            Scale(base.vertical_gap, dpi), Scale(base.vertical_height, dpi),
+            Scale(base.band_cap, dpi)};
+}
+
+int TickerHeight(const HostMetrics& m) {
+    const int h = m.band_cap;
+    return (h - h / 10) - (h / 10 + 2);
+}
+
+Rect Windows11TickerRect(const Rect& t, const Rect& n, const HostMetrics& m) {
+    const int height = TickerHeight(m);
+    const int top = (t.height() - height) / 2;
+    // The same space before the notification area as beside a classic band.
+    const int right = (n.left - t.left) - (m.horizontal_gap - m.ticker_width);
+    return {right - m.ticker_width, top, right, top + height};
+}
+
+Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& m) {
+    const int margin = m.horizontal_gap - m.ticker_width;
+    const int bottom = std::min(work_area.bottom, tray_top) - margin;
+    const int right = work_area.right - margin;
+    return {right - m.ticker_width, bottom - TickerHeight(m), right, bottom};
+}
 
 Placement MakeRoom(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
                    const HostMetrics& m) {

@@ -21,13 +21,29 @@ struct Placement {
 // How the ReBar was laid out, remembered for giving the room back.
 enum class LayoutMode { kNone = 0, kHorizontal = 1, kVertical = 2 };
 
+// Sizes at 96 dpi; ScaleHostMetrics gives them for other scalings.
 struct HostMetrics {
     int ticker_width = 215;
     int horizontal_gap = 220;  // left beside a horizontal ReBar
     int vertical_gap = 30;     // left below a vertical ReBar
     int vertical_height = 25;  // of the ticker on a vertical taskbar
     int band_cap = 30;         // band height used on a horizontal taskbar at most
+    bool operator==(const HostMetrics&) const = default;
 };
+
+// The sizes for a display scaling given in dots per inch (96 = 100 %).
+HostMetrics ScaleHostMetrics(int dpi);
+
+// Height of the ticker in a full band.
+int TickerHeight(const HostMetrics& metrics);
+
+// Windows 11: the ticker as a child of the taskbar just left of the notification area,
+// vertically centred in the taskbar (the ReBar there is a stand-in and may be 0 pixels high).
+Rect Windows11TickerRect(const Rect& taskbar, const Rect& notify, const HostMetrics& metrics = {});
+
+// Under Wine without taskbar bands: a window of its own at the bottom right of the work area,
+// above Wine's own tray bar when there is one (tray_top: its top edge, or the work area's bottom).
+Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& metrics = {});
 
 // The shrunken ReBar that leaves the gap before the notification area (screen rectangles of the
 // taskbar, ReBar and notification area in, the ReBar's new place out).

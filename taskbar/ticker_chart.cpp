@@ -2,6 +2,16 @@
 
 namespace tickra {
 
+TickerMetrics ScaleTickerMetrics(int dpi) {
+    auto scale = [dpi](int pixels) { return (pixels * dpi + 48) / 96; };
+    const TickerMetrics base;
+    return {scale(base.font_height),
+            scale(base.text_indent),
+            scale(base.arrow_column),
+            scale(base.letter_column),
+            {scale(base.chart.right), scale(base.chart.point_spacing)}};
+}
+
 int FirstChartIndex(int text_width, const ChartMetrics& metrics) {
     // Integer division truncates toward zero, as the chart's layout rule needs.
     return 52 - (metrics.right - text_width) / metrics.point_spacing;

@@ -18,7 +18,20 @@ struct ChartSegment {
 struct ChartMetrics {
     int right = 198;
     int point_spacing = 2;
+    bool operator==(const ChartMetrics&) const = default;
 };
+
+// Everything the ticker draws at a fixed size at 96 dpi.
+struct TickerMetrics {
+    int font_height = 12;
+    int text_indent = 2;
+    int arrow_column = 198;
+    int letter_column = 208;
+    ChartMetrics chart;
+    bool operator==(const TickerMetrics&) const = default;
+};
+
+TickerMetrics ScaleTickerMetrics(int dpi);
 
 // The segments for the history v (index 50 the latest price, -1 = no sample), the reference
 // price (yesterday's close), the width of the ticker text in pixels and the window height. The

@@ -145,3 +145,51 @@ TEST(TickerChart, FreeAndEmptyCases) {
 
 }  // namespace
 }  // namespace tickra
+
+namespace tickra {
+namespace {
+
+TEST(HostGeometry, ScalingKeepsTheClassicFiguresAt96Dpi) {
+    EXPECT_EQ(ScaleHostMetrics(96), HostMetrics{});
+    EXPECT_EQ(ScaleTickerMetrics(96), TickerMetrics{});
+    struct Case {
+        int dpi;
+        HostMetrics host;
+        TickerMetrics ticker;
+    };
+    const Case cases[] = {
+        {120, {269, 275, 38, 31, 38}, {15, 3, 248, 260, {248, 3}}},
+        {144, {323, 330, 45, 38, 45}, {18, 3, 297, 312, {297, 3}}},
+        {192, {430, 440, 60, 50, 60}, {24, 4, 396, 416, {396, 4}}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ScaleHostMetrics(c.dpi), c.host) << c.dpi;
+        EXPECT_EQ(ScaleTickerMetrics(c.dpi), c.ticker) << c.dpi;
+    }
+    EXPECT_EQ(TickerHeight({}), 22);
+    EXPECT_EQ(TickerHeight(ScaleHostMetrics(192)), 46);
+}
+
+TEST(HostGeometry, Windows11TickerSitsLeftOfTheNotificationAreaCentred) {
+    // A 48-pixel bar; the ReBar stand-in is 0 pixels high and takes no part.
+    const Rect taskbar{0, 1032, 1920, 1080};
+    const Rect notify{1700, 1032, 1920, 1080};
+    const Rect ticker = Windows11TickerRect(taskbar, notify);
+    EXPECT_EQ(ticker, (Rect{1480, 13, 1695, 35}));
+    EXPECT_EQ(ticker.top, taskbar.height() - ticker.bottom) << "as much above as below";
+    const Rect grown{1600, 1032, 1920, 1080};
+    EXPECT_EQ(Windows11TickerRect(taskbar, grown).right, 1595);
+    const Rect scaled = Windows11TickerRect(taskbar, notify, ScaleHostMetrics(144));
+    EXPECT_EQ(scaled.width(), 323);
+    EXPECT_EQ(scaled.height(), 35) << "the band formula over the scaled 45-pixel cap";
+}
+
+TEST(HostGeometry, StandaloneTickerSitsAboveWinesTray) {
+    const Rect work{0, 0, 1280, 1024};
+    EXPECT_EQ(StandaloneTickerRect(work, 1004), (Rect{1060, 977, 1275, 999}));
+    EXPECT_EQ(StandaloneTickerRect(work, 5000), (Rect{1060, 997, 1275, 1019}))
+        << "no tray: the work area's corner";
+}
+
+}  // namespace
+}  // namespace tickra
