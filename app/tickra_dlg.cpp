@@ -348,6 +348,12 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             OnRefreshTick();
             return std::nullopt;
         default:
+            if (message == TaskbarCreatedMessage()) {
+                // A new taskbar: the ticker moves into it at the next tick (the tray icon's
+                // hook has put the icon back already).
+                ticker_host_->RequestReembed();
+                return 0;
+            }
             return ui::Dialog::OnMessage(message, wparam, lparam);
     }
 }

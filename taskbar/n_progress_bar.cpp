@@ -2,13 +2,15 @@
 
 #include <commctrl.h>
 
-#include <utility>
+#include "taskbar/ticker_chart.h"
 
 namespace tickra {
 
 namespace {
 
 constexpr UINT_PTR kKeepInPlaceTimer = 100;
+constexpr wchar_t kBridgeClass[] = L"Windows.UI.Composition.DesktopWindowContentBridge";
+constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 int CurrentOsGeneration() {
     OSVERSIONINFOW version{};
@@ -21,10 +23,62 @@ int CurrentOsGeneration() {
                         version.dwMinorVersion);
 }
 
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The scaling of the display a window is on; older systems have one for all displays.
+int DpiOf(HWND hwnd) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (get_dpi_for_window != nullptr && hwnd != nullptr) {
+        if (const UINT dpi = get_dpi_for_window(hwnd); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen != nullptr) {
+        ReleaseDC(nullptr, screen);
+    }
+    return dpi > 0 ? dpi : 96;
+}
+
 Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
 
-void MoveTo(HWND hwnd, const Placement& p) {
-    MoveWindow(hwnd, p.x, p.y, p.width, p.height, TRUE);
+Rect WorkArea() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return ToRect(area);
+}
+
+// The top of Wine's own tray bar, or a value below every screen when there is none.
+int WineTrayTop() {
+    RECT tray;
+    HWND wine_tray = FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr);
+    return wine_tray != nullptr && IsWindowVisible(wine_tray) && GetWindowRect(wine_tray, &tray)
+               ? tray.top
+               : 1 << 30;
+}
+
+HWND CreateStandaloneWindow() {
+    static const bool registered = [] {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.lpszClassName = CNProgressBar::kStandaloneClass;
+        return RegisterClassW(&wc) != 0;
+    }();
+    if (!registered) {
+        return nullptr;
+    }
+    return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
+                           CNProgressBar::kStandaloneClass, L"Tickra", WS_POPUP, 0, 0, 1, 1,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -38,40 +92,33 @@ bool CNProgressBar::ShellWindow::Read() {
     return true;
 }
 
-CNProgressBar::CNProgressBar(HWND owner, ui::MessageBoxFunction message_box)
-    : owner_(owner) {
-    taskbar_.hwnd = FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr);
-    taskbar_.Read();
-    if (taskbar_.hwnd != nullptr) {
-        rebar_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr);
-        notify_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr);
-    }
-    rebar_.Read();
-    notify_.Read();
-    last_notify_rect_ = notify_.rect;
-    last_taskbar_rect_ = taskbar_.rect;
-
+CNProgressBar::CNProgressBar(HWND owner, ui::MessageBoxFunction message_box) : owner_(owner) {
+    FindShellWindows();
     if (CurrentOsGeneration() < 3) {
         enabled_ = false;
     }
-    if (rebar_.hwnd == nullptr) {
-        message_box(nullptr, "ReBarWindow32", "Can't find...", MB_OK);
-        enabled_ = false;
+    const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
+    if (!bands && RunningUnderWine()) {
+        placement_ = Placement::kStandalone;  // Wine's shell has no bands to sit between
+    } else {
+        if (rebar_.hwnd == nullptr) {
+            message_box(nullptr, "ReBarWindow32", "Can't find...", MB_OK);
+            enabled_ = false;
+        }
+        if (notify_.hwnd == nullptr) {
+            message_box(nullptr, "TrayNotifyWnd", "Can't find...", MB_OK);
+            enabled_ = false;
+        }
     }
-    if (notify_.hwnd == nullptr) {
-        message_box(nullptr, "TrayNotifyWnd", "Can't find...", MB_OK);
-        enabled_ = false;
-    }
-    if (taskbar_.hwnd != nullptr &&
-        FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
+    if (AnotherTickerRuns()) {
         message_box(nullptr, "程序已经运行,不需再启动.", "提示", MB_ICONWARNING);
         enabled_ = false;
     }
     if (!enabled_) {
         return;
     }
-    MakeRoom();
-    PlaceTicker();
+    UpdateScaling();
+    Embed();
     SetBarColour(0x00FF00);
     SetBackgroundColour(0x000000);
     SetTextColour(0xFFFFFF);
@@ -79,28 +126,81 @@ CNProgressBar::CNProgressBar(HWND owner, ui::MessageBoxFunction message_box)
 }
 
 CNProgressBar::~CNProgressBar() {
-    if (enabled_) {
+    if (enabled_ && placement_ == Placement::kClassic) {
         RestoreTaskbar();
+    }
+    if (standalone_ != nullptr) {
+        DestroyWindow(standalone_);  // and the ticker inside it
     }
 }
 
+void CNProgressBar::FindShellWindows() {
+    taskbar_ = {FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr), {}};
+    rebar_ = {};
+    notify_ = {};
+    if (taskbar_.hwnd != nullptr) {
+        rebar_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr);
+        notify_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr);
+    }
+    taskbar_.Read();
+    rebar_.Read();
+    notify_.Read();
+    last_notify_rect_ = notify_.rect;
+    last_taskbar_rect_ = taskbar_.rect;
+}
+
 bool CNProgressBar::ShellWindowsExist() const {
-    // After a shell restart the recorded windows are gone; nothing may be done with them.
     return IsWindow(taskbar_.hwnd) && IsWindow(rebar_.hwnd) && IsWindow(notify_.hwnd);
+}
+
+bool CNProgressBar::AnotherTickerRuns() const {
+    if (taskbar_.hwnd != nullptr &&
+        FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
+        return true;
+    }
+    return placement_ == Placement::kStandalone &&
+           FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
+}
+
+bool CNProgressBar::Embed() {
+    if (placement_ != Placement::kStandalone) {
+        placement_ = FindWindowExW(taskbar_.hwnd, nullptr, kBridgeClass, nullptr) != nullptr
+                         ? Placement::kWindows11
+                         : Placement::kClassic;
+    }
+    if (placement_ == Placement::kStandalone && standalone_ == nullptr) {
+        standalone_ = CreateStandaloneWindow();
+        if (standalone_ == nullptr) {
+            return false;
+        }
+    }
+    if (placement_ == Placement::kClassic) {
+        MakeRoom();
+    }
+    PlaceTicker();
+    return hwnd() != nullptr;
+}
+
+void CNProgressBar::UpdateScaling() {
+    dpi_ = dpi_override_ > 0
+               ? dpi_override_
+               : DpiOf(placement_ == Placement::kStandalone ? standalone_ : taskbar_.hwnd);
+    metrics_ = ScaleHostMetrics(dpi_);
+    SetMetrics(ScaleTickerMetrics(dpi_));
 }
 
 void CNProgressBar::MakeRoom() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    MoveTo(rebar_.hwnd, tickra::MakeRoom(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_));
+    const tickra::Placement room =
+        tickra::MakeRoom(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_);
+    MoveWindow(rebar_.hwnd, room.x, room.y, room.width, room.height, TRUE);
 }
 
-void CNProgressBar::PlaceTicker() {
-    rebar_.Read();
-    const Rect r = TickerRect(rebar_.rect);
-    if (!created_) {
-        CreateWindowIn(taskbar_.hwnd, RECT{r.left, r.top, r.right, r.bottom},
+void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
+    if (hwnd() == nullptr) {
+        CreateWindowIn(parent, RECT{r.left, r.top, r.right, r.bottom},
                        WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0);
         created_ = true;
         return;
@@ -109,27 +209,107 @@ void CNProgressBar::PlaceTicker() {
     RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
 }
 
-void CNProgressBar::KeepInPlace() {
-    if (!enabled_ || !ShellWindowsExist()) {
+void CNProgressBar::PlaceTicker() {
+    switch (placement_) {
+        case Placement::kClassic:
+            rebar_.Read();
+            ShowIn(taskbar_.hwnd, TickerRect(rebar_.rect, metrics_));
+            break;
+        case Placement::kWindows11:
+            taskbar_.Read();
+            notify_.Read();
+            ShowIn(taskbar_.hwnd, Windows11TickerRect(taskbar_.rect, notify_.rect, metrics_));
+            break;
+        case Placement::kStandalone: {
+            last_work_area_ = WorkArea();
+            const Rect r = StandaloneTickerRect(last_work_area_, WineTrayTop(), metrics_);
+            SetWindowPos(standalone_, HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
+                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            ShowIn(standalone_, {0, 0, r.width(), r.height()});
+            break;
+        }
+    }
+}
+
+void CNProgressBar::Reembed() {
+    const bool standalone = placement_ == Placement::kStandalone;
+    FindShellWindows();
+    const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
+    if (!standalone && !bands) {
+        return;  // the new taskbar is not there yet: try again at the next check
+    }
+    reembed_tries_ = 0;
+    lost_ = false;
+    // A broadcast without a real restart leaves our ticker where it is: no second one.
+    if (!standalone && hwnd() != nullptr && GetParent(hwnd()) == taskbar_.hwnd) {
+        if (placement_ == Placement::kClassic) {
+            MakeRoom();
+        }
+        PlaceTicker();
         return;
     }
-    taskbar_.Read();
-    notify_.Read();
-    rebar_.Read();
-    bool needed = GapTooSmall(taskbar_.rect, rebar_.rect, notify_.rect);
-    if (notify_.rect != last_notify_rect_ || taskbar_.rect != last_taskbar_rect_) {
+    if (!standalone && hwnd() != nullptr) {
+        DestroyWindow(hwnd());
+    }
+    if (!standalone && FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
+        enabled_ = false;  // another copy embedded its ticker first
+        return;
+    }
+    layout_mode_ = LayoutMode::kNone;
+    UpdateScaling();
+    Embed();
+}
+
+void CNProgressBar::KeepInPlace() {
+    if (!enabled_) {
+        return;
+    }
+    if (placement_ != Placement::kStandalone && !ShellWindowsExist() && !lost_) {
+        lost_ = true;  // the taskbar went without a word: the shell restarted
+        RequestReembed();
+    }
+    if (reembed_tries_ > 0) {
+        --reembed_tries_;
+        Reembed();
+        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+        return;
+    }
+    if (placement_ != Placement::kStandalone && !ShellWindowsExist()) {
+        return;
+    }
+    const int previous_dpi = dpi_;
+    UpdateScaling();
+    bool needed = dpi_ != previous_dpi;
+    switch (placement_) {
+        case Placement::kClassic:
+            taskbar_.Read();
+            notify_.Read();
+            rebar_.Read();
+            needed = needed || GapTooSmall(taskbar_.rect, rebar_.rect, notify_.rect, metrics_);
+            break;
+        case Placement::kWindows11:
+            taskbar_.Read();
+            notify_.Read();
+            break;
+        case Placement::kStandalone:
+            needed = needed || WorkArea() != last_work_area_;
+            break;
+    }
+    if (placement_ != Placement::kStandalone &&
+        (notify_.rect != last_notify_rect_ || taskbar_.rect != last_taskbar_rect_)) {
         needed = true;
         last_notify_rect_ = notify_.rect;
         last_taskbar_rect_ = taskbar_.rect;
     }
-    constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
-    if (needed) {
+    if (!needed) {
+        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+        return;
+    }
+    if (placement_ == Placement::kClassic) {
         MakeRoom();
         RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
-        PlaceTicker();
-    } else {
-        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
     }
+    PlaceTicker();
 }
 
 void CNProgressBar::RestoreTaskbar() {
@@ -139,7 +319,9 @@ void CNProgressBar::RestoreTaskbar() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    MoveTo(rebar_.hwnd, RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect));
+    const tickra::Placement back =
+        RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect);
+    MoveWindow(rebar_.hwnd, back.x, back.y, back.width, back.height, TRUE);
 }
 
 LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {

@@ -17,10 +17,6 @@ namespace {
 
 constexpr wchar_t kSelfProperty[] = L"Tickra.TickerControl";
 constexpr COLORREF kMarkerColour = 0x00FFFF;  // yellow
-constexpr int kFontHeight = 12;
-constexpr int kTextIndent = 2;
-constexpr int kArrowColumn = 198;
-constexpr int kLetterColumn = 208;
 
 WNDPROC progress_proc = nullptr;
 
@@ -176,7 +172,7 @@ void CTextProgressCtrl::Paint() {
         FillSolid(dc, filled, bar_colour_);
         FillSolid(dc, unfilled, background_colour_);
 
-        const ui::UniqueFont font(CreateFontW(kFontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+        const ui::UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                                               ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                               CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                                               FF_SWISS | DEFAULT_PITCH, L"宋体"));
@@ -197,7 +193,7 @@ void CTextProgressCtrl::Paint() {
                       DT_CALCRECT | DT_SINGLELINE);
             text_width = measured.right - measured.left;
             RECT line = client;
-            line.left += kTextIndent;
+            line.left += metrics_.text_indent;
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
                       DT_SINGLELINE | DT_VCENTER);
             DrawMarkers(dc, client);
@@ -223,16 +219,16 @@ void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
                   DT_SINGLELINE | DT_VCENTER);
     };
     if (flags_.break_below) {
-        draw(arrows, kArrowColumn, "↓");
+        draw(arrows, metrics_.arrow_column, "↓");
     }
     if (flags_.cross_above) {
-        draw(arrows, kArrowColumn, "↑");
+        draw(arrows, metrics_.arrow_column, "↑");
     }
     if (flags_.buy_zone) {
-        draw(letters, kLetterColumn, "B");
+        draw(letters, metrics_.letter_column, "B");
     }
     if (flags_.sell_zone) {
-        draw(letters, kLetterColumn, "S");
+        draw(letters, metrics_.letter_column, "S");
     }
 }
 
@@ -240,7 +236,7 @@ void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
     RECT window;
     GetWindowRect(hwnd_, &window);
     const std::vector<ChartSegment> segments = ComputeChartSegments(
-        *history_, reference_price_, text_width, window.bottom - window.top);
+        *history_, reference_price_, text_width, window.bottom - window.top, metrics_.chart);
     const ui::UniquePen red(CreatePen(PS_SOLID, 1, 0x0000FF));
     const ui::UniquePen green(CreatePen(PS_SOLID, 1, 0x00FF00));
     const SelectGuard pen_guard(dc, red.get());

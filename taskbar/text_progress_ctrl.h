@@ -7,6 +7,7 @@
 #include <array>
 #include <string>
 
+#include "taskbar/ticker_chart.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -31,6 +32,8 @@ public:
     void SetBarColour(COLORREF colour) { bar_colour_ = colour; }
     void SetBackgroundColour(COLORREF colour) { background_colour_ = colour; }
     void SetTextColour(COLORREF colour) { text_colour_ = colour; }
+    // The sizes of what is drawn, for the display's scaling.
+    void SetMetrics(const TickerMetrics& metrics) { metrics_ = metrics; }
 
 protected:
     virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
@@ -54,6 +57,7 @@ private:
     DisplayFlags flags_;
     const std::array<float, StockEntry::kHistorySize>* history_ = nullptr;
     float reference_price_ = 0.0f;
+    TickerMetrics metrics_;
 };
 
 }  // namespace tickra

@@ -4,10 +4,12 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/tickra_dlg.h"
+#include "tools/classic_taskbar/classic_taskbar.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
 #include "ui/list_view.h"
@@ -297,6 +299,39 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     EXPECT_EQ(dialog.watch_list()[1].entry->history[50], 0.0f);
     EXPECT_EQ(dialog.watch_list()[0].entry->history[50], 9.4f);
     EXPECT_EQ(dialog.watch_list()[0].entry->minute_stamp, 600);
+}
+
+TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
+    ScopedWorkingDirectory folder;
+    const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) + L"\\tray.log");
+    tools::ClassicTaskbarLayout layout;
+    layout.tray_log = log.c_str();
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(layout));
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog.Create());
+    auto tickers = [&] {
+        int count = 0;
+        for (HWND h = nullptr;
+             (h = FindWindowExW(taskbar.taskbar(), h, CTextProgressCtrl::kClassName, nullptr));) {
+            ++count;
+        }
+        return count;
+    };
+    ASSERT_EQ(tickers(), 1);
+
+    taskbar.Destroy();
+    ASSERT_TRUE(taskbar.Create(layout));
+    folder.WriteFile("tray.log", "");
+    SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);
+    SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
+    EXPECT_EQ(tickers(), 1);
+    // The new taskbar received the icon: operation 0 (add) for icon 4.
+    std::ifstream requests(folder.path() + "\\tray.log");
+    std::string first;
+    std::getline(requests, first);
+    EXPECT_EQ(first.substr(0, 4), "0\t4\t");
 }
 
 TEST(MainDialog, AnEmptyListShowsTheHint) {

@@ -111,15 +111,104 @@ TEST_F(TaskbarHostTest, AVanishedShellIsLeftAlone) {
     host->ApplyTickerState(nullptr);
 }
 
-TEST(TaskbarHost, WithoutTheBandsItSaysWhatIsMissing) {
+TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {
     std::vector<MessageBoxRecord> boxes;
     CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
-    EXPECT_FALSE(host.enabled());
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "ReBarWindow32");
-    EXPECT_EQ(boxes[0].caption, "Can't find...");
-    EXPECT_EQ(boxes[1].text, "TrayNotifyWnd");
-    EXPECT_EQ(boxes[1].caption, "Can't find...");
+    ASSERT_TRUE(host.enabled());
+    EXPECT_TRUE(boxes.empty()) << "no \"Can't find...\" under Wine";
+    EXPECT_EQ(host.placement(), CNProgressBar::Placement::kStandalone);
+    HWND window = host.standalone_window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(GetParent(host.hwnd()), window);
+    RECT work, placed;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    GetWindowRect(window, &placed);
+    EXPECT_EQ(placed.right, work.right - 5);
+    EXPECT_LE(placed.bottom, work.bottom - 5);
+    EXPECT_EQ(placed.right - placed.left, 215);
+    EXPECT_EQ(placed.bottom - placed.top, 22);
+
+    CNProgressBar second(nullptr, testing::RecordingMessageBox(&boxes));
+    EXPECT_FALSE(second.enabled());
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "程序已经运行,不需再启动.");
+}
+
+TEST(TaskbarHost, OnWindows11NothingIsMovedAndTheTickerIsCentred) {
+    tools::ClassicTaskbarLayout layout;
+    layout.windows11 = true;
+    layout.thickness = 48;
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(layout));
+    const RECT rebar = ScreenRect(taskbar.rebar());
+    std::vector<MessageBoxRecord> boxes;
+    {
+        CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
+        ASSERT_TRUE(host.enabled());
+        EXPECT_EQ(host.placement(), CNProgressBar::Placement::kWindows11);
+        const RECT ticker = ParentRect(host.hwnd());
+        const RECT notify = ParentRect(taskbar.notify());
+        EXPECT_EQ(ticker.right, notify.left - 5);
+        EXPECT_EQ(ticker.top, 48 - ticker.bottom) << "vertically centred";
+        EXPECT_EQ(ticker.right - ticker.left, 215);
+
+        MoveWindow(taskbar.notify(), notify.left - 100, 0, notify.right - notify.left + 100, 48,
+                   TRUE);
+        host.KeepInPlace();
+        EXPECT_EQ(ParentRect(host.hwnd()).right, notify.left - 105) << "follows the tray";
+        const RECT during = ScreenRect(taskbar.rebar());
+        EXPECT_TRUE(EqualRect(&rebar, &during)) << "the ReBar is never moved";
+    }
+    const RECT after = ScreenRect(taskbar.rebar());
+    EXPECT_TRUE(EqualRect(&rebar, &after)) << "and nothing is restored";
+}
+
+TEST_F(TaskbarHostTest, AfterAShellRestartTheTickerIsEmbeddedAgainOnce) {
+    const auto host = Host();
+    // A broadcast without a restart changes nothing.
+    host->RequestReembed();
+    host->KeepInPlace();
+    EXPECT_EQ(TickersIn(taskbar.taskbar()), 1);
+
+    for (bool announced : {true, false}) {
+        taskbar.Destroy();
+        host->KeepInPlace();  // no taskbar yet: nothing to do, nothing breaks
+        ASSERT_TRUE(taskbar.Create({}));
+        if (announced) {
+            host->RequestReembed();  // "TaskbarCreated"
+        }
+        host->KeepInPlace();
+        EXPECT_EQ(TickersIn(taskbar.taskbar()), 1) << announced;
+        ASSERT_NE(host->hwnd(), nullptr);
+        EXPECT_EQ(GetParent(host->hwnd()), taskbar.taskbar());
+        EXPECT_EQ(NotifyLeft() - RebarRight(), 220) << announced;
+    }
+}
+
+TEST(TaskbarHost, SizesFollowTheTaskbarsScaling) {
+    tools::ClassicTaskbarLayout layout;
+    layout.thickness = 45;  // a taskbar at 150 %
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(layout));
+    std::vector<MessageBoxRecord> boxes;
+    CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
+    auto gap = [&] { return ScreenRect(taskbar.notify()).left - ScreenRect(taskbar.rebar()).right; };
+    ASSERT_EQ(gap(), 220);
+
+    host.set_dpi_for_testing(144);
+    host.KeepInPlace();
+    EXPECT_EQ(gap(), 330);
+    RECT ticker = ParentRect(host.hwnd());
+    EXPECT_EQ(ticker.right - ticker.left, 323);
+    EXPECT_EQ(ticker.bottom - ticker.top, 35);
+
+    host.set_dpi_for_testing(96);
+    host.KeepInPlace();
+    EXPECT_EQ(gap(), 220);
+    ticker = ParentRect(host.hwnd());
+    EXPECT_EQ(ticker.right - ticker.left, 215);
 }
 
 }  // namespace

@@ -191,6 +191,17 @@ bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
         band = {layout.start_width, 0, w - layout.notify_size, h};
         notify = {w - layout.notify_size, 0, w, h};
     }
+    if (layout.windows11) {
+        // The buttons are drawn by a composition layer; the ReBar is an empty stand-in.
+        RegisterOnce(L"Windows.UI.Composition.DesktopWindowContentBridge", RebarProc);
+        RegisterOnce(L"Start", NotifyProc);
+        CreateWindowExW(0, L"Windows.UI.Composition.DesktopWindowContentBridge", L"",
+                        WS_CHILD | WS_VISIBLE, 0, 0, w - layout.notify_size, h, taskbar_, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(0, L"Start", L"", WS_CHILD, 0, 0, layout.start_width, h, taskbar_,
+                        nullptr, GetModuleHandleW(nullptr), nullptr);
+        band.bottom = band.top;
+    }
     rebar_ = CreateWindowExW(0, L"ReBarWindow32", L"", WS_CHILD | WS_VISIBLE, band.left, band.top,
                              band.right - band.left, band.bottom - band.top, taskbar_, nullptr,
                              GetModuleHandleW(nullptr), nullptr);

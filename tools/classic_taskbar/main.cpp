@@ -1,4 +1,5 @@
-// classic_taskbar.exe [--height N] [--vertical] [--notify N] [--bottom-margin N] [--log FILE]
+// classic_taskbar.exe [--height N] [--vertical] [--windows11] [--notify N] [--bottom-margin N]
+//                     [--log FILE]
 //                     [--ready FILE]
 // --ready names a file that is created once the taskbar's windows exist.
 // Runs until its "Shell_TrayWnd" is closed.
@@ -20,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         const bool has_value = i + 1 < argc;
         if (wcscmp(argv[i], L"--vertical") == 0) {
             layout.vertical = true;
+        } else if (wcscmp(argv[i], L"--windows11") == 0) {
+            layout.windows11 = true;
         } else if (wcscmp(argv[i], L"--height") == 0 && has_value) {
             layout.thickness = _wtoi(argv[++i]);
         } else if (wcscmp(argv[i], L"--notify") == 0 && has_value) {
