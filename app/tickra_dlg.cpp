@@ -124,9 +124,12 @@ bool CTickraDlg::OnInitDialog() {
 
 void CTickraDlg::CreateTickerHost() {
     ticker_host_ = std::make_unique<CNProgressBar>(hwnd(), services_.message_box);
-    // The ticker takes the colour of the taskbar under it.
+    // The ticker takes the colour of the taskbar under it; a ticker in a window of its own has
+    // no taskbar under it and keeps its black.
     RECT place;
-    if (ticker_host_->hwnd() != nullptr && GetWindowRect(ticker_host_->hwnd(), &place)) {
+    if (ticker_host_->hwnd() != nullptr &&
+        ticker_host_->placement() != CNProgressBar::Placement::kStandalone &&
+        GetWindowRect(ticker_host_->hwnd(), &place)) {
         HDC screen = GetDC(nullptr);
         const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
         ReleaseDC(nullptr, screen);

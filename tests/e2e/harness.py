@@ -4,6 +4,7 @@ The build passes its paths in the environment: TICKRA_WINE_RUN (the build's Wine
 TICKRA_EXE, TICKRA_DRIVER_EXE, TICKRA_TASKBAR_EXE (the classic taskbar), TICKRA_SIM_PORT (the
 port the build's provider hosts point at) and TICKRA_ARTIFACTS (where screenshots go).
 """
+import json
 import os
 import shutil
 import subprocess
@@ -151,6 +152,11 @@ class TickraTestCase(unittest.TestCase):
         request = urllib.request.Request(f'{self.sim_url}/_sim/{control}', method='POST')
         with urllib.request.urlopen(request, timeout=10) as answer:
             return answer.read()
+
+    def simulator_log(self):
+        """The request lines the simulator has received."""
+        with urllib.request.urlopen(f'{self.sim_url}/_sim/log', timeout=10) as answer:
+            return [entry['request_line'] for entry in json.loads(answer.read())]
 
     def start_taskbar(self, *arguments):
         """Starts the classic taskbar and returns its "Shell_TrayWnd"."""
