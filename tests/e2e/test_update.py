@@ -1,10 +1,16 @@
 """The update check as the user meets it: an offer that is cancelled, and Exit while it runs."""
+import os
+import shutil
 import time
 import unittest
 
-from harness import ID_TRAY_EXIT, TickraTestCase
+from harness import ID_TRAY_EXIT, WM_COMMAND, TickraTestCase
 
-IDCANCEL = 2
+IDOK, IDCANCEL = 1, 2
+
+
+def _env_path(name):
+    return os.environ[name]
 
 
 class UpdateTest(TickraTestCase):
@@ -14,12 +20,37 @@ class UpdateTest(TickraTestCase):
         self.start_taskbar()
         tickra = self.start(code_ini='[600000]\r\n')
         offer = self.driver.find('#32770', '程序升级')
-        self.assertTrue(self.driver.visible(offer))
+        self.driver('wait-visible', offer, 1, 5000)
         self.driver.command(offer, IDCANCEL)
         self.driver('wait-gone', offer, 10000)
         dialog = self.driver.find('#32770', 'Tickra')
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
+
+    def test_a_complete_program_is_handed_to_the_renamer_and_tickra_ends(self):
+        self.start_simulator()
+        self.sim('update?case=other')
+        self.sim(f'upgrade?case=valid&file={_env_path("TICKRA_EXE")}')
+        shutil.copy(_env_path('TICKRA_RENAMER_EXE'), self.folder / 'rename.exe')
+        self.start_taskbar()
+        tickra = self.start(code_ini='[600000]\r\n')
+        dialog = self.driver.find('#32770', 'Tickra')
+        offer = self.driver.find('#32770', '程序升级')
+        self.driver('wait-visible', offer, 1, 5000)
+        self.driver('post', offer, WM_COMMAND, IDOK, 0)
+        deadline = time.monotonic() + 30
+        box = None
+        while box is None and time.monotonic() < deadline:
+            boxes = [h for h, _ in self.driver.find_all('#32770', 'Tickra') if h != dialog]
+            box = boxes[0] if boxes else None
+        self.assertIsNotNone(box, 'the hand-over is announced')
+        self.driver.command(box, IDOK)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.assertTrue((self.folder / 'Tickra.upg').read_bytes().startswith(b'MZ'))
+        deadline = time.monotonic() + 20
+        while not (self.folder / 'renamer-ran').exists() and time.monotonic() < deadline:
+            time.sleep(0.1)
+        self.assertTrue((self.folder / 'renamer-ran').exists(), 'the renamer was started')
 
     def test_exit_while_the_update_page_is_slow(self):
         self.start_simulator()
