@@ -26,6 +26,8 @@ Control endpoints (not recorded):
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
          html (an error page), truncated (the file, cut short of its length)
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
+    POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
+         with a bad answer picked at random (rate 0 switches it off)
 Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
 
 Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe, fewfields,
@@ -53,6 +55,10 @@ NAMES = {
     '000001': '平安银行', '000002': '万科A', '000858': '五粮液', '300001': '特锐德',
     '510050': '50ETF', '1A0001': '上证指数',
 }
+
+# The bad answers chaos mode picks from; "silent" is left out, since each costs a whole time-out.
+CHAOS_CASES = ['slow', 'reset', 'truncated', 'garbage', 'nul', 'notfound', 'huge', 'suspended',
+               'unknown', 'exact50', 'noapostrophe', 'fewfields']
 
 NOT_FOUND_PAGE = (b'<html><head><title>404 Not Found</title></head><body>'
                   b'<h1>Not Found</h1><p>The requested URL was not found.</p></body></html>')
@@ -293,12 +299,18 @@ class Handler(BaseHTTPRequestHandler):
             market.reset()
             self.server.update = {}
             self.server.upgrade = {}
+            with self.server.chaos_lock:
+                self.server.chaos = {'rate': 0.0, 'rng': random.Random(1)}
         elif what == 'scenario':
             market.scenarios[one['code']] = one
         elif what == 'price':
             market.pin(one['code'], float(one['close']), float(one['price']))
         elif what == 'update':
             self.server.update = one
+        elif what == 'chaos':
+            with self.server.chaos_lock:
+                self.server.chaos = {'rate': float(one.get('rate', 0)),
+                                     'rng': random.Random(one.get('seed', '1'))}
         elif what == 'upgrade':
             self.server.upgrade = one
         else:
@@ -306,10 +318,21 @@ class Handler(BaseHTTPRequestHandler):
         self._send(200, b'ok\n', 'text/plain')
 
     # --- the quote feed -----------------------------------------------------------------------
+    def _chaos(self):
+        """A bad case picked at random in chaos mode, or None."""
+        chaos = self.server.chaos
+        with self.server.chaos_lock:
+            if chaos['rate'] > 0 and chaos['rng'].random() < chaos['rate']:
+                return chaos['rng'].choice(CHAOS_CASES)
+        return None
+
     def _quote(self, feed_code):
         code = stock_code(feed_code)
         scenario = self.server.market.scenarios.get(code, {})
         case = scenario.get('case', 'unknown' if code.startswith('9') else 'normal')
+        chaos = self._chaos()
+        if chaos is not None:
+            case, scenario = chaos, {'delay': '0.3'}
         name = NAMES.get(code, f'股票{code}')
         close, price = self.server.market.quote(code)
         record = quote_record(feed_code, name, close, price, suspended=(case == 'suspended'))
@@ -320,6 +343,9 @@ class Handler(BaseHTTPRequestHandler):
     # --- chart, update page, upgrade image ------------------------------------------------------
     def _chart(self, code):
         case = self.server.market.scenarios.get(code, {}).get('chart', 'plain')
+        chaos = self._chaos()
+        if chaos is not None:
+            return self._case(chaos, {'delay': ['0.3']}, chart_image(code, False))
         if case == 'html':
             return self._send(404, NOT_FOUND_PAGE)
         if case == 'empty':
@@ -439,6 +465,8 @@ class Server(ThreadingHTTPServer):
         self.last = b''
         self.update = {}
         self.upgrade = {}
+        self.chaos_lock = threading.Lock()
+        self.chaos = {'rate': 0.0, 'rng': random.Random(1)}
 
 
 def main():
