@@ -119,6 +119,7 @@ bool CTickraDlg::OnInitDialog() {
     LoadWatchListFromFile();
     CheckFirstRow();
     SetTimer(hwnd(), kRefreshTimerId, build::kRefreshPeriodMs, nullptr);
+    initialized_ = true;
     return true;
 }
 
@@ -211,6 +212,9 @@ void CTickraDlg::CheckFirstRow() {
 }
 
 void CTickraDlg::OnRefreshTick() {
+    if (!initialized_) {
+        return;
+    }
     const LocalTime now = services_.clock();
     if (rows_.empty()) {
         SetEmptyListState(ticker_state_);
@@ -361,7 +365,14 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
     }
 }
 
-bool CTickraDlg::OnCommand(int id, int, HWND) {
+bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
+    // Start-up talks to the shell, and messages sent from outside meanwhile are handled in the
+    // middle of it: a command that arrives then runs once the dialog is complete.
+    if (!initialized_) {
+        PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, notify_code),
+                     reinterpret_cast<LPARAM>(control));
+        return true;
+    }
     switch (id) {
         case IDOK:  // "关闭"
             HideSettings();

@@ -111,6 +111,7 @@ private:
 
     std::string arguments_;
     DialogServices services_;
+    bool initialized_ = false;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     // The dialog is shown by its modal loop; the first frame paints hide it again, so the program
     // starts with only its ticker and tray icon on screen.

@@ -15,8 +15,12 @@
 //   rect HWND                        screen rectangle: left top right bottom
 //   text HWND                        window text as UTF-8 in hex
 //   settle HWND                      repaints the window and its children now
+//   settext HWND HEX                 sets a window's text, given as UTF-8 in hex
+//   lv-rows HWND COLUMNS             a list view's texts: cells in hex, "," between, ";" rows
+//   lv-select HWND ROW               selects a list-view row
 //   quit
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <iostream>
@@ -62,6 +66,62 @@ std::string Hex(const std::string& bytes) {
     }
     return out;
 }
+
+std::string Unhex(const std::string& hex) {
+    std::string bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    }
+    return bytes;
+}
+
+std::string Utf8(const wchar_t* text) {
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
+    return utf8;
+}
+
+// Memory in the process that owns a window, for list-view messages whose arguments are
+// pointers: the item record followed by a text buffer.
+class RemoteItem {
+public:
+    explicit RemoteItem(HWND hwnd) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hwnd, &pid);
+        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                               pid);
+        if (process_ != nullptr) {
+            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize,
+                                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        }
+    }
+    ~RemoteItem() {
+        if (memory_ != nullptr) {
+            VirtualFreeEx(process_, memory_, 0, MEM_RELEASE);
+        }
+        if (process_ != nullptr) {
+            CloseHandle(process_);
+        }
+    }
+    bool ok() const { return memory_ != nullptr; }
+    LPARAM Put(LVITEMW item) {
+        item.pszText = reinterpret_cast<wchar_t*>(memory_ + sizeof(LVITEMW));
+        item.cchTextMax = kTextChars;
+        WriteProcessMemory(process_, memory_, &item, sizeof(item), nullptr);
+        return reinterpret_cast<LPARAM>(memory_);
+    }
+    std::wstring Text() const {
+        wchar_t text[kTextChars] = {};
+        ReadProcessMemory(process_, memory_ + sizeof(LVITEMW), text, sizeof(text) - 2, nullptr);
+        return text;
+    }
+
+private:
+    static constexpr int kTextChars = 1024;
+    static constexpr size_t kSize = sizeof(LVITEMW) + kTextChars * sizeof(wchar_t);
+    HANDLE process_ = nullptr;
+    char* memory_ = nullptr;
+};
 
 std::string Run(const std::string& line) {
     std::istringstream in(line);
@@ -191,6 +251,52 @@ std::string Run(const std::string& line) {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         DWORD_PTR ignored = 0;
         return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) ? "ok" : "err";
+    }
+    if (command == "settext") {
+        std::string hwnd, hex;
+        in >> hwnd >> hex;
+        const std::string utf8 = Unhex(hex);
+        wchar_t wide[2048] = {};
+        MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 2047);
+        return SendMessageW(ParseHwnd(hwnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide))
+                   ? "ok"
+                   : "err";
+    }
+    if (command == "lv-rows") {
+        std::string hwnd;
+        int columns = 1;
+        in >> hwnd >> columns;
+        HWND list = ParseHwnd(hwnd);
+        RemoteItem remote(list);
+        if (!remote.ok()) {
+            return "err no access";
+        }
+        const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        std::string answer = "ok ";
+        for (int row = 0; row < rows; ++row) {
+            for (int column = 0; column < columns; ++column) {
+                LVITEMW item{};
+                item.iSubItem = column;
+                SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), remote.Put(item));
+                answer += Hex(Utf8(remote.Text().c_str())) + (column + 1 < columns ? "," : "");
+            }
+            answer += ";";
+        }
+        return answer;
+    }
+    if (command == "lv-select") {
+        std::string hwnd;
+        int row = 0;
+        in >> hwnd >> row;
+        HWND list = ParseHwnd(hwnd);
+        RemoteItem remote(list);
+        LVITEMW item{};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        return remote.ok() && SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
+                                           remote.Put(item))
+                   ? "ok"
+                   : "err";
     }
     return "err unknown command";
 }

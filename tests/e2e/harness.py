@@ -69,6 +69,15 @@ class Driver:
     def text(self, hwnd):
         return bytes.fromhex(self('text', hwnd)).decode('utf-8')
 
+    def set_text(self, hwnd, text):
+        self('settext', hwnd, text.encode('utf-8').hex() or '-')
+
+    def list_rows(self, hwnd, columns):
+        """A list view's rows, each a list of its cell texts."""
+        answer = self('lv-rows', hwnd, columns)
+        return [[bytes.fromhex(cell).decode('utf-8') for cell in row.split(',')]
+                for row in answer.split(';') if row]
+
     def rect(self, hwnd):
         return tuple(int(v) for v in self('rect', hwnd).split())
 

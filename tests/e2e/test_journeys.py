@@ -1,0 +1,143 @@
+"""The main user journeys, with Tickra as its own process, driven only from outside: window
+messages, the files it writes, the simulator and the tray traffic the classic taskbar logs."""
+import time
+import unittest
+
+from harness import ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase
+
+# Control and command ids of the main dialog.
+IDC_CODE, IDC_APPLY, IDC_DELETE, IDC_MOVE_UP = 1000, 1001, 1003, 1005
+IDC_UNDER, IDC_OVER, IDC_SALE, IDC_MODIFY = 1007, 1008, 1010, 1012
+IDC_WATCH_LIST, IDC_MESSAGE_LIST = 1013, 1016
+NIM_ADD, NIM_MODIFY = 0, 1
+WM_LBUTTONDOWN = 0x0201
+
+
+class JourneyTest(TickraTestCase):
+    def dialog(self):
+        return self.driver.find('#32770', 'Tickra')
+
+    def item(self, dialog, control):
+        return int(self.driver('item', dialog, control))
+
+    def rows(self, dialog):
+        return self.driver.list_rows(self.item(dialog, IDC_WATCH_LIST), 5)
+
+    def wait_for(self, condition, seconds=20, what='the condition'):
+        deadline = time.monotonic() + seconds
+        while time.monotonic() < deadline:
+            result = condition()
+            if result:
+                return result
+            time.sleep(0.2)
+        raise AssertionError(f'{what} did not come within {seconds} s')
+
+    def balloons(self):
+        return [(title, text) for op, icon, flags, title, text in self.tray_requests()
+                if op == NIM_MODIFY and title]
+
+    def code_ini(self):
+        path = self.folder / 'code.ini'
+        return path.read_bytes().decode('gb2312') if path.exists() else None
+
+    def test_first_start_without_code_ini(self):
+        self.start_taskbar()
+        tickra = self.start()
+        dialog = self.dialog()
+        self.wait_for(lambda: self.balloons(), what='the start-up hint')
+        self.assertEqual(self.balloons()[0], ('使用提示', '双击图标增加股票代码.'))
+        self.assertEqual(self.tray_requests()[0][:2], (NIM_ADD, 4))
+        self.assertEqual(self.rows(dialog), [])
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.assertIsNone(self.code_ini(), 'nothing is written without an edit')
+
+    def test_adding_changing_ordering_and_deleting_then_restarting(self):
+        self.start_taskbar()
+        tickra = self.start()
+        dialog = self.dialog()
+        self.wait_for(lambda: self.balloons(), what='the end of the start-up')
+        self.driver.command(dialog, ID_TRAY_SETTINGS)
+
+        def add(code, under, over, sale):
+            for control, text in ((IDC_CODE, code), (IDC_UNDER, under), (IDC_OVER, over),
+                                  (IDC_SALE, sale)):
+                self.driver.set_text(self.item(dialog, control), text)
+            self.driver.command(dialog, IDC_APPLY)
+
+        add('600000', '9.50', '', '')
+        add('1a0001', '2800', '3000', '')
+        add('000001', '', '', '12.5')
+        self.assertEqual([r[0] for r in self.rows(dialog)], ['600000', '1A0001', '000001'])
+        self.assertEqual(self.rows(dialog)[0], ['600000', '9.50', '0', '0', ''])
+
+        self.driver('lv-select', self.item(dialog, IDC_WATCH_LIST), 2)
+        self.driver.command(dialog, IDC_MOVE_UP)
+        self.assertEqual([r[0] for r in self.rows(dialog)], ['600000', '000001', '1A0001'])
+
+        self.driver('lv-select', self.item(dialog, IDC_WATCH_LIST), 0)
+        self.driver.command(dialog, IDC_MODIFY)
+        self.assertEqual(self.driver.text(self.item(dialog, IDC_APPLY)), '修改')
+        self.driver.set_text(self.item(dialog, IDC_UNDER), '9.80')
+        self.driver.command(dialog, IDC_APPLY)
+        self.assertEqual(self.rows(dialog)[0], ['600000', '9.80', '0', '0', ''])
+
+        self.driver('lv-select', self.item(dialog, IDC_WATCH_LIST), 1)
+        self.driver.command(dialog, IDC_DELETE)
+        self.assertEqual([r[0] for r in self.rows(dialog)], ['600000', '1A0001'])
+        self.assertNotIn('[000001]', self.code_ini())
+        self.assertIn('[600000]\r\nunder=9.80\r\nover=0\r\nsale=0\r\ncdt=\r\n', self.code_ini())
+
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        again = self.start()
+        restarted = self.dialog()
+        self.assertEqual(self.wait_for(lambda: self.rows(restarted), what='the loaded list'),
+                         [['600000', '9.80', '0', '0', ''], ['1A0001', '2800', '3000', '0', '']])
+        self.driver.command(self.dialog(), ID_TRAY_EXIT)
+        self.assertEqual(again.wait(timeout=20), 0)
+
+    def test_alerts_cross_and_rearm(self):
+        self.start_simulator()
+        self.sim('price?code=600000&close=10&price=9.4')
+        self.start_taskbar()
+        tickra = self.start(code_ini='[600000]\r\nunder=9.50\r\n')
+        dialog = self.dialog()
+        alert = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.400元')
+        self.wait_for(lambda: alert in self.balloons(), what='the first alert')
+
+        self.sim('price?code=600000&close=10&price=9.6')  # back above: nothing
+        self.wait_for(lambda: any(line.endswith('?0600000 HTTP/1.0')
+                                  for line in self.simulator_log()[-1:]), what='a tick')
+        time.sleep(4.5)  # two more ticks at 9.60
+        self.sim('price?code=600000&close=10&price=9.45')  # crosses again
+        again = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.450元')
+        self.wait_for(lambda: again in self.balloons(), what='the alert after re-arming')
+        self.assertEqual(self.balloons().count(alert), 1, 'one alert per crossing')
+
+        lines = self.driver.list_rows(self.item(dialog, IDC_MESSAGE_LIST), 2)
+        self.assertEqual(lines[0][0], '价格下破：浦发银行设定价是9.500元,当前9.450元')
+        self.assertRegex(lines[0][1], r'^\d\d:\d\d:\d\d$')
+        self.assertEqual(len(lines), 2)
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+
+    def test_the_chart_is_toggled_by_clicks_on_the_ticker(self):
+        self.start_simulator()
+        tickra = self.start(code_ini='[600000]\r\n')
+        window = self.driver.find('TickraTickerWindow', '-')
+        ticker = self.driver.child(window, 'tickra_progress32')
+        chart = self.driver.find('#32770', '分时图')
+        self.assertFalse(self.driver.visible(chart))
+        self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
+        self.driver('wait-visible', chart, 1, 10000)
+        self.wait_for(lambda: any('/chart/bf/0/600000.png?' in line
+                                  for line in self.simulator_log()), what='a chart download')
+        self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
+        self.driver('wait-visible', chart, 0, 10000)
+        self.driver.command(self.dialog(), ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+
+
+if __name__ == '__main__':
+    unittest.main()
