@@ -26,7 +26,10 @@ class JourneyTest(TickraTestCase):
     def wait_for(self, condition, seconds=20, what='the condition'):
         deadline = time.monotonic() + seconds
         while time.monotonic() < deadline:
-            result = condition()
+            try:
+                result = condition()
+            except AssertionError:  # a window still being made: its controls come later
+                result = None
             if result:
                 return result
             time.sleep(0.2)
@@ -90,6 +93,7 @@ class JourneyTest(TickraTestCase):
 
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
+        self.driver('wait-gone', dialog, 10000)  # so that the next find meets the new dialog
         again = self.start()
         restarted = self.dialog()
         self.assertEqual(self.wait_for(lambda: self.rows(restarted), what='the loaded list'),
