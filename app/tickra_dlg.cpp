@@ -124,7 +124,7 @@ bool CTickraDlg::OnInitDialog() {
 }
 
 void CTickraDlg::CreateTickerHost() {
-    ticker_host_ = std::make_unique<CNProgressBar>(hwnd(), services_.message_box);
+    ticker_host_ = std::make_unique<CNProgressBar>(services_.message_box);
     // The ticker takes the colour of the taskbar under it; a ticker in a window of its own has
     // no taskbar under it and keeps its black.
     RECT place;
@@ -164,8 +164,7 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
                                                          upgrade_description_, services_.upgrade);
                 upgrade_->Create(hwnd());
                 upgrade_->window().Show(SW_SHOW);
-                SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
-                             SWP_NOMOVE | SWP_NOSIZE);
+                SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             }
             break;
         case kUpdateShowAnnouncement:
@@ -173,8 +172,7 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
                 announcement_ = notice->announcement;
             }
             if (!announcement_.empty()) {
-                announcement_ =
-                    ReplaceAll(ReplaceAll(announcement_, "&lt;", "<"), "&gt;", ">");
+                announcement_ = ReplaceAll(ReplaceAll(announcement_, "&lt;", "<"), "&gt;", ">");
                 html_panel_.ShowHtmlText(AnnouncementPage(announcement_));
             }
             break;
@@ -272,8 +270,8 @@ void CTickraDlg::LoadWatchListFromFile() {
     code_ini_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
     rows_ = LoadWatchList(*code_ini_);
     ShowAllRows();
-    editor_ = std::make_unique<WatchListEditor>(rows_, *code_ini_, ticker_state_,
-                                                pending_data_date_);
+    editor_ =
+        std::make_unique<WatchListEditor>(rows_, *code_ini_, ticker_state_, pending_data_date_);
 }
 
 void CTickraDlg::ShowAllRows() const {
@@ -344,8 +342,8 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return 0;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
-            if (notify->idFrom == IDC_HELP_LINK && (notify->code == NM_CLICK ||
-                                                    notify->code == NM_RETURN)) {
+            if (notify->idFrom == IDC_HELP_LINK &&
+                (notify->code == NM_CLICK || notify->code == NM_RETURN)) {
                 services_.open_url(services_.help_url);
                 return 0;
             }

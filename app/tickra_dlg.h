@@ -69,7 +69,6 @@ public:
     CDisplayMinDlg* chart_window() const { return chart_.get(); }
     CUpGradeDlg* upgrade_dialog() const { return upgrade_.get(); }
     const CHtmlCtrl& announcement_panel() const { return html_panel_; }
-    const std::wstring& chart_path() const { return chart_path_; }
     const CTrayIcon& tray_icon() const { return tray_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
     bool tips_switch() const { return tips_switch_; }

@@ -25,6 +25,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     dialog.header.cx = 200;
     dialog.header.cy = 100;
     lstrcpyW(dialog.title, L"Empty");
-    return static_cast<int>(
-        DialogBoxIndirectParamW(instance, &dialog.header, nullptr, Proc, 0));
+    return static_cast<int>(DialogBoxIndirectParamW(instance, &dialog.header, nullptr, Proc, 0));
 }

@@ -6,7 +6,9 @@
 
 namespace tickra {
 
-EditFields ClearedFields() { return {"", "0", "0", "0"}; }
+EditFields ClearedFields() {
+    return {"", "0", "0", "0"};
+}
 
 WatchListEditor::WatchListEditor(WatchList& rows, ProfileFile& file, TickerState& ticker,
                                  std::string& pending_data_date)

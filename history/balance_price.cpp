@@ -14,12 +14,13 @@ constexpr size_t kNeeded = 25;
 constexpr size_t kGathered = 26;
 
 // Each operation in double precision, each stored result rounded to single precision.
-float Stored(double value) { return static_cast<float>(value); }
+float Stored(double value) {
+    return static_cast<float>(value);
+}
 
 // Tries one provider: the date cell, then the price cells from first_row on.
 bool TryProvider(std::string_view code, std::string_view provider, int date_row, int date_column,
-                 int first_row, const HistoryFetch& fetch, std::string& data_date,
-                 float& price) {
+                 int first_row, const HistoryFetch& fetch, std::string& data_date, float& price) {
     const std::string table = fetch(code, provider);
     if (table.empty()) {
         return false;

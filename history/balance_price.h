@@ -18,7 +18,6 @@ using HistoryFetch = std::function<std::string(std::string_view code, std::strin
 // Asks the POST provider, then (except for the index 1A0001) the GET provider. Returns -1 when
 // neither gives a date and at least 25 usable values. data_date receives the date of each table
 // that has one, even when that provider then fails.
-float ComputeBalancePrice(std::string_view code, const HistoryFetch& fetch,
-                          std::string& data_date);
+float ComputeBalancePrice(std::string_view code, const HistoryFetch& fetch, std::string& data_date);
 
 }  // namespace tickra

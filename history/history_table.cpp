@@ -9,7 +9,9 @@ namespace {
 
 constexpr auto npos = std::string_view::npos;
 
-Date DateOf(const std::tm& t) { return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday}; }
+Date DateOf(const std::tm& t) {
+    return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday};
+}
 
 // Keeps the page from the byte before the table tag through the first end tag.
 std::string CutFrom(std::string_view page, size_t table_tag, std::string_view end_tag) {
@@ -130,14 +132,13 @@ std::string FetchHistoryTable(std::string_view code, std::string_view provider,
             http(PostProviderBody(upper, window), "POST", hosts.post_host, "/q/hp.php"), upper);
     }
     if (tag == kGetProvider) {
-        return CutGetProviderTable(
-            http("", "GET", hosts.get_host, GetProviderObject(code, window)), code);
+        return CutGetProviderTable(http("", "GET", hosts.get_host, GetProviderObject(code, window)),
+                                   code);
     }
     return {};
 }
 
-std::string GetHistoryCell(std::string_view table, int row, int column,
-                           std::string_view provider) {
+std::string GetHistoryCell(std::string_view table, int row, int column, std::string_view provider) {
     if (row < 1 || column < 1) {
         return {};
     }

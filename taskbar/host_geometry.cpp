@@ -5,7 +5,9 @@
 namespace tickra {
 
 namespace {
-int Scale(int pixels, int dpi) { return (pixels * dpi + 48) / 96; }
+int Scale(int pixels, int dpi) {
+    return (pixels * dpi + 48) / 96;
+}
 }  // namespace
 
 HostMetrics ScaleHostMetrics(int dpi) {

@@ -25,8 +25,8 @@ CMemDC::~CMemDC() {
     if (dc_ == nullptr) {
         return;
     }
-    BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top,
-           dc_, rect_.left, rect_.top, SRCCOPY);
+    BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc_,
+           rect_.left, rect_.top, SRCCOPY);
     // The bitmap must be out of the DC before it can be deleted.
     SelectObject(dc_, previous_bitmap_);
     DeleteObject(bitmap_);

@@ -31,8 +31,9 @@ bool RunningUnderWine() {
 // The scaling of the display a window is on; older systems have one for all displays.
 int DpiOf(HWND hwnd) {
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    static const auto get_dpi_for_window = reinterpret_cast<GetDpiForWindowFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto get_dpi_for_window =
+        reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     if (get_dpi_for_window != nullptr && hwnd != nullptr) {
         if (const UINT dpi = get_dpi_for_window(hwnd); dpi > 0) {
             return static_cast<int>(dpi);
@@ -46,7 +47,9 @@ int DpiOf(HWND hwnd) {
     return dpi > 0 ? dpi : 96;
 }
 
-Rect ToRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+Rect ToRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
 
 Rect WorkArea() {
     RECT area{};
@@ -92,7 +95,7 @@ bool CNProgressBar::ShellWindow::Read() {
     return true;
 }
 
-CNProgressBar::CNProgressBar(HWND owner, ui::MessageBoxFunction message_box) : owner_(owner) {
+CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
     FindShellWindows();
     if (CurrentOsGeneration() < 3) {
         enabled_ = false;
@@ -202,7 +205,6 @@ void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
     if (hwnd() == nullptr) {
         CreateWindowIn(parent, RECT{r.left, r.top, r.right, r.bottom},
                        WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0);
-        created_ = true;
         return;
     }
     MoveWindow(hwnd(), r.left, r.top, r.width(), r.height(), TRUE);

@@ -22,7 +22,7 @@ public:
 
     // Finds the shell's windows, refuses to run a second ticker, and embeds this one; a failure
     // is reported with a message box and leaves the host disabled.
-    CNProgressBar(HWND owner, ui::MessageBoxFunction message_box = ui::SystemMessageBox());
+    explicit CNProgressBar(ui::MessageBoxFunction message_box = ui::SystemMessageBox());
     // Gives a classic ReBar its room back.
     ~CNProgressBar() override;
 
@@ -67,9 +67,7 @@ private:
     void RestoreTaskbar();
     void ShowIn(HWND parent, const Rect& rect);
 
-    HWND owner_;
     bool enabled_ = true;
-    bool created_ = false;
     Placement placement_ = Placement::kClassic;
     LayoutMode layout_mode_ = LayoutMode::kNone;
     ShellWindow rebar_, notify_, taskbar_;

@@ -44,7 +44,9 @@ void CSubclassWndMap::Remove(CSubclassWnd* hook) {
     hook->next_ = nullptr;
 }
 
-CSubclassWnd::~CSubclassWnd() { HookWindow(nullptr); }
+CSubclassWnd::~CSubclassWnd() {
+    HookWindow(nullptr);
+}
 
 bool CSubclassWnd::HookWindow(HWND hwnd) {
     if (hwnd != nullptr) {
@@ -69,8 +71,7 @@ LRESULT CSubclassWnd::Default(UINT message, WPARAM wparam, LPARAM lparam) {
     return CallWindowProcW(saved_proc_, hwnd_, message, wparam, lparam);
 }
 
-LRESULT CALLBACK CSubclassWnd::HookWndProc(HWND hwnd, UINT message, WPARAM wparam,
-                                           LPARAM lparam) {
+LRESULT CALLBACK CSubclassWnd::HookWndProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     CSubclassWndMap& map = CSubclassWndMap::Instance();
     CSubclassWnd* first = map.Lookup(hwnd);
     if (first == nullptr) {

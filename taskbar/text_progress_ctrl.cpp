@@ -96,7 +96,8 @@ LRESULT CALLBACK CTextProgressCtrl::WindowProc(HWND hwnd, UINT message, WPARAM w
                                                LPARAM lparam) {
     auto* self = static_cast<CTextProgressCtrl*>(GetPropW(hwnd, kSelfProperty));
     if (message == WM_NCCREATE) {
-        self = static_cast<CTextProgressCtrl*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
+        self = static_cast<CTextProgressCtrl*>(
+            reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
         SetPropW(hwnd, kSelfProperty, self);
         self->hwnd_ = hwnd;
     }
@@ -172,8 +173,8 @@ void CTextProgressCtrl::Paint() {
         FillSolid(dc, filled, bar_colour_);
         FillSolid(dc, unfilled, background_colour_);
 
-        const ui::UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                              ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+        const ui::UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE,
+                                              FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                                               CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
                                               FF_SWISS | DEFAULT_PITCH, L"宋体"));
         int text_width = 0;

@@ -17,9 +17,9 @@ int FirstChartIndex(int text_width, const ChartMetrics& metrics) {
     return 52 - (metrics.right - text_width) / metrics.point_spacing;
 }
 
-std::vector<ChartSegment> ComputeChartSegments(
-    const std::array<float, StockEntry::kHistorySize>& v, float reference, int text_width,
-    int window_height, const ChartMetrics& metrics) {
+std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntry::kHistorySize>& v,
+                                               float reference, int text_width, int window_height,
+                                               const ChartMetrics& metrics) {
     constexpr int kLast = StockEntry::kLatest;
     std::vector<ChartSegment> segments;
     int first = FirstChartIndex(text_width, metrics);

@@ -37,9 +37,9 @@ TickerMetrics ScaleTickerMetrics(int dpi);
 // price (yesterday's close), the width of the ticker text in pixels and the window height. The
 // chart starts just after the text; a text too wide for it leaves no chart. A flat history is
 // drawn as a level line through the middle of the window.
-std::vector<ChartSegment> ComputeChartSegments(
-    const std::array<float, StockEntry::kHistorySize>& v, float reference, int text_width,
-    int window_height, const ChartMetrics& metrics = {});
+std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntry::kHistorySize>& v,
+                                               float reference, int text_width, int window_height,
+                                               const ChartMetrics& metrics = {});
 
 // First history index the chart draws for a text width; may be below 0 or above 50.
 int FirstChartIndex(int text_width, const ChartMetrics& metrics = {});

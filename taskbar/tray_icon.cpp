@@ -118,8 +118,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
     if (id != data_.uID || (event != WM_RBUTTONUP && event != WM_LBUTTONDBLCLK)) {
         return 0;
     }
-    const ui::UniqueMenu menu(
-        LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(data_.uID)));
+    const ui::UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(data_.uID)));
     HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
     if (popup == nullptr) {
         return 0;

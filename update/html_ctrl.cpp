@@ -31,10 +31,10 @@ void ReleaseAndClear(T*& pointer) {
 // The browser's site: client site, in-place site and frame, UI handler, ambient properties and
 // the navigation event sink, in one reference-counted object.
 class HtmlSite final : public IOleClientSite,
-                 public IOleInPlaceSite,
-                 public IOleInPlaceFrame,
-                 public IDocHostUIHandler,
-                 public IDispatch {
+                       public IOleInPlaceSite,
+                       public IOleInPlaceFrame,
+                       public IDocHostUIHandler,
+                       public IDispatch {
 public:
     explicit HtmlSite(CHtmlCtrl* owner) : owner_(owner) {}
     void Detach() { owner_ = nullptr; }
@@ -183,8 +183,8 @@ public:
             VariantInit(result);
             result->vt = VT_I4;
             result->lVal = DLCTL_DLIMAGES | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA |
-                           DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS |
-                           DLCTL_NO_BEHAVIORS | DLCTL_NO_CLIENTPULL;
+                           DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS | DLCTL_NO_BEHAVIORS |
+                           DLCTL_NO_CLIENTPULL;
             return S_OK;
         }
         if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs >= 7) {
@@ -220,7 +220,8 @@ CHtmlCtrl::~CHtmlCtrl() {
 void CHtmlCtrl::Close() {
     if (browser_ != nullptr) {
         IOleObject* object = nullptr;
-        if (SUCCEEDED(browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
+        if (SUCCEEDED(
+                browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
             object->Close(OLECLOSE_NOSAVE);
             object->SetClientSite(nullptr);
             object->Release();
@@ -258,12 +259,13 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
         wc.lpszClassName = kPanelClass;
         return RegisterClassW(&wc) != 0;
     }();
-    hwnd_ = registered ? CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                         place.left, place.top, place.right - place.left,
-                                         place.bottom - place.top, dialog,
-                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                         GetModuleHandleW(nullptr), nullptr)
-                       : nullptr;
+    hwnd_ = registered
+                ? CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  place.left, place.top, place.right - place.left,
+                                  place.bottom - place.top, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                  GetModuleHandleW(nullptr), nullptr)
+                : nullptr;
     if (hwnd_ == nullptr) {
         return false;
     }
@@ -278,8 +280,8 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
     GetClientRect(hwnd_, &client);
     object->SetClientSite(static_cast<IOleClientSite*>(site_));
     OleSetContainedObject(object, TRUE);
-    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0,
-                   hwnd_, &client);
+    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0, hwnd_,
+                   &client);
     object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser_));
 
     IConnectionPointContainer* points = nullptr;
@@ -371,9 +373,9 @@ void CHtmlCtrl::ShowPlainText(std::string_view html) {
     if (fallback_ == nullptr) {
         RECT client;
         GetClientRect(hwnd_, &client);
-        fallback_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
-                                    0, 0, client.right, client.bottom, hwnd_, nullptr,
-                                    GetModuleHandleW(nullptr), nullptr);
+        fallback_ = CreateWindowExW(
+            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, client.right,
+            client.bottom, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
         SendMessageW(fallback_, WM_SETFONT, SendMessageW(GetParent(hwnd_), WM_GETFONT, 0, 0),
                      FALSE);
     }

@@ -35,7 +35,7 @@ private:
 };
 
 // Starts the worker: it asks the update page once and reports through the channel.
-void StartUpdateCheck(std::shared_ptr<UpdateChannel> channel, HttpFunction http,
-                      std::string host, Clock clock);
+void StartUpdateCheck(std::shared_ptr<UpdateChannel> channel, HttpFunction http, std::string host,
+                      Clock clock);
 
 }  // namespace tickra

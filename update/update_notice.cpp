@@ -93,9 +93,9 @@ std::string AnnouncementPlainText(std::string_view html) {
             text += html[++i];
         }
     }
-    for (auto [entity, plain] : {std::pair{"&nbsp;", " "}, std::pair{"&lt;", "<"},
-                                 std::pair{"&gt;", ">"}, std::pair{"&quot;", "\""},
-                                 std::pair{"&amp;", "&"}}) {
+    for (auto [entity, plain] :
+         {std::pair{"&nbsp;", " "}, std::pair{"&lt;", "<"}, std::pair{"&gt;", ">"},
+          std::pair{"&quot;", "\""}, std::pair{"&amp;", "&"}}) {
         text = ReplaceAll(std::move(text), entity, plain);
     }
     return text;

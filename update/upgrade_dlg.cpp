@@ -87,8 +87,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
-        PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport,
-                     kUpgradeCancelled);
+        PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport, kUpgradeCancelled);
         return true;
     }
     return false;

@@ -27,8 +27,6 @@ public:
     float Check(const QuoteCheckRequest& request, TickerState& ticker, float& reference_price,
                 AlertSink& alerts);
 
-    const TipLists& tips() const { return tips_; }
-
 private:
     HttpFunction http_;
     std::string host_;

@@ -22,8 +22,6 @@ public:
     // show. rotation_text is the number of ticks each stock stays; empty means 5.
     int ChooseRow(int row_count, std::string_view rotation_text);
 
-    int current_index() const { return current_index_; }
-
 private:
     int current_index_ = 0;
     int tick_counter_ = 0;

@@ -88,11 +88,11 @@ public:
     explicit RemoteItem(HWND hwnd) {
         DWORD pid = 0;
         GetWindowThreadProcessId(hwnd, &pid);
-        process_ = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                               pid);
+        process_ =
+            OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
         if (process_ != nullptr) {
-            memory_ = static_cast<char*>(VirtualAllocEx(process_, nullptr, kSize,
-                                                        MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+            memory_ = static_cast<char*>(
+                VirtualAllocEx(process_, nullptr, kSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
         }
     }
     ~RemoteItem() {
@@ -148,11 +148,11 @@ std::string Run(const std::string& line) {
         const std::wstring c = Arg(cls), t = Arg(title);
         std::string found = "ok";
         for (HWND h = nullptr; (h = FindWindowExW(nullptr, h, c.empty() ? nullptr : c.c_str(),
-                                                   t.empty() ? nullptr : t.c_str())) != nullptr;) {
+                                                  t.empty() ? nullptr : t.c_str())) != nullptr;) {
             DWORD pid = 0;
             GetWindowThreadProcessId(h, &pid);
-            found += " " + std::to_string(reinterpret_cast<uintptr_t>(h)) + ":" +
-                     std::to_string(pid);
+            found +=
+                " " + std::to_string(reinterpret_cast<uintptr_t>(h)) + ":" + std::to_string(pid);
         }
         return found;
     }
@@ -258,9 +258,8 @@ std::string Run(const std::string& line) {
         const std::string utf8 = Unhex(hex);
         wchar_t wide[2048] = {};
         MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 2047);
-        return SendMessageW(ParseHwnd(hwnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide))
-                   ? "ok"
-                   : "err";
+        return SendMessageW(ParseHwnd(hwnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) ? "ok"
+                                                                                            : "err";
     }
     if (command == "lv-rows") {
         std::string hwnd;

@@ -39,8 +39,9 @@ TEST(ChartPlacement, CentredTenPixelsAboveTheTicker) {
 }
 
 TEST(UpdateNotice, SevenFieldsBetweenTheFirstTwoMarkers) {
-    const std::string other = "page[/]1.0|http://h/T.exe|x|新版\\n说明|y|&lt;b&gt;公告&lt;/b&gt;|"
-                              "http://h/dl[/]after[/]more";
+    const std::string other =
+        "page[/]1.0|http://h/T.exe|x|新版\\n说明|y|&lt;b&gt;公告&lt;/b&gt;|"
+        "http://h/dl[/]after[/]more";
     const auto notice = ParseUpdateNotice(other);
     ASSERT_TRUE(notice);
     EXPECT_EQ(notice->upgrade_address, "http://h/T.exe");

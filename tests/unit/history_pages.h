@@ -12,8 +12,11 @@ namespace tickra::testing {
 inline std::string PostProviderPage(const std::string& code, const std::vector<std::string>& closes,
                                     const std::string& newest_date = "2008-07-08") {
     std::string page =
-        "<html><head><title>" + code + " 历史行情</title></head><body>\n<form action=hp.php>"
-        "<input type=hidden name=code value=" + code + "><select name=ss><option value=d>"
+        "<html><head><title>" + code +
+        " 历史行情</title></head><body>\n<form action=hp.php>"
+        "<input type=hidden name=code value=" +
+        code +
+        "><select name=ss><option value=d>"
         "</select></form>\n<table width=100% border=1><tr><td>日期</td><td>开盘</td><td>最高</td>"
         "<td>最低</td><td>收盘</td><td>成交量</td><td>成交金额</td></tr>\n";
     for (size_t i = closes.size(); i-- > 0;) {
@@ -28,10 +31,11 @@ inline std::string PostProviderPage(const std::string& code, const std::vector<s
 // rows newest first, each date, open, close, high, low.
 inline std::string GetProviderPage(const std::string& code, const std::vector<std::string>& closes,
                                    const std::string& newest_date = "2008-07-08") {
-    std::string page = "<html><body><h1>" + code +
-                       "</h1><table class=nav><tr><td>导航</td></tr></table>\n"
-                       "<table class=data><tr><th colspan=5>历史交易</th></tr>"
-                       "<tr><th>日期</th><th>开盘</th><th>收盘</th><th>最高</th><th>最低</th></tr>\n";
+    std::string page =
+        "<html><body><h1>" + code +
+        "</h1><table class=nav><tr><td>导航</td></tr></table>\n"
+        "<table class=data><tr><th colspan=5>历史交易</th></tr>"
+        "<tr><th>日期</th><th>开盘</th><th>收盘</th><th>最高</th><th>最低</th></tr>\n";
     for (size_t i = 0; i < closes.size(); ++i) {
         const std::string date = i == 0 ? newest_date : "2008-06-" + std::to_string(10 + i % 20);
         page += "<tr><td>" + date + "</td><td>10.10</td><td>" + closes[i] +

@@ -94,7 +94,8 @@ TEST(HistoryTable, CuttingNeedsEveryMarker) {
         {"post: no code", CutPostProviderTable(post, "600001")},
         {"post: no name=ss", CutPostProviderTable(without(post, "name=ss"), "600000")},
         {"post: no table tag", CutPostProviderTable(without(post, "<ta"), "600000")},
-        {"post: lower-case end tag only", CutPostProviderTable(without(post, "</TABLE>"), "600000")},
+        {"post: lower-case end tag only",
+         CutPostProviderTable(without(post, "</TABLE>"), "600000")},
         {"get: no code", CutGetProviderTable(get, "600001")},
         {"get: one table only", CutGetProviderTable(without(get, "<table class=nav>"), "600000")},
         {"get: no end tag", CutGetProviderTable(without(get, "</table></body>"), "600000")},
@@ -106,15 +107,16 @@ TEST(HistoryTable, CuttingNeedsEveryMarker) {
 }
 
 TEST(HistoryTable, CellsOfThePostProviderCountFromTheEnd) {
-    const std::string table = CutPostProviderTable(PostProviderPage("600000", Closes(30)), "600000");
+    const std::string table =
+        CutPostProviderTable(PostProviderPage("600000", Closes(30)), "600000");
     struct Case {
         int row, column;
         const char* text;
     };
     const Case cases[] = {
-        {1, 7, "2008-07-08"}, {1, 3, "20.00"}, {1, 2, "1234567"}, {1, 1, "12345"},
-        {2, 3, "19.90"},      {30, 3, "17.10"}, {31, 1, "成交金额"}, {40, 3, ""},
-        {0, 1, ""},
+        {1, 7, "2008-07-08"}, {1, 3, "20.00"}, {1, 2, "1234567"},
+        {1, 1, "12345"},      {2, 3, "19.90"}, {30, 3, "17.10"},
+        {31, 1, "成交金额"},  {40, 3, ""},     {0, 1, ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(GetHistoryCell(table, c.row, c.column, "SOHU"), c.text)

@@ -65,7 +65,7 @@ TEST(HostGeometry, OsGenerationFollowsTheVersion) {
         int generation;
     };
     const Case cases[] = {
-        {false, 2, 6, 1, -1}, {true, 1, 4, 0, 0},  {true, 1, 4, 10, 1}, {true, 1, 4, 90, 2},
+        {false, 2, 6, 1, -1}, {true, 1, 4, 0, 0},   {true, 1, 4, 10, 1}, {true, 1, 4, 90, 2},
         {true, 1, 4, 5, -1},  {true, 2, 3, 51, -1}, {true, 2, 4, 0, 3},  {true, 2, 5, 0, 4},
         {true, 2, 5, 1, 5},   {true, 2, 5, 2, 6},   {true, 2, 6, 1, 6},  {true, 2, 10, 0, 6},
         {true, 0, 6, 1, -1},
@@ -127,8 +127,7 @@ TEST(TickerChart, FreeAndEmptyCases) {
     };
     const Case cases[] = {
         {"only the latest price", HistoryEnding({10}), 9, 20, 0},
-        {"touching the reference from below leaves a gap", HistoryEnding({10, 11, 10}), 11, 150,
-         0},
+        {"touching the reference from below leaves a gap", HistoryEnding({10, 11, 10}), 11, 150, 0},
         {"text too wide for a chart", HistoryEnding({10, 11, 12}), 11, 195, 0},
         {"text 194 wide: only the latest point", HistoryEnding({10, 11, 12}), 11, 194, 0},
         {"short text: the chart starts at slot 0", HistoryEnding({10, 11, 12}), 11, 40, 3},

@@ -75,9 +75,7 @@ struct ChartUpdateTest : ::testing::Test {
     bool WaitForUpgradeOffer() {
         return testing::PumpUntil([this] { return dialog->upgrade_dialog() != nullptr; });
     }
-    std::string UpgradeText() const {
-        return dialog->upgrade_dialog()->ItemText(IDC_UPGRADE_TEXT);
-    }
+    std::string UpgradeText() const { return dialog->upgrade_dialog()->ItemText(IDC_UPGRADE_TEXT); }
 };
 
 TEST_F(ChartUpdateTest, AClickOnTheTickerShowsTheChartAtTheNextTick) {
@@ -130,8 +128,7 @@ TEST_F(ChartUpdateTest, TheAnnouncementArrivesInThePanel) {
         panel_text = dialog->announcement_panel().fallback();
         return panel_text != nullptr && GetWindowTextLengthW(panel_text) > 0;
     }));
-    EXPECT_EQ(ui::Window(panel_text).Text(),
-              "Tickra 公告：行情数据由本地模拟器提供，测试链接");
+    EXPECT_EQ(ui::Window(panel_text).Text(), "Tickra 公告：行情数据由本地模拟器提供，测试链接");
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr) << "the same version offers nothing";
 }
 

@@ -22,8 +22,8 @@ namespace {
 
 using testing::ColumnHeading;
 using testing::ColumnWidth;
-using testing::ScopedWorkingDirectory;
 using testing::Rows;
+using testing::ScopedWorkingDirectory;
 using testing::ViewRows;
 
 // Services that reach the simulator started for this test run, at a fixed clock.
@@ -73,7 +73,7 @@ TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
             folder.WriteFile("code.ini", c.ini);
         }
         std::vector<testing::MessageBoxRecord> boxes;
-    CTickraDlg dialog("", testing::TestServices(&boxes));
+        CTickraDlg dialog("", testing::TestServices(&boxes));
         ASSERT_TRUE(dialog.Create()) << c.what;
         EXPECT_EQ(ViewRows(dialog), c.rows) << c.what;
         EXPECT_EQ(dialog.watch_list().size(), c.rows.size()) << c.what;
@@ -303,7 +303,8 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
-    const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) + L"\\tray.log");
+    const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +
+                           L"\\tray.log");
     tools::ClassicTaskbarLayout layout;
     layout.tray_log = log.c_str();
     tools::ClassicTaskbar taskbar;

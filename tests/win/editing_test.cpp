@@ -49,8 +49,8 @@ struct EditingTest : ::testing::Test {
         dialog->SetItemText(IDC_SALE, sale);
     }
     std::vector<std::string> FieldTexts() const {
-        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_UNDER),
-                dialog->ItemText(IDC_OVER), dialog->ItemText(IDC_SALE)};
+        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_UNDER), dialog->ItemText(IDC_OVER),
+                dialog->ItemText(IDC_SALE)};
     }
     void Select(int row) {
         LVITEMW item{};
@@ -208,8 +208,7 @@ TEST_F(EditingTest, ComputeShowsTheBalancePriceAndApplyStoresItsDate) {
     const std::string price = dialog->ItemText(IDC_SALE);
     EXPECT_TRUE(std::regex_match(price, std::regex(R"(\d+\.\d\d)"))) << price;
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"计算完毕.\r\n\r\n数据日期:" +
-                                                   LatestTradingDay() + ",平衡价:" + price +
-                                                   "."});
+                                                   LatestTradingDay() + ",平衡价:" + price + "."});
     EXPECT_EQ(dialog->ItemText(IDC_CODE), "600000") << "the code field keeps what was typed";
     Command(IDC_APPLY);
     EXPECT_EQ(File(), (Rows{{"600000", "0", "0", price, LatestTradingDay()}}));

@@ -38,7 +38,9 @@ std::string DeadHost() {
     return "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
 }
 
-std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+std::wstring Wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
 
 std::string ReadFileBytes(const std::string& path) {
     std::string bytes;

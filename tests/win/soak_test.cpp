@@ -110,10 +110,11 @@ TEST(Soak, ChaosAndAShellRestartLeaveNothingBehind) {
     const int gdi_after = gdi_objects();
     const int windows_after = testing::CountWindows();
     const size_t bytes_after = HeapBytesInUse();
-    std::printf("soak: %d ticks after %d to warm up; GDI objects %d -> %d, windows %d -> %d, "
-                "heap bytes in use %zu -> %zu (%+lld)\n",
-                ticks, warm_up, gdi, gdi_after, windows, windows_after, bytes, bytes_after,
-                static_cast<long long>(bytes_after) - static_cast<long long>(bytes));
+    std::printf(
+        "soak: %d ticks after %d to warm up; GDI objects %d -> %d, windows %d -> %d, "
+        "heap bytes in use %zu -> %zu (%+lld)\n",
+        ticks, warm_up, gdi, gdi_after, windows, windows_after, bytes, bytes_after,
+        static_cast<long long>(bytes_after) - static_cast<long long>(bytes));
 
     EXPECT_EQ(gdi_after, gdi);
     EXPECT_EQ(windows_after, windows);

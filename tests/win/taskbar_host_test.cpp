@@ -40,7 +40,7 @@ struct TaskbarHostTest : ::testing::Test {
 
     void SetUp() override { ASSERT_TRUE(taskbar.Create({})); }
     std::unique_ptr<CNProgressBar> Host() {
-        return std::make_unique<CNProgressBar>(nullptr, testing::RecordingMessageBox(&boxes));
+        return std::make_unique<CNProgressBar>(testing::RecordingMessageBox(&boxes));
     }
     int NotifyLeft() { return ScreenRect(taskbar.notify()).left; }
     int RebarRight() { return ScreenRect(taskbar.rebar()).right; }
@@ -113,7 +113,7 @@ TEST_F(TaskbarHostTest, AVanishedShellIsLeftAlone) {
 
 TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {
     std::vector<MessageBoxRecord> boxes;
-    CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
+    CNProgressBar host(testing::RecordingMessageBox(&boxes));
     ASSERT_TRUE(host.enabled());
     EXPECT_TRUE(boxes.empty()) << "no \"Can't find...\" under Wine";
     EXPECT_EQ(host.placement(), CNProgressBar::Placement::kStandalone);
@@ -130,7 +130,7 @@ TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {
     EXPECT_EQ(placed.right - placed.left, 215);
     EXPECT_EQ(placed.bottom - placed.top, 22);
 
-    CNProgressBar second(nullptr, testing::RecordingMessageBox(&boxes));
+    CNProgressBar second(testing::RecordingMessageBox(&boxes));
     EXPECT_FALSE(second.enabled());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "程序已经运行,不需再启动.");
@@ -145,7 +145,7 @@ TEST(TaskbarHost, OnWindows11NothingIsMovedAndTheTickerIsCentred) {
     const RECT rebar = ScreenRect(taskbar.rebar());
     std::vector<MessageBoxRecord> boxes;
     {
-        CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
+        CNProgressBar host(testing::RecordingMessageBox(&boxes));
         ASSERT_TRUE(host.enabled());
         EXPECT_EQ(host.placement(), CNProgressBar::Placement::kWindows11);
         const RECT ticker = ParentRect(host.hwnd());
@@ -193,8 +193,10 @@ TEST(TaskbarHost, SizesFollowTheTaskbarsScaling) {
     tools::ClassicTaskbar taskbar;
     ASSERT_TRUE(taskbar.Create(layout));
     std::vector<MessageBoxRecord> boxes;
-    CNProgressBar host(nullptr, testing::RecordingMessageBox(&boxes));
-    auto gap = [&] { return ScreenRect(taskbar.notify()).left - ScreenRect(taskbar.rebar()).right; };
+    CNProgressBar host(testing::RecordingMessageBox(&boxes));
+    auto gap = [&] {
+        return ScreenRect(taskbar.notify()).left - ScreenRect(taskbar.rebar()).right;
+    };
     ASSERT_EQ(gap(), 220);
 
     host.set_dpi_for_testing(144);

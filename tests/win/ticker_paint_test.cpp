@@ -83,7 +83,7 @@ struct TickerPaintTest : ::testing::Test {
 
     void SetUp() override {
         ASSERT_TRUE(taskbar.Create({}));
-        host = std::make_unique<CNProgressBar>(nullptr, testing::RecordingMessageBox(&boxes));
+        host = std::make_unique<CNProgressBar>(testing::RecordingMessageBox(&boxes));
         ASSERT_TRUE(host->enabled());
         history.fill(-1.0f);
         history[48] = 10.0f;
@@ -120,7 +120,8 @@ TEST_F(TickerPaintTest, WithoutStateOnlyTheBackgroundShows) {
     host->ApplyTickerState(&blank);
     host->KeepInPlace();
     const Capture ticker(host->hwnd());
-    for (COLORREF colour : {COLORREF{kRed}, COLORREF{kGreen}, COLORREF{0x00FFFF}, COLORREF{kWhite}}) {
+    for (COLORREF colour :
+         {COLORREF{kRed}, COLORREF{kGreen}, COLORREF{0x00FFFF}, COLORREF{kWhite}}) {
         EXPECT_FALSE(ticker.Shows(colour, 0, 215)) << std::hex << colour;
     }
 }

@@ -149,7 +149,9 @@ void RegisterOnce(const wchar_t* name, WNDPROC proc) {
 
 }  // namespace
 
-ClassicTaskbar::~ClassicTaskbar() { Destroy(); }
+ClassicTaskbar::~ClassicTaskbar() {
+    Destroy();
+}
 
 void ClassicTaskbar::Destroy() {
     if (taskbar_ != nullptr) {
@@ -198,8 +200,8 @@ bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
         CreateWindowExW(0, L"Windows.UI.Composition.DesktopWindowContentBridge", L"",
                         WS_CHILD | WS_VISIBLE, 0, 0, w - layout.notify_size, h, taskbar_, nullptr,
                         GetModuleHandleW(nullptr), nullptr);
-        CreateWindowExW(0, L"Start", L"", WS_CHILD, 0, 0, layout.start_width, h, taskbar_,
-                        nullptr, GetModuleHandleW(nullptr), nullptr);
+        CreateWindowExW(0, L"Start", L"", WS_CHILD, 0, 0, layout.start_width, h, taskbar_, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
         band.bottom = band.top;
     }
     rebar_ = CreateWindowExW(0, L"ReBarWindow32", L"", WS_CHILD | WS_VISIBLE, band.left, band.top,

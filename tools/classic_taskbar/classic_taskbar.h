@@ -9,13 +9,13 @@
 namespace tickra::tools {
 
 struct ClassicTaskbarLayout {
-    int thickness = 30;     // height, or width when vertical
-    bool vertical = false;  // at the left edge instead of the bottom
-    int start_width = 60;   // room for the start button before the band
-    int notify_size = 180;  // width (height when vertical) of the notification area
-    int bottom_margin = 0;  // pixels left free below a horizontal taskbar
+    int thickness = 30;      // height, or width when vertical
+    bool vertical = false;   // at the left edge instead of the bottom
+    int start_width = 60;    // room for the start button before the band
+    int notify_size = 180;   // width (height when vertical) of the notification area
+    int bottom_margin = 0;   // pixels left free below a horizontal taskbar
     bool windows11 = false;  // the Windows 11 layout: a content bridge, a 0-pixel ReBar, "Start"
-    bool quit_on_destroy = false;  // end the thread's message loop when the taskbar goes
+    bool quit_on_destroy = false;       // end the thread's message loop when the taskbar goes
     const wchar_t* tray_log = nullptr;  // file that gets one line per tray request, or none
 };
 
