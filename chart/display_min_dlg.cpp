@@ -33,12 +33,7 @@ std::vector<char> ReadWholeFile(const std::wstring& path) {
 
 }  // namespace
 
-CDisplayMinDlg::CDisplayMinDlg(CNProgressBar* host) : ui::Dialog(IDD_DISPLAYMIN), host_(host) {
-    Gdiplus::GdiplusStartupInput input;
-    if (Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr) != Gdiplus::Ok) {
-        gdiplus_token_ = 0;  // images then simply fail to load
-    }
-}
+CDisplayMinDlg::CDisplayMinDlg(CNProgressBar* host) : ui::Dialog(IDD_DISPLAYMIN), host_(host) {}
 
 CDisplayMinDlg::~CDisplayMinDlg() {
     Destroy();
@@ -68,8 +63,13 @@ void CDisplayMinDlg::ReleaseImage() {
 
 bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
     ReleaseImage();
+    // The image library starts with the first chart, not with the program: most runs show none.
     if (gdiplus_token_ == 0) {
-        return false;
+        Gdiplus::GdiplusStartupInput input;
+        if (Gdiplus::GdiplusStartup(&gdiplus_token_, &input, nullptr) != Gdiplus::Ok) {
+            gdiplus_token_ = 0;
+            return false;  // images then simply fail to load
+        }
     }
     // Decoded from a copy in memory: GDI+ would keep the file locked, and the next tick
     // overwrites it.
