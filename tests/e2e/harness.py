@@ -17,7 +17,6 @@ from pathlib import Path
 
 SIMULATOR = Path(__file__).resolve().parents[2] / 'tools' / 'marketsim' / 'marketsim.py'
 
-WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
 ID_TRAY_EXIT = 32772
 ID_TRAY_SETTINGS = 32773
@@ -95,12 +94,6 @@ class Driver:
         except AssertionError:
             return False
 
-    def exists(self, hwnd):
-        try:
-            self('rect', hwnd)
-            return True
-        except AssertionError:
-            return False
 
 
 class WineProcess:
@@ -192,8 +185,6 @@ class TickraTestCase(unittest.TestCase):
             requests.append((int(op), int(icon), int(flags), title, text.replace('\\n', '\n')))
         return requests
 
-    def close_taskbar(self):
-        self.driver('send', self.taskbar, WM_CLOSE, 0, 0)
 
     def screenshot(self, name, settle=None):
         """Saves the whole virtual screen as a PNG once it has stopped changing."""
