@@ -218,6 +218,19 @@ CHtmlCtrl::~CHtmlCtrl() {
 }
 
 void CHtmlCtrl::Close() {
+    if (browser_ != nullptr && events_cookie_ != 0) {
+        IConnectionPointContainer* points = nullptr;
+        if (SUCCEEDED(browser_->QueryInterface(IID_IConnectionPointContainer,
+                                               reinterpret_cast<void**>(&points)))) {
+            IConnectionPoint* point = nullptr;
+            if (SUCCEEDED(points->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) {
+                point->Unadvise(events_cookie_);
+                point->Release();
+            }
+            points->Release();
+        }
+        events_cookie_ = 0;
+    }
     if (browser_ != nullptr) {
         IOleObject* object = nullptr;
         if (SUCCEEDED(
@@ -290,8 +303,7 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
                                            reinterpret_cast<void**>(&points)))) {
         IConnectionPoint* point = nullptr;
         if (SUCCEEDED(points->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) {
-            DWORD cookie = 0;
-            point->Advise(static_cast<IDispatch*>(site_), &cookie);
+            point->Advise(static_cast<IDispatch*>(site_), &events_cookie_);
             point->Release();
         }
         points->Release();

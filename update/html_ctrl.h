@@ -47,6 +47,7 @@ private:
     HWND fallback_ = nullptr;
     HtmlSite* site_ = nullptr;
     IWebBrowser2* browser_ = nullptr;
+    DWORD events_cookie_ = 0;  // the navigation event sink's connection
     bool suppress_context_menu_ = false;
 };
 
