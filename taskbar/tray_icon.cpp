@@ -40,8 +40,7 @@ CTrayIcon::CTrayIcon(UINT id) {
 
 CTrayIcon::~CTrayIcon() {
     if (IsShown()) {
-        data_.uFlags = (data_.szTip[0] != L'\0' ? NIF_TIP : 0) |
-                       (data_.uCallbackMessage != 0 && data_.hWnd != nullptr ? NIF_MESSAGE : 0);
+        data_.uFlags = TipAndMessageFlags();
         Shell_NotifyIconW(NIM_DELETE, &data_);
         data_.hIcon = nullptr;
     }
@@ -63,15 +62,9 @@ void CTrayIcon::SetNotificationWnd(HWND hwnd, UINT callback_message) {
     }
 }
 
-UINT CTrayIcon::FlagsForAdd() const {
-    UINT flags = NIF_ICON;
-    if (data_.szTip[0] != L'\0') {
-        flags |= NIF_TIP;
-    }
-    if (data_.uCallbackMessage != 0 && data_.hWnd != nullptr) {
-        flags |= NIF_MESSAGE;
-    }
-    return flags;
+UINT CTrayIcon::TipAndMessageFlags() const {
+    return (data_.szTip[0] != L'\0' ? NIF_TIP : 0) |
+           (data_.uCallbackMessage != 0 && data_.hWnd != nullptr ? NIF_MESSAGE : 0);
 }
 
 bool CTrayIcon::SetIcon(HICON icon, const char* tip) {
@@ -90,12 +83,7 @@ bool CTrayIcon::SetIcon(HICON icon, const char* tip) {
     if (tip != nullptr) {
         CopyField(data_.szTip, tip, kTipBytes);
     }
-    if (data_.szTip[0] != L'\0') {
-        data_.uFlags |= NIF_TIP;
-    }
-    if (data_.uCallbackMessage != 0 && data_.hWnd != nullptr) {
-        data_.uFlags |= NIF_MESSAGE;
-    }
+    data_.uFlags |= TipAndMessageFlags();
     const bool accepted = Shell_NotifyIconW(operation, &data_) != FALSE;
     if (operation == NIM_DELETE || !accepted) {
         data_.hIcon = nullptr;
@@ -139,7 +127,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
 
 LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM) {
     if (IsShown()) {
-        data_.uFlags = FlagsForAdd();
+        data_.uFlags = NIF_ICON | TipAndMessageFlags();
         if (!Shell_NotifyIconW(NIM_ADD, &data_)) {
             data_.hIcon = nullptr;
         }

@@ -46,7 +46,8 @@ public:
     };
 
 private:
-    UINT FlagsForAdd() const;
+    // NIF_TIP when there is a tip, NIF_MESSAGE when a callback message and window are set.
+    UINT TipAndMessageFlags() const;
 
     NOTIFYICONDATAW data_{};
     CTrayHook window_hook_{this};
