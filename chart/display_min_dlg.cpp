@@ -5,33 +5,12 @@
 #include <gdiplus.h>
 
 #include <cstring>
-#include <vector>
 
 #include "res/resource.h"
 #include "taskbar/n_progress_bar.h"
+#include "ui/file.h"
 
 namespace tickra {
-
-namespace {
-
-std::vector<char> ReadWholeFile(const std::wstring& path) {
-    std::vector<char> bytes;
-    const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (16 << 20)) {
-        return bytes;
-    }
-    bytes.resize(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-        read != bytes.size()) {
-        bytes.clear();
-    }
-    return bytes;
-}
-
-}  // namespace
 
 CDisplayMinDlg::CDisplayMinDlg(CNProgressBar* host) : ui::Dialog(IDD_DISPLAYMIN), host_(host) {}
 
@@ -73,7 +52,7 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
     }
     // Decoded from a copy in memory: GDI+ would keep the file locked, and the next tick
     // overwrites it.
-    const std::vector<char> bytes = ReadWholeFile(path);
+    const std::string bytes = ui::ReadFileBytes(path, 16u << 20);
     if (bytes.empty()) {
         return false;
     }

@@ -7,7 +7,7 @@
 
 #include "app/messages.h"
 #include "res/resource.h"
-#include "ui/unique_handle.h"
+#include "ui/file.h"
 #include "update/executable_check.h"
 #include "update/update_notice.h"
 
@@ -24,27 +24,12 @@ std::wstring CurrentDirectoryW() {
     return folder;
 }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    std::string bytes;
-    const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) {
-        return bytes;
-    }
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0 &&
-           bytes.size() <= kImageLimits.max_bytes) {
-        bytes.append(buffer, read);
-    }
-    return bytes;
-}
-
 // Only a complete answer with status 200 that is a program for this machine is handed over: an
 // early close reads like a normal end of data, so the length must match what was promised.
 bool IsCompleteProgram(const DownloadResult& result, const std::wstring& image) {
     return result.completed && result.status == 200 && result.content_length.has_value() &&
-           result.bytes == *result.content_length && IsWindowsExecutable(ReadFileBytes(image));
+           result.bytes == *result.content_length &&
+           IsWindowsExecutable(ui::ReadFileBytes(image, kImageLimits.max_bytes));
 }
 
 }  // namespace
