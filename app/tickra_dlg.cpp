@@ -52,10 +52,6 @@ void SetTaskbarButton(HWND hwnd, bool add) {
     }
 }
 
-bool IsKeyboardMessage(UINT message) {
-    return message >= WM_KEYFIRST && message <= WM_KEYLAST;
-}
-
 }  // namespace
 
 DialogServices DefaultServices() {
@@ -296,8 +292,7 @@ void CTickraDlg::AppendRowToView(const WatchRow& row) const {
 
 bool CTickraDlg::PreTranslateMessage(MSG& message) {
     // Return and Escape never close or end the dialog, whichever control has the focus.
-    if (IsKeyboardMessage(message.message) &&
-        (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
+    if (ui::IsReturnOrEscapeKey(message)) {
         return true;
     }
     if (html_panel_.PreTranslateMessage(message)) {

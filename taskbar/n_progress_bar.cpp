@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "taskbar/ticker_chart.h"
+#include "ui/window.h"
 
 namespace tickra {
 
@@ -39,12 +40,7 @@ int DpiOf(HWND hwnd) {
             return static_cast<int>(dpi);
         }
     }
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen != nullptr ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
-    if (screen != nullptr) {
-        ReleaseDC(nullptr, screen);
-    }
-    return dpi > 0 ? dpi : 96;
+    return ui::ScreenDpi();
 }
 
 Rect ToRect(const RECT& r) {

@@ -28,6 +28,12 @@ bool ReturnsResultDirectly(UINT message) {
 
 }  // namespace
 
+bool IsReturnOrEscapeKey(const MSG& message) {
+    // Only key messages: a mouse message's word parameter can be 13 too (Ctrl+Shift+click).
+    return message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
+           (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN);
+}
+
 Dialog::~Dialog() {
     Destroy();
 }

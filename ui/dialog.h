@@ -60,4 +60,7 @@ private:
     INT_PTR result_ = 0;
 };
 
+// A key message of Return or Escape, which a dialog manager would turn into OK or Cancel.
+bool IsReturnOrEscapeKey(const MSG& message);
+
 }  // namespace ui

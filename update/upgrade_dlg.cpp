@@ -59,11 +59,7 @@ bool CUpGradeDlg::OnInitDialog() {
 }
 
 bool CUpGradeDlg::PreTranslateMessage(MSG& message) {
-    if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST &&
-        (message.wParam == VK_ESCAPE || message.wParam == VK_RETURN)) {
-        return true;
-    }
-    return ui::Dialog::PreTranslateMessage(message);
+    return ui::IsReturnOrEscapeKey(message) || ui::Dialog::PreTranslateMessage(message);
 }
 
 bool CUpGradeDlg::OnCommand(int id, int, HWND) {
