@@ -39,6 +39,9 @@ class JourneyTest(TickraTestCase):
         return [(title, text) for op, icon, flags, title, text in self.tray_requests()
                 if op == NIM_MODIFY and title]
 
+    def quote_requests(self):
+        return sum(1 for line in self.simulator_log() if line.endswith('?0600000 HTTP/1.0'))
+
     def code_ini(self):
         path = self.folder / 'code.ini'
         return path.read_bytes().decode('gb2312') if path.exists() else None
@@ -111,9 +114,8 @@ class JourneyTest(TickraTestCase):
         self.wait_for(lambda: alert in self.balloons(), what='the first alert')
 
         self.sim('price?code=600000&close=10&price=9.6')  # back above: nothing
-        self.wait_for(lambda: any(line.endswith('?0600000 HTTP/1.0')
-                                  for line in self.simulator_log()[-1:]), what='a tick')
-        time.sleep(4.5)  # two more ticks at 9.60
+        checked = self.quote_requests()
+        self.wait_for(lambda: self.quote_requests() >= checked + 2, what='two ticks at 9.60')
         self.sim('price?code=600000&close=10&price=9.45')  # crosses again
         again = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.450元')
         self.wait_for(lambda: again in self.balloons(), what='the alert after re-arming')

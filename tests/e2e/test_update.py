@@ -14,11 +14,15 @@ def _env_path(name):
 
 
 class UpdateTest(TickraTestCase):
-    def test_an_offer_is_shown_and_cancelled(self):
+    def start_with_update_page(self, case):
+        """Tickra with the classic taskbar, its update page answering with the case."""
         self.start_simulator()
-        self.sim('update?case=other')
+        self.sim(f'update?{case}')
         self.start_taskbar()
-        tickra = self.start(code_ini='[600000]\r\n')
+        return self.start(code_ini='[600000]\r\n')
+
+    def test_an_offer_is_shown_and_cancelled(self):
+        tickra = self.start_with_update_page('case=other')
         offer = self.driver.find('#32770', '程序升级')
         self.driver('wait-visible', offer, 1, 5000)
         self.driver.command(offer, IDCANCEL)
@@ -28,12 +32,9 @@ class UpdateTest(TickraTestCase):
         self.assertEqual(tickra.wait(timeout=20), 0)
 
     def test_a_complete_program_is_handed_to_the_renamer_and_tickra_ends(self):
-        self.start_simulator()
-        self.sim('update?case=other')
-        self.sim(f'upgrade?case=valid&file={_env_path("TICKRA_EXE")}')
         shutil.copy(_env_path('TICKRA_RENAMER_EXE'), self.folder / 'rename.exe')
-        self.start_taskbar()
-        tickra = self.start(code_ini='[600000]\r\n')
+        tickra = self.start_with_update_page('case=other')
+        self.sim(f'upgrade?case=valid&file={_env_path("TICKRA_EXE")}')
         dialog = self.driver.find('#32770', 'Tickra')
         offer = self.driver.find('#32770', '程序升级')
         self.driver('wait-visible', offer, 1, 5000)
@@ -53,10 +54,7 @@ class UpdateTest(TickraTestCase):
         self.assertTrue((self.folder / 'renamer-ran').exists(), 'the renamer was started')
 
     def test_exit_while_the_update_page_is_slow(self):
-        self.start_simulator()
-        self.sim('update?case=other&delay=5')
-        self.start_taskbar()
-        tickra = self.start(code_ini='[600000]\r\n')
+        tickra = self.start_with_update_page('case=other&delay=5')
         dialog = self.driver.find('#32770', 'Tickra')
         started = time.monotonic()
         self.driver.command(dialog, ID_TRAY_EXIT)
