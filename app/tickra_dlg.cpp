@@ -149,20 +149,18 @@ void CTickraDlg::RefreshChart(const std::string& code) {
 
 void CTickraDlg::OnUpdateReport(LPARAM report) {
     switch (report) {
-        case kUpdateCheckEnded:
-            if (const auto notice = update_channel_->notice()) {
-                upgrade_address_ = notice->upgrade_address;
-                upgrade_description_ = notice->upgrade_description;
-                download_page_ = notice->download_page;
-            }
-            if (!upgrade_address_.empty() && !upgrade_) {
-                upgrade_ = std::make_unique<CUpGradeDlg>(upgrade_address_, download_page_,
-                                                         upgrade_description_, services_.upgrade);
+        case kUpdateCheckEnded: {
+            const auto notice = update_channel_->notice();
+            if (notice && !notice->upgrade_address.empty() && !upgrade_) {
+                upgrade_ =
+                    std::make_unique<CUpGradeDlg>(notice->upgrade_address, notice->download_page,
+                                                  notice->upgrade_description, services_.upgrade);
                 upgrade_->Create(hwnd());
                 upgrade_->window().Show(SW_SHOW);
                 SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
             }
             break;
+        }
         case kUpdateShowAnnouncement:
             if (const auto notice = update_channel_->notice()) {
                 announcement_ = notice->announcement;

@@ -122,7 +122,7 @@ private:
     CHtmlCtrl html_panel_;
     CTrayIcon tray_;
     std::shared_ptr<UpdateChannel> update_channel_;
-    std::string upgrade_address_, upgrade_description_, download_page_, announcement_;
+    std::string announcement_;  // kept with its markup unescaped
     std::wstring chart_path_;
     WatchList rows_;
     TickerState ticker_state_;
