@@ -4,6 +4,7 @@
 #include <shellapi.h>
 #include <shobjidl.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -116,6 +117,11 @@ bool CTickraDlg::OnInitDialog() {
     CheckFirstRow();
     SetTimer(hwnd(), kRefreshTimerId, build::kRefreshPeriodMs, nullptr);
     initialized_ = true;
+    // Commands that came while start-up's message boxes were up run now, once each.
+    for (const DeferredCommand& command : deferred_commands_) {
+        PostMessageW(hwnd(), WM_COMMAND, command.wparam, command.lparam);
+    }
+    deferred_commands_.clear();
     return true;
 }
 
@@ -173,8 +179,7 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
         case kUpgradeCancelled:
             if (upgrade_) {
                 upgrade_->window().Show(SW_HIDE);
-                Sleep(2000);
-                upgrade_.reset();
+                SetTimer(hwnd(), kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
             }
             break;
         case kUpgradeHandedOver:
@@ -186,8 +191,19 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
 }
 
 void CTickraDlg::ShowTickerState() {
-    ticker_host_->ApplyTickerState(&ticker_state_);
-    ticker_host_->KeepInPlace();
+    if (ticker_host_) {
+        ticker_host_->ApplyTickerState(&ticker_state_);
+        ticker_host_->KeepInPlace();
+    }
+}
+
+void CTickraDlg::ReleaseUpgradeDialog() {
+    if (upgrade_ && upgrade_->busy()) {
+        // One of its handlers waits in a message box: close the window now, free it later.
+        upgrade_->Abandon();
+        abandoned_upgrade_ = std::move(upgrade_);
+    }
+    upgrade_.reset();
 }
 
 void CTickraDlg::CheckFirstRow() {
@@ -204,7 +220,7 @@ void CTickraDlg::CheckFirstRow() {
 }
 
 void CTickraDlg::OnRefreshTick() {
-    if (!initialized_) {
+    if (!initialized_ || ended_) {
         return;
     }
     const LocalTime now = services_.clock();
@@ -276,7 +292,7 @@ void CTickraDlg::ShowAllRows() const {
 }
 
 void CTickraDlg::ShowRow(size_t index) const {
-    for (int column = kColUnder; column < kWatchColumnCount; ++column) {
+    for (int column = kColCode; column < kWatchColumnCount; ++column) {
         watch_view_.SetItemText(static_cast<int>(index), column, rows_[index].Cell(column));
     }
 }
@@ -329,7 +345,7 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
         case kUpdateMessage:
-            if (wparam == kUpdateReport) {
+            if (wparam == kUpdateReport && !ended_) {
                 OnUpdateReport(lparam);
             }
             return 0;
@@ -342,14 +358,22 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             }
             return std::nullopt;
         }
-        case WM_TIMER:  // the refresh timer is the dialog's only timer
-            OnRefreshTick();
+        case WM_TIMER:
+            if (wparam == kUpgradeReleaseTimerId) {
+                KillTimer(hwnd(), kUpgradeReleaseTimerId);
+                ReleaseUpgradeDialog();
+            } else {
+                OnRefreshTick();
+            }
             return std::nullopt;
         default:
             if (message == TaskbarCreatedMessage()) {
                 // A new taskbar: the ticker moves into it at the next tick (the tray icon's
-                // hook has put the icon back already).
-                ticker_host_->RequestReembed();
+                // hook has put the icon back already). At logon the shell may come while
+                // start-up still waits in a box, before there is a ticker.
+                if (ticker_host_) {
+                    ticker_host_->RequestReembed();
+                }
                 return 0;
             }
             return ui::Dialog::OnMessage(message, wparam, lparam);
@@ -357,11 +381,18 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
 }
 
 bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
-    // Start-up talks to the shell, and messages sent from outside meanwhile are handled in the
-    // middle of it: a command that arrives then runs once the dialog is complete.
+    if (ended_) {
+        return true;
+    }
+    // Start-up may wait in a message box, whose own loop delivers the tray's commands. Posting
+    // them back at once would feed that loop forever: each one waits for the end of start-up.
     if (!initialized_) {
-        PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(id, notify_code),
-                     reinterpret_cast<LPARAM>(control));
+        const DeferredCommand command{MAKEWPARAM(id, notify_code),
+                                      reinterpret_cast<LPARAM>(control)};
+        if (std::find(deferred_commands_.begin(), deferred_commands_.end(), command) ==
+            deferred_commands_.end()) {
+            deferred_commands_.push_back(command);
+        }
         return true;
     }
     switch (id) {
@@ -463,24 +494,29 @@ void CTickraDlg::OnDelete() {
     if (editor_->Delete(selected)) {
         watch_view_.DeleteItem(selected);
         // The ticker may still hold the deleted entry's history: hand it the cleared state.
-        ticker_host_->ApplyTickerState(&ticker_state_);
+        if (ticker_host_) {
+            ticker_host_->ApplyTickerState(&ticker_state_);
+        }
     }
 }
 
 void CTickraDlg::OnMove(bool up) {
     const int selected = watch_view_.SelectedItem();
     if (up ? editor_->MoveUp(selected) : editor_->MoveDown(selected)) {
-        ShowAllRows();  // no row is selected after a move
+        // The two rows trade texts in place, so a long list keeps its scroll position.
+        ShowRow(static_cast<size_t>(selected));
+        ShowRow(static_cast<size_t>(up ? selected - 1 : selected + 1));
+        watch_view_.ClearSelection();  // each further move needs a new selection
     }
 }
 
-float CTickraDlg::Balance(const std::string& code) {
+float CTickraDlg::Balance(const std::string& code, std::string& data_date) {
     const LocalTime now = services_.clock();
     const HistoryFetch fetch = [&](std::string_view c, std::string_view provider) {
         return now ? FetchHistoryTable(c, provider, services_.http, services_.history_hosts, *now)
                    : std::string();
     };
-    return ComputeBalancePrice(code, fetch, pending_data_date_);
+    return ComputeBalancePrice(code, fetch, data_date);
 }
 
 void CTickraDlg::OnCompute() {
@@ -489,7 +525,7 @@ void CTickraDlg::OnCompute() {
         Tell("先输入股票代码。");
         return;
     }
-    const float price = Balance(code);
+    const float price = Balance(code, pending_data_date_);
     if (price == -1.0f) {
         Tell("提取数据出错。");
         return;
@@ -501,13 +537,14 @@ void CTickraDlg::OnCompute() {
 
 void CTickraDlg::OnComputeAll() {
     for (size_t i = 0; i < rows_.size(); ++i) {
-        const float price = Balance(rows_[i].code);
+        std::string data_date;
+        const float price = Balance(rows_[i].code, data_date);
         if (price == -1.0f) {
             continue;
         }
         WatchRow& row = rows_[i];
         row.sale = Format("%.2f", price);
-        row.data_date = pending_data_date_;
+        row.data_date = data_date;
         ShowRow(i);
         code_ini_->WriteString(row.code, "sale", row.sale.c_str());
         code_ini_->WriteString(row.code, "cdt", row.data_date.c_str());
@@ -528,12 +565,19 @@ void CTickraDlg::HideSettings() {
 }
 
 void CTickraDlg::Teardown() {
+    if (ended_) {
+        return;
+    }
+    // From here on no handler may reach what is freed below: nested message loops (the About
+    // box, a message box) still deliver messages until they return.
+    ended_ = true;
     KillTimer(hwnd(), kRefreshTimerId);
+    KillTimer(hwnd(), kUpgradeReleaseTimerId);
     if (update_channel_) {
         update_channel_->Close();  // a late answer of the update check finds no dialog
     }
     tray_.SetIcon(nullptr, nullptr);
-    upgrade_.reset();
+    ReleaseUpgradeDialog();
     ticker_host_.reset();  // gives the taskbar its room back
     chart_.reset();
     while (!rows_.empty()) {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "chart/display_min_dlg.h"
 #include "edit/watch_list_editor.h"
@@ -97,12 +98,13 @@ private:
     void OnMove(bool up);
     void OnCompute();
     void OnComputeAll();
-    float Balance(const std::string& code);
+    float Balance(const std::string& code, std::string& data_date);
     void Tell(std::string_view text) const;
     void CheckFirstRow();
     void RefreshChart(const std::string& code);
     void OnUpdateReport(LPARAM report);
     void CreateTickerHost();
+    void ReleaseUpgradeDialog();
     // Hands the ticker state to the ticker and repaints it where it belongs.
     void ShowTickerState();
     void PaintMinimised();
@@ -111,6 +113,13 @@ private:
     std::string arguments_;
     DialogServices services_;
     bool initialized_ = false;
+    bool ended_ = false;  // Teardown has run
+    struct DeferredCommand {
+        WPARAM wparam;
+        LPARAM lparam;
+        bool operator==(const DeferredCommand&) const = default;
+    };
+    std::vector<DeferredCommand> deferred_commands_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     // The dialog is shown by its modal loop; the first frame paints hide it again, so the program
     // starts with only its ticker and tray icon on screen.
@@ -118,6 +127,8 @@ private:
 
     std::unique_ptr<CDisplayMinDlg> chart_;
     std::unique_ptr<CUpGradeDlg> upgrade_;
+    // Closed by Exit while one of its handlers still ran; freed with the dialog.
+    std::unique_ptr<CUpGradeDlg> abandoned_upgrade_;
     std::unique_ptr<CNProgressBar> ticker_host_;
     CHtmlCtrl html_panel_;
     CTrayIcon tray_;

@@ -4,6 +4,7 @@ built and run the same way.
 
     wine_bench.py BUILD_DIR startup [RUNS]     time from start to the ticker on screen
     wine_bench.py BUILD_DIR memory [SECONDS]   resident memory after SECONDS (default 600)
+    wine_bench.py BUILD_DIR paint [RUNS]       one ticker repaint: wall and CPU time, per run
 
 Both run Tickra in a folder of its own with four stocks and the simulator on the build's port.
 """
@@ -113,9 +114,21 @@ def memory(build, seconds):
         sim.terminate()
 
 
+def paint(build, runs):
+    """Runs the in-process repaint test, which times 10,000 repaints, and reports its figures."""
+    for _ in range(runs):
+        output = subprocess.run(
+            [str(build / 'wine-run'), str(build / 'tests' / 'tickra_win_tests.exe'),
+             '--gtest_filter=TickerPaintTest.TenThousandRepaintsLeakNothing'],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=True).stdout
+        print(next(line for line in output.splitlines() if line.startswith('ticker repaint')))
+
+
 if __name__ == '__main__':
     build = Path(sys.argv[1]).resolve()
     if sys.argv[2] == 'startup':
         startup(build, int(sys.argv[3]) if len(sys.argv) > 3 else 5)
+    elif sys.argv[2] == 'paint':
+        paint(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
     else:
         memory(build, int(sys.argv[3]) if len(sys.argv) > 3 else 600)

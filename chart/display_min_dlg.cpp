@@ -102,10 +102,7 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
 std::optional<LRESULT> CDisplayMinDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_CLOSE:
-            ShowWindow(hwnd(), SW_HIDE);
-            if (host_ != nullptr) {
-                host_->set_chart_requested(false);
-            }
+            Close();
             return 0;
         case WM_SIZE:
             InvalidateRect(hwnd(), nullptr, TRUE);  // re-scale to the new size
@@ -118,6 +115,22 @@ std::optional<LRESULT> CDisplayMinDlg::OnMessage(UINT message, WPARAM wparam, LP
             return std::nullopt;
         default:
             return ui::Dialog::OnMessage(message, wparam, lparam);
+    }
+}
+
+bool CDisplayMinDlg::OnCommand(int id, int, HWND) {
+    // Return and Escape arrive as OK and Cancel; they close the window as its close box does.
+    if (id == IDOK || id == IDCANCEL) {
+        Close();
+        return true;
+    }
+    return false;
+}
+
+void CDisplayMinDlg::Close() {
+    ShowWindow(hwnd(), SW_HIDE);
+    if (host_ != nullptr) {
+        host_->set_chart_requested(false);
     }
 }
 

@@ -28,8 +28,12 @@ public:
 protected:
     bool OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
+    // Hides the window and clears the ticker's chart request; the window itself stays for the
+    // next click.
+    void Close();
     void ReleaseImage();
     void Paint();
 

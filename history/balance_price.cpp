@@ -29,7 +29,6 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
     if (date.empty()) {
         return false;
     }
-    data_date = date;
     std::vector<float> values;
     for (int row = first_row; values.size() < kGathered; ++row) {
         const std::string cell = GetHistoryCell(table, row, 3, provider);
@@ -45,6 +44,7 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
         return false;
     }
     price = BalanceFormula(values);
+    data_date = date;
     return true;
 }
 

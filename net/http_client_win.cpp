@@ -87,20 +87,31 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
         return {};
     }
 
+    // An early close reads as a normal end of data: only the promised length tells.
+    const std::optional<DWORD> promised = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH);
     std::string result;
+    uint64_t received = 0;
     std::array<char, 513> chunk;
     const Deadline deadline(limits.total_ms);
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request.get(), chunk.data(), 512, &read) || read == 0) {
+        if (!InternetReadFile(request.get(), chunk.data(), 512, &read)) {
+            return {};
+        }
+        if (read == 0) {
             break;
         }
+        received += read;
         // Each chunk is taken as a C string, so bytes after a NUL inside it are lost.
         chunk[read] = '\0';
         result += chunk.data();
-        if (result.size() > limits.max_bytes || deadline.Passed()) {
-            break;
+        // A body cut off at a bound is a failed transfer: part of a record is no quote.
+        if (received > limits.max_bytes || deadline.Passed()) {
+            return {};
         }
+    }
+    if (promised && received != *promised) {
+        return {};
     }
     return result;
 }

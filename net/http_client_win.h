@@ -19,7 +19,9 @@ struct TransferLimits {
 // Sends one HTTP/1.0 request with "Accept: */*" and a form content type, as user agent
 // "MyAgent"; host may carry ":port". An object without a leading "/" is asked for from the root.
 // Returns the body read in 512-byte chunks, each cut at its first NUL byte; empty when the
-// request could not be made. No status check: an error page's body is returned like any other.
+// request could not be made or the body did not arrive whole (a read failed, a bound was reached,
+// or fewer bytes came than Content-Length promised). No status check: an error page's body is
+// returned like any other.
 std::string HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
                         std::string_view object, const TransferLimits& limits = {});
 

@@ -269,7 +269,7 @@ void CNProgressBar::KeepInPlace() {
     if (reembed_tries_ > 0) {
         --reembed_tries_;
         Reembed();
-        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+        Repaint();
         return;
     }
     if (placement_ != Placement::kStandalone && !ShellWindowsExist()) {
@@ -300,14 +300,22 @@ void CNProgressBar::KeepInPlace() {
         last_taskbar_rect_ = taskbar_.rect;
     }
     if (!needed) {
-        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+        Repaint();
         return;
     }
     if (placement_ == Placement::kClassic) {
         MakeRoom();
-        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+        Repaint();
     }
     PlaceTicker();
+}
+
+void CNProgressBar::Repaint() {
+    // Without a ticker (its taskbar went, the new one is not there yet) there is nothing to
+    // repaint; a null window would repaint the whole desktop.
+    if (hwnd() != nullptr) {
+        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+    }
 }
 
 void CNProgressBar::RestoreTaskbar() {

@@ -65,6 +65,7 @@ private:
     void MakeRoom();
     void PlaceTicker();
     void RestoreTaskbar();
+    void Repaint();
     void ShowIn(HWND parent, const Rect& rect);
 
     bool enabled_ = true;

@@ -128,7 +128,9 @@ std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM lpa
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {
-    if (id == IDOK || id == IDCANCEL) {
+    // Only a modal dialog ends on OK or Cancel: a modeless one is owned by someone who still
+    // holds it, and a key must not destroy it under them.
+    if (modal_ && (id == IDOK || id == IDCANCEL)) {
         EndDialog(id);
         return true;
     }

@@ -46,7 +46,7 @@ protected:
     virtual bool OnInitDialog() { return true; }
     // Returns the result of a handled message, or nothing for the default dialog processing.
     virtual std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
-    // Returns true when the command was handled. By default OK and Cancel end the dialog.
+    // Returns true when the command was handled. By default OK and Cancel end a modal dialog.
     virtual bool OnCommand(int id, int notify_code, HWND control);
 
 private:

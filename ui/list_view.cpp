@@ -72,4 +72,10 @@ int ListView::SelectedItem() const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
+void ListView::ClearSelection() const {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    Send(LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+}
+
 }  // namespace ui

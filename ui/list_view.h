@@ -23,6 +23,7 @@ public:
     void DeleteAllItems() const;
     // The first selected row, or -1.
     int SelectedItem() const;
+    void ClearSelection() const;
 };
 
 }  // namespace ui

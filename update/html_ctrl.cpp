@@ -248,8 +248,21 @@ void CHtmlCtrl::Close() {
     }
 }
 
-// A plain child window: a click activates it like any control, without frame activation.
+// A plain child window: a click activates it like any control, without frame activation. It
+// goes with the dialog, so it lets go of the browser and forgets its handle when destroyed.
 LRESULT CALLBACK CHtmlCtrl::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<CHtmlCtrl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self != nullptr && message == WM_DESTROY) {
+        self->Close();  // the browser's windows are still there to be closed
+    } else if (self != nullptr && message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+        self->fallback_ = nullptr;
+    }
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
@@ -277,7 +290,7 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
                                   place.left, place.top, place.right - place.left,
                                   place.bottom - place.top, dialog,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  GetModuleHandleW(nullptr), nullptr)
+                                  GetModuleHandleW(nullptr), this)
                 : nullptr;
     if (hwnd_ == nullptr) {
         return false;

@@ -74,7 +74,20 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
     return false;
 }
 
+void CUpGradeDlg::Abandon() {
+    abandoned_ = true;
+    Destroy();  // and the message box it owns, whose loop then returns
+}
+
 void CUpGradeDlg::Upgrade() {
+    if (busy_) {
+        return;
+    }
+    busy_ = true;
+    struct Idle {
+        bool& busy;
+        ~Idle() { busy = false; }
+    } idle{busy_};
     const std::wstring image = services_.folder + L"\\Tickra.upg";
     const std::wstring renamer = services_.folder + L"\\rename.exe";
     const DownloadResult result = services_.download(upgrade_address_, image);
@@ -87,6 +100,9 @@ void CUpGradeDlg::Upgrade() {
     if (GetFileAttributesW(renamer.c_str()) != INVALID_FILE_ATTRIBUTES) {
         services_.message_box(hwnd(), "下载完成，程序将重新启动，运行新程序。", "Tickra",
                               MB_OK | MB_ICONEXCLAMATION);
+        if (abandoned_) {
+            return;  // the program is ending: no new one is started behind its back
+        }
         services_.start_renamer(hwnd(), renamer);
         PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport,
                      kUpgradeHandedOver);

@@ -34,6 +34,11 @@ public:
     // "升级": download, check, then hand over or explain.
     void Upgrade();
 
+    // True while "升级" runs; it may wait in a message box, whose loop delivers Exit.
+    bool busy() const { return busy_; }
+    // Exit while busy: the window goes at once, and the waiting handler hands nothing over.
+    void Abandon();
+
 protected:
     bool OnInitDialog() override;
     bool OnCommand(int id, int notify_code, HWND control) override;
@@ -43,6 +48,8 @@ private:
     std::string download_page_;
     std::string description_;
     UpgradeServices services_;
+    bool busy_ = false;
+    bool abandoned_ = false;
 };
 
 }  // namespace tickra

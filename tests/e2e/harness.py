@@ -4,6 +4,7 @@ The build passes its paths in the environment: TICKRA_WINE_RUN (the build's Wine
 TICKRA_EXE, TICKRA_DRIVER_EXE, TICKRA_TASKBAR_EXE (the classic taskbar), TICKRA_SIM_PORT (the
 port the build's provider hosts point at) and TICKRA_ARTIFACTS (where screenshots go).
 """
+import collections
 import json
 import os
 import shutil
@@ -20,6 +21,42 @@ SIMULATOR = Path(__file__).resolve().parents[2] / 'tools' / 'marketsim' / 'marke
 WM_COMMAND = 0x0111
 ID_TRAY_EXIT = 32772
 ID_TRAY_SETTINGS = 32773
+
+# One request to the notification area, as the classic taskbar logs it.
+TrayRequest = collections.namedtuple('TrayRequest',
+                                     'op icon flags title text timeout info_flags')
+
+
+def wait_for(condition, seconds=20, what='the condition'):
+    """Polls condition until it returns something true, which it returns; fails after seconds.
+    A driver error counts as not yet: a window still being made has its controls later."""
+    deadline = time.monotonic() + seconds
+    while True:
+        try:
+            result = condition()
+        except AssertionError:
+            result = None
+        if result:
+            return result
+        if time.monotonic() > deadline:
+            raise AssertionError(f'{what} did not come within {seconds} s')
+        time.sleep(0.1)
+
+
+def tickra_processes():
+    """The Linux processes that run a Tickra.exe under Wine, as {pid: cpu seconds}."""
+    found = {}
+    for entry in Path('/proc').iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            if b'Tickra.exe' not in (entry / 'cmdline').read_bytes():
+                continue
+            fields = (entry / 'stat').read_text().rsplit(')', 1)[1].split()
+        except OSError:
+            continue
+        found[int(entry.name)] = (int(fields[11]) + int(fields[12])) / os.sysconf('SC_CLK_TCK')
+    return found
 
 
 def _env(name):
@@ -165,25 +202,29 @@ class TickraTestCase(unittest.TestCase):
         self.tray_log = self.folder / 'tray.log'
         self.processes.append(WineProcess(self.folder, _env('TICKRA_TASKBAR_EXE'), '--log',
                                           'tray.log', *arguments))
-        deadline = time.monotonic() + 20
-        while time.monotonic() < deadline:
-            # Wine's own tray is a "Shell_TrayWnd" too, but without the bands.
-            for hwnd, _ in self.driver.find_all('Shell_TrayWnd'):
-                if self.driver.has_child(hwnd, 'TrayNotifyWnd'):
-                    self.taskbar = hwnd
-                    return hwnd
-            time.sleep(0.1)
-        raise AssertionError('the classic taskbar did not appear')
+        # Wine's own tray is a "Shell_TrayWnd" too, but without the bands.
+        self.taskbar = wait_for(
+            lambda: next((hwnd for hwnd, _ in self.driver.find_all('Shell_TrayWnd')
+                          if self.driver.has_child(hwnd, 'TrayNotifyWnd')), None),
+            what='the classic taskbar')
+        return self.taskbar
 
     def tray_requests(self):
-        """(operation, icon id, flags, balloon title, balloon text) of each tray request."""
+        """Each request the notification area received, as a TrayRequest."""
         if not self.tray_log.exists():
             return []
         requests = []
         for line in self.tray_log.read_text(encoding='utf-8').splitlines():
-            op, icon, flags, title, text = line.split('\t')
-            requests.append((int(op), int(icon), int(flags), title, text.replace('\\n', '\n')))
+            op, icon, flags, title, text, timeout, info_flags = line.split('\t')
+            requests.append(TrayRequest(int(op), int(icon), int(flags), title,
+                                        text.replace('\\n', '\n'), int(timeout),
+                                        int(info_flags)))
         return requests
+
+    def balloons(self):
+        """(title, text, time-out in ms, icon flags) of each balloon shown."""
+        return [(r.title, r.text, r.timeout, r.info_flags) for r in self.tray_requests()
+                if r.op == 1 and r.title]
 
 
     def screenshot(self, name, settle=None):

@@ -1,16 +1,18 @@
 """The main user journeys, with Tickra as its own process, driven only from outside: window
 messages, the files it writes, the simulator and the tray traffic the classic taskbar logs."""
-import time
 import unittest
 
-from harness import ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase
+from harness import ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase, wait_for
 
 # Control and command ids of the main dialog.
 IDC_CODE, IDC_APPLY, IDC_DELETE, IDC_MOVE_UP = 1000, 1001, 1003, 1005
-IDC_UNDER, IDC_OVER, IDC_SALE, IDC_MODIFY = 1007, 1008, 1010, 1012
+IDC_UNDER, IDC_OVER, IDC_SALE, IDC_COMPUTE, IDC_MODIFY = 1007, 1008, 1010, 1011, 1012
 IDC_WATCH_LIST, IDC_MESSAGE_LIST = 1013, 1016
-NIM_ADD, NIM_MODIFY = 0, 1
-WM_LBUTTONDOWN = 0x0201
+IDOK = 1
+NIM_ADD = 0
+NIIF_INFO, NIIF_WARNING = 1, 2
+WM_KEYDOWN, WM_LBUTTONDOWN = 0x0100, 0x0201
+VK_ESCAPE = 0x1B
 
 
 class JourneyTest(TickraTestCase):
@@ -23,22 +25,6 @@ class JourneyTest(TickraTestCase):
     def rows(self, dialog):
         return self.driver.list_rows(self.item(dialog, IDC_WATCH_LIST), 5)
 
-    def wait_for(self, condition, seconds=20, what='the condition'):
-        deadline = time.monotonic() + seconds
-        while time.monotonic() < deadline:
-            try:
-                result = condition()
-            except AssertionError:  # a window still being made: its controls come later
-                result = None
-            if result:
-                return result
-            time.sleep(0.2)
-        raise AssertionError(f'{what} did not come within {seconds} s')
-
-    def balloons(self):
-        return [(title, text) for op, icon, flags, title, text in self.tray_requests()
-                if op == NIM_MODIFY and title]
-
     def quote_requests(self):
         return sum(1 for line in self.simulator_log() if line.endswith('?0600000 HTTP/1.0'))
 
@@ -50,8 +36,8 @@ class JourneyTest(TickraTestCase):
         self.start_taskbar()
         tickra = self.start()
         dialog = self.dialog()
-        self.wait_for(lambda: self.balloons(), what='the start-up hint')
-        self.assertEqual(self.balloons()[0], ('使用提示', '双击图标增加股票代码.'))
+        wait_for(lambda: self.balloons(), what='the start-up hint')
+        self.assertEqual(self.balloons()[0], ('使用提示', '双击图标增加股票代码.', 500, NIIF_INFO))
         self.assertEqual(self.tray_requests()[0][:2], (NIM_ADD, 4))
         self.assertEqual(self.rows(dialog), [])
         self.driver.command(dialog, ID_TRAY_EXIT)
@@ -62,7 +48,7 @@ class JourneyTest(TickraTestCase):
         self.start_taskbar()
         tickra = self.start()
         dialog = self.dialog()
-        self.wait_for(lambda: self.balloons(), what='the end of the start-up')
+        wait_for(lambda: self.balloons(), what='the end of the start-up')
         self.driver.command(dialog, ID_TRAY_SETTINGS)
 
         def add(code, under, over, sale):
@@ -99,7 +85,7 @@ class JourneyTest(TickraTestCase):
         self.driver('wait-gone', dialog, 10000)  # so that the next find meets the new dialog
         again = self.start()
         restarted = self.dialog()
-        self.assertEqual(self.wait_for(lambda: self.rows(restarted), what='the loaded list'),
+        self.assertEqual(wait_for(lambda: self.rows(restarted), what='the loaded list'),
                          [['600000', '9.80', '0', '0', ''], ['1A0001', '2800', '3000', '0', '']])
         self.driver.command(self.dialog(), ID_TRAY_EXIT)
         self.assertEqual(again.wait(timeout=20), 0)
@@ -110,15 +96,15 @@ class JourneyTest(TickraTestCase):
         self.start_taskbar()
         tickra = self.start(code_ini='[600000]\r\nunder=9.50\r\n')
         dialog = self.dialog()
-        alert = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.400元')
-        self.wait_for(lambda: alert in self.balloons(), what='the first alert')
+        alert = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.400元', 3000, NIIF_WARNING)
+        wait_for(lambda: alert in self.balloons(), what='the first alert')
 
         self.sim('price?code=600000&close=10&price=9.6')  # back above: nothing
         checked = self.quote_requests()
-        self.wait_for(lambda: self.quote_requests() >= checked + 2, what='two ticks at 9.60')
+        wait_for(lambda: self.quote_requests() >= checked + 2, what='two ticks at 9.60')
         self.sim('price?code=600000&close=10&price=9.45')  # crosses again
-        again = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.450元')
-        self.wait_for(lambda: again in self.balloons(), what='the alert after re-arming')
+        again = ('到价提示', '浦发银行价格下破,设定价是9.500元,当前9.450元', 3000, NIIF_WARNING)
+        wait_for(lambda: again in self.balloons(), what='the alert after re-arming')
         self.assertEqual(self.balloons().count(alert), 1, 'one alert per crossing')
 
         lines = self.driver.list_rows(self.item(dialog, IDC_MESSAGE_LIST), 2)
@@ -137,11 +123,40 @@ class JourneyTest(TickraTestCase):
         self.assertFalse(self.driver.visible(chart))
         self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
         self.driver('wait-visible', chart, 1, 10000)
-        self.wait_for(lambda: any('/chart/bf/0/600000.png?' in line
+        wait_for(lambda: any('/chart/bf/0/600000.png?' in line
                                   for line in self.simulator_log()), what='a chart download')
         self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
         self.driver('wait-visible', chart, 0, 10000)
+
+        # Escape in the chart window closes it as its close box does; a click brings it back.
+        self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
+        self.driver('wait-visible', chart, 1, 10000)
+        self.driver('post', chart, WM_KEYDOWN, VK_ESCAPE, 1)
+        self.driver('wait-visible', chart, 0, 10000)
+        self.driver('post', ticker, WM_LBUTTONDOWN, 1, 0)
+        self.driver('wait-visible', chart, 1, 10000)
         self.driver.command(self.dialog(), ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+
+    def test_a_failed_computation_leaves_no_data_date_for_the_next_stock(self):
+        self.start_simulator()
+        self.sim('scenario?code=600001&history=rows24')
+        self.start_taskbar()
+        tickra = self.start()
+        dialog = self.dialog()
+        wait_for(lambda: self.balloons(), what='the end of the start-up')
+        self.driver.command(dialog, ID_TRAY_SETTINGS)
+        self.driver.set_text(self.item(dialog, IDC_CODE), '600001')
+        self.driver('post', dialog, WM_COMMAND, IDC_COMPUTE, 0)
+        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                                     if h != dialog), None), what='the failure box')
+        self.assertEqual(self.driver.text(self.driver('item', box, 0xFFFF)), '提取数据出错。')
+        self.driver.command(box, IDOK)
+        for control, text in ((IDC_CODE, '600002'), (IDC_SALE, '5')):
+            self.driver.set_text(self.item(dialog, control), text)
+        self.driver.command(dialog, IDC_APPLY)
+        self.assertIn('[600002]\r\nunder=0\r\nover=0\r\nsale=5\r\ncdt=\r\n', self.code_ini())
+        self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
 
 

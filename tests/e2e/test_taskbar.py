@@ -1,7 +1,8 @@
 """The ticker in the taskbar, seen from outside: its place, a second copy, and Exit."""
+import time
 import unittest
 
-from harness import ID_TRAY_EXIT, TickraTestCase
+from harness import ID_TRAY_EXIT, TickraTestCase, tickra_processes, wait_for
 
 TICKER_CLASS = 'tickra_progress32'
 NIM_ADD, NIM_MODIFY, NIM_DELETE = 0, 1, 2
@@ -46,16 +47,40 @@ class TaskbarTest(TickraTestCase):
         self.assertEqual(self.driver.text(self.driver('item', warning, 0xFFFF)),
                          '程序已经运行,不需再启动.')
         self.driver.command(warning, 1)
-        dialogs = [h for h, _ in self.driver.find_all('#32770', 'Tickra')]
-        while len(dialogs) < 2:
-            dialogs = [h for h, _ in self.driver.find_all('#32770', 'Tickra')]
-        second_dialog = next(h for h in dialogs if h != first_dialog)
+        second_dialog = wait_for(
+            lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                          if h != first_dialog), None), what="the second copy's dialog")
         tickers = self.driver.find_all(TICKER_CLASS)  # top-level: none
         self.assertEqual(tickers, [])
         self.assertEqual(self.count_tickers(), 1)
 
         self.driver.command(second_dialog, ID_TRAY_EXIT)
         self.assertEqual(second.wait(timeout=20), 0)
+        self.assertEqual(self.count_tickers(), 1, "the first copy's ticker stays")
+        self.driver.command(first_dialog, ID_TRAY_EXIT)
+        self.assertEqual(first.wait(timeout=20), 0)
+
+    def test_exit_while_the_second_copy_warns_runs_once_the_warning_is_answered(self):
+        self.start_taskbar()
+        first = self.start(code_ini='[600000]\r\n')
+        first_dialog = self.driver.find('#32770', 'Tickra')
+        self.driver.child(self.taskbar, TICKER_CLASS)
+        before = set(tickra_processes())
+
+        second = self.start()
+        warning = self.driver.find('#32770', '提示')
+        second_dialog = next(h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                             if h != first_dialog)
+        (pid,) = set(tickra_processes()) - before
+        self.driver('post', second_dialog, 0x0111, ID_TRAY_EXIT, 0)  # from its tray icon
+        time.sleep(0.5)
+        cpu = tickra_processes()[pid]
+        time.sleep(2)
+        self.assertLess(tickra_processes()[pid] - cpu, 0.3, 'the waiting copy stays idle')
+        self.driver('settle', warning)  # the box still answers
+        self.assertTrue(self.driver.visible(warning))
+        self.driver.command(warning, 1)
+        self.assertEqual(second.wait(timeout=20), 0, 'Exit ran after the start-up')
         self.assertEqual(self.count_tickers(), 1, "the first copy's ticker stays")
         self.driver.command(first_dialog, ID_TRAY_EXIT)
         self.assertEqual(first.wait(timeout=20), 0)

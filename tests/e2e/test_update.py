@@ -4,7 +4,7 @@ import shutil
 import time
 import unittest
 
-from harness import ID_TRAY_EXIT, WM_COMMAND, TickraTestCase
+from harness import ID_TRAY_EXIT, WM_COMMAND, TickraTestCase, wait_for
 
 IDOK, IDCANCEL = 1, 2
 
@@ -39,19 +39,12 @@ class UpdateTest(TickraTestCase):
         offer = self.driver.find('#32770', '程序升级')
         self.driver('wait-visible', offer, 1, 5000)
         self.driver('post', offer, WM_COMMAND, IDOK, 0)
-        deadline = time.monotonic() + 30
-        box = None
-        while box is None and time.monotonic() < deadline:
-            boxes = [h for h, _ in self.driver.find_all('#32770', 'Tickra') if h != dialog]
-            box = boxes[0] if boxes else None
-        self.assertIsNotNone(box, 'the hand-over is announced')
+        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                                     if h != dialog), None), 30, 'the hand-over box')
         self.driver.command(box, IDOK)
         self.assertEqual(tickra.wait(timeout=20), 0)
         self.assertTrue((self.folder / 'Tickra.upg').read_bytes().startswith(b'MZ'))
-        deadline = time.monotonic() + 20
-        while not (self.folder / 'renamer-ran').exists() and time.monotonic() < deadline:
-            time.sleep(0.1)
-        self.assertTrue((self.folder / 'renamer-ran').exists(), 'the renamer was started')
+        wait_for(lambda: (self.folder / 'renamer-ran').exists(), what='the renamer')
 
     def test_exit_while_the_update_page_is_slow(self):
         tickra = self.start_with_update_page('case=other&delay=5')

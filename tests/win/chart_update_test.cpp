@@ -4,7 +4,10 @@
 
 #include <commctrl.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +45,8 @@ struct ChartUpdateTest : ::testing::Test {
     std::vector<testing::MessageBoxRecord> boxes;
     std::vector<std::wstring> renamers_started;
     std::vector<std::string> opened;
+    std::function<void()> while_upgrade_box_is_open;
+    std::shared_ptr<std::atomic<int>> worker_answers = std::make_shared<std::atomic<int>>(0);
     std::unique_ptr<CTickraDlg> dialog;
 
     void SetUp() override {
@@ -56,7 +61,26 @@ struct ChartUpdateTest : ::testing::Test {
         DialogServices services = testing::TestServices(&boxes);
         const std::string sim = testing::SimulatorHost();
         services.quote_host = services.chart_host = services.update_host = sim;
-        services.upgrade.message_box = testing::RecordingMessageBox(&boxes);
+        // Answers that come on another thread: the update check's.
+        // The worker may outlive this test: it counts into memory it shares.
+        services.http = [answers = worker_answers, http = services.http,
+                         ui_thread = GetCurrentThreadId()](
+                            std::string_view body, std::string_view verb, std::string_view host,
+                            std::string_view object) {
+            std::string answer = http(body, verb, host, object);
+            if (GetCurrentThreadId() != ui_thread) {
+                ++*answers;
+            }
+            return answer;
+        };
+        services.upgrade.message_box = [this](HWND, std::string_view text, std::string_view caption,
+                                              UINT type) {
+            boxes.push_back({std::string(text), std::string(caption), type});
+            if (while_upgrade_box_is_open) {
+                while_upgrade_box_is_open();
+            }
+            return IDOK;
+        };
         services.upgrade.start_renamer = [this](HWND, const std::wstring& renamer) {
             renamers_started.push_back(renamer);
         };
@@ -105,6 +129,32 @@ TEST_F(ChartUpdateTest, AClickOnTheTickerShowsTheChartAtTheNextTick) {
     EXPECT_FALSE(dialog->ticker_host()->chart_requested());
     Tick();
     EXPECT_FALSE(ChartShown());
+}
+
+TEST_F(ChartUpdateTest, ReturnAndEscapeCloseTheChartWindowAsItsCloseBoxDoes) {
+    Start();
+    HWND chart = dialog->chart_window()->hwnd();
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        ClickTicker();
+        Tick();
+        ASSERT_TRUE(ChartShown()) << key;
+        // As the modal loop routes a key pressed in the window.
+        MSG down{};
+        down.hwnd = chart;
+        down.message = WM_KEYDOWN;
+        down.wParam = key;
+        down.lParam = 1;
+        if (!ui::Dialog::RouteMessage(down)) {
+            TranslateMessage(&down);
+            DispatchMessageW(&down);
+        }
+        ASSERT_TRUE(IsWindow(chart)) << key;
+        EXPECT_FALSE(ChartShown()) << key;
+        EXPECT_FALSE(dialog->ticker_host()->chart_requested()) << key;
+    }
+    ClickTicker();
+    Tick();
+    EXPECT_TRUE(ChartShown()) << "a click brings the chart back";
 }
 
 TEST_F(ChartUpdateTest, AnErrorPageLeavesTheChartBlank) {
@@ -165,6 +215,22 @@ TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
     EXPECT_TRUE(testing::PumpUntil([this] { return dialog->hwnd() == nullptr; }));
 }
 
+TEST_F(ChartUpdateTest, ExitWhileTheHandOverBoxIsOpenEndsWithoutHandingOver) {
+    folder.WriteFile("rename.exe", "stand-in renamer");
+    Sim("update?case=other");
+    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    while_upgrade_box_is_open = [this] {
+        SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);  // from the tray meanwhile
+    };
+    SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
+    EXPECT_TRUE(renamers_started.empty());
+    EXPECT_EQ(dialog->hwnd(), nullptr);
+    EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
+}
+
 TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
     Sim("update?case=other");
     Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
@@ -185,8 +251,28 @@ TEST_F(ChartUpdateTest, ExitDuringASlowUpdateCheckIsSafe) {
     SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(dialog->hwnd(), nullptr);
     // The answer comes after Exit; it must find nothing to write into or post to.
-    testing::PumpUntil([] { return false; }, std::chrono::milliseconds(3000));
+    EXPECT_TRUE(testing::PumpUntil([this] { return *worker_answers == 1; }));
+    testing::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
+}
+
+TEST(UpdateChannel, OnceClosedItPostsNothing) {
+    HWND window =
+        CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    for (bool closed : {false, true}) {
+        UpdateChannel channel(window);
+        if (closed) {
+            channel.Close();
+        }
+        EXPECT_EQ(channel.Report(UpdateNotice{}), !closed);
+        MSG message;
+        EXPECT_EQ(PeekMessageW(&message, window, kUpdateMessage, kUpdateMessage, PM_REMOVE) != 0,
+                  !closed);
+        while (PeekMessageW(&message, window, kUpdateMessage, kUpdateMessage, PM_REMOVE)) {
+        }
+    }
+    DestroyWindow(window);
 }
 
 TEST_F(ChartUpdateTest, TheHelpLinkOpensTheHelpPage) {

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
+#include "unit/test_support.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -168,6 +169,20 @@ TEST_F(EditingTest, MovesStopAtTheEndsAndAreNotWritten) {
     EXPECT_EQ(File()[0][0], "A00001") << "code.ini keeps its order";
 }
 
+TEST_F(EditingTest, AMoveKeepsALongListWhereItIsScrolled) {
+    Start(testing::SixDigitSections(60));
+    HWND list = dialog->Item(IDC_WATCH_LIST).hwnd();
+    SendMessageW(list, LVM_ENSUREVISIBLE, 59, FALSE);
+    const LRESULT top = SendMessageW(list, LVM_GETTOPINDEX, 0, 0);
+    ASSERT_GT(top, 0);
+    Select(58);
+    Command(IDC_MOVE_UP);
+    EXPECT_EQ(SendMessageW(list, LVM_GETTOPINDEX, 0, 0), top);
+    const Rows rows = View();
+    EXPECT_EQ(rows[57][0], "600058");
+    EXPECT_EQ(rows[58][0], "600057");
+}
+
 TEST_F(EditingTest, DeleteRemovesRowAndSectionAtOnce) {
     Start("[600000]\r\nunder=1\r\n[000001]\r\nover=2\r\n");
     Command(IDC_DELETE);  // nothing selected
@@ -218,6 +233,10 @@ TEST_F(EditingTest, ComputeShowsTheBalancePriceAndApplyStoresItsDate) {
     Fields("600001", "0", "0", "0");
     Command(IDC_COMPUTE);
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"提取数据出错。"});
+    Fields("600002", "0", "0", "5");
+    Command(IDC_APPLY);
+    EXPECT_EQ(File().back(), (std::vector<std::string>{"600002", "0", "0", "5", ""}))
+        << "the failed code's data date is not stored with another stock";
 }
 
 TEST_F(EditingTest, ComputeAllUpdatesEveryRowThatHasHistoryAndSaysNothing) {

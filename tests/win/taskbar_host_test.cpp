@@ -103,12 +103,26 @@ TEST_F(TaskbarHostTest, LeftClicksToggleTheChartRequest) {
     EXPECT_TRUE(host->chart_requested());
 }
 
+// Repaints asked for with no window, which would repaint the whole desktop.
+int desktop_repaints = 0;
+BOOL WINAPI RecordingRedrawWindow(HWND hwnd, const RECT*, HRGN, UINT) {
+    desktop_repaints += hwnd == nullptr ? 1 : 0;
+    return TRUE;
+}
+
 TEST_F(TaskbarHostTest, AVanishedShellIsLeftAlone) {
     const auto host = Host();
     taskbar.Destroy();  // the shell restarted: its windows and the ticker are gone
     EXPECT_EQ(host->hwnd(), nullptr);
-    host->KeepInPlace();
+    desktop_repaints = 0;
+    const testing::ImportPatch patch("user32.dll", "RedrawWindow",
+                                     reinterpret_cast<void*>(&RecordingRedrawWindow));
+    ASSERT_TRUE(patch.patched());
+    for (int tick = 0; tick < 12; ++tick) {  // through every re-embedding try and after
+        host->KeepInPlace();
+    }
     host->ApplyTickerState(nullptr);
+    EXPECT_EQ(desktop_repaints, 0);
 }
 
 TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {

@@ -80,6 +80,59 @@ void RunInsideNextLoop(std::function<void()> script) {
     SetTimer(nullptr, 0, 1, RunPendingScript);
 }
 
+namespace {
+
+void** FindImportSlot(const char* dll, const char* function) {
+    auto* base = reinterpret_cast<BYTE*>(GetModuleHandleW(nullptr));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* entry =
+             reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+         imports.VirtualAddress != 0 && entry->Name != 0; ++entry) {
+        if (lstrcmpiA(reinterpret_cast<const char*>(base + entry->Name), dll) != 0) {
+            continue;
+        }
+        auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) {
+                continue;
+            }
+            const auto* by_name =
+                reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (lstrcmpA(reinterpret_cast<const char*>(by_name->Name), function) == 0) {
+                return reinterpret_cast<void**>(&slots->u1.Function);
+            }
+        }
+    }
+    return nullptr;
+}
+
+void WriteSlot(void** slot, void* value) {
+    DWORD protection = 0;
+    VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+    *slot = value;
+    VirtualProtect(slot, sizeof(*slot), protection, &protection);
+}
+
+}  // namespace
+
+ImportPatch::ImportPatch(const char* dll, const char* function, void* replacement)
+    : slot_(FindImportSlot(dll, function)) {
+    if (slot_ != nullptr) {
+        original_ = *slot_;
+        WriteSlot(slot_, replacement);
+    }
+}
+
+ImportPatch::~ImportPatch() {
+    if (slot_ != nullptr) {
+        WriteSlot(slot_, original_);
+    }
+}
+
 std::string ColumnHeading(HWND list, int column) {
     wchar_t text[64] = {};
     LVCOLUMNW lv{};

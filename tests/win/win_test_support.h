@@ -61,6 +61,23 @@ bool PumpUntil(const std::function<bool()>& condition,
 // loop has started.
 void RunInsideNextLoop(std::function<void()> script);
 
+// Points this program's import of a system function at a replacement for the object's lifetime,
+// so a test can see calls whose effect lies outside the process (a repaint of the desktop).
+class ImportPatch {
+public:
+    ImportPatch(const char* dll, const char* function, void* replacement);
+    ~ImportPatch();
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+    bool patched() const { return slot_ != nullptr; }
+    void* original() const { return original_; }
+
+private:
+    void** slot_ = nullptr;
+    void* original_ = nullptr;
+};
+
 // Header text and width of a list-view column.
 std::string ColumnHeading(HWND list, int column);
 int ColumnWidth(HWND list, int column);

@@ -10,16 +10,19 @@ namespace {
 std::wstring tray_log_path;
 
 // One line per request: operation (0 add, 1 modify, 2 delete), icon id, flags, balloon title
-// and text in UTF-8 with line breaks as "\n". The request layout is Wine's: the operation in
-// dwData, then the icon data with fixed offsets.
+// and text in UTF-8 with line breaks as "\n", balloon time-out and balloon icon flags. The
+// request layout is Wine's: the operation in dwData, then the icon data with fixed offsets.
 void LogTrayRequest(const COPYDATASTRUCT& copy) {
-    if (tray_log_path.empty() || copy.cbData < 924) {
+    if (tray_log_path.empty() || copy.cbData < 928) {
         return;
     }
     const auto* bytes = static_cast<const char*>(copy.lpData);
-    UINT id = 0, flags = 0;
+    UINT id = 0, flags = 0, timeout = 0;
+    DWORD info_flags = 0;
     memcpy(&id, bytes + 4, sizeof(id));
     memcpy(&flags, bytes + 8, sizeof(flags));
+    memcpy(&timeout, bytes + 792, sizeof(timeout));
+    memcpy(&info_flags, bytes + 924, sizeof(info_flags));
     auto utf8 = [](const wchar_t* text) {
         char out[1024] = {};
         WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof(out) - 1, nullptr, nullptr);
@@ -35,7 +38,8 @@ void LogTrayRequest(const COPYDATASTRUCT& copy) {
     const std::string line = std::to_string(copy.dwData) + "\t" + std::to_string(id) + "\t" +
                              std::to_string(flags) + "\t" +
                              utf8(reinterpret_cast<const wchar_t*>(bytes + 796)) + "\t" +
-                             utf8(reinterpret_cast<const wchar_t*>(bytes + 280)) + "\n";
+                             utf8(reinterpret_cast<const wchar_t*>(bytes + 280)) + "\t" +
+                             std::to_string(timeout) + "\t" + std::to_string(info_flags) + "\n";
     HANDLE file = CreateFileW(tray_log_path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
                               OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {

@@ -1,0 +1,109 @@
+// Messages that reach the main dialog at awkward times: while start-up waits in a message box,
+// and after Exit while a nested loop still runs.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/messages.h"
+#include "app/tickra_dlg.h"
+#include "res/resource.h"
+#include "taskbar/tray_icon.h"
+#include "ui/text.h"
+#include "win/win_test_support.h"
+
+namespace tickra {
+namespace {
+
+using testing::MessageBoxRecord;
+using testing::ScopedWorkingDirectory;
+
+// A start-up box (a running copy's warning) that, while up, gets what a user or the shell may
+// send then, and delivers the dialog's posted commands as a box's own loop would.
+struct StartUpBoxTest : ::testing::TestWithParam<UINT> {
+    ScopedWorkingDirectory folder;
+    std::vector<MessageBoxRecord> boxes;
+    std::unique_ptr<CTickraDlg> dialog;
+    int commands_delivered = 0;
+
+    void Start() {
+        DialogServices services = testing::TestServices(&boxes);
+        services.message_box = [this](HWND, std::string_view text, std::string_view, UINT) {
+            boxes.push_back({std::string(text), "", 0});
+            HWND hwnd = dialog->hwnd();
+            SendMessageW(hwnd, TaskbarCreatedMessage(), 0, 0);  // the shell starts late
+            SendMessageW(hwnd, WM_TIMER, kRefreshTimerId, 0);
+            PostMessageW(hwnd, WM_COMMAND, GetParam(), 0);
+            MSG message;
+            while (commands_delivered < 50 &&
+                   PeekMessageW(&message, hwnd, WM_COMMAND, WM_COMMAND, PM_REMOVE)) {
+                ++commands_delivered;
+                DispatchMessageW(&message);
+            }
+            return IDOK;
+        };
+        dialog = std::make_unique<CTickraDlg>("", services);
+        ASSERT_TRUE(dialog->Create());
+    }
+};
+
+TEST_P(StartUpBoxTest, ACommandDuringTheBoxRunsOnceAfterStartUp) {
+    CNProgressBar running_copy(testing::RecordingMessageBox(&boxes));
+    Start();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "程序已经运行,不需再启动.");
+    EXPECT_EQ(commands_delivered, 1) << "the command is not posted back into the box's loop";
+    if (GetParam() == ID_TRAY_SETTINGS) {
+        EXPECT_TRUE(testing::PumpUntil([this] { return dialog->window().IsVisible(); }));
+    } else {
+        EXPECT_TRUE(testing::PumpUntil([this] { return dialog->hwnd() == nullptr; }));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(TrayCommands, StartUpBoxTest,
+                         ::testing::Values(ID_TRAY_SETTINGS, ID_TRAY_EXIT));
+
+TEST(MainDialogLifecycle, MessagesAfterExitInsideTheAboutBoxFindNothingFreed) {
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini", "[600000]\r\n");
+    std::vector<MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    bool about_ran = false;
+    testing::RunInsideNextLoop([&] {
+        HWND main = dialog.hwnd();
+        testing::RunInsideNextLoop([&, main] {
+            about_ran = true;
+            HWND about = FindWindowW(L"#32770", ui::Widen("关于 Tickra").c_str());
+            SendMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+            EXPECT_TRUE(IsWindow(main)) << "the modal dialog ends when its loop does";
+            SendMessageW(main, TaskbarCreatedMessage(), 0, 0);
+            SendMessageW(main, WM_TIMER, kRefreshTimerId, 0);
+            SendMessageW(main, kUpdateMessage, kUpdateReport, kUpdateCheckEnded);
+            SendMessageW(main, WM_COMMAND, ID_TRAY_SETTINGS, 0);
+            EXPECT_FALSE(IsWindowVisible(main)) << "nothing runs after Exit";
+            SendMessageW(about, WM_COMMAND, IDOK, 0);
+        });
+        SendMessageW(main, WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(about_ran);
+    EXPECT_EQ(dialog.ticker_host(), nullptr);
+}
+
+TEST(MainDialogLifecycle, TheAnnouncementPanelForgetsItsWindowWithTheDialog) {
+    ScopedWorkingDirectory folder;
+    std::vector<MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog.Create());
+    ASSERT_NE(dialog.announcement_panel().hwnd(), nullptr);
+    DestroyWindow(dialog.hwnd());
+    // A handle kept here would be destroyed again later, whatever window then had its value.
+    EXPECT_EQ(dialog.announcement_panel().hwnd(), nullptr);
+    EXPECT_EQ(dialog.announcement_panel().fallback(), nullptr);
+}
+
+}  // namespace
+}  // namespace tickra
