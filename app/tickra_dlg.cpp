@@ -57,7 +57,9 @@ void SetTaskbarButton(HWND hwnd, bool add) {
 
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
-               std::string_view object) { return HttpRequest(body, verb, host, object); },
+               std::string_view object, TransferControl& control) {
+                return HttpRequest(body, verb, host, object, {}, &control);
+            },
             LocalNow,
             ui::SystemMessageBox(),
             build::kQuoteHost,
@@ -88,14 +90,23 @@ bool CTickraDlg::OnInitDialog() {
     window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tips_switch_ = TipsSwitchFromArguments(arguments_);
-    checker_ = std::make_unique<QuoteChecker>(services_.http, services_.quote_host, services_.clock,
-                                              tips_switch_);
+    checker_ = std::make_unique<QuoteChecker>(services_.quote_host, tips_switch_);
+    tick_worker_ = std::make_unique<NetWorker>();
+    task_worker_ = std::make_unique<NetWorker>();
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
     html_panel_.SetContextMenuSuppressed(true);
     html_panel_.Navigate(L"about:blank");
     update_channel_ = std::make_shared<UpdateChannel>(hwnd());
-    StartUpdateCheck(update_channel_, services_.http, services_.update_host, services_.clock);
+    // The check has a thread of its own; nothing aborts it, the channel keeps it from the dialog.
+    StartUpdateCheck(
+        update_channel_,
+        [http = services_.http](std::string_view body, std::string_view verb, std::string_view host,
+                                std::string_view object) {
+            TransferControl control;
+            return http(body, verb, host, object, control);
+        },
+        services_.update_host, services_.clock);
 
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
@@ -127,6 +138,7 @@ bool CTickraDlg::OnInitDialog() {
 
 void CTickraDlg::CreateTickerHost() {
     ticker_host_ = std::make_unique<CNProgressBar>(services_.message_box);
+    ticker_host_->set_on_chart_request([this](bool requested) { OnChartRequest(requested); });
     // The ticker takes the colour of the taskbar under it; a ticker in a window of its own has
     // no taskbar under it and keeps its black.
     RECT place;
@@ -143,14 +155,34 @@ void CTickraDlg::CreateTickerHost() {
 }
 
 void CTickraDlg::RefreshChart(const std::string& code) {
+    if (chart_in_flight_) {
+        return;  // one download at a time; the window keeps its image meanwhile
+    }
     if (chart_path_.empty()) {
         // The user's temporary folder: the root of drive C: is not writable for most users.
         wchar_t folder[MAX_PATH + 1] = {};
         GetTempPathW(MAX_PATH + 1, folder);
         chart_path_ = std::wstring(folder) + L"stockmin.png";
     }
-    DownloadToFile(ChartUrl(services_.chart_host, code, services_.clock()), chart_path_);
-    chart_->LoadImage(chart_path_);
+    chart_in_flight_ = true;
+    tick_worker_->Post(
+        [this, dialog = hwnd(), path = chart_path_,
+         url = ChartUrl(services_.chart_host, code, services_.clock())](TransferControl& control) {
+            DownloadToFile(url, path, {}, &control);
+            PostTask(dialog, [this] {
+                chart_in_flight_ = false;
+                if (ticker_host_ && ticker_host_->chart_requested()) {
+                    chart_->LoadImage(chart_path_);
+                }
+            });
+        });
+}
+
+void CTickraDlg::OnChartRequest(bool requested) {
+    // Off hides the window at once; on shows it with the next tick, which fetches the image.
+    if (!requested && chart_) {
+        chart_->window().Show(SW_HIDE);
+    }
 }
 
 void CTickraDlg::OnUpdateReport(LPARAM report) {
@@ -210,38 +242,62 @@ void CTickraDlg::CheckFirstRow() {
     if (rows_.empty()) {
         tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
         SetEmptyListState(ticker_state_);
+        ShowTickerState();
     } else {
-        // Row 0 is shown at once, whatever the time; its history starts with the first tick.
-        WatchRow& first = rows_.front();
-        first.entry->previous_price =
-            checker_->Check(RequestForRow(first), ticker_state_, reference_price_, *this);
+        // Row 0 is checked at once, whatever the time; its history starts with the first tick.
+        StartQuote(0, true);
     }
-    ShowTickerState();
+}
+
+void CTickraDlg::StartQuote(size_t row, bool first_check) {
+    std::optional<PendingQuote> pending =
+        cycle_.StartQuote(rows_[row], *checker_, services_.clock(), first_check);
+    if (!pending) {
+        return;
+    }
+    tick_worker_->Post([this, dialog = hwnd(), http = services_.http, host = checker_->host(),
+                        pending = *pending](TransferControl& control) {
+        HttpAnswer answer = http("", "GET", host, pending.object, control);
+        PostTask(dialog,
+                 [this, pending, answer = std::move(answer)] { OnQuoteAnswer(pending, answer); });
+    });
+}
+
+void CTickraDlg::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
+    if (cycle_.FinishQuote(pending, answer, rows_, *checker_, ticker_state_, reference_price_,
+                           *this)) {
+        ShowTickerState();
+    }
+}
+
+bool CTickraDlg::idle() const {
+    return !cycle_.quote_in_flight() && !chart_in_flight_ && !balance_running();
 }
 
 void CTickraDlg::OnRefreshTick() {
     if (!initialized_ || ended_) {
         return;
     }
-    const LocalTime now = services_.clock();
     if (rows_.empty()) {
         SetEmptyListState(ticker_state_);
         ShowTickerState();
         return;
     }
-    const int row = cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION));
+    if (cycle_.quote_in_flight()) {
+        return;  // the feed is slow: the cycle waits for its answer
+    }
+    const auto row = static_cast<size_t>(
+        cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION)));
     if (ticker_host_->chart_requested()) {
         if (!chart_->window().IsVisible()) {
             chart_->window().Show(SW_SHOW);
             SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         }
-        RefreshChart(rows_[static_cast<size_t>(row)].code);
+        RefreshChart(rows_[row].code);
     } else {
         chart_->window().Show(SW_HIDE);
     }
-    RefreshRow(rows_[static_cast<size_t>(row)], now, *checker_, ticker_state_, reference_price_,
-               *this);
-    ShowTickerState();
+    StartQuote(row, false);
 }
 
 void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {
@@ -305,8 +361,12 @@ void CTickraDlg::AppendRowToView(const WatchRow& row) const {
 }
 
 bool CTickraDlg::PreTranslateMessage(MSG& message) {
-    // Return and Escape never close or end the dialog, whichever control has the focus.
+    // Return and Escape never close or end the dialog, whichever control has the focus; Escape
+    // stops a balance computation under way.
     if (ui::IsReturnOrEscapeKey(message)) {
+        if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE && balance_running()) {
+            EndBalance();
+        }
         return true;
     }
     if (html_panel_.PreTranslateMessage(message)) {
@@ -343,6 +403,9 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
         case WM_QUERYDRAGICON:
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
+            return 0;
+        case kRunTaskMessage:
+            RunPostedTask(lparam, !ended_);
             return 0;
         case kUpdateMessage:
             if (wparam == kUpdateReport && !ended_) {
@@ -446,10 +509,10 @@ void CTickraDlg::WriteFields(const EditFields& fields) const {
 void CTickraDlg::ShowEditMode() {
     const bool editing = editor_->editing();
     SetItemText(IDC_APPLY, editing ? "修改" : "添加");
-    for (int id : {IDC_WATCH_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MODIFY, IDC_DELETE,
-                   IDC_COMPUTE_ALL, IDC_CODE}) {
+    for (int id : {IDC_WATCH_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MODIFY, IDC_DELETE, IDC_CODE}) {
         Item(id).Enable(!editing);
     }
+    Item(IDC_COMPUTE_ALL).Enable(!editing && balance_button_ != IDC_COMPUTE);
     Item(IDC_CANCEL_EDIT).Show(editing ? SW_SHOW : SW_HIDE);
 }
 
@@ -510,46 +573,119 @@ void CTickraDlg::OnMove(bool up) {
     }
 }
 
-float CTickraDlg::Balance(const std::string& code, std::string& data_date) {
-    const LocalTime now = services_.clock();
-    const HistoryFetch fetch = [&](std::string_view c, std::string_view provider) {
-        return now ? FetchHistoryTable(c, provider, services_.http, services_.history_hosts, *now)
-                   : std::string();
-    };
-    return ComputeBalancePrice(code, fetch, data_date);
-}
-
 void CTickraDlg::OnCompute() {
+    if (balance_running()) {
+        EndBalance();  // pressed again: stop
+        return;
+    }
     const std::string code = ItemText(IDC_CODE);
     if (code.empty()) {
         Tell("先输入股票代码。");
         return;
     }
-    const float price = Balance(code, pending_data_date_);
-    if (price == -1.0f) {
-        Tell("提取数据出错。");
-        return;
-    }
-    SetItemText(IDC_SALE, Format("%.2f", price));
-    Tell(Format("计算完毕.\r\n\r\n数据日期:%s,平衡价:%.2f.", pending_data_date_.c_str(),
-                static_cast<double>(price)));
+    StartBalance(IDC_COMPUTE, {{0, code, {}}});
 }
 
 void CTickraDlg::OnComputeAll() {
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        std::string data_date;
-        const float price = Balance(rows_[i].code, data_date);
-        if (price == -1.0f) {
-            continue;
+    if (balance_running()) {
+        EndBalance();
+        return;
+    }
+    std::vector<BalanceItem> items;
+    for (const WatchRow& row : rows_) {
+        items.push_back({row.entry->serial, row.code, row.sale});
+    }
+    if (!items.empty()) {
+        StartBalance(IDC_COMPUTE_ALL, std::move(items));
+    }
+}
+
+void CTickraDlg::StartBalance(int button, std::vector<BalanceItem> items) {
+    balance_button_ = button;
+    balance_total_ = items.size();
+    balance_done_ = 0;
+    const unsigned generation = ++balance_generation_;
+    // Pressing the button again, or Escape, stops the work.
+    SetItemText(button, button == IDC_COMPUTE ? "停止" : "停");
+    Item(button == IDC_COMPUTE ? IDC_COMPUTE_ALL : IDC_COMPUTE).Enable(false);
+    if (button == IDC_COMPUTE_ALL) {
+        SetItemText(IDC_COMPUTE_PROGRESS, Format("0/%u", static_cast<unsigned>(balance_total_)));
+    }
+    task_worker_->Post([this, dialog = hwnd(), http = services_.http,
+                        hosts = services_.history_hosts, now = services_.clock(),
+                        items = std::move(items), generation](TransferControl& control) {
+        const HttpFunction bound = BindControl(http, control);
+        const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
+            return now ? FetchHistoryTable(code, provider, bound, hosts, *now) : std::string();
+        };
+        for (const BalanceItem& item : items) {
+            if (control.aborted()) {
+                return;
+            }
+            std::string data_date;
+            const float price = ComputeBalancePrice(item.code, fetch, data_date);
+            PostTask(dialog, [this, generation, item, price, data_date] {
+                OnBalanceResult(generation, item, price, data_date);
+            });
         }
-        WatchRow& row = rows_[i];
-        row.sale = Format("%.2f", price);
-        row.data_date = data_date;
-        ShowRow(i);
-        code_ini_->WriteString(row.code, "sale", row.sale.c_str());
-        code_ini_->WriteString(row.code, "cdt", row.data_date.c_str());
+    });
+}
+
+void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, float price,
+                                 const std::string& data_date) {
+    if (generation != balance_generation_ || !balance_running()) {
+        return;  // stopped meanwhile
+    }
+    ++balance_done_;
+    if (balance_button_ == IDC_COMPUTE) {
+        EndBalance();
+        if (ItemText(IDC_CODE) != item.code) {
+            return;  // the field holds another code now: this price is not for it
+        }
+        if (price == -1.0f) {
+            Tell("提取数据出错。");
+            return;
+        }
+        pending_data_date_ = data_date;
+        SetItemText(IDC_SALE, Format("%.2f", price));
+        Tell(Format("计算完毕.\r\n\r\n数据日期:%s,平衡价:%.2f.", pending_data_date_.c_str(),
+                    static_cast<double>(price)));
+        return;
+    }
+    SetItemText(IDC_COMPUTE_PROGRESS, Format("%u/%u", static_cast<unsigned>(balance_done_),
+                                             static_cast<unsigned>(balance_total_)));
+    const auto row = std::find_if(rows_.begin(), rows_.end(),
+                                  [&](const WatchRow& r) { return r.entry->serial == item.entry; });
+    // A row deleted, or edited, while its price was computed keeps what it has now.
+    if (price != -1.0f && row != rows_.end() && row->code == item.code && row->sale == item.sale) {
+        row->sale = Format("%.2f", price);
+        row->data_date = data_date;
+        ShowRow(static_cast<size_t>(row - rows_.begin()));
+        code_ini_->WriteString(row->code, "sale", row->sale.c_str());
+        code_ini_->WriteString(row->code, "cdt", row->data_date.c_str());
         pending_data_date_.clear();
     }
+    if (balance_done_ == balance_total_) {
+        EndBalance();
+    }
+}
+
+void CTickraDlg::EndBalance() {
+    if (!balance_running()) {
+        return;
+    }
+    ++balance_generation_;
+    if (balance_done_ < balance_total_) {
+        // A transfer may be stuck for seconds: its thread is left to end by itself.
+        task_worker_->Stop(std::chrono::milliseconds(0));
+        task_worker_ = std::make_unique<NetWorker>();
+    }
+    SetItemText(IDC_COMPUTE, "计算");
+    SetItemText(IDC_COMPUTE_ALL, "计");
+    SetItemText(IDC_COMPUTE_PROGRESS, "");
+    Item(IDC_COMPUTE).Enable(true);
+    Item(IDC_COMPUTE_ALL).Enable(!editor_->editing());
+    balance_button_ = 0;
 }
 
 void CTickraDlg::ShowSettings() {
@@ -573,6 +709,12 @@ void CTickraDlg::Teardown() {
     ended_ = true;
     KillTimer(hwnd(), kRefreshTimerId);
     KillTimer(hwnd(), kUpgradeReleaseTimerId);
+    // Transfers still under way are aborted; a thread stuck anyway is not waited for.
+    for (NetWorker* worker : {tick_worker_.get(), task_worker_.get()}) {
+        if (worker != nullptr) {
+            worker->Stop(std::chrono::milliseconds(300));
+        }
+    }
     if (update_channel_) {
         update_channel_->Close();  // a late answer of the update check finds no dialog
     }

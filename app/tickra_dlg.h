@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@
 #include "edit/watch_list_editor.h"
 #include "history/history_table.h"
 #include "net/http.h"
+#include "net/http_client_win.h"
+#include "net/net_worker.h"
 #include "taskbar/n_progress_bar.h"
 #include "taskbar/tray_icon.h"
 #include "ui/dialog.h"
@@ -31,7 +34,7 @@ namespace tickra {
 
 // What the dialog reaches the outside world through; tests replace them.
 struct DialogServices {
-    HttpFunction http;
+    AbortableHttpFunction http;  // run on a worker, never on the dialog's thread
     Clock clock;
     ui::MessageBoxFunction message_box;
     std::string quote_host;
@@ -61,8 +64,11 @@ public:
     // Exit: frees everything the dialog owns and ends its modal loop.
     void Teardown();
 
-    // One tick of the refresh cycle.
+    // One tick of the refresh cycle: starts the quote check of the row to show, unless the last
+    // one is still under way; its answer finishes the tick when it comes.
     void OnRefreshTick();
+    // No transfer of the dialog's is under way (tests wait for this).
+    bool idle() const;
 
     const WatchList& watch_list() const { return rows_; }
     const TickerState& ticker_state() const { return ticker_state_; }
@@ -96,12 +102,25 @@ private:
     void OnCancelEdit();
     void OnDelete();
     void OnMove(bool up);
+    // A stock whose balance price is being computed: the row (serial 0 for the code field) and
+    // its texts when the work began, so that a row changed meanwhile is not overwritten.
+    struct BalanceItem {
+        uint64_t entry = 0;
+        std::string code, sale;
+    };
     void OnCompute();
     void OnComputeAll();
-    float Balance(const std::string& code, std::string& data_date);
+    void StartBalance(int button, std::vector<BalanceItem> items);
+    void OnBalanceResult(unsigned generation, const BalanceItem& item, float price,
+                         const std::string& data_date);
+    void EndBalance();
+    bool balance_running() const { return balance_button_ != 0; }
     void Tell(std::string_view text) const;
     void CheckFirstRow();
+    void StartQuote(size_t row, bool first_check);
+    void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);
     void RefreshChart(const std::string& code);
+    void OnChartRequest(bool requested);
     void OnUpdateReport(LPARAM report);
     void CreateTickerHost();
     void ReleaseUpgradeDialog();
@@ -124,6 +143,16 @@ private:
     // The dialog is shown by its modal loop; the first frame paints hide it again, so the program
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
+
+    // The tick's transfers (quote, chart) and the longer ones (balance prices) on threads of their
+    // own, so that a slow history provider never stops the ticker.
+    std::unique_ptr<NetWorker> tick_worker_;
+    std::unique_ptr<NetWorker> task_worker_;
+    bool chart_in_flight_ = false;
+    int balance_button_ = 0;           // the balance command under way, 0 for none
+    unsigned balance_generation_ = 0;  // results of an older one are dropped
+    size_t balance_total_ = 0;
+    size_t balance_done_ = 0;
 
     std::unique_ptr<CDisplayMinDlg> chart_;
     std::unique_ptr<CUpGradeDlg> upgrade_;

@@ -45,17 +45,23 @@ struct TickFixture {
         t.tm_hour = 10;
         return t;
     }();
-    QuoteChecker checker{[this](auto, auto, auto, auto) { return record; }, "127.0.0.1:18400",
-                         [this] { return now; }, true};
-    WatchRow row{"600000", "9.50", "11.00", "10.10", ""};
+    QuoteChecker checker{"127.0.0.1:18400", true};
+    RefreshCycle cycle;
+    WatchList rows = [] {
+        WatchList list;
+        list.emplace_back("600000", "9.50", "11.00", "10.10", "");
+        return list;
+    }();
     TickerState ticker;
     float reference = -1.0f;
     NullSink sink;
     int minute = 0;
 
+    // The tick's own work on both sides of the transfer: the request, then the answer.
     void Tick() {
         now->tm_min = (++minute / 30) % 60;  // a new minute every 30 ticks, as at 2 s a tick
-        RefreshRow(row, now, checker, ticker, reference, sink);
+        const std::optional<PendingQuote> pending = cycle.StartQuote(rows.front(), checker, now);
+        cycle.FinishQuote(*pending, Answered(record), rows, checker, ticker, reference, sink);
     }
 };
 

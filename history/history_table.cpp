@@ -129,11 +129,12 @@ std::string FetchHistoryTable(std::string_view code, std::string_view provider,
     if (tag == kPostProvider) {
         const std::string upper = UpperCaseMbcs(code);
         return CutPostProviderTable(
-            http(PostProviderBody(upper, window), "POST", hosts.post_host, "/q/hp.php"), upper);
+            http(PostProviderBody(upper, window), "POST", hosts.post_host, "/q/hp.php").body,
+            upper);
     }
     if (tag == kGetProvider) {
-        return CutGetProviderTable(http("", "GET", hosts.get_host, GetProviderObject(code, window)),
-                                   code);
+        return CutGetProviderTable(
+            http("", "GET", hosts.get_host, GetProviderObject(code, window)).body, code);
     }
     return {};
 }

@@ -1,5 +1,5 @@
 // The shape of an HTTP request as the program's logic sees it, so that the logic can be run
-// without a network: the body of the answer, or empty text when nothing was received.
+// without a network.
 #pragma once
 
 #include <functional>
@@ -8,7 +8,22 @@
 
 namespace tickra {
 
-using HttpFunction = std::function<std::string(std::string_view body, std::string_view verb,
-                                               std::string_view host, std::string_view object)>;
+struct HttpAnswer {
+    bool complete = false;     // the whole answer arrived within its bounds
+    unsigned long status = 0;  // HTTP status; 0 when there was none
+    std::string body;          // empty unless complete
+
+    // A complete answer with status 200. Anything else is trouble on the way (no connection, a
+    // time-out, an error status, a body cut off), not what the feed had to say.
+    bool ok() const { return complete && status == 200; }
+};
+
+// An answer that arrived whole with status 200: what a fake server gives in tests.
+inline HttpAnswer Answered(std::string body) {
+    return {true, 200, std::move(body)};
+}
+
+using HttpFunction = std::function<HttpAnswer(std::string_view body, std::string_view verb,
+                                              std::string_view host, std::string_view object)>;
 
 }  // namespace tickra

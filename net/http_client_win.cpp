@@ -50,21 +50,85 @@ std::optional<DWORD> QueryNumber(HINTERNET request, DWORD what) {
     return value;
 }
 
+// The request handle of one transfer, closed once: when the transfer ends, or earlier by an
+// abort from another thread.
+class Request {
+public:
+    Request(HINTERNET handle, TransferControl* control) : handle_(handle), control_(control) {
+        if (handle_ != nullptr && control_ != nullptr && !control_->Attach(handle_)) {
+            handle_ = nullptr;
+        }
+    }
+    ~Request() {
+        if (handle_ == nullptr) {
+            return;
+        }
+        if (control_ != nullptr) {
+            control_->Release(handle_);
+        } else {
+            InternetCloseHandle(handle_);
+        }
+    }
+    Request(const Request&) = delete;
+    Request& operator=(const Request&) = delete;
+
+    HINTERNET get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+private:
+    HINTERNET handle_;
+    TransferControl* control_;
+};
+
 }  // namespace
 
-std::string HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
-                        std::string_view object, const TransferLimits& limits) {
+void TransferControl::Abort() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    aborted_ = true;
+    if (request_ != nullptr) {
+        InternetCloseHandle(request_);
+        request_ = nullptr;
+    }
+}
+
+bool TransferControl::aborted() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return aborted_;
+}
+
+bool TransferControl::Attach(void* request) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (aborted_) {
+        InternetCloseHandle(request);
+        return false;
+    }
+    request_ = request;
+    return true;
+}
+
+void TransferControl::Release(void* request) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    if (request_ == request) {
+        InternetCloseHandle(request);
+        request_ = nullptr;
+    }
+}
+
+HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
+                       std::string_view object, const TransferLimits& limits,
+                       TransferControl* control) {
+    HttpAnswer answer;
     const UniqueInternet root(
         InternetOpenA("MyAgent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     if (!root) {
-        return {};
+        return answer;
     }
     const HostPort server = SplitHostPort(host);
     const UniqueInternet connection(InternetConnectA(root.get(), server.host.c_str(), server.port,
                                                      nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
                                                      0));
     if (!connection) {
-        return {};
+        return answer;
     }
     SetTimeouts(connection.get(), limits.idle_timeout_ms);
 
@@ -72,10 +136,11 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
         (object.empty() || object.front() != '/' ? "/" : "") + std::string(object);
     const std::string method(verb);
     const char* accept[] = {"*/*", nullptr};
-    const UniqueInternet request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(),
-                                                  "HTTP/1.0", nullptr, accept, 0, 0));
+    const Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(),
+                                           "HTTP/1.0", nullptr, accept, 0, 0),
+                          control);
     if (!request) {
-        return {};
+        return answer;
     }
     SetTimeouts(request.get(), limits.idle_timeout_ms);
 
@@ -84,11 +149,12 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
     if (!HttpSendRequestA(request.get(), kFormContentType, static_cast<DWORD>(-1),
                           payload.empty() ? nullptr : payload.data(),
                           static_cast<DWORD>(payload.size()))) {
-        return {};
+        return answer;
     }
-
+    answer.status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE).value_or(0);
     // An early close reads as a normal end of data: only the promised length tells.
     const std::optional<DWORD> promised = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH);
+
     std::string result;
     uint64_t received = 0;
     std::array<char, 513> chunk;
@@ -96,7 +162,7 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
     for (;;) {
         DWORD read = 0;
         if (!InternetReadFile(request.get(), chunk.data(), 512, &read)) {
-            return {};
+            return answer;
         }
         if (read == 0) {
             break;
@@ -107,17 +173,20 @@ std::string HttpRequest(std::string_view body, std::string_view verb, std::strin
         result += chunk.data();
         // A body cut off at a bound is a failed transfer: part of a record is no quote.
         if (received > limits.max_bytes || deadline.Passed()) {
-            return {};
+            return answer;
         }
     }
     if (promised && received != *promised) {
-        return {};
+        return answer;
     }
-    return result;
+    answer.complete = true;
+    answer.body = std::move(result);
+    return answer;
 }
 
 DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
-                                 const TransferLimits& limits) {
+                                 const TransferLimits& limits, TransferControl* control,
+                                 const DownloadProgress& progress) {
     DownloadResult result;
     const std::string target(url);
 
@@ -136,17 +205,19 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     const UniqueInternet root(
         InternetOpenA("Outlook", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
     UniqueInternet connection;
-    UniqueInternet request;
-    bool sent = false;
     if (root && cracked) {
         connection.reset(InternetConnectA(root.get(), host, parts.nPort, nullptr, nullptr,
                                           INTERNET_SERVICE_HTTP, 0, 0));
     }
     if (connection) {
         SetTimeouts(connection.get(), limits.idle_timeout_ms);
-        request.reset(HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", nullptr,
-                                       nullptr, nullptr, INTERNET_FLAG_RELOAD, 0));
     }
+    const Request request(connection
+                              ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/",
+                                                 nullptr, nullptr, nullptr, INTERNET_FLAG_RELOAD, 0)
+                              : nullptr,
+                          control);
+    bool sent = false;
     if (request) {
         SetTimeouts(request.get(), limits.idle_timeout_ms);
         sent = HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0) != FALSE;
@@ -160,7 +231,6 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
 
     const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    result.file_written = static_cast<bool>(file);
     if (!file || !sent) {
         return result;
     }
@@ -182,6 +252,9 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
             return result;
         }
         result.bytes += read;
+        if (progress) {
+            progress(result.bytes, result.content_length.value_or(0));
+        }
         if (result.bytes > limits.max_bytes || deadline.Passed()) {
             return result;
         }

@@ -1,48 +1,93 @@
-// The two blocking HTTP operations every provider goes through, on WinInet.
+// The two HTTP operations every provider goes through, on WinInet. Both block the calling thread,
+// which is therefore never the user-interface thread; another thread may abort them.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdint>
+#include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "net/http.h"
+
 namespace tickra {
 
-// Bounds on one transfer. Each call runs on the calling thread; on the user-interface thread a
-// stalled host would otherwise also stall the taskbar that hosts the ticker.
+// Bounds on one transfer.
 struct TransferLimits {
     unsigned long idle_timeout_ms = 5000;  // connect, send, and each receive
     unsigned long total_ms = 8000;         // the whole answer
     uint64_t max_bytes = 4u << 20;
 };
 
+// Lets another thread abort a transfer: closing the request handle makes a blocked WinInet call
+// return at once on Windows. Once aborted, every transfer through the control fails.
+class TransferControl {
+public:
+    TransferControl() = default;
+    TransferControl(const TransferControl&) = delete;
+    TransferControl& operator=(const TransferControl&) = delete;
+
+    void Abort();
+    bool aborted() const;
+
+    // Transfer side: the control holds the request handle while it is in use, so that it is
+    // closed exactly once, by whichever side comes first.
+    bool Attach(void* request);  // false (and the handle closed) when already aborted
+    void Release(void* request);
+
+private:
+    mutable std::mutex mutex_;
+    void* request_ = nullptr;
+    bool aborted_ = false;
+};
+
 // Sends one HTTP/1.0 request with "Accept: */*" and a form content type, as user agent
 // "MyAgent"; host may carry ":port". An object without a leading "/" is asked for from the root.
-// Returns the body read in 512-byte chunks, each cut at its first NUL byte; empty when the
-// request could not be made or the body did not arrive whole (a read failed, a bound was reached,
-// or fewer bytes came than Content-Length promised). No status check: an error page's body is
-// returned like any other.
-std::string HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
-                        std::string_view object, const TransferLimits& limits = {});
+// The body is read in 512-byte chunks, each cut at its first NUL byte. It is complete only when
+// the whole of it arrived within the bounds and matches Content-Length when that is given; an
+// answer that is not complete carries no body.
+HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
+                       std::string_view object, const TransferLimits& limits = {},
+                       TransferControl* control = nullptr);
+
+// An HTTP request made off the window thread, which its control can abort.
+using AbortableHttpFunction =
+    std::function<HttpAnswer(std::string_view body, std::string_view verb, std::string_view host,
+                             std::string_view object, TransferControl& control)>;
+
+// The request tied to one control, in the shape the platform-free logic takes.
+inline HttpFunction BindControl(AbortableHttpFunction http, TransferControl& control) {
+    return [http = std::move(http), &control](std::string_view body, std::string_view verb,
+                                              std::string_view host, std::string_view object) {
+        return http(body, verb, host, object, control);
+    };
+}
 
 struct DownloadResult {
-    bool completed = false;     // ended with a clean end of data and every byte written
-    bool file_written = false;  // the destination was created (truncated)
-    unsigned long status = 0;   // HTTP status, 0 when there was none
+    bool completed = false;    // ended with a clean end of data and every byte written
+    unsigned long status = 0;  // HTTP status, 0 when there was none
     std::optional<uint64_t> content_length;
     uint64_t bytes = 0;  // bytes received and written
 };
+
+// Told of the bytes written so far and the announced length (0 when none); called on the
+// transferring thread.
+using DownloadProgress = std::function<void(uint64_t bytes, uint64_t length)>;
 
 // Fetches an absolute http:// URL into a file, always from the server (never the cache), as
 // user agent "Outlook". The file is created before any data arrives, so a failed transfer leaves
 // it empty or partial.
 DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
-                                 const TransferLimits& limits);
+                                 const TransferLimits& limits, TransferControl* control = nullptr,
+                                 const DownloadProgress& progress = {});
 
 // True when the transfer ended cleanly; false when it failed or the file could not be written.
 inline bool DownloadToFile(std::string_view url, const std::wstring& path,
-                           const TransferLimits& limits = {}) {
-    return DownloadUrlToFile(url, path, limits).completed;
+                           const TransferLimits& limits = {}, TransferControl* control = nullptr) {
+    return DownloadUrlToFile(url, path, limits, control).completed;
 }
 
 }  // namespace tickra

@@ -334,6 +334,9 @@ LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     switch (message) {
         case WM_LBUTTONDOWN:
             chart_requested_ = !chart_requested_;
+            if (on_chart_request_) {
+                on_chart_request_(chart_requested_);
+            }
             break;
         case WM_TIMER:
             if (wparam == kKeepInPlaceTimer) {

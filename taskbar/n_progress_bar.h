@@ -10,6 +10,9 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <utility>
+
 #include "taskbar/host_geometry.h"
 #include "taskbar/text_progress_ctrl.h"
 #include "ui/message_box.h"
@@ -35,6 +38,10 @@ public:
     Placement placement() const { return placement_; }
     bool chart_requested() const { return chart_requested_; }
     void set_chart_requested(bool requested) { chart_requested_ = requested; }
+    // Told of each click's new chart request.
+    void set_on_chart_request(std::function<void(bool requested)> handler) {
+        on_chart_request_ = std::move(handler);
+    }
     // Tests fix the display scaling instead of asking the taskbar.
     void set_dpi_for_testing(int dpi) { dpi_override_ = dpi; }
     // The window the ticker lives in when it has one of its own.
@@ -80,6 +87,7 @@ private:
     int reembed_tries_ = 0;
     bool lost_ = false;  // the taskbar vanished; re-embedding is under way or given up
     bool chart_requested_ = false;
+    std::function<void(bool)> on_chart_request_;
 };
 
 }  // namespace tickra

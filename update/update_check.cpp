@@ -36,7 +36,7 @@ void StartUpdateCheck(std::shared_ptr<UpdateChannel> channel, HttpFunction http,
                       Clock clock) {
     std::thread([channel = std::move(channel), http = std::move(http), host = std::move(host),
                  clock = std::move(clock)] {
-        const std::string page = http("", "GET", host, UpdatePageObject(clock()));
+        const std::string page = http("", "GET", host, UpdatePageObject(clock())).body;
         channel->Report(ParseUpdateNotice(page));
     }).detach();
 }

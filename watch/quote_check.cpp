@@ -8,19 +8,28 @@
 
 namespace tickra {
 
-QuoteChecker::QuoteChecker(HttpFunction http, std::string host, Clock clock, bool tips_switch)
-    : http_(std::move(http)), host_(std::move(host)), clock_(std::move(clock)) {
+QuoteChecker::QuoteChecker(std::string host, bool tips_switch) : host_(std::move(host)) {
     tips_.enabled = tips_switch;
 }
 
-float QuoteChecker::Check(const QuoteCheckRequest& request, TickerState& ticker,
-                          float& reference_price, AlertSink& alerts) {
-    const LocalTime now = clock_();
-    const std::string code = UpperCaseMbcs(request.code);
-    const std::string object = QuoteObjectName(now, FeedCode(code));
-    ticker.flags = {};
+std::string QuoteChecker::Object(std::string_view code, const LocalTime& now) const {
+    return QuoteObjectName(now, FeedCode(UpperCaseMbcs(code)));
+}
 
-    const Quote quote = ParseQuote(http_("", "GET", host_, object));
+QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAnswer& answer,
+                                 const LocalTime& now, TickerState& ticker, float& reference_price,
+                                 AlertSink& alerts) {
+    const std::string code = UpperCaseMbcs(request.code);
+    ticker.flags = {};
+    if (!answer.ok()) {
+        const std::string line =
+            request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
+        ticker.text = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
+        ticker.colour = kGrey;
+        return {};
+    }
+
+    const Quote quote = ParseQuote(answer.body);
     std::string text;
     switch (quote.kind) {
         case Quote::Kind::kMissing:
@@ -54,7 +63,7 @@ float QuoteChecker::Check(const QuoteCheckRequest& request, TickerState& ticker,
     in.minute = now ? now->tm_min : -1;
     in.time_text = FormatTime(now, "%H:%M:%S");
     ticker.flags = EvaluateAlerts(in, tips_, alerts);
-    return quote.price;
+    return {true, quote.price, quote.kind == Quote::Kind::kGood ? ticker.text : std::string()};
 }
 
 }  // namespace tickra

@@ -1,4 +1,5 @@
-// One quote check: fetch one stock's quote, fill the ticker line, run the alert rules.
+// One quote check: what to ask the feed for one stock, and what its answer does to the ticker
+// line and the alert rules. The transfer itself happens elsewhere, off the window thread.
 #pragma once
 
 #include <string>
@@ -16,21 +17,33 @@ struct QuoteCheckRequest {
     float break_below = 0.0f;
     float cross_above = 0.0f;
     float balance = 0.0f;
+    std::string last_good_line;  // from the stock entry
+};
+
+// What a check came to.
+struct QuoteOutcome {
+    bool reached = false;   // the feed answered; false for network trouble
+    float price = 0.0f;     // the current price, 0 when there is no quote
+    std::string good_line;  // the ticker line of a good quote, else empty
 };
 
 class QuoteChecker {
 public:
-    QuoteChecker(HttpFunction http, std::string host, Clock clock, bool tips_switch);
+    QuoteChecker(std::string host, bool tips_switch);
 
-    // Fills the ticker's flags, text and colour; a good quote sets reference_price to the
-    // previous close. Returns the current price, 0 when there is no quote.
-    float Check(const QuoteCheckRequest& request, TickerState& ticker, float& reference_price,
-                AlertSink& alerts);
+    const std::string& host() const { return host_; }
+    // The feed's object name for a code, asked for with GET and no body.
+    std::string Object(std::string_view code, const LocalTime& now) const;
+
+    // Fills the ticker's flags, text and colour from the feed's answer; a good quote sets
+    // reference_price to the previous close. Network trouble runs no alert rule: the stock's last
+    // good line, or its code with " 网络不通.", is shown in grey and nothing else changes.
+    QuoteOutcome Apply(const QuoteCheckRequest& request, const HttpAnswer& answer,
+                       const LocalTime& now, TickerState& ticker, float& reference_price,
+                       AlertSink& alerts);
 
 private:
-    HttpFunction http_;
     std::string host_;
-    Clock clock_;
     TipLists tips_;
 };
 

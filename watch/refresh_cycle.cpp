@@ -37,22 +37,53 @@ QuoteCheckRequest RequestForRow(const WatchRow& row) {
     request.break_below = ParseFloat(row.under);
     request.cross_above = ParseFloat(row.over);
     request.balance = ParseFloat(row.sale);
+    request.last_good_line = row.entry->last_good_line;
     return request;
 }
 
-void RefreshRow(WatchRow& row, const LocalTime& now, QuoteChecker& checker, TickerState& ticker,
-                float& reference_price, AlertSink& alerts) {
-    const int minute = MinuteOfDay(now);
-    StockEntry& entry = *row.entry;
-    const float price = checker.Check(RequestForRow(row), ticker, reference_price, alerts);
-    entry.previous_price = price;
-    if (InTradingWindow(minute) && entry.minute_stamp != minute) {
-        std::copy(entry.history.begin() + 1, entry.history.end(), entry.history.begin());
-        entry.minute_stamp = minute;
+std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
+                                                     const QuoteChecker& checker,
+                                                     const LocalTime& now, bool first_check) {
+    if (in_flight_) {
+        return std::nullopt;
     }
-    entry.history[StockEntry::kLatest] = price;
-    ticker.reference_price = reference_price;
-    ticker.history = &entry.history;
+    in_flight_ = true;
+    return PendingQuote{row.entry->serial, checker.Object(row.code, now), now, first_check};
+}
+
+bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
+                               WatchList& rows, QuoteChecker& checker, TickerState& ticker,
+                               float& reference_price, AlertSink& alerts) {
+    in_flight_ = false;
+    const auto row = std::find_if(rows.begin(), rows.end(), [&](const WatchRow& r) {
+        return r.entry->serial == pending.entry;
+    });
+    if (row == rows.end()) {
+        return false;
+    }
+    // The prices as they are now: an edit made while the answer was on its way counts.
+    StockEntry& entry = *row->entry;
+    const QuoteOutcome outcome =
+        checker.Apply(RequestForRow(*row), answer, pending.now, ticker, reference_price, alerts);
+    if (outcome.reached) {
+        entry.previous_price = outcome.price;
+        if (!outcome.good_line.empty()) {
+            entry.last_good_line = outcome.good_line;
+        }
+        if (!pending.first_check) {
+            const int minute = MinuteOfDay(pending.now);
+            if (InTradingWindow(minute) && entry.minute_stamp != minute) {
+                std::copy(entry.history.begin() + 1, entry.history.end(), entry.history.begin());
+                entry.minute_stamp = minute;
+            }
+            entry.history[StockEntry::kLatest] = outcome.price;
+        }
+    }
+    if (!pending.first_check) {
+        ticker.reference_price = reference_price;
+        ticker.history = &entry.history;
+    }
+    return true;
 }
 
 }  // namespace tickra

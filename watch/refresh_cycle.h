@@ -1,6 +1,9 @@
 // The refresh cycle: each tick picks the row to show, checks its quote and keeps its history.
 #pragma once
 
+#include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "watch/local_time.h"
@@ -16,22 +19,39 @@ bool InTradingWindow(int minute_of_day);
 // The ticker's state when the watch list is empty.
 void SetEmptyListState(TickerState& ticker);
 
+// A quote check under way: what was asked, for which row, at what time.
+struct PendingQuote {
+    uint64_t entry = 0;  // the serial of the row's stock entry
+    std::string object;
+    LocalTime now;
+    bool first_check = false;  // start-up's check: no history, no ticker chart
+};
+
 class RefreshCycle {
 public:
     // Advances the rotation by one tick over row_count rows (at least one) and returns the row to
     // show. rotation_text is the number of ticks each stock stays; empty means 5.
     int ChooseRow(int row_count, std::string_view rotation_text);
 
+    // Starts the quote check of a row; nothing while one is under way, so that a slow feed
+    // stretches the cycle instead of piling up requests.
+    std::optional<PendingQuote> StartQuote(const WatchRow& row, const QuoteChecker& checker,
+                                           const LocalTime& now, bool first_check = false);
+    bool quote_in_flight() const { return in_flight_; }
+
+    // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
+    // price, one history shift per trading minute, the latest price in the last history slot.
+    // Points the ticker at the row's history. Network trouble leaves the entry as it was. False
+    // when the row has gone meanwhile: the answer is dropped.
+    bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchList& rows,
+                     QuoteChecker& checker, TickerState& ticker, float& reference_price,
+                     AlertSink& alerts);
+
 private:
     int current_index_ = 0;
     int tick_counter_ = 0;
+    bool in_flight_ = false;
 };
-
-// Checks the row's quote and keeps the result in its stock entry: the price, one history shift
-// per trading minute, and the latest price in the last history slot. Points the ticker at the
-// row's history.
-void RefreshRow(WatchRow& row, const LocalTime& now, QuoteChecker& checker, TickerState& ticker,
-                float& reference_price, AlertSink& alerts);
 
 // The request of a quote check for a row: its code and its three prices read afresh.
 QuoteCheckRequest RequestForRow(const WatchRow& row);

@@ -13,6 +13,7 @@ using Colour = uint32_t;  // 0x00BBGGRR
 inline constexpr Colour kRed = 0x0000FF;
 inline constexpr Colour kGreen = 0x00FF00;
 inline constexpr Colour kWhite = 0xFFFFFF;
+inline constexpr Colour kGrey = 0x808080;  // network trouble: the line is not current
 
 // Markers drawn beside the ticker text.
 struct DisplayFlags {

@@ -51,8 +51,8 @@ TEST(HistoryRequest, FetchAsksTheRightProvider) {
     const HttpFunction http = [&](std::string_view body, std::string_view verb,
                                   std::string_view host, std::string_view object) {
         seen = {std::string(body), std::string(verb), std::string(host), std::string(object)};
-        return std::string(verb == "POST" ? PostProviderPage("600000", Closes(3))
-                                          : GetProviderPage("600000", Closes(3)));
+        return Answered(verb == "POST" ? PostProviderPage("600000", Closes(3))
+                                       : GetProviderPage("600000", Closes(3)));
     };
     const HistoryHosts hosts{"post.test", "get.test"};
     const std::tm now = On(2008, 7, 8);

@@ -13,47 +13,30 @@ using testing::At;
 using testing::FeedRecord;
 using testing::RecordingSink;
 
-struct Request {
-    std::string body, verb, host, object;
-};
-
-// A feed that answers from a script and records what it was asked.
-struct FakeFeed {
-    std::string response;
-    std::vector<Request> requests;
-    HttpFunction Function() {
-        return [this](std::string_view body, std::string_view verb, std::string_view host,
-                      std::string_view object) {
-            requests.push_back(
-                {std::string(body), std::string(verb), std::string(host), std::string(object)});
-            return response;
-        };
-    }
-};
-
 struct QuoteCheckTest : ::testing::Test {
-    FakeFeed feed;
     LocalTime now = At(14, 30, 5);
-    QuoteChecker checker{feed.Function(), "quotes.test", [this] { return now; }, false};
+    QuoteChecker checker{"quotes.test", false};
     TickerState ticker;
     float reference = -1.0f;
     RecordingSink sink;
 
-    float Check(const std::string& code, float previous_price = -1.0f) {
+    float Check(const std::string& code, const HttpAnswer& answer, float previous_price = -1.0f,
+                const std::string& last_good_line = "") {
         QuoteCheckRequest request;
         request.code = code;
         request.previous_price = previous_price;
-        return checker.Check(request, ticker, reference, sink);
+        request.last_good_line = last_good_line;
+        return checker.Apply(request, answer, now, ticker, reference, sink).price;
+    }
+    float Check(const std::string& code, const std::string& body) {
+        return Check(code, Answered(body));
     }
 };
 
 TEST_F(QuoteCheckTest, AsksTheFeedForTheUpperCasedCode) {
-    Check("1a0001");
-    ASSERT_EQ(feed.requests.size(), 1u);
-    EXPECT_EQ(feed.requests[0].verb, "GET");
-    EXPECT_EQ(feed.requests[0].body, "");
-    EXPECT_EQ(feed.requests[0].host, "quotes.test");
-    EXPECT_EQ(feed.requests[0].object, "143005?0000001");
+    EXPECT_EQ(checker.host(), "quotes.test");
+    EXPECT_EQ(checker.Object("1a0001", now), "143005?0000001");
+    Check("1a0001", "");
     EXPECT_EQ(ticker.text, "1A0001 代码有误.");
 }
 
@@ -82,12 +65,43 @@ TEST_F(QuoteCheckTest, TickerTextAndColourFollowTheQuote) {
         {"nothing received", "", "600000 代码有误.", kWhite, 0.0f, 7.0f},
     };
     for (const Case& c : cases) {
-        feed.response = c.response;
         reference = 7.0f;
-        EXPECT_FLOAT_EQ(Check("600000"), c.price) << c.what;
+        EXPECT_FLOAT_EQ(Check("600000", c.response), c.price) << c.what;
         EXPECT_EQ(ticker.text, c.text) << c.what;
         EXPECT_EQ(ticker.colour, c.colour) << c.what;
         EXPECT_FLOAT_EQ(reference, c.reference) << c.what;
+    }
+}
+
+TEST_F(QuoteCheckTest, NetworkTroubleIsNotAWrongCode) {
+    struct Case {
+        const char* what;
+        HttpAnswer answer;
+        std::string last_good_line, text;
+        Colour colour;
+        bool reached;
+    };
+    const std::string record = FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01");
+    const Case cases[] = {
+        {"no connection", HttpAnswer{}, "", "600000 网络不通.", kGrey, false},
+        {"cut off", HttpAnswer{false, 200, ""}, "浦发银行 10.01 0.10%", "浦发银行 10.01 0.10%",
+         kGrey, false},
+        {"error status", HttpAnswer{true, 503, record}, "", "600000 网络不通.", kGrey, false},
+        {"a complete short answer", Answered("var hq_str='';"), "浦发银行 10.01 0.10%",
+         "600000 代码有误.", kWhite, true},
+    };
+    for (const Case& c : cases) {
+        reference = 7.0f;
+        ticker.flags = {true, true, true, true};
+        QuoteCheckRequest request;
+        request.code = "600000";
+        request.last_good_line = c.last_good_line;
+        const QuoteOutcome outcome = checker.Apply(request, c.answer, now, ticker, reference, sink);
+        EXPECT_EQ(outcome.reached, c.reached) << c.what;
+        EXPECT_EQ(ticker.text, c.text) << c.what;
+        EXPECT_EQ(ticker.colour, c.colour) << c.what;
+        EXPECT_EQ(ticker.flags, DisplayFlags{}) << c.what;
+        EXPECT_FLOAT_EQ(reference, 7.0f) << c.what;
     }
 }
 
@@ -95,28 +109,29 @@ TEST_F(QuoteCheckTest, FirstCheckComparesWithTheCloseThenWithTheLastPrice) {
     QuoteCheckRequest request;
     request.code = "600000";
     request.break_below = 9.5f;
-    feed.response = FeedRecord("浦发银行", "10.00", "9.9", "-0.60", "9.40");
     request.previous_price = -1.0f;
-    const float first = checker.Check(request, ticker, reference, sink);
+    const float first =
+        checker
+            .Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.60", "9.40")), now,
+                   ticker, reference, sink)
+            .price;
     EXPECT_EQ(sink.raised.size(), 1u);
     request.previous_price = first;
-    feed.response = FeedRecord("浦发银行", "10.00", "9.9", "-0.70", "9.30");
-    checker.Check(request, ticker, reference, sink);
+    checker.Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.70", "9.30")), now,
+                  ticker, reference, sink);
     EXPECT_EQ(sink.raised.size(), 1u) << "9.40 to 9.30 is no crossing";
     EXPECT_TRUE(ticker.flags.break_below);
 }
 
 TEST_F(QuoteCheckTest, FlagsAreClearedOnEveryCheck) {
     ticker.flags = {true, true, true, true};
-    feed.response = FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01");
-    Check("600000");
+    Check("600000", FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01"));
     EXPECT_EQ(ticker.flags, DisplayFlags{});
 }
 
 TEST_F(QuoteCheckTest, LongTickerTextIsCutWithoutSplittingACharacter) {
     // Two single bytes, then double-byte characters: byte 99 is the first half of one.
-    feed.response = FeedRecord("xy" + std::string(120, '\xB0'), "10", "10", "0", "10");
-    Check("600000");
+    Check("600000", FeedRecord("xy" + std::string(120, '\xB0'), "10", "10", "0", "10"));
     EXPECT_EQ(ticker.text, "xy" + std::string(96, '\xB0'));
 }
 

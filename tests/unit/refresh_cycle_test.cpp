@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,29 +54,32 @@ TEST(RefreshCycle, TradingWindowsIncludeBothEnds) {
 }
 
 struct RefreshRowTest : ::testing::Test {
-    std::string response = FeedRecord("浦发银行", "10.00", "10.01", "0.50", "10.50");
-    LocalTime now = At(10, 0);
-    QuoteChecker checker{[this](auto, auto, auto, auto) { return response; }, "h",
-                         [this] { return now; }, false};
-    WatchRow row{"600000", "", "", "", ""};
+    QuoteChecker checker{"h", false};
+    RefreshCycle cycle;
+    WatchList rows;
     TickerState ticker;
     float reference = -1.0f;
     testing::RecordingSink sink;
 
+    RefreshRowTest() { rows.emplace_back("600000", "", "", "", ""); }
+    WatchRow& row() { return rows.front(); }
+    bool Answer(LocalTime at, const HttpAnswer& answer) {
+        const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, at);
+        return pending &&
+               cycle.FinishQuote(*pending, answer, rows, checker, ticker, reference, sink);
+    }
     void Tick(LocalTime at, const std::string& last) {
-        now = at;
-        response = FeedRecord("浦发银行", "10.00", "10.01", "0.10", last);
-        RefreshRow(row, at, checker, ticker, reference, sink);
+        Answer(at, Answered(FeedRecord("浦发银行", "10.00", "10.01", "0.10", last)));
     }
 };
 
 TEST_F(RefreshRowTest, ShiftsOncePerTradingMinuteAndAlwaysKeepsTheLatest) {
-    auto& h = row.entry->history;
+    auto& h = row().entry->history;
     Tick(At(10, 0), "10.10");
     Tick(At(10, 0), "10.20");  // same minute: no second shift
     EXPECT_EQ(h[49], -1.0f);
     EXPECT_FLOAT_EQ(h[50], 10.20f);
-    EXPECT_EQ(row.entry->minute_stamp, 600);
+    EXPECT_EQ(row().entry->minute_stamp, 600);
 
     Tick(At(10, 1), "10.30");
     EXPECT_FLOAT_EQ(h[49], 10.20f);
@@ -85,30 +90,55 @@ TEST_F(RefreshRowTest, ShiftsOncePerTradingMinuteAndAlwaysKeepsTheLatest) {
     EXPECT_FLOAT_EQ(h[48], -1.0f);
     EXPECT_FLOAT_EQ(h[49], 10.20f);
     EXPECT_FLOAT_EQ(h[50], 10.50f);
-    EXPECT_EQ(row.entry->minute_stamp, 601);
+    EXPECT_EQ(row().entry->minute_stamp, 601);
 
     Tick(At(13, 0), "10.60");  // a stock shown again after a gap shifts once
     EXPECT_FLOAT_EQ(h[48], 10.20f);
     EXPECT_FLOAT_EQ(h[49], 10.50f);
-    EXPECT_FLOAT_EQ(row.entry->previous_price, 10.60f);
+    EXPECT_FLOAT_EQ(row().entry->previous_price, 10.60f);
     EXPECT_EQ(ticker.history, &h);
     EXPECT_FLOAT_EQ(ticker.reference_price, 10.0f);
 }
 
 TEST_F(RefreshRowTest, AMissingQuoteEntersZero) {
-    response.clear();
-    now = At(10, 5);
-    RefreshRow(row, now, checker, ticker, reference, sink);
-    EXPECT_EQ(row.entry->previous_price, 0.0f);
-    EXPECT_EQ(row.entry->history[50], 0.0f);
+    Answer(At(10, 5), Answered(""));
+    EXPECT_EQ(row().entry->previous_price, 0.0f);
+    EXPECT_EQ(row().entry->history[50], 0.0f);
     EXPECT_EQ(ticker.reference_price, -1.0f);
 }
 
+TEST_F(RefreshRowTest, NetworkTroubleLeavesTheEntryAndRaisesNoAlertAfterwards) {
+    row().under = "9.50";
+    Tick(At(10, 0), "10.10");
+    const std::array<float, StockEntry::kHistorySize> before = row().entry->history;
+    Answer(At(10, 1), HttpAnswer{});
+    EXPECT_EQ(row().entry->history, before);
+    EXPECT_FLOAT_EQ(row().entry->previous_price, 10.10f);
+    EXPECT_EQ(ticker.text, "浦发银行 10.10 1.00%");
+    EXPECT_EQ(ticker.colour, kGrey);
+    Tick(At(10, 2), "10.20");  // a price of 0 kept from the failure would cross 9.50 here
+    EXPECT_TRUE(sink.raised.empty());
+}
+
+TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
+    const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, At(10, 0));
+    ASSERT_TRUE(pending);
+    EXPECT_FALSE(cycle.StartQuote(row(), checker, At(10, 0))) << "the first is still under way";
+    ticker.text = "shown";
+    RemoveRow(rows, 0, ticker);
+    rows.emplace_back("600000", "", "", "", "");  // a new row for the same code
+    EXPECT_FALSE(cycle.FinishQuote(*pending, Answered(FeedRecord("浦发银行", "10", "10", "0", "9")),
+                                   rows, checker, ticker, reference, sink));
+    EXPECT_EQ(ticker.text, "shown");
+    EXPECT_EQ(row().entry->previous_price, -1.0f);
+    EXPECT_TRUE(cycle.StartQuote(row(), checker, At(10, 0))) << "the next tick asks again";
+}
+
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
-    row.under = "10.2";
+    row().under = "10.2";
     Tick(At(10, 0), "10.10");
     EXPECT_TRUE(ticker.flags.break_below);
-    row.under = "abc";  // edited to something that is not a number: the rule is off
+    row().under = "abc";  // edited to something that is not a number: the rule is off
     Tick(At(10, 0), "10.10");
     EXPECT_FALSE(ticker.flags.break_below);
 }

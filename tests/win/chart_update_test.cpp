@@ -46,7 +46,7 @@ struct ChartUpdateTest : ::testing::Test {
     std::vector<std::wstring> renamers_started;
     std::vector<std::string> opened;
     std::function<void()> while_upgrade_box_is_open;
-    std::shared_ptr<std::atomic<int>> worker_answers = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<int>> update_answers = std::make_shared<std::atomic<int>>(0);
     std::unique_ptr<CTickraDlg> dialog;
 
     void SetUp() override {
@@ -63,12 +63,12 @@ struct ChartUpdateTest : ::testing::Test {
         services.quote_host = services.chart_host = services.update_host = sim;
         // Answers that come on another thread: the update check's.
         // The worker may outlive this test: it counts into memory it shares.
-        services.http = [answers = worker_answers, http = services.http,
+        services.http = [answers = update_answers, http = services.http,
                          ui_thread = GetCurrentThreadId()](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object) {
-            std::string answer = http(body, verb, host, object);
-            if (GetCurrentThreadId() != ui_thread) {
+                            std::string_view object, TransferControl& control) {
+            HttpAnswer answer = http(body, verb, host, object, control);
+            if (object.find("blog/") != std::string_view::npos) {
                 ++*answers;
             }
             return answer;
@@ -89,8 +89,9 @@ struct ChartUpdateTest : ::testing::Test {
         services.open_url = [this](const std::string& url) { opened.push_back(url); };
         dialog = std::make_unique<CTickraDlg>("", services);
         ASSERT_TRUE(dialog->Create());
+        ASSERT_TRUE(testing::WaitIdle(*dialog));
     }
-    void Tick() { SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0); }
+    void Tick() { ASSERT_TRUE(testing::TickAndWait(*dialog)); }
     void ClickTicker() {
         SendMessageW(dialog->ticker_host()->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     }
@@ -251,7 +252,7 @@ TEST_F(ChartUpdateTest, ExitDuringASlowUpdateCheckIsSafe) {
     SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(dialog->hwnd(), nullptr);
     // The answer comes after Exit; it must find nothing to write into or post to.
-    EXPECT_TRUE(testing::PumpUntil([this] { return *worker_answers == 1; }));
+    EXPECT_TRUE(testing::PumpUntil([this] { return *update_answers == 1; }));
     testing::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
 }

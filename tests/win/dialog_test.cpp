@@ -268,6 +268,7 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", SimulatorServices(&now, &boxes));
     ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
 
     // Start-up checks row 0: below its break-below and its balance price since yesterday.
     EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
@@ -290,7 +291,7 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     };
     for (const Tick& t : ticks) {
         now = testing::At(10, 0, 2);
-        SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
+        ASSERT_TRUE(testing::TickAndWait(dialog));
         EXPECT_EQ(dialog.ticker_state().text, t.text);
         EXPECT_EQ(dialog.ticker_state().colour, t.colour) << t.text;
         EXPECT_EQ(dialog.ticker_state().flags.break_below, t.break_below) << t.text;

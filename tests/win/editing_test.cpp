@@ -40,9 +40,13 @@ struct EditingTest : ::testing::Test {
         }
         dialog = std::make_unique<CTickraDlg>("", services);
         ASSERT_TRUE(dialog->Create());
+        ASSERT_TRUE(testing::WaitIdle(*dialog));
         boxes.clear();  // the start-up's own messages (no taskbar here) do not count
     }
-    void Command(int id) { SendMessageW(dialog->hwnd(), WM_COMMAND, id, 0); }
+    void Command(int id) {
+        SendMessageW(dialog->hwnd(), WM_COMMAND, id, 0);
+        ASSERT_TRUE(testing::WaitIdle(*dialog));
+    }
     void Fields(const char* code, const char* under, const char* over, const char* sale) {
         dialog->SetItemText(IDC_CODE, code);
         dialog->SetItemText(IDC_UNDER, under);

@@ -77,7 +77,7 @@ TEST(Soak, ChaosAndAShellRestartLeaveNothingBehind) {
     ASSERT_TRUE(dialog.Create());
 
     auto tick = [&] {
-        SendMessageW(dialog.hwnd(), WM_TIMER, kRefreshTimerId, 0);
+        ASSERT_TRUE(testing::TickAndWait(dialog));
         PumpPending();
     };
     // Both stretches go through the same events: the chart shown for half of it, then a shell

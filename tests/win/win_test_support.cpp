@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/messages.h"
 #include "res/resource.h"
 #include "ui/list_view.h"
 #include "ui/text.h"
@@ -61,6 +62,15 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
+}
+
+bool WaitIdle(const CTickraDlg& dialog) {
+    return PumpUntil([&dialog] { return dialog.idle(); }, std::chrono::seconds(15));
+}
+
+bool TickAndWait(const CTickraDlg& dialog) {
+    SendMessageW(dialog.hwnd(), WM_TIMER, kRefreshTimerId, 0);
+    return WaitIdle(dialog);
 }
 
 namespace {

@@ -57,6 +57,11 @@ private:
 bool PumpUntil(const std::function<bool()>& condition,
                std::chrono::milliseconds limit = std::chrono::seconds(5));
 
+// Pumps messages until the dialog has no transfer under way (its answers handled).
+bool WaitIdle(const CTickraDlg& dialog);
+// One refresh tick, and its answers.
+bool TickAndWait(const CTickraDlg& dialog);
+
 // Runs script from inside the message loop that a modal call such as DoModal runs, once the
 // loop has started.
 void RunInsideNextLoop(std::function<void()> script);

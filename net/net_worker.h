@@ -1,0 +1,47 @@
+// A thread that runs transfers one after another, so that the user-interface thread never waits
+// for the network. Jobs take values and hand their results back by posting; they touch no window.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "net/http_client_win.h"
+
+namespace tickra {
+
+class NetWorker {
+public:
+    // A job gets the control through which its transfers can be aborted.
+    using Job = std::function<void(TransferControl& control)>;
+
+    NetWorker();
+    // Stops with a short bound: Exit must not wait for a stalled host.
+    ~NetWorker();
+    NetWorker(const NetWorker&) = delete;
+    NetWorker& operator=(const NetWorker&) = delete;
+
+    void Post(Job job);
+    // Drops the jobs still waiting, aborts the running transfer and waits up to the bound for the
+    // thread. A thread still blocked after that is left to end by itself: it holds nothing of its
+    // owner's. (Wine does not end a blocked WinInet call when its handle is closed; Windows does.)
+    // A worker that stopped takes no more jobs: a cancel is a stop and a new worker.
+    void Stop(std::chrono::milliseconds bound);
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+    std::thread thread_;
+};
+
+// The message that carries a task to the window thread; its long parameter owns the task.
+inline constexpr UINT kRunTaskMessage = WM_APP + 1;
+
+// Runs task on the thread that owns window, from any thread: the window must handle
+// kRunTaskMessage with RunPostedTask. False (and the task freed) when the window is gone.
+bool PostTask(HWND window, std::function<void()> task);
+// The window side: takes the task carried by a kRunTaskMessage and runs it unless told not to.
+void RunPostedTask(LPARAM task, bool run = true);
+
+}  // namespace tickra
