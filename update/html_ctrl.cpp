@@ -200,6 +200,10 @@ public:
             }
             return S_OK;
         }
+        if (id == DISPID_DOCUMENTCOMPLETE && owner_ != nullptr) {
+            owner_->OnDocumentReady();
+            return S_OK;
+        }
         return DISP_E_MEMBERNOTFOUND;
     }
 
@@ -297,10 +301,16 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
     }
 
     site_ = new HtmlSite(this);
+    return true;
+}
+
+bool CHtmlCtrl::CreateBrowser() {
+    browser_tried_ = true;
     IOleObject* object = nullptr;
-    if (FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+    if (hwnd_ == nullptr ||
+        FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                 reinterpret_cast<void**>(&object)))) {
-        return true;  // no browser: the panel shows plain text
+        return false;  // no browser: the panel shows plain text
     }
     RECT client;
     GetClientRect(hwnd_, &client);
@@ -322,11 +332,15 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
         points->Release();
     }
     object->Release();
-    return true;
+    if (browser_ != nullptr) {
+        Navigate(start_url_.c_str());
+    }
+    return browser_ != nullptr;
 }
 
 void CHtmlCtrl::Navigate(const wchar_t* url) {
     if (browser_ == nullptr) {
+        start_url_ = url;  // for when there is a page to show
         return;
     }
     BSTR address = SysAllocString(url);
@@ -336,7 +350,22 @@ void CHtmlCtrl::Navigate(const wchar_t* url) {
     SysFreeString(address);
 }
 
+void CHtmlCtrl::OnDocumentReady() {
+    // A browser made for the first announcement has its document only now.
+    if (!pending_html_.empty()) {
+        const std::string html = std::move(pending_html_);
+        pending_html_.clear();
+        if (SUCCEEDED(ShowHtmlText(html)) && fallback_ != nullptr) {
+            ShowWindow(fallback_, SW_HIDE);
+        }
+    }
+}
+
 HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
+    // Most runs have no announcement: the browser, and the memory it takes, come with the first.
+    if (!browser_tried_) {
+        CreateBrowser();
+    }
     IDispatch* dispatch = nullptr;
     HRESULT result = browser_ != nullptr ? browser_->get_Document(&dispatch) : E_NOINTERFACE;
     if (SUCCEEDED(result) && dispatch == nullptr) {
@@ -348,6 +377,9 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
         dispatch->Release();
     }
     if (FAILED(result)) {
+        if (browser_ != nullptr) {
+            pending_html_ = html;  // written when the blank page is ready, if it ever is
+        }
         ShowPlainText(html);
         return result;
     }

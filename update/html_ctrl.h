@@ -22,9 +22,11 @@ public:
     CHtmlCtrl(const CHtmlCtrl&) = delete;
     CHtmlCtrl& operator=(const CHtmlCtrl&) = delete;
 
-    // Replaces the dialog's placeholder control by the panel, at its place and with its id.
+    // Replaces the dialog's placeholder control by the panel, at its place and with its id. The
+    // browser inside it is made with the first page to show.
     bool CreateOverControl(int id, HWND dialog);
     void Navigate(const wchar_t* url);
+    bool has_browser() const { return browser_ != nullptr; }
     void SetContextMenuSuppressed(bool suppressed) { suppress_context_menu_ = suppressed; }
     bool context_menu_suppressed() const { return suppress_context_menu_; }
 
@@ -33,6 +35,8 @@ public:
 
     // Right clicks inside the browser's document window never reach the browser.
     bool PreTranslateMessage(MSG& message);
+    // The browser's blank page has loaded.
+    void OnDocumentReady();
 
     HWND hwnd() const { return hwnd_; }
     // The plain-text stand-in, when the browser has no document to show.
@@ -40,6 +44,7 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+    bool CreateBrowser();
     void ShowPlainText(std::string_view html);
     void Close();
 
@@ -48,6 +53,9 @@ private:
     HtmlSite* site_ = nullptr;
     IWebBrowser2* browser_ = nullptr;
     DWORD events_cookie_ = 0;  // the navigation event sink's connection
+    bool browser_tried_ = false;
+    std::wstring start_url_ = L"about:blank";
+    std::string pending_html_;
     bool suppress_context_menu_ = false;
 };
 

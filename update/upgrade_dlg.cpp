@@ -1,5 +1,6 @@
 #include "update/upgrade_dlg.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <utility>
@@ -15,8 +16,9 @@ namespace tickra {
 
 namespace {
 
-// The image may be large and comes over the user-interface thread's connection.
+// The image may be large.
 const TransferLimits kImageLimits{5000, 120000, 64u << 20};
+constexpr int kProgressSteps = 100;
 
 std::wstring CurrentDirectoryW() {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
@@ -35,8 +37,9 @@ bool IsCompleteProgram(const DownloadResult& result, const std::wstring& image) 
 }  // namespace
 
 UpgradeServices DefaultUpgradeServices() {
-    return {[](const std::string& url, const std::wstring& path) {
-                return DownloadUrlToFile(url, path, kImageLimits);
+    return {[](const std::string& url, const std::wstring& path, TransferControl& control,
+               const DownloadProgress& progress) {
+                return DownloadUrlToFile(url, path, kImageLimits, &control, progress);
             },
             ui::SystemMessageBox(),
             [](HWND owner, const std::wstring& renamer) {
@@ -55,7 +58,16 @@ CUpGradeDlg::CUpGradeDlg(std::string upgrade_address, std::string download_page,
 
 bool CUpGradeDlg::OnInitDialog() {
     SetItemText(IDC_UPGRADE_TEXT, ExpandLineBreaks(description_));
+    Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETRANGE32, 0, kProgressSteps);
     return true;
+}
+
+std::optional<LRESULT> CUpGradeDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == kRunTaskMessage) {
+        RunPostedTask(lparam, !abandoned_);
+        return 0;
+    }
+    return ui::Dialog::OnMessage(message, wparam, lparam);
 }
 
 bool CUpGradeDlg::PreTranslateMessage(MSG& message) {
@@ -68,6 +80,8 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
+        StopDownload();
+        ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport, kUpgradeCancelled);
         return true;
     }
@@ -76,22 +90,55 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
+    StopDownload();
     Destroy();  // and the message box it owns, whose loop then returns
 }
 
+void CUpGradeDlg::StopDownload() {
+    if (worker_) {
+        worker_->Stop(std::chrono::milliseconds(0));  // a stuck transfer ends by itself
+        worker_.reset();
+    }
+}
+
 void CUpGradeDlg::Upgrade() {
-    if (busy_) {
+    if (busy_ || worker_) {
         return;
     }
+    Item(IDOK).Enable(false);
+    Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, 0);
+    worker_ = std::make_unique<NetWorker>();
+    worker_->Post([this, dialog = hwnd(), progress_bar = Item(IDC_UPGRADE_PROGRESS).hwnd(),
+                   download = services_.download, url = upgrade_address_,
+                   image = services_.folder + L"\\Tickra.upg"](TransferControl& control) {
+        int shown = 0;
+        const DownloadResult result =
+            download(url, image, control, [&](uint64_t bytes, uint64_t length) {
+                const int step = length > 0 ? static_cast<int>(bytes * kProgressSteps / length) : 0;
+                if (step != shown) {
+                    shown = step;
+                    PostMessageW(progress_bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
+                }
+            });
+        const bool complete = !control.aborted() && IsCompleteProgram(result, image);
+        PostTask(dialog, [this, complete] { OnDownloaded(complete); });
+    });
+}
+
+void CUpGradeDlg::OnDownloaded(bool complete_program) {
+    if (!worker_) {
+        return;  // cancelled: whatever came is not wanted
+    }
+    worker_->Stop(std::chrono::milliseconds(200));  // its job has ended
+    worker_.reset();
+    Item(IDOK).Enable(true);
     busy_ = true;
     struct Idle {
         bool& busy;
         ~Idle() { busy = false; }
     } idle{busy_};
-    const std::wstring image = services_.folder + L"\\Tickra.upg";
     const std::wstring renamer = services_.folder + L"\\rename.exe";
-    const DownloadResult result = services_.download(upgrade_address_, image);
-    if (!IsCompleteProgram(result, image)) {
+    if (!complete_program) {
         SetItemText(IDC_UPGRADE_TEXT,
                     ItemText(IDC_UPGRADE_TEXT) +
                         "\r\n\r\n升级文件没有完整下载，或不是有效的程序，未升级。请稍后再试。");

@@ -5,16 +5,21 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "net/http_client_win.h"
+#include "net/net_worker.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
 
 namespace tickra {
 
 struct UpgradeServices {
-    std::function<DownloadResult(const std::string& url, const std::wstring& path)> download;
+    // Runs on a worker; the control aborts it, progress is told on the worker's thread.
+    std::function<DownloadResult(const std::string& url, const std::wstring& path,
+                                 TransferControl& control, const DownloadProgress& progress)>
+        download;
     ui::MessageBoxFunction message_box;
     // Starts the renamer hidden; its result is not needed.
     std::function<void(HWND owner, const std::wstring& renamer)> start_renamer;
@@ -31,23 +36,30 @@ public:
 
     bool PreTranslateMessage(MSG& message) override;
 
-    // "升级": download, check, then hand over or explain.
+    // "升级": downloads on a worker, with the progress bar following; the check and the hand-over
+    // or the explanation follow when the download has ended.
     void Upgrade();
+    bool downloading() const { return worker_ != nullptr; }
 
-    // True while "升级" runs; it may wait in a message box, whose loop delivers Exit.
+    // True while the hand-over waits in a message box, whose loop delivers Exit.
     bool busy() const { return busy_; }
     // Exit while busy: the window goes at once, and the waiting handler hands nothing over.
     void Abandon();
 
 protected:
     bool OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
+    void OnDownloaded(bool complete_program);
+    void StopDownload();
+
     std::string upgrade_address_;
     std::string download_page_;
     std::string description_;
     UpgradeServices services_;
+    std::unique_ptr<NetWorker> worker_;
     bool busy_ = false;
     bool abandoned_ = false;
 };

@@ -15,6 +15,7 @@
 //   rect HWND                        screen rectangle: left top right bottom
 //   text HWND                        window text as UTF-8 in hex
 //   settle HWND                      repaints the window and its children now
+//   ping HWND TIMEOUT_MS             how long the window takes to answer a sent message, in ms
 //   settext HWND HEX                 sets a window's text, given as UTF-8 in hex
 //   lv-rows HWND COLUMNS             a list view's texts: cells in hex, "," between, ";" rows
 //   lv-select HWND ROW               selects a list-view row
@@ -251,6 +252,23 @@ std::string Run(const std::string& line) {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         DWORD_PTR ignored = 0;
         return SendMessageTimeoutW(h, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &ignored) ? "ok" : "err";
+    }
+    if (command == "ping") {
+        std::string hwnd;
+        DWORD timeout = 0;
+        in >> hwnd >> timeout;
+        LARGE_INTEGER frequency, start, end;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        DWORD_PTR ignored = 0;
+        const bool answered = SendMessageTimeoutW(ParseHwnd(hwnd), WM_NULL, 0, 0, SMTO_ABORTIFHUNG,
+                                                  timeout, &ignored) != 0;
+        QueryPerformanceCounter(&end);
+        const double ms = static_cast<double>(end.QuadPart - start.QuadPart) * 1000.0 /
+                          static_cast<double>(frequency.QuadPart);
+        char text[32];
+        std::snprintf(text, sizeof text, "%.2f", ms);
+        return answered ? std::string("ok ") + text : "err";
     }
     if (command == "settext") {
         std::string hwnd, hex;

@@ -100,6 +100,13 @@ struct ChartUpdateTest : ::testing::Test {
     bool WaitForUpgradeOffer() {
         return testing::PumpUntil([this] { return dialog->upgrade_dialog() != nullptr; });
     }
+    // "升级", and the download's end.
+    void PressUpgrade() {
+        SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(testing::PumpUntil([this] {
+            return dialog->upgrade_dialog() == nullptr || !dialog->upgrade_dialog()->downloading();
+        }));
+    }
     std::string UpgradeText() const { return dialog->upgrade_dialog()->ItemText(IDC_UPGRADE_TEXT); }
 };
 
@@ -198,17 +205,16 @@ TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
     Sim("update?case=other");
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
-    HWND upgrade = dialog->upgrade_dialog()->hwnd();
     for (const char* bad : {"upgrade?case=html", "upgrade?case=truncated&file="}) {
         Sim(std::string(bad) + (std::string(bad).back() == '=' ? OwnImageUnixPath() : ""));
-        SendMessageW(upgrade, WM_COMMAND, IDOK, 0);
+        PressUpgrade();
         EXPECT_TRUE(renamers_started.empty()) << bad;
         EXPECT_NE(UpgradeText().find("未升级"), std::string::npos) << bad;
         EXPECT_TRUE(IsWindow(dialog->hwnd())) << bad;
     }
 
     Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
-    SendMessageW(upgrade, WM_COMMAND, IDOK, 0);
+    PressUpgrade();
     ASSERT_EQ(renamers_started.size(), 1u);
     EXPECT_EQ(ui::Narrow(renamers_started[0]), folder.path() + "\\rename.exe");
     EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
@@ -225,11 +231,29 @@ TEST_F(ChartUpdateTest, ExitWhileTheHandOverBoxIsOpenEndsWithoutHandingOver) {
     while_upgrade_box_is_open = [this] {
         SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);  // from the tray meanwhile
     };
-    SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDOK, 0);
+    PressUpgrade();
     EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
     EXPECT_TRUE(renamers_started.empty());
     EXPECT_EQ(dialog->hwnd(), nullptr);
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
+}
+
+TEST_F(ChartUpdateTest, TheDownloadShowsItsProgressAndCancelStopsIt) {
+    folder.WriteFile("rename.exe", "stand-in renamer");
+    Sim("update?case=other");
+    Sim("upgrade?case=slow&file=" + OwnImageUnixPath());
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    const HWND upgrade = dialog->upgrade_dialog()->hwnd();
+    SendMessageW(upgrade, WM_COMMAND, IDOK, 0);
+    HWND bar = GetDlgItem(upgrade, IDC_UPGRADE_PROGRESS);
+    EXPECT_TRUE(testing::PumpUntil([bar] { return SendMessageW(bar, PBM_GETPOS, 0, 0) > 0; }));
+    EXPECT_TRUE(dialog->upgrade_dialog()->downloading());
+    SendMessageW(upgrade, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_FALSE(IsWindowVisible(upgrade));
+    EXPECT_TRUE(testing::PumpUntil([this] { return dialog->upgrade_dialog() == nullptr; }));
+    EXPECT_TRUE(renamers_started.empty());
+    EXPECT_TRUE(boxes.empty());
 }
 
 TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
@@ -237,7 +261,7 @@ TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
     Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
-    SendMessageW(dialog->upgrade_dialog()->hwnd(), WM_COMMAND, IDOK, 0);
+    PressUpgrade();
     EXPECT_TRUE(renamers_started.empty());
     const std::string text = UpgradeText();
     EXPECT_NE(text.find("\r\n\r\n***************************\r\n\r\n找不到ReName.exe更名程序。"),

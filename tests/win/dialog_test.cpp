@@ -108,6 +108,7 @@ TEST(MainDialog, StartsWithItsControlsSetUp) {
     EXPECT_FALSE(dialog.Item(IDC_CANCEL_EDIT).IsVisible());
     EXPECT_TRUE(IsWindow(dialog.Item(IDC_HELP_LINK).hwnd()));
     EXPECT_TRUE(IsWindow(dialog.Item(IDC_AD_PANEL).hwnd()));
+    EXPECT_FALSE(dialog.announcement_panel().has_browser()) << "made with the first announcement";
 
     struct Column {
         int list, index;
@@ -300,6 +301,30 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     EXPECT_EQ(dialog.watch_list()[1].entry->history[50], 0.0f);
     EXPECT_EQ(dialog.watch_list()[0].entry->history[50], 9.4f);
     EXPECT_EQ(dialog.watch_list()[0].entry->minute_stamp, 600);
+}
+
+TEST(MainDialog, ASilentFeedTurnsTheLastGoodLineGrey) {
+    if (!std::getenv("TICKRA_SIM_PORT")) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    SimControl("reset");
+    SimControl("price?code=600000&close=10&price=9.4");
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini", "[600000]\r\n[600001]\r\n");
+    LocalTime now = testing::At(10, 0, 0);
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", SimulatorServices(&now, &boxes));
+    ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
+    SimControl("scenario?code=600000&case=silent&delay=6");
+    SimControl("scenario?code=600001&case=silent&delay=6");
+    ASSERT_TRUE(testing::TickAndWait(dialog));  // row 1: never reached
+    EXPECT_EQ(dialog.ticker_state().text, "600001 网络不通.");
+    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
+    ASSERT_TRUE(testing::TickAndWait(dialog));  // row 0: reached at start-up
+    EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
+    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog.watch_list()[0].entry->previous_price, 9.4f);
 }
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {

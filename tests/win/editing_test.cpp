@@ -262,5 +262,35 @@ TEST_F(EditingTest, ComputeAllUpdatesEveryRowThatHasHistoryAndSaysNothing) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(EditingTest, ComputeAllCountsItsProgressAndStopsWhenPressedAgain) {
+    if (testing::SimulatorHost().empty()) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    HttpRequest("", "POST", testing::SimulatorHost(), "/_sim/reset");
+    for (const char* code : {"600000", "600001", "600002"}) {
+        HttpRequest("", "POST", testing::SimulatorHost(),
+                    std::string("/_sim/scenario?history=slow&code=") + code);
+    }
+    const std::string ini = "[600000]\r\n[600001]\r\n[600002]\r\n";
+    Start(ini);
+    SendMessageW(dialog->hwnd(), WM_COMMAND, IDC_COMPUTE_ALL, 0);
+    EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_ALL), "停");
+    EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_PROGRESS), "0/3");
+    ASSERT_TRUE(
+        testing::PumpUntil([this] { return dialog->ItemText(IDC_COMPUTE_PROGRESS) == "1/3"; },
+                           std::chrono::seconds(10)));
+    SendMessageW(dialog->hwnd(), WM_COMMAND, IDC_COMPUTE_ALL, 0);  // stop
+    EXPECT_TRUE(dialog->idle());
+    EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_ALL), "计");
+    EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_PROGRESS), "");
+    // The second stock's answer, still on its way, must change nothing.
+    testing::PumpUntil([] { return false; }, std::chrono::milliseconds(2500));
+    const Rows rows = View();
+    EXPECT_NE(rows[0][3], "");
+    EXPECT_EQ(rows[1][3], "");
+    EXPECT_EQ(rows[2][3], "");
+    EXPECT_EQ(File(), rows);
+}
+
 }  // namespace
 }  // namespace tickra

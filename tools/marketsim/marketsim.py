@@ -18,13 +18,15 @@ Control endpoints (not recorded):
     POST /_sim/scenario?code=C&case=K[&delay=S]   answer quotes of code C with case K
     POST /_sim/scenario?code=C&history=H          answer both history providers for C with H
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
-         without trading in the middle), nocode, nomarkers, attributes, empty
+         without trading in the middle), nocode, nomarkers, attributes, empty, slow (normal,
+         two seconds late)
     POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty
     POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
          marker), same (this version, an announcement), other (version 1.0 with an upgrade
          offer), eight (eight fields), after (text after the second marker)
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
-         html (an error page), truncated (the file, cut short of its length)
+         html (an error page), truncated (the file, cut short of its length), slow (the file
+         in twenty parts over five seconds)
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
     POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
          with a bad answer picked at random (rate 0 switches it off)
@@ -369,12 +371,30 @@ class Handler(BaseHTTPRequestHandler):
         if case == 'truncated':
             return self._send(200, image[: len(image) // 2], 'application/octet-stream',
                               length=len(image))
+        if case == 'slow':  # the whole file in twenty parts over five seconds
+            self.send_response(200)
+            self.send_header('Content-Type', 'application/octet-stream')
+            self.send_header('Content-Length', str(len(image)))
+            self.end_headers()
+            part = len(image) // 20 + 1
+            try:
+                for start in range(0, len(image), part):
+                    self.wfile.write(image[start:start + part])
+                    self.wfile.flush()
+                    time.sleep(0.25)
+            except OSError:
+                pass
+            return None
         self._send(200, image, 'application/octet-stream')
 
     # --- the history providers ---------------------------------------------------------------
     def _history_scenario(self, code, provider):
         scenario = self.server.market.scenarios.get(code, {})
-        return scenario.get(provider, scenario.get('history', 'normal'))
+        scenario = scenario.get(provider, scenario.get('history', 'normal'))
+        if scenario == 'slow':  # a normal page, two seconds late
+            time.sleep(2)
+            return 'normal'
+        return scenario
 
     def _post_history(self, body):
         form = {k: v[0] for k, v in parse_qs(body.decode('latin-1')).items()}
