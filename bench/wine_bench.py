@@ -5,6 +5,11 @@ built and run the same way.
     wine_bench.py BUILD_DIR startup [RUNS]     time from start to the ticker on screen
     wine_bench.py BUILD_DIR memory [SECONDS]   resident memory after SECONDS (default 600)
     wine_bench.py BUILD_DIR paint [RUNS]       one ticker repaint: wall and CPU time, per run
+    wine_bench.py BUILD_DIR responsiveness [SECONDS]
+                                               with the quote feed silent for SECONDS (default
+                                               30): how long the main dialog and the ticker take
+                                               to answer a sent message, every 200 ms, and how
+                                               long Exit takes during a silent transfer
 
 Both run Tickra in a folder of its own with four stocks and the simulator on the build's port.
 """
@@ -114,6 +119,56 @@ def memory(build, seconds):
         sim.terminate()
 
 
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def responsiveness(build, seconds):
+    from harness import Driver
+    import os
+    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
+    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
+    driver = Driver()
+    sim = start_simulator(build)
+    process = None
+    try:
+        url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
+        import urllib.request
+        for code in ('600000', '000001', '600036', '1A0001'):
+            urllib.request.urlopen(urllib.request.Request(
+                f'{url}scenario?code={code}&case=silent', method='POST'), timeout=10).read()
+        with tempfile.TemporaryDirectory() as folder:
+            (Path(folder) / 'code.ini').write_bytes(STOCKS.encode())
+            process = launch(build, build / 'Tickra.exe', folder)
+            dialog = driver.find('#32770', 'Tickra', 30000)
+            ticker = driver.child(driver.find('TickraTickerWindow', '-', 30000),
+                                  'tickra_progress32', 30000)
+            times = {'main dialog': [], 'ticker': []}
+            end = time.monotonic() + seconds
+            while time.monotonic() < end:
+                for name, hwnd in (('main dialog', dialog), ('ticker', ticker)):
+                    try:
+                        times[name].append(float(driver('ping', hwnd, 10000)))
+                    except AssertionError:
+                        times[name].append(10000.0)
+                time.sleep(0.2)
+            started = time.monotonic()
+            driver.command(dialog, 32772)
+            process.wait(timeout=30)
+            exit_seconds = time.monotonic() - started
+    finally:
+        driver.close()
+        if process is not None and process.poll() is None:
+            process.kill()
+        sim.terminate()
+    for name, values in times.items():
+        print(f'{name} answers a sent message with the feed silent: p50 '
+              f'{percentile(values, 0.5):.2f} ms, p95 {percentile(values, 0.95):.2f} ms, '
+              f'max {max(values):.2f} ms ({len(values)} messages over {seconds} s)')
+    print(f'Exit during a silent transfer: {exit_seconds:.2f} s to the end of the process')
+
+
 def paint(build, runs):
     """Runs the in-process repaint test, which times 10,000 repaints, and reports its figures."""
     for _ in range(runs):
@@ -130,5 +185,7 @@ if __name__ == '__main__':
         startup(build, int(sys.argv[3]) if len(sys.argv) > 3 else 5)
     elif sys.argv[2] == 'paint':
         paint(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
+    elif sys.argv[2] == 'responsiveness':
+        responsiveness(build, int(sys.argv[3]) if len(sys.argv) > 3 else 30)
     else:
         memory(build, int(sys.argv[3]) if len(sys.argv) > 3 else 600)

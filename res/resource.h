@@ -37,5 +37,4 @@
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_SETTINGS 32773
 
-#define TICKRA_VERSION_TEXT "2.0.20080708"
-#define TICKRA_VERSION_NUMBERS 2, 0, 2008, 708
+#include "tickra/version.h"

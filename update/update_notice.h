@@ -5,11 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "tickra/version.h"
 #include "watch/local_time.h"
 
 namespace tickra {
 
-inline constexpr char kProgramVersion[] = "2.0.20080708";
+inline constexpr char kProgramVersion[] = TICKRA_VERSION_TEXT;
 
 // "blog/static/7008789200853043922656/?now=" and the time as "%H%M%S".
 std::string UpdatePageObject(const LocalTime& now);

@@ -9,8 +9,10 @@
 #include "app/messages.h"
 #include "res/resource.h"
 #include "ui/file.h"
+#include "tickra/build_config.h"
 #include "update/executable_check.h"
 #include "update/update_notice.h"
+#include "update/upgrade_signature.h"
 
 namespace tickra {
 
@@ -26,13 +28,19 @@ std::wstring CurrentDirectoryW() {
     return folder;
 }
 
-// Only a complete answer with status 200 that is a program for this machine is handed over: an
-// early close reads like a normal end of data, so the length must match what was promised.
-bool IsCompleteProgram(const DownloadResult& result, const std::wstring& image) {
-    return result.completed && result.status == 200 && result.content_length.has_value() &&
-           result.bytes == *result.content_length &&
-           IsWindowsExecutable(ui::ReadFileBytes(image, kImageLimits.max_bytes));
+// A complete answer with status 200 that is a program for this machine: an early close reads
+// like a normal end of data, so a length that was promised must match. Without a promise the
+// signature alone shows that nothing is missing.
+bool IsCompleteProgram(const DownloadResult& result, const std::string& bytes) {
+    return result.completed && result.status == 200 &&
+           (!result.content_length || result.bytes == *result.content_length) &&
+           bytes.size() == result.bytes && IsWindowsExecutable(bytes);
 }
+
+constexpr char kIncompleteLine[] =
+    "\r\n\r\n升级文件没有完整下载，或不是有效的程序，未升级。请稍后再试。";
+constexpr char kUnsignedLine[] = "\r\n\r\n升级文件的发布者签名无法验证，未升级。";
+constexpr char kNoKeyLine[] = "\r\n\r\n本程序没有发布者公钥，无法验证升级文件，不会自动升级。";
 
 }  // namespace
 
@@ -45,7 +53,7 @@ UpgradeServices DefaultUpgradeServices() {
             [](HWND owner, const std::wstring& renamer) {
                 ShellExecuteW(owner, L"open", renamer.c_str(), nullptr, nullptr, SW_HIDE);
             },
-            CurrentDirectoryW()};
+            CurrentDirectoryW(), build::kUpgradeKey};
 }
 
 CUpGradeDlg::CUpGradeDlg(std::string upgrade_address, std::string download_page,
@@ -59,6 +67,9 @@ CUpGradeDlg::CUpGradeDlg(std::string upgrade_address, std::string download_page,
 bool CUpGradeDlg::OnInitDialog() {
     SetItemText(IDC_UPGRADE_TEXT, ExpandLineBreaks(description_));
     Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETRANGE32, 0, kProgressSteps);
+    if (services_.public_key.empty()) {
+        AddLine(kNoKeyLine);
+    }
     return true;
 }
 
@@ -101,8 +112,16 @@ void CUpGradeDlg::StopDownload() {
     }
 }
 
+void CUpGradeDlg::AddLine(std::string_view line) {
+    SetItemText(IDC_UPGRADE_TEXT, ItemText(IDC_UPGRADE_TEXT) + std::string(line));
+}
+
 void CUpGradeDlg::Upgrade() {
     if (busy_ || worker_) {
+        return;
+    }
+    if (services_.public_key.empty()) {
+        AddLine(kUnsignedLine);  // this build can verify nothing
         return;
     }
     Item(IDOK).Enable(false);
@@ -110,7 +129,9 @@ void CUpGradeDlg::Upgrade() {
     worker_ = std::make_unique<NetWorker>();
     worker_->Post([this, dialog = hwnd(), progress_bar = Item(IDC_UPGRADE_PROGRESS).hwnd(),
                    download = services_.download, url = upgrade_address_,
-                   image = services_.folder + L"\\Tickra.upg"](TransferControl& control) {
+                   key = services_.public_key, image = services_.folder + L"\\Tickra.upg",
+                   signature_file =
+                       services_.folder + L"\\Tickra.upg.sig"](TransferControl& control) {
         int shown = 0;
         const DownloadResult result =
             download(url, image, control, [&](uint64_t bytes, uint64_t length) {
@@ -120,12 +141,27 @@ void CUpGradeDlg::Upgrade() {
                     PostMessageW(progress_bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
                 }
             });
-        const bool complete = !control.aborted() && IsCompleteProgram(result, image);
-        PostTask(dialog, [this, complete] { OnDownloaded(complete); });
+        const std::string bytes = ui::ReadFileBytes(image, kImageLimits.max_bytes);
+        Verdict verdict = Verdict::kIncomplete;
+        if (!control.aborted() && IsCompleteProgram(result, bytes)) {
+            // The signature comes the same way as the image, from beside it.
+            const DownloadResult signed_by = download(url + ".sig", signature_file, control, {});
+            const std::string signature = ui::ReadFileBytes(signature_file, 64);
+            DeleteFileW(signature_file.c_str());
+            verdict = signed_by.completed && signed_by.status == 200 &&
+                              VerifyUpgradeSignature(bytes, signature, key)
+                          ? Verdict::kVerified
+                          : Verdict::kUnsigned;
+        }
+        if (verdict != Verdict::kVerified) {
+            // Tickra.upg is only ever a verified image: the user may be told to rename it.
+            DeleteFileW(image.c_str());
+        }
+        PostTask(dialog, [this, verdict] { OnDownloaded(verdict); });
     });
 }
 
-void CUpGradeDlg::OnDownloaded(bool complete_program) {
+void CUpGradeDlg::OnDownloaded(Verdict verdict) {
     if (!worker_) {
         return;  // cancelled: whatever came is not wanted
     }
@@ -138,10 +174,8 @@ void CUpGradeDlg::OnDownloaded(bool complete_program) {
         ~Idle() { busy = false; }
     } idle{busy_};
     const std::wstring renamer = services_.folder + L"\\rename.exe";
-    if (!complete_program) {
-        SetItemText(IDC_UPGRADE_TEXT,
-                    ItemText(IDC_UPGRADE_TEXT) +
-                        "\r\n\r\n升级文件没有完整下载，或不是有效的程序，未升级。请稍后再试。");
+    if (verdict != Verdict::kVerified) {
+        AddLine(verdict == Verdict::kIncomplete ? kIncompleteLine : kUnsignedLine);
         return;
     }
     if (GetFileAttributesW(renamer.c_str()) != INVALID_FILE_ATTRIBUTES) {

@@ -25,6 +25,8 @@ struct UpgradeServices {
     std::function<void(HWND owner, const std::wstring& renamer)> start_renamer;
     // The folder of the image and the renamer: the process's current directory.
     std::wstring folder;
+    // The publisher's public key (128 hexadecimal digits); empty: nothing can be verified.
+    std::string public_key;
 };
 
 UpgradeServices DefaultUpgradeServices();
@@ -52,7 +54,11 @@ protected:
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    void OnDownloaded(bool complete_program);
+    // What became of a download: handed over only when it is a whole program with the
+    // publisher's signature.
+    enum class Verdict { kVerified, kIncomplete, kUnsigned };
+    void OnDownloaded(Verdict verdict);
+    void AddLine(std::string_view line);
     void StopDownload();
 
     std::string upgrade_address_;

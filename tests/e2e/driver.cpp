@@ -238,8 +238,12 @@ std::string Run(const std::string& line) {
     if (command == "text") {
         std::string hwnd;
         in >> hwnd;
+        // WM_GETTEXT, not GetWindowText: an edit control of another process keeps its text to
+        // itself.
         wchar_t text[1024] = {};
-        GetWindowTextW(ParseHwnd(hwnd), text, 1024);
+        DWORD_PTR copied = 0;
+        SendMessageTimeoutW(ParseHwnd(hwnd), WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
+                            SMTO_ABORTIFHUNG, 5000, &copied);
         char utf8[4096] = {};
         WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, nullptr, nullptr);
         return "ok " + Hex(utf8);

@@ -107,10 +107,12 @@ class JourneyTest(TickraTestCase):
         wait_for(lambda: again in self.balloons(), what='the alert after re-arming')
         self.assertEqual(self.balloons().count(alert), 1, 'one alert per crossing')
 
-        lines = self.driver.list_rows(self.item(dialog, IDC_MESSAGE_LIST), 2)
+        # The balloon goes out just before its message line is written.
+        message_list = self.item(dialog, IDC_MESSAGE_LIST)
+        lines = wait_for(lambda: rows if len(rows := self.driver.list_rows(message_list, 2)) == 2
+                         else None, what='the second message line')
         self.assertEqual(lines[0][0], '价格下破：浦发银行设定价是9.500元,当前9.450元')
         self.assertRegex(lines[0][1], r'^\d\d:\d\d:\d\d$')
-        self.assertEqual(len(lines), 2)
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
 

@@ -46,6 +46,21 @@ class UpdateTest(TickraTestCase):
         self.assertTrue((self.folder / 'Tickra.upg').read_bytes().startswith(b'MZ'))
         wait_for(lambda: (self.folder / 'renamer-ran').exists(), what='the renamer')
 
+    def test_a_changed_image_is_refused_and_removed(self):
+        shutil.copy(_env_path('TICKRA_RENAMER_EXE'), self.folder / 'rename.exe')
+        tickra = self.start_with_update_page('case=other')
+        self.sim(f'upgrade?case=changed&file={_env_path("TICKRA_EXE")}')
+        offer = self.driver.find('#32770', '程序升级')
+        self.driver('wait-visible', offer, 1, 5000)
+        text = int(self.driver('item', offer, 1018))
+        self.driver('post', offer, WM_COMMAND, IDOK, 0)
+        wait_for(lambda: '签名无法验证' in self.driver.text(text), 30, 'the refusal')
+        self.assertFalse((self.folder / 'Tickra.upg').exists())
+        self.assertFalse((self.folder / 'renamer-ran').exists())
+        self.driver.command(self.driver.find('#32770', 'Tickra'), ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.assertFalse((self.folder / 'renamer-ran').exists(), 'no renamer ran')
+
     def test_exit_while_the_update_page_is_slow(self):
         tickra = self.start_with_update_page('case=other&delay=5')
         dialog = self.driver.find('#32770', 'Tickra')

@@ -15,6 +15,7 @@
 #include "app/tickra_dlg.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
+#include "tickra/build_config.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "ui/text.h"
 #include "win/win_test_support.h"
@@ -46,6 +47,7 @@ struct ChartUpdateTest : ::testing::Test {
     std::vector<std::wstring> renamers_started;
     std::vector<std::string> opened;
     std::function<void()> while_upgrade_box_is_open;
+    std::string public_key = build::kUpgradeKey;
     std::shared_ptr<std::atomic<int>> update_answers = std::make_shared<std::atomic<int>>(0);
     std::unique_ptr<CTickraDlg> dialog;
 
@@ -85,6 +87,7 @@ struct ChartUpdateTest : ::testing::Test {
             renamers_started.push_back(renamer);
         };
         services.upgrade.folder = std::wstring(folder.path().begin(), folder.path().end());
+        services.upgrade.public_key = public_key;
         services.help_url = "http://help.test/tickra.html";
         services.open_url = [this](const std::string& url) { opened.push_back(url); };
         dialog = std::make_unique<CTickraDlg>("", services);
@@ -205,12 +208,26 @@ TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
     Sim("update?case=other");
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
-    for (const char* bad : {"upgrade?case=html", "upgrade?case=truncated&file="}) {
-        Sim(std::string(bad) + (std::string(bad).back() == '=' ? OwnImageUnixPath() : ""));
+    struct Bad {
+        const char* scenario;
+        const char* line;
+    };
+    for (const Bad& bad : {Bad{"upgrade?case=html", "没有完整下载"},
+                           Bad{"upgrade?case=truncated&file=", "没有完整下载"},
+                           Bad{"upgrade?case=changed&file=", "签名无法验证"},
+                           Bad{"upgrade?case=foreign&file=", "签名无法验证"},
+                           Bad{"upgrade?case=nosig&file=", "签名无法验证"},
+                           Bad{"upgrade?case=shortsig&file=", "签名无法验证"}}) {
+        const std::string scenario = bad.scenario;
+        Sim(scenario + (scenario.back() == '=' ? OwnImageUnixPath() : ""));
+        const size_t before = UpgradeText().size();
         PressUpgrade();
-        EXPECT_TRUE(renamers_started.empty()) << bad;
-        EXPECT_NE(UpgradeText().find("未升级"), std::string::npos) << bad;
-        EXPECT_TRUE(IsWindow(dialog->hwnd())) << bad;
+        EXPECT_TRUE(renamers_started.empty()) << scenario;
+        EXPECT_NE(UpgradeText().find(bad.line, before), std::string::npos) << scenario;
+        EXPECT_EQ(GetFileAttributesA((folder.path() + "\\Tickra.upg").c_str()),
+                  INVALID_FILE_ATTRIBUTES)
+            << scenario << ": only a verified image is left for the user to rename";
+        EXPECT_TRUE(IsWindow(dialog->hwnd())) << scenario;
     }
 
     Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
@@ -254,6 +271,19 @@ TEST_F(ChartUpdateTest, TheDownloadShowsItsProgressAndCancelStopsIt) {
     EXPECT_TRUE(testing::PumpUntil([this] { return dialog->upgrade_dialog() == nullptr; }));
     EXPECT_TRUE(renamers_started.empty());
     EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ChartUpdateTest, ABuildWithoutAKeyOffersButNeverHandsOver) {
+    folder.WriteFile("rename.exe", "stand-in renamer");
+    Sim("update?case=other");
+    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    public_key = "";
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    EXPECT_NE(UpgradeText().find("没有发布者公钥"), std::string::npos);
+    PressUpgrade();
+    EXPECT_NE(UpgradeText().find("签名无法验证"), std::string::npos);
+    EXPECT_TRUE(renamers_started.empty());
 }
 
 TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {

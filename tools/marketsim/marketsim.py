@@ -26,7 +26,9 @@ Control endpoints (not recorded):
          offer), eight (eight fields), after (text after the second marker)
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
          html (an error page), truncated (the file, cut short of its length), slow (the file
-         in twenty parts over five seconds)
+         in twenty parts over five seconds), changed (one byte changed after signing), foreign
+         (signed with another key), nosig (no signature), shortsig (a signature of 63 bytes);
+         its signature is served at the image's address with ".sig" appended
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
     POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
          with a bad answer picked at random (rate 0 switches it off)
@@ -50,7 +52,14 @@ import threading
 import time
 import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from pathlib import Path
 from urllib.parse import parse_qs, urlsplit
+
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+import p256  # noqa: E402  (beside this file)
+
+# Another key than the test key the build trusts: its signatures must be refused.
+FOREIGN_KEY = 0x0F0E0D0C0B0A09080706050403020100F0E0D0C0B0A090807060504030201000
 
 NAMES = {
     '600000': '浦发银行', '600036': '招商银行', '600519': '贵州茅台', '601318': '中国平安',
@@ -284,6 +293,8 @@ class Handler(BaseHTTPRequestHandler):
             return self._update_page()
         if url.path == '/upgrade/Tickra.exe':
             return self._upgrade_image()
+        if url.path == '/upgrade/Tickra.exe.sig':
+            return self._upgrade_signature()
         if url.path in ('/help.html', '/download.html'):
             return self._send(200, '<html><body><h1>Tickra 使用说明</h1></body></html>'
                               .encode('gb2312'))
@@ -361,6 +372,19 @@ class Handler(BaseHTTPRequestHandler):
         host = f'{self.server.server_address[0]}:{self.server.server_address[1]}'
         self._send(200, update_page(scenario.get('case', 'same'), host))
 
+    def _upgrade_signature(self):
+        """The signature of the image as published: r then s, signed with the test key."""
+        scenario = self.server.upgrade
+        case = scenario.get('case', 'html')
+        if case in ('html', 'nosig') or 'file' not in scenario:
+            return self._send(404, NOT_FOUND_PAGE)
+        with open(scenario['file'], 'rb') as f:
+            image = f.read()
+        signature = p256.sign(image, FOREIGN_KEY if case == 'foreign' else p256.TEST_PRIVATE_KEY)
+        if case == 'shortsig':
+            signature = signature[:63]
+        self._send(200, signature, 'application/octet-stream')
+
     def _upgrade_image(self):
         scenario = self.server.upgrade
         case = scenario.get('case', 'html')
@@ -368,6 +392,8 @@ class Handler(BaseHTTPRequestHandler):
             return self._send(200, b'<html><body>upgrade not available</body></html>')
         with open(scenario['file'], 'rb') as f:
             image = f.read()
+        if case == 'changed':  # one byte changed on the way, after the publisher signed it
+            image = image[:1000] + bytes([image[1000] ^ 1]) + image[1001:]
         if case == 'truncated':
             return self._send(200, image[: len(image) // 2], 'application/octet-stream',
                               length=len(image))
