@@ -92,7 +92,6 @@ bool CTickraDlg::OnInitDialog() {
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     checker_ = std::make_unique<QuoteChecker>(services_.quote_host, tips_switch_);
     tick_worker_ = std::make_unique<NetWorker>();
-    task_worker_ = std::make_unique<NetWorker>();
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
     html_panel_.SetContextMenuSuppressed(true);
@@ -611,6 +610,9 @@ void CTickraDlg::StartBalance(int button, std::vector<BalanceItem> items) {
     if (button == IDC_COMPUTE_ALL) {
         SetItemText(IDC_COMPUTE_PROGRESS, Format("0/%u", static_cast<unsigned>(balance_total_)));
     }
+    if (!task_worker_) {
+        task_worker_ = std::make_unique<NetWorker>();  // most runs compute nothing
+    }
     task_worker_->Post([this, dialog = hwnd(), http = services_.http,
                         hosts = services_.history_hosts, now = services_.clock(),
                         items = std::move(items), generation](TransferControl& control) {
@@ -678,7 +680,7 @@ void CTickraDlg::EndBalance() {
     if (balance_done_ < balance_total_) {
         // A transfer may be stuck for seconds: its thread is left to end by itself.
         task_worker_->Stop(std::chrono::milliseconds(0));
-        task_worker_ = std::make_unique<NetWorker>();
+        task_worker_.reset();
     }
     SetItemText(IDC_COMPUTE, "计算");
     SetItemText(IDC_COMPUTE_ALL, "计");

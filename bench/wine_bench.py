@@ -3,7 +3,10 @@
 built and run the same way.
 
     wine_bench.py BUILD_DIR startup [RUNS]     time from start to the ticker on screen
-    wine_bench.py BUILD_DIR memory [SECONDS]   resident memory after SECONDS (default 600)
+    wine_bench.py BUILD_DIR memory [SECONDS] [UPDATE_CASE]
+                                               resident memory after SECONDS (default 600), the
+                                               update page answering UPDATE_CASE (default same:
+                                               an announcement; none: no notice)
     wine_bench.py BUILD_DIR paint [RUNS]       one ticker repaint: wall and CPU time, per run
     wine_bench.py BUILD_DIR responsiveness [SECONDS]
                                                with the quote feed silent for SECONDS (default
@@ -96,8 +99,12 @@ def startup(build, runs):
               f'{len(values)} runs)')
 
 
-def memory(build, seconds):
+def memory(build, seconds, update_case):
     sim = start_simulator(build)
+    import urllib.request
+    urllib.request.urlopen(urllib.request.Request(
+        f'http://127.0.0.1:{sim_port(build)}/_sim/update?case={update_case}', method='POST'),
+        timeout=10).read()
     processes = []
     try:
         with tempfile.TemporaryDirectory() as a, tempfile.TemporaryDirectory() as b:
@@ -188,4 +195,5 @@ if __name__ == '__main__':
     elif sys.argv[2] == 'responsiveness':
         responsiveness(build, int(sys.argv[3]) if len(sys.argv) > 3 else 30)
     else:
-        memory(build, int(sys.argv[3]) if len(sys.argv) > 3 else 600)
+        memory(build, int(sys.argv[3]) if len(sys.argv) > 3 else 600,
+               sys.argv[4] if len(sys.argv) > 4 else 'same')

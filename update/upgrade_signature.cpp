@@ -39,43 +39,92 @@ std::optional<std::array<uint8_t, 2 * kCoordinate>> ParseKey(std::string_view he
     return key;
 }
 
-// An algorithm provider, closed when it goes.
-class Provider {
+// The system's cryptography, loaded only while a signature is checked: under Wine it brings a
+// large library with it, and most runs never check one.
+class Cng {
 public:
-    explicit Provider(const wchar_t* algorithm) {
-        if (!BCRYPT_SUCCESS(BCryptOpenAlgorithmProvider(&handle_, algorithm, nullptr, 0))) {
-            handle_ = nullptr;
+    Cng() : module_(LoadLibraryW(L"bcrypt.dll")) {
+        ok_ = module_ != nullptr && Load(open_, "BCryptOpenAlgorithmProvider") &&
+              Load(close_, "BCryptCloseAlgorithmProvider") &&
+              Load(create_hash_, "BCryptCreateHash") && Load(hash_data_, "BCryptHashData") &&
+              Load(finish_hash_, "BCryptFinishHash") && Load(destroy_hash_, "BCryptDestroyHash") &&
+              Load(import_, "BCryptImportKeyPair") && Load(verify_, "BCryptVerifySignature") &&
+              Load(destroy_key_, "BCryptDestroyKey");
+    }
+    ~Cng() {
+        if (module_ != nullptr) {
+            FreeLibrary(module_);
         }
     }
-    ~Provider() {
-        if (handle_ != nullptr) {
-            BCryptCloseAlgorithmProvider(handle_, 0);
+    Cng(const Cng&) = delete;
+    Cng& operator=(const Cng&) = delete;
+
+    std::optional<std::array<uint8_t, 32>> Sha256(std::string_view data) const {
+        BCRYPT_ALG_HANDLE sha = nullptr;
+        if (!ok_ || !BCRYPT_SUCCESS(open_(&sha, BCRYPT_SHA256_ALGORITHM, nullptr, 0))) {
+            return std::nullopt;
         }
-    }
-    Provider(const Provider&) = delete;
-    Provider& operator=(const Provider&) = delete;
-    BCRYPT_ALG_HANDLE get() const { return handle_; }
-
-private:
-    BCRYPT_ALG_HANDLE handle_ = nullptr;
-};
-
-std::optional<std::array<uint8_t, 32>> Sha256(std::string_view data) {
-    const Provider sha(BCRYPT_SHA256_ALGORITHM);
-    BCRYPT_HASH_HANDLE hash = nullptr;
-    if (sha.get() == nullptr ||
-        !BCRYPT_SUCCESS(BCryptCreateHash(sha.get(), &hash, nullptr, 0, nullptr, 0, 0))) {
-        return std::nullopt;
-    }
-    std::array<uint8_t, 32> digest{};
-    const bool hashed =
-        BCRYPT_SUCCESS(BCryptHashData(hash,
+        BCRYPT_HASH_HANDLE hash = nullptr;
+        std::array<uint8_t, 32> digest{};
+        bool hashed = BCRYPT_SUCCESS(create_hash_(sha, &hash, nullptr, 0, nullptr, 0, 0));
+        hashed =
+            hashed &&
+            BCRYPT_SUCCESS(hash_data_(hash,
                                       reinterpret_cast<PUCHAR>(const_cast<char*>(data.data())),
                                       static_cast<ULONG>(data.size()), 0)) &&
-        BCRYPT_SUCCESS(BCryptFinishHash(hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
-    BCryptDestroyHash(hash);
-    return hashed ? std::optional(digest) : std::nullopt;
-}
+            BCRYPT_SUCCESS(finish_hash_(hash, digest.data(), static_cast<ULONG>(digest.size()), 0));
+        if (hash != nullptr) {
+            destroy_hash_(hash);
+        }
+        close_(sha, 0);
+        return hashed ? std::optional(digest) : std::nullopt;
+    }
+
+    bool Verify(const std::array<uint8_t, 2 * kCoordinate>& key,
+                const std::array<uint8_t, 32>& digest,
+                std::array<uint8_t, 2 * kCoordinate> signature) const {
+        BCRYPT_ALG_HANDLE ecdsa = nullptr;
+        if (!ok_ || !BCRYPT_SUCCESS(open_(&ecdsa, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0))) {
+            return false;
+        }
+        std::vector<uint8_t> blob(sizeof(BCRYPT_ECCKEY_BLOB) + key.size());
+        auto* header = reinterpret_cast<BCRYPT_ECCKEY_BLOB*>(blob.data());
+        header->dwMagic = BCRYPT_ECDSA_PUBLIC_P256_MAGIC;
+        header->cbKey = kCoordinate;
+        std::copy(key.begin(), key.end(), blob.begin() + sizeof(BCRYPT_ECCKEY_BLOB));
+        BCRYPT_KEY_HANDLE imported = nullptr;
+        bool verified = BCRYPT_SUCCESS(import_(ecdsa, nullptr, BCRYPT_ECCPUBLIC_BLOB, &imported,
+                                               blob.data(), static_cast<ULONG>(blob.size()), 0));
+        if (verified) {
+            verified = BCRYPT_SUCCESS(verify_(imported, nullptr, const_cast<PUCHAR>(digest.data()),
+                                              static_cast<ULONG>(digest.size()), signature.data(),
+                                              static_cast<ULONG>(signature.size()), 0));
+            destroy_key_(imported);
+        }
+        close_(ecdsa, 0);
+        return verified;
+    }
+
+private:
+    template <typename Function>
+    bool Load(Function& function, const char* name) {
+        function =
+            reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return function != nullptr;
+    }
+
+    HMODULE module_;
+    bool ok_ = false;
+    decltype(&BCryptOpenAlgorithmProvider) open_ = nullptr;
+    decltype(&BCryptCloseAlgorithmProvider) close_ = nullptr;
+    decltype(&BCryptCreateHash) create_hash_ = nullptr;
+    decltype(&BCryptHashData) hash_data_ = nullptr;
+    decltype(&BCryptFinishHash) finish_hash_ = nullptr;
+    decltype(&BCryptDestroyHash) destroy_hash_ = nullptr;
+    decltype(&BCryptImportKeyPair) import_ = nullptr;
+    decltype(&BCryptVerifySignature) verify_ = nullptr;
+    decltype(&BCryptDestroyKey) destroy_key_ = nullptr;
+};
 
 }  // namespace
 
@@ -85,28 +134,11 @@ bool VerifyUpgradeSignature(std::string_view image, std::string_view signature,
     if (!key || signature.size() != 2 * kCoordinate || image.size() > 0xFFFFFFFFu) {
         return false;
     }
-    const auto digest = Sha256(image);
-    const Provider ecdsa(BCRYPT_ECDSA_P256_ALGORITHM);
-    if (!digest || ecdsa.get() == nullptr) {
-        return false;
-    }
-    std::vector<uint8_t> blob(sizeof(BCRYPT_ECCKEY_BLOB) + key->size());
-    auto* header = reinterpret_cast<BCRYPT_ECCKEY_BLOB*>(blob.data());
-    header->dwMagic = BCRYPT_ECDSA_PUBLIC_P256_MAGIC;
-    header->cbKey = kCoordinate;
-    std::copy(key->begin(), key->end(), blob.begin() + sizeof(BCRYPT_ECCKEY_BLOB));
-    BCRYPT_KEY_HANDLE imported = nullptr;
-    if (!BCRYPT_SUCCESS(BCryptImportKeyPair(ecdsa.get(), nullptr, BCRYPT_ECCPUBLIC_BLOB, &imported,
-                                            blob.data(), static_cast<ULONG>(blob.size()), 0))) {
-        return false;
-    }
+    const Cng cng;
+    const auto digest = cng.Sha256(image);
     std::array<uint8_t, 2 * kCoordinate> raw{};
     std::copy(signature.begin(), signature.end(), raw.begin());
-    const NTSTATUS verified = BCryptVerifySignature(
-        imported, nullptr, const_cast<PUCHAR>(digest->data()), static_cast<ULONG>(digest->size()),
-        raw.data(), static_cast<ULONG>(raw.size()), 0);
-    BCryptDestroyKey(imported);
-    return BCRYPT_SUCCESS(verified);
+    return digest && cng.Verify(*key, *digest, raw);
 }
 
 }  // namespace tickra

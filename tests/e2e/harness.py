@@ -169,11 +169,12 @@ class TickraTestCase(unittest.TestCase):
         self.driver.close()
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def start(self, *arguments, code_ini=None):
-        """Starts Tickra.exe in the test's folder, with code.ini written there when given."""
+    def start(self, *arguments, code_ini=None, exe=None):
+        """Starts Tickra.exe (or another build of it) in the test's folder, with code.ini
+        written there when given."""
         if code_ini is not None:
             (self.folder / 'code.ini').write_bytes(code_ini.encode('gb2312'))
-        process = WineProcess(self.folder, _env('TICKRA_EXE'), *arguments)
+        process = WineProcess(self.folder, exe or _env('TICKRA_EXE'), *arguments)
         self.processes.append(process)
         return process
 

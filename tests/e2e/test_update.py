@@ -61,6 +61,31 @@ class UpdateTest(TickraTestCase):
         self.assertEqual(tickra.wait(timeout=20), 0)
         self.assertFalse((self.folder / 'renamer-ran').exists(), 'no renamer ran')
 
+    def test_a_release_is_accepted_by_a_build_with_its_key(self):
+        """scripts/release's package, offered to the program it built with the same key."""
+        release = os.environ.get('TICKRA_RELEASE_EXE')
+        if not release:
+            self.skipTest('TICKRA_RELEASE_EXE is not set; scripts/test makes a release for this')
+        shutil.copy(release, self.folder / 'Tickra-new.exe')
+        shutil.copy(release + '.sig', self.folder / 'Tickra-new.exe.sig')
+        shutil.copy(_env_path('TICKRA_RENAMER_EXE'), self.folder / 'rename.exe')
+        self.start_simulator()
+        self.sim('update?case=other')
+        self.sim(f'upgrade?case=presigned&file={self.folder / "Tickra-new.exe"}')
+        self.start_taskbar()
+        tickra = self.start(code_ini='[600000]\r\n', exe=release)
+        dialog = self.driver.find('#32770', 'Tickra')
+        offer = self.driver.find('#32770', '程序升级')
+        self.driver('wait-visible', offer, 1, 5000)
+        self.driver('post', offer, WM_COMMAND, IDOK, 0)
+        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                                     if h != dialog), None), 30, 'the hand-over box')
+        self.driver.command(box, IDOK)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.assertEqual((self.folder / 'Tickra.upg').read_bytes(),
+                         (self.folder / 'Tickra-new.exe').read_bytes())
+        wait_for(lambda: (self.folder / 'renamer-ran').exists(), what='the renamer')
+
     def test_exit_while_the_update_page_is_slow(self):
         tickra = self.start_with_update_page('case=other&delay=5')
         dialog = self.driver.find('#32770', 'Tickra')

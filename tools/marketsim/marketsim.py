@@ -27,8 +27,9 @@ Control endpoints (not recorded):
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
          html (an error page), truncated (the file, cut short of its length), slow (the file
          in twenty parts over five seconds), changed (one byte changed after signing), foreign
-         (signed with another key), nosig (no signature), shortsig (a signature of 63 bytes);
-         its signature is served at the image's address with ".sig" appended
+         (signed with another key), nosig (no signature), shortsig (a signature of 63 bytes),
+         presigned (the file with the signature in PATH.sig); the signature is served at the
+         image's address with ".sig" appended
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
     POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
          with a bad answer picked at random (rate 0 switches it off)
@@ -378,6 +379,9 @@ class Handler(BaseHTTPRequestHandler):
         case = scenario.get('case', 'html')
         if case in ('html', 'nosig') or 'file' not in scenario:
             return self._send(404, NOT_FOUND_PAGE)
+        if case == 'presigned':  # a release signed with its publisher's own key
+            with open(scenario['file'] + '.sig', 'rb') as f:
+                return self._send(200, f.read(), 'application/octet-stream')
         with open(scenario['file'], 'rb') as f:
             image = f.read()
         signature = p256.sign(image, FOREIGN_KEY if case == 'foreign' else p256.TEST_PRIVATE_KEY)
