@@ -49,7 +49,8 @@ TEST(UpdateNotice, SevenFieldsBetweenTheFirstTwoMarkers) {
     EXPECT_EQ(notice->download_page, "http://h/dl");
     EXPECT_EQ(notice->announcement, "&lt;b&gt;公告&lt;/b&gt;");
 
-    const auto same = ParseUpdateNotice("[/]2.0.20080708|http://h/T.exe|||||[/]");
+    const auto same =
+        ParseUpdateNotice(std::string("[/]") + kProgramVersion + "|http://h/T.exe|||||[/]");
     ASSERT_TRUE(same);
     EXPECT_EQ(same->upgrade_address, "") << "the same version offers no upgrade";
     EXPECT_EQ(same->announcement, "");

@@ -12,6 +12,7 @@
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
+#include "tickra/version.h"
 #include "ui/list_view.h"
 #include "ui/text.h"
 #include "unit/test_support.h"
@@ -210,7 +211,7 @@ TEST(MainDialog, SystemMenuOpensTheAboutBox) {
             about,
             [](HWND child, LPARAM out) {
                 const std::string text = ui::Window(child).Text();
-                if (text.find("2.0.20080708") != std::string::npos) {
+                if (text.find(TICKRA_VERSION_TEXT) != std::string::npos) {
                     *reinterpret_cast<std::string*>(out) = text;
                 }
                 return TRUE;
@@ -219,7 +220,7 @@ TEST(MainDialog, SystemMenuOpensTheAboutBox) {
         SendMessageW(about, WM_COMMAND, IDOK, 0);
     });
     SendMessageW(dialog.hwnd(), WM_SYSCOMMAND, IDM_ABOUTBOX, 0);
-    EXPECT_EQ(version, "Tickra 股票行情 2.0.20080708");
+    EXPECT_EQ(version, std::string("Tickra 股票行情 ") + TICKRA_VERSION_TEXT);
     EXPECT_TRUE(IsWindow(dialog.hwnd())) << "OK closes only the About box";
 }
 

@@ -206,18 +206,23 @@ def chart_image(code, alpha):
     return png(width, height, pixels, alpha)
 
 
+# The program's version, as CMakeLists.txt gives it: the notices that name "this version" use it.
+VERSION = re.search(r'project\(Tickra VERSION ([0-9.]+)',
+                    (Path(__file__).resolve().parents[2] / 'CMakeLists.txt').read_text()).group(1)
+
+
 def update_page(case, host):
     """The update page, a blog page with the notice between two "[/]" markers."""
     announcement = ('&lt;b&gt;Tickra 公告&lt;/b&gt;：行情数据由本地模拟器提供，'
                     '&lt;a href="app:run"&gt;测试链接&lt;/a&gt;')
     notices = {
         'none': '',
-        'one': '[/]2.0.20080708|||||公告|',
-        'same': f'[/]2.0.20080708|||||{announcement}|[/]',
+        'one': f'[/]{VERSION}|||||公告|',
+        'same': f'[/]{VERSION}|||||{announcement}|[/]',
         'other': (f'[/]1.0|http://{host}/upgrade/Tickra.exe||新版本 2.1\\n修正了若干问题'
                   f'\\n请升级||{announcement}|http://{host}/download.html[/]'),
         'eight': f'[/]1.0|http://{host}/upgrade/Tickra.exe||说明||{announcement}|x|y[/]',
-        'after': f'[/]2.0.20080708|||||短公告|[/]后面的文字[/]1.0|a|b|c|d|e|f[/]',
+        'after': f'[/]{VERSION}|||||短公告|[/]后面的文字[/]1.0|a|b|c|d|e|f[/]',
     }
     body = f'<html><body><div class=post>{notices.get(case, "")}</div></body></html>'
     return body.encode('gb2312')
