@@ -525,6 +525,9 @@ void CTickraDlg::OnApply() {
         case WatchListEditor::ApplyResult::kCodeMissing:
             Tell("先输入股票代码。");
             return;
+        case WatchListEditor::ApplyResult::kNotStorable:
+            Tell("代码中不能有 [ ] = 或控制字符，价格中不能有控制字符。");
+            return;
         case WatchListEditor::ApplyResult::kAdded:
             AppendRowToView(rows_.back());
             break;

@@ -14,9 +14,26 @@ WatchListEditor::WatchListEditor(WatchList& rows, ProfileFile& file, TickerState
                                  std::string& pending_data_date)
     : rows_(rows), file_(file), ticker_(ticker), pending_data_date_(pending_data_date) {}
 
+bool Storable(std::string_view text, bool section_name) {
+    for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (CharWidth(text, i) == 2) {
+            continue;
+        }
+        if (c < 0x20 || c == 0x7F || (section_name && (c == '[' || c == ']' || c == '='))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int selected) {
     if (fields.code.empty()) {
         return ApplyResult::kCodeMissing;
+    }
+    if (!Storable(fields.code, true) || !Storable(fields.under, false) ||
+        !Storable(fields.over, false) || !Storable(fields.sale, false)) {
+        return ApplyResult::kNotStorable;  // nothing is changed: the fields stay for correcting
     }
     const std::string code = UpperCaseMbcs(fields.code);
     auto price = [](const std::string& text) { return text.empty() ? std::string("0") : text; };

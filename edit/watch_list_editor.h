@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "watch/profile_file.h"
 #include "watch/ticker_state.h"
@@ -19,6 +20,10 @@ struct EditFields {
 // The fields after a command has cleared them.
 EditFields ClearedFields();
 
+// Text that can go into code.ini as it is: no line break or other control character, and, in a
+// section name, no "[", "]" or "=", which would change the file's structure.
+bool Storable(std::string_view text, bool section_name);
+
 class WatchListEditor {
 public:
     // pending_data_date: the data date of the balance price in the fields, owned by the dialog.
@@ -27,7 +32,7 @@ public:
 
     bool editing() const { return editing_; }
 
-    enum class ApplyResult { kCodeMissing, kAdded, kChanged };
+    enum class ApplyResult { kCodeMissing, kNotStorable, kAdded, kChanged };
     // Adds a stock, or stores the change of the row being edited (the selected one), writes its
     // four keys, and leaves edit mode. The fields are cleared unless the code was missing.
     ApplyResult Apply(EditFields& fields, int selected);

@@ -1,5 +1,7 @@
 #include "history/balance_price.h"
 
+#include <cmath>
+
 #include "history/history_table.h"
 #include "watch/mbcs.h"
 #include "watch/text_util.h"
@@ -26,8 +28,8 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
         return false;
     }
     const std::string date = GetHistoryCell(table, date_row, date_column, provider);
-    if (date.empty()) {
-        return false;
+    if (!IsDataDate(date)) {
+        return false;  // it is stored in code.ini: nothing but a date may get there
     }
     std::vector<float> values;
     for (int row = first_row; values.size() < kGathered; ++row) {
@@ -36,9 +38,14 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
         if (cell.empty() || !HasLeadingNumber(cell)) {
             break;
         }
-        if (cell != "0.00") {  // a day without trading
-            values.push_back(ParseFloat(cell));
+        if (cell == "0.00") {
+            continue;  // a day without trading
         }
+        const float value = ParseFloat(cell);
+        if (!std::isfinite(value)) {
+            break;  // "1e309" or "nan" is no price either
+        }
+        values.push_back(value);
     }
     if (values.size() < kNeeded) {
         return false;
@@ -49,6 +56,19 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
 }
 
 }  // namespace
+
+bool IsDataDate(std::string_view text) {
+    if (text.size() != 10) {
+        return false;
+    }
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool dash = i == 4 || i == 7;
+        if (dash ? text[i] != '-' : (text[i] < '0' || text[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
 
 float BalanceFormula(const std::vector<float>& x) {
     if (x.size() < kDays - 1 + kWindow) {

@@ -89,7 +89,7 @@ std::string AnnouncementPlainText(std::string_view html) {
             continue;
         }
         text += c;
-        if (IsLeadByte(static_cast<unsigned char>(c)) && i + 1 < html.size()) {
+        if (CharWidth(html, i) == 2) {
             text += html[++i];
         }
     }

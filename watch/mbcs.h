@@ -11,6 +11,21 @@ constexpr bool IsLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
 }
 
+// True for a byte that can end a double-byte character. A lead byte followed by anything else
+// stands alone, so that a separator after an odd byte is never swallowed.
+constexpr bool IsTrailByte(unsigned char c) {
+    return c >= 0x40 && c <= 0xFE && c != 0x7F;
+}
+
+// The width in bytes of the character that starts at text[at]: 2 for a lead byte with a trail
+// byte after it, else 1.
+constexpr size_t CharWidth(std::string_view text, size_t at) {
+    return IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() &&
+                   IsTrailByte(static_cast<unsigned char>(text[at + 1]))
+               ? 2
+               : 1;
+}
+
 // Upper-cases the ASCII letters and leaves double-byte characters whole, so a trail byte that
 // happens to look like a lower-case letter is never changed.
 std::string UpperCaseMbcs(std::string_view text);

@@ -42,7 +42,9 @@ std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& sect
 WatchList LoadWatchList(ProfileFile& file) {
     WatchList rows;
     for (const std::string& section : ReadSectionNames(file)) {
-        if (section.empty()) {
+        // A name longer than any stock code is no row: it may be one the profile functions cut,
+        // and editing it would write a section of another name.
+        if (section.empty() || section.size() > kMaxCodeBytes) {
             continue;
         }
         WatchRow row;

@@ -14,6 +14,8 @@ namespace tickra {
 inline constexpr size_t kNameListBufferSize = 512;
 // Size of the buffer a value is read into: at most 255 bytes of a value are kept.
 inline constexpr size_t kValueBufferSize = 256;
+// The longest section name that can be a stock code: six characters, with room to spare.
+inline constexpr size_t kMaxCodeBytes = 16;
 
 // Splits a double-NUL-terminated name list. Only the bytes of the buffer are looked at; a list
 // that was cut without its final double NUL yields just the names that arrived whole.

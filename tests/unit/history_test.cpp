@@ -210,6 +210,26 @@ TEST_F(BalanceTest, ZeroRowsAreSkipped) {
     EXPECT_NEAR(Compute("600000"), 19.0083f, 0.0001f);
 }
 
+TEST_F(BalanceTest, OnlyADateOfTheFormYYYYMMDDIsADate) {
+    for (const std::string& bad :
+         {std::string("2008-07-08\r\n[999999]\r\nunder=5"), std::string(200000, '9'),
+          std::string("2008/07/08"), std::string("2008-7-8")}) {
+        post.page = PostProviderPage("600000", Closes(30), bad);
+        get.page = GetProviderPage("600000", Closes(30), bad);
+        EXPECT_EQ(Compute("600000"), -1.0f) << bad.substr(0, 20);
+        EXPECT_EQ(date, "before");
+    }
+}
+
+TEST_F(BalanceTest, ANonFiniteCellEndsTheData) {
+    for (const char* cell : {"1e309", "nan", "-inf"}) {
+        std::vector<std::string> closes = Closes(30);
+        closes[3] = cell;
+        post.page = PostProviderPage("600000", closes);
+        EXPECT_EQ(Compute("600000"), -1.0f) << cell << ": three values are too few";
+    }
+}
+
 TEST_F(BalanceTest, FallsBackToTheGetProviderExceptForTheIndex) {
     post.page = PostProviderPage("600000", Closes(20));
     get.page = GetProviderPage("600000", Closes(30), "2008-07-07");

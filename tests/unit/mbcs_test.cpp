@@ -40,14 +40,12 @@ TEST(CutAtCharBoundary, NeverSplitsADoubleByteCharacter) {
 }
 
 TEST(FindMbcs, AgreesWithAByteByByteScan) {
-    // The reference: walk characters from the start.
+    // The reference: walk characters from the start. A lead byte takes the next byte only when
+    // that can be a trail byte: ";" (0x3B) after a lone lead byte is still a separator.
     auto reference = [](const std::string& text, char c, size_t from) {
-        for (size_t i = from; i < text.size(); ++i) {
+        for (size_t i = from; i < text.size(); i += CharWidth(text, i)) {
             if (text[i] == c) {
                 return i;
-            }
-            if (IsLeadByte(static_cast<unsigned char>(text[i]))) {
-                ++i;
             }
         }
         return std::string::npos;
@@ -63,13 +61,16 @@ TEST(FindMbcs, AgreesWithAByteByByteScan) {
         "\xFE",
         "\x81\x81\x81\x81\x81;;",
         std::string(7, '\x90') + ";" + std::string(4, '\x90') + ";",
+        "\x81x\x81\x81x;x",
+        "\xB0\x7Fx\xB0x",
     };
     for (const std::string& text : texts) {
         // Searches start on character boundaries only.
         for (size_t from = 0; from <= text.size();
-             from +=
-             from < text.size() && IsLeadByte(static_cast<unsigned char>(text[from])) ? 2 : 1) {
-            EXPECT_EQ(FindMbcs(text, ';', from), reference(text, ';', from)) << from;
+             from += from < text.size() ? CharWidth(text, from) : 1) {
+            for (char c : {';', 'x'}) {
+                EXPECT_EQ(FindMbcs(text, c, from), reference(text, c, from)) << from << c;
+            }
         }
     }
 }

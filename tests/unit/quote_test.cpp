@@ -40,8 +40,8 @@ TEST(ParseQuote, SortsResponsesIntoMissingSuspendedAndGood) {
         {"opening 0.00 is trading", FeedRecord("x", "10", "0.00", "0", "10"), Quote::Kind::kGood},
         {"good", good, Quote::Kind::kGood},
         {"no closing apostrophe", good.substr(0, good.find("end")), Quote::Kind::kGood},
-        // The only apostrophe is the trail byte of a double-byte character.
-        {"apostrophe inside a character", "\x81'" + std::string(60, ';'), Quote::Kind::kMissing},
+        // An apostrophe can be no trail byte: after a lone lead byte it still opens the record.
+        {"apostrophe after a lone lead byte", "\x81'" + std::string(60, ';'), Quote::Kind::kGood},
         {"record ends inside a character", "'a;b;1;1;;;;0;;;1;\x81" + std::string(40, ' '),
          Quote::Kind::kGood},
     };
@@ -57,6 +57,12 @@ TEST(ParseQuote, TakesNameNumbersAndTheLastPriceTextAsReceived) {
     EXPECT_FLOAT_EQ(q.previous_close, 10.0f);
     EXPECT_FLOAT_EQ(q.change, 0.25f);
     EXPECT_FLOAT_EQ(q.price, 10.25f);
+
+    // A name cut after a lead byte: the separator after it is still a separator.
+    const Quote odd = ParseQuote(FeedRecord("浦发\xD2", "10.000", "10.050", "0.250", "10.250"));
+    EXPECT_EQ(odd.name, "浦发\xD2");
+    EXPECT_FLOAT_EQ(odd.previous_close, 10.0f);
+    EXPECT_FLOAT_EQ(odd.price, 10.25f);
 }
 
 }  // namespace

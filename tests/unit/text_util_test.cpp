@@ -16,7 +16,8 @@ TEST(Split, KSeparatorsGiveKPlusOnePieces) {
         {"a;b", {"a", "b"}},
         {";;", {"", "", ""}},
         {"a;", {"a", ""}},
-        {"\x81;x;y", {"\x81;x", "y"}},  // ";" as a trail byte is part of the character
+        {"\x81;x;y", {"\x81", "x", "y"}},  // ";" is no trail byte: a lone lead byte ends
+        {"\x81|;y", {"\x81|", "y"}},       // "|" is one, and belongs to the character
     };
     for (const Case& c : cases) {
         std::vector<std::string> pieces;

@@ -41,6 +41,27 @@ TEST_F(EditorTest, ApplyWithoutCodeChangesNothing) {
     EXPECT_EQ(fields, (EditFields{"", "9", "9", "9"}));
 }
 
+TEST_F(EditorTest, TextThatWouldChangeTheFileIsRefused) {
+    const EditFields refused[] = {
+        {"600000]\r\n[999999", "0", "0", "0"},
+        {"60=0", "0", "0", "0"},
+        {"[600000", "0", "0", "0"},
+        {"600000", "9\n[1]", "0", "0"},
+        {"600000", "0", "0\t", "0"},
+        {"600000", "0", "0", "\x7F"},
+    };
+    for (const EditFields& typed : refused) {
+        fields = typed;
+        EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kNotStorable)
+            << typed.code << typed.under;
+        EXPECT_EQ(fields, typed) << "kept for correcting";
+    }
+    EXPECT_TRUE(rows.empty());
+    EXPECT_TRUE(file.writes.empty());
+    fields = {"600000", "a=b", "[1]", "\xB0\x5D"};  // "]" as a trail byte is part of a character
+    EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
+}
+
 TEST_F(EditorTest, AddWithEmptyPricesWritesZeros) {
     fields = {"600000", "", "", ""};
     EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
