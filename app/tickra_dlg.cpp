@@ -165,10 +165,13 @@ void CTickraDlg::RefreshChart(const std::string& code) {
     }
     chart_in_flight_ = true;
     tick_worker_->Post(
-        [this, dialog = hwnd(), path = chart_path_,
+        [this, dialog = hwnd(), path = chart_path_, generation = chart_generation_,
          url = ChartUrl(services_.chart_host, code, services_.clock())](TransferControl& control) {
             DownloadToFile(url, path, {}, &control);
-            PostTask(dialog, [this] {
+            PostTask(dialog, [this, generation] {
+                if (generation != chart_generation_) {
+                    return;  // its worker was given up; a newer download is under way
+                }
                 chart_in_flight_ = false;
                 if (ticker_host_ && ticker_host_->chart_requested()) {
                     chart_->LoadImage(chart_path_);
@@ -254,6 +257,8 @@ void CTickraDlg::StartQuote(size_t row, bool first_check) {
     if (!pending) {
         return;
     }
+    pending_quote_ = pending;
+    quote_started_ = std::chrono::steady_clock::now();
     tick_worker_->Post([this, dialog = hwnd(), http = services_.http, host = checker_->host(),
                         pending = *pending](TransferControl& control) {
         HttpAnswer answer = http("", "GET", host, pending.object, control);
@@ -269,6 +274,21 @@ void CTickraDlg::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& an
     }
 }
 
+void CTickraDlg::AbandonStuckTransfers() {
+    // Longer than a transfer's bounds allow (8 s in all, 5 s of silence): WinInet is stuck
+    // where no bound reaches, and closing its handle does not help under Wine.
+    constexpr auto kGiveUpAfter = std::chrono::seconds(15);
+    if (!cycle_.quote_in_flight() || !pending_quote_ ||
+        std::chrono::steady_clock::now() - quote_started_ < kGiveUpAfter) {
+        return;
+    }
+    tick_worker_->Stop(std::chrono::milliseconds(0));  // its thread ends by itself, some time
+    tick_worker_ = std::make_unique<NetWorker>();
+    ++chart_generation_;
+    chart_in_flight_ = false;
+    OnQuoteAnswer(*pending_quote_, HttpAnswer{});  // network trouble, shown as such
+}
+
 bool CTickraDlg::idle() const {
     return !cycle_.quote_in_flight() && !chart_in_flight_ && !balance_running();
 }
@@ -282,6 +302,7 @@ void CTickraDlg::OnRefreshTick() {
         ShowTickerState();
         return;
     }
+    AbandonStuckTransfers();
     if (cycle_.quote_in_flight()) {
         return;  // the feed is slow: the cycle waits for its answer
     }

@@ -1,5 +1,8 @@
 #include "chart/chart_url.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace tickra {
 
 std::string ChartUrl(std::string_view host, std::string_view code, const LocalTime& now) {
@@ -24,6 +27,26 @@ Point ChartWindowPosition(int ticker_left, int ticker_top, int ticker_right, Siz
     const int ticker_width = ticker_right - ticker_left;
     return {ticker_right - window.width - (ticker_width - window.width) / 2,
             ticker_top - window.height - 10};
+}
+
+std::optional<Size> PngSize(std::string_view bytes) {
+    constexpr std::string_view kSignature("\x89PNG\r\n\x1a\n", 8);
+    // The signature, then the IHDR chunk: its length, its type, the width and the height.
+    if (bytes.size() < 24 || bytes.substr(0, 8) != kSignature || bytes.substr(12, 4) != "IHDR") {
+        return std::nullopt;
+    }
+    auto number = [bytes](size_t at) {
+        uint32_t value = 0;
+        for (size_t i = 0; i < 4; ++i) {
+            value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+        }
+        return value;
+    };
+    // PNG sizes are below 2^31; anything larger counts as the largest.
+    auto side = [](uint32_t value) {
+        return static_cast<int>(std::min<uint32_t>(value, INT32_MAX));
+    };
+    return Size{side(number(16)), side(number(20))};
 }
 
 }  // namespace tickra

@@ -1,6 +1,7 @@
 // The intraday chart: where its image comes from, and how it is fitted into the window.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,17 @@ struct Size {
     int width = 0, height = 0;
     bool operator==(const Size&) const = default;
 };
+
+// The width and height a PNG file's header gives, read before anything is decoded; nothing when
+// the bytes start with no PNG header.
+std::optional<Size> PngSize(std::string_view bytes);
+
+// Whether a chart picture of that size may be decoded: a chart is a few hundred pixels wide, and
+// a header that claims 32768 x 32768 would take gigabytes once decoded.
+constexpr bool ChartPictureFits(Size size) {
+    constexpr int kMaxSide = 4096;
+    return size.width > 0 && size.height > 0 && size.width <= kMaxSide && size.height <= kMaxSide;
+}
 
 // An image larger than the client area is scaled by the client's shorter side; one that fits is
 // drawn at its natural size.

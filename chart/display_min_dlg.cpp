@@ -41,7 +41,17 @@ void CDisplayMinDlg::ReleaseImage() {
 }
 
 bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
+    // Decoded from a copy in memory: GDI+ would keep the file locked, and the next tick
+    // overwrites it.
+    const std::string bytes = ui::ReadFileBytes(path, 16u << 20);
+    const std::optional<Size> size = PngSize(bytes);
+    if (size && !ChartPictureFits(*size)) {
+        return false;  // too large to decode: the window keeps the picture it has
+    }
     ReleaseImage();
+    if (!size) {
+        return false;  // no picture: an error page, an empty answer
+    }
     // The image library starts with the first chart, not with the program: most runs show none.
     if (gdiplus_token_ == 0) {
         Gdiplus::GdiplusStartupInput input;
@@ -49,12 +59,6 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
             gdiplus_token_ = 0;
             return false;  // images then simply fail to load
         }
-    }
-    // Decoded from a copy in memory: GDI+ would keep the file locked, and the next tick
-    // overwrites it.
-    const std::string bytes = ui::ReadFileBytes(path, 16u << 20);
-    if (bytes.empty()) {
-        return false;
     }
     IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
                                         static_cast<UINT>(bytes.size()));
@@ -68,7 +72,9 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
         const UINT height = decoded.GetHeight();
         Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
         Gdiplus::BitmapData data{};
-        if (decoded.GetLastStatus() == Gdiplus::Ok && width > 0 && height > 0 &&
+        // The decoder must see the picture the header announced, within the bounds checked.
+        if (decoded.GetLastStatus() == Gdiplus::Ok && width == static_cast<UINT>(size->width) &&
+            height == static_cast<UINT>(size->height) &&
             decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) ==
                 Gdiplus::Ok) {
             BITMAPINFO info{};
@@ -80,10 +86,12 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
             void* bits = nullptr;
             image_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
             if (image_) {
-                for (UINT row = 0; row < height; ++row) {
-                    std::memcpy(static_cast<char*>(bits) + row * width * 4,
-                                static_cast<const char*>(data.Scan0) + row * data.Stride,
-                                width * 4);
+                const size_t row_bytes = size_t{width} * 4;  // at most 4096 * 4
+                for (size_t row = 0; row < height; ++row) {
+                    std::memcpy(static_cast<char*>(bits) + row * row_bytes,
+                                static_cast<const char*>(data.Scan0) +
+                                    static_cast<ptrdiff_t>(row) * data.Stride,
+                                row_bytes);
                 }
                 image_size_ = {static_cast<int>(width), static_cast<int>(height)};
                 image_has_alpha_ = Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE;

@@ -80,6 +80,22 @@ private:
     TransferControl* control_;
 };
 
+// Reads what has arrived, at most capacity bytes; read is 0 at the end of the data. Under Wine a
+// read waits until its whole buffer is full, so a body dribbled a byte at a time would never
+// reach the check of the total bound between two reads: each read asks only for what is there.
+bool ReadSome(HINTERNET request, char* buffer, DWORD capacity, DWORD& read) {
+    DWORD available = 0;
+    read = 0;
+    if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+        return false;
+    }
+    return available == 0 ||
+           InternetReadFile(request, buffer, available < capacity ? available : capacity, &read);
+}
+
+// Redirects are not followed: a server that points at itself would be asked for ever.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_AUTO_REDIRECT;
+
 }  // namespace
 
 void TransferControl::Abort() {
@@ -137,7 +153,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     const std::string method(verb);
     const char* accept[] = {"*/*", nullptr};
     const Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(),
-                                           "HTTP/1.0", nullptr, accept, 0, 0),
+                                           "HTTP/1.0", nullptr, accept, kRequestFlags, 0),
                           control);
     if (!request) {
         return answer;
@@ -161,7 +177,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     const Deadline deadline(limits.total_ms);
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request.get(), chunk.data(), 512, &read)) {
+        if (!ReadSome(request.get(), chunk.data(), 512, read)) {
             return answer;
         }
         if (read == 0) {
@@ -212,11 +228,11 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     if (connection) {
         SetTimeouts(connection.get(), limits.idle_timeout_ms);
     }
-    const Request request(connection
-                              ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/",
-                                                 nullptr, nullptr, nullptr, INTERNET_FLAG_RELOAD, 0)
-                              : nullptr,
-                          control);
+    const Request request(
+        connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", nullptr,
+                                      nullptr, nullptr, INTERNET_FLAG_RELOAD | kRequestFlags, 0)
+                   : nullptr,
+        control);
     bool sent = false;
     if (request) {
         SetTimeouts(request.get(), limits.idle_timeout_ms);
@@ -231,7 +247,8 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
 
     const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file || !sent) {
+    // An answer announced larger than the bound is not fetched at all.
+    if (!file || !sent || (result.content_length && *result.content_length > limits.max_bytes)) {
         return result;
     }
 
@@ -239,8 +256,7 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     const Deadline deadline(limits.total_ms);
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()),
-                              &read)) {
+        if (!ReadSome(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()), read)) {
             return result;
         }
         if (read == 0) {

@@ -48,12 +48,16 @@ std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
         return std::nullopt;
     }
     in_flight_ = true;
-    return PendingQuote{row.entry->serial, checker.Object(row.code, now), now, first_check};
+    return PendingQuote{++last_id_, row.entry->serial, checker.Object(row.code, now), now,
+                        first_check};
 }
 
 bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
                                WatchList& rows, QuoteChecker& checker, TickerState& ticker,
                                float& reference_price, AlertSink& alerts) {
+    if (!in_flight_ || pending.id != last_id_) {
+        return false;
+    }
     in_flight_ = false;
     const auto row = std::find_if(rows.begin(), rows.end(), [&](const WatchRow& r) {
         return r.entry->serial == pending.entry;

@@ -21,6 +21,7 @@ void SetEmptyListState(TickerState& ticker);
 
 // A quote check under way: what was asked, for which row, at what time.
 struct PendingQuote {
+    uint64_t id = 0;     // which check it is: a late answer of an abandoned one is dropped
     uint64_t entry = 0;  // the serial of the row's stock entry
     std::string object;
     LocalTime now;
@@ -42,7 +43,8 @@ public:
     // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
     // price, one history shift per trading minute, the latest price in the last history slot.
     // Points the ticker at the row's history. Network trouble leaves the entry as it was. False
-    // when the row has gone meanwhile: the answer is dropped.
+    // when the row has gone meanwhile, or the answer is for a check that is no longer the one
+    // under way (given up as network trouble): the answer is dropped.
     bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchList& rows,
                      QuoteChecker& checker, TickerState& ticker, float& reference_price,
                      AlertSink& alerts);
@@ -51,6 +53,7 @@ private:
     int current_index_ = 0;
     int tick_counter_ = 0;
     bool in_flight_ = false;
+    uint64_t last_id_ = 0;
 };
 
 // The request of a quote check for a row: its code and its three prices read afresh.

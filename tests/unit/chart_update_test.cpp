@@ -124,5 +124,24 @@ TEST(ExecutableCheck, OnlyWholeX64Programs) {
     }
 }
 
+TEST(ChartPicture, TheHeaderIsReadAndBoundedBeforeDecoding) {
+    auto png = [](uint32_t width, uint32_t height) {
+        std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\x0DIHDR", 16);
+        for (uint32_t value : {width, height}) {
+            for (int shift = 24; shift >= 0; shift -= 8) {
+                bytes += static_cast<char>(value >> shift & 0xFF);
+            }
+        }
+        return bytes + std::string(5, '\0');
+    };
+    EXPECT_EQ(PngSize(png(300, 200)), (Size{300, 200}));
+    EXPECT_TRUE(ChartPictureFits(*PngSize(png(4096, 4096))));
+    EXPECT_FALSE(ChartPictureFits(*PngSize(png(32768, 32768))));
+    EXPECT_FALSE(ChartPictureFits(*PngSize(png(300, 0xFFFFFFFF))));
+    EXPECT_FALSE(ChartPictureFits(*PngSize(png(0, 200))));
+    EXPECT_EQ(PngSize("<html>Not Found</html> and some more text"), std::nullopt);
+    EXPECT_EQ(PngSize(png(300, 200).substr(0, 23)), std::nullopt) << "cut short";
+}
+
 }  // namespace
 }  // namespace tickra

@@ -134,6 +134,17 @@ TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
     EXPECT_TRUE(cycle.StartQuote(row(), checker, At(10, 0))) << "the next tick asks again";
 }
 
+TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
+    const std::optional<PendingQuote> abandoned = cycle.StartQuote(row(), checker, At(10, 0));
+    ASSERT_TRUE(
+        cycle.FinishQuote(*abandoned, HttpAnswer{}, rows, checker, ticker, reference, sink));
+    const std::optional<PendingQuote> next = cycle.StartQuote(row(), checker, At(10, 1));
+    const HttpAnswer late = Answered(FeedRecord("浦发银行", "10", "10", "0", "9"));
+    EXPECT_FALSE(cycle.FinishQuote(*abandoned, late, rows, checker, ticker, reference, sink));
+    EXPECT_TRUE(cycle.quote_in_flight()) << "the late answer does not end the check under way";
+    EXPECT_EQ(row().entry->previous_price, -1.0f);
+}
+
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
     row().under = "10.2";
     Tick(At(10, 0), "10.10");

@@ -168,6 +168,17 @@ TEST_F(ChartUpdateTest, ReturnAndEscapeCloseTheChartWindowAsItsCloseBoxDoes) {
     EXPECT_TRUE(ChartShown()) << "a click brings the chart back";
 }
 
+TEST_F(ChartUpdateTest, APictureTooLargeToDecodeLeavesTheLastOne) {
+    Start();
+    ClickTicker();
+    Tick();
+    ASSERT_TRUE(dialog->chart_window()->has_image());
+    Sim("scenario?code=600000&chart=huge");  // 32768 x 32768: gigabytes once decoded
+    Tick();
+    EXPECT_TRUE(dialog->chart_window()->has_image());
+    EXPECT_EQ(dialog->chart_window()->image_size(), (Size{300, 200}));
+}
+
 TEST_F(ChartUpdateTest, AnErrorPageLeavesTheChartBlank) {
     Sim("scenario?code=600000&chart=html");
     Start();

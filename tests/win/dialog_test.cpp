@@ -3,11 +3,13 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "app/messages.h"
 #include "app/tickra_dlg.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "net/http_client_win.h"
@@ -326,6 +328,32 @@ TEST(MainDialog, ASilentFeedTurnsTheLastGoodLineGrey) {
     EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
     EXPECT_EQ(dialog.ticker_state().colour, kGrey);
     EXPECT_EQ(dialog.watch_list()[0].entry->previous_price, 9.4f);
+}
+
+TEST(MainDialog, ATransferStuckInEndlessHeadersIsGivenUp) {
+    if (!std::getenv("TICKRA_SIM_PORT")) {
+        GTEST_SKIP() << "needs the market simulator (run through ctest)";
+    }
+    SimControl("reset");
+    SimControl("scenario?code=600000&case=headers");
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini", "[600000]\r\n");
+    LocalTime now = testing::At(10, 0, 0);
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", SimulatorServices(&now, &boxes));
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_TRUE(testing::PumpUntil(
+        [&] {
+            SendMessageW(dialog.hwnd(), WM_TIMER, kRefreshTimerId, 0);
+            return dialog.ticker_state().text == "600000 网络不通.";
+        },
+        std::chrono::seconds(30)));
+    const auto took = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
+    EXPECT_GE(took, std::chrono::seconds(14));
+    EXPECT_LT(took, std::chrono::seconds(20));
+    SimControl("reset");
 }
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {

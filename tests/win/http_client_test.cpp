@@ -141,6 +141,23 @@ TEST_F(HttpClientTest, ABodyCutOffIsAFailedTransfer) {
     }
 }
 
+TEST_F(HttpClientTest, NoServerHoldsATransferPastItsBounds) {
+    TransferLimits limits;
+    limits.total_ms = 1000;
+    limits.max_bytes = 1 << 20;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(HttpRequest("", "GET", SimHost(), "/_case/drip", limits).complete);
+    const HttpAnswer redirect = HttpRequest("", "GET", SimHost(), "/_case/redirect", limits);
+    EXPECT_FALSE(redirect.ok());
+    EXPECT_EQ(redirect.status, 302u) << "not followed";
+    testing::ScopedWorkingDirectory folder;
+    const DownloadResult announced = DownloadUrlToFile("http://" + SimHost() + "/_case/huge",
+                                                       Wide(folder.path() + "\\x"), limits);
+    EXPECT_FALSE(announced.completed);
+    EXPECT_EQ(announced.bytes, 0u) << "20 MB announced against a 1 MB bound: nothing fetched";
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(4000));
+}
+
 // Wine does not end a blocked WinInet call when another thread closes its handle (Windows does),
 // so stopping a worker waits only up to its bound and leaves a stuck transfer behind.
 TEST_F(HttpClientTest, AWorkerStopsWithinItsBoundWhileATransferIsStuck) {

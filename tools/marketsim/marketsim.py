@@ -20,7 +20,8 @@ Control endpoints (not recorded):
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
          without trading in the middle), nocode, nomarkers, attributes, empty, slow (normal,
          two seconds late)
-    POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty
+    POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty,
+         huge (a valid 32768 x 32768 picture of about 130 KB)
     POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
          marker), same (this version, an announcement), other (version 1.0 with an upgrade
          offer), eight (eight fields), after (text after the second marker)
@@ -38,7 +39,8 @@ Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
 Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe, fewfields,
 nul (a NUL byte inside the first 512 bytes), notfound (404 page), slow (answers after
 delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
-truncated (fewer bytes than Content-Length), garbage.
+truncated (fewer bytes than Content-Length), garbage, drip (one byte every 0.2 s), redirect (a
+302 to itself), headers (header lines without end, for up to a minute).
 """
 import argparse
 import datetime
@@ -184,6 +186,26 @@ def png(width, height, pixels, alpha):
     header = struct.pack('>IIBBBBB', width, height, 8, 6 if alpha else 2, 0, 0, 0)
     return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', zlib.compress(raw))
             + chunk(b'IEND', b''))
+
+
+_HUGE_PNG = []
+
+
+def huge_png():
+    """A valid 32768 x 32768 black-and-white PNG of about 130 KB: small on the wire, gigabytes
+    once decoded. Made once."""
+    if not _HUGE_PNG:
+        def chunk(kind, data):
+            return (struct.pack('>I', len(data)) + kind + data
+                    + struct.pack('>I', zlib.crc32(kind + data) & 0xFFFFFFFF))
+        side = 32768
+        packer = zlib.compressobj(9)
+        row = b'\0' * (1 + side // 8)
+        data = b''.join(packer.compress(row) for _ in range(side)) + packer.flush()
+        header = struct.pack('>IIBBBBB', side, side, 1, 0, 0, 0, 0)
+        _HUGE_PNG.append(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', header) + chunk(b'IDAT', data)
+                         + chunk(b'IEND', b''))
+    return _HUGE_PNG[0]
 
 
 def chart_image(code, alpha):
@@ -369,6 +391,8 @@ class Handler(BaseHTTPRequestHandler):
             return self._send(404, NOT_FOUND_PAGE)
         if case == 'empty':
             return self._send(200, b'', 'image/png')
+        if case == 'huge':
+            return self._send(200, huge_png(), 'image/png')
         self._send(200, chart_image(code, case == 'alpha'), 'image/png')
 
     def _update_page(self):
@@ -502,6 +526,32 @@ class Handler(BaseHTTPRequestHandler):
                 pass
         elif case == 'truncated':
             self._send(200, normal_body[: len(normal_body) // 2], length=len(normal_body))
+        elif case == 'drip':  # one byte every 0.2 s
+            self.send_response(200)
+            self.send_header('Content-Length', str(len(normal_body)))
+            self.end_headers()
+            try:
+                for byte in normal_body:
+                    self.wfile.write(bytes([byte]))
+                    self.wfile.flush()
+                    time.sleep(0.2)
+            except OSError:
+                pass
+        elif case == 'redirect':  # to itself
+            self.send_response(302)
+            self.send_header('Location', self.path)
+            self.send_header('Content-Length', '0')
+            self.end_headers()
+        elif case == 'headers':  # header lines without end, for up to a minute
+            self.wfile.write(b'HTTP/1.0 200 OK\r\n')
+            try:
+                for i in range(3000):
+                    self.wfile.write(b'X-Line-%d: %s\r\n' % (i, b'x' * 60))
+                    self.wfile.flush()
+                    time.sleep(0.02)
+            except OSError:
+                pass
+            self.close_connection = True
         elif case == 'garbage':
             rng = random.Random(len(self.server.log))
             self._send(200, bytes(rng.randrange(256) for _ in range(700)))
