@@ -540,11 +540,21 @@ void CTickraDlg::Tell(std::string_view text) const {
     services_.message_box(hwnd(), text, "Tickra", MB_OK | MB_ICONEXCLAMATION);
 }
 
+void CTickraDlg::TellNotSaved() const {
+    Tell("code.ini 无法保存，这次修改没有生效。\r\n\r\n" + code_ini_path_);
+}
+
 void CTickraDlg::OnApply() {
     EditFields fields = ReadFields();
     switch (editor_->Apply(fields, watch_view_.SelectedItem())) {
         case WatchListEditor::ApplyResult::kCodeMissing:
             Tell("先输入股票代码。");
+            return;
+        case WatchListEditor::ApplyResult::kNotSaved:
+            TellNotSaved();
+            return;
+        case WatchListEditor::ApplyResult::kDuplicate:
+            Tell("这只股票已在列表中。");
             return;
         case WatchListEditor::ApplyResult::kNotStorable:
             Tell("代码中不能有 [ ] = 或控制字符，价格中不能有控制字符。");
@@ -577,7 +587,10 @@ void CTickraDlg::OnCancelEdit() {
 
 void CTickraDlg::OnDelete() {
     const int selected = watch_view_.SelectedItem();
-    if (editor_->Delete(selected)) {
+    const WatchListEditor::DeleteResult result = editor_->Delete(selected);
+    if (result == WatchListEditor::DeleteResult::kNotSaved) {
+        TellNotSaved();
+    } else if (result == WatchListEditor::DeleteResult::kDeleted) {
         watch_view_.DeleteItem(selected);
         // The ticker may still hold the deleted entry's history: hand it the cleared state.
         if (ticker_host_) {
@@ -684,11 +697,16 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
                                   [&](const WatchRow& r) { return r.entry->serial == item.entry; });
     // A row deleted, or edited, while its price was computed keeps what it has now.
     if (price != -1.0f && row != rows_.end() && row->code == item.code && row->sale == item.sale) {
-        row->sale = Format("%.2f", price);
+        const std::string sale = Format("%.2f", price);
+        if (!code_ini_->WriteString(row->code, "sale", sale.c_str()) ||
+            !code_ini_->WriteString(row->code, "cdt", data_date.c_str())) {
+            EndBalance();  // the rest could not be stored either
+            TellNotSaved();
+            return;
+        }
+        row->sale = sale;
         row->data_date = data_date;
         ShowRow(static_cast<size_t>(row - rows_.begin()));
-        code_ini_->WriteString(row->code, "sale", row->sale.c_str());
-        code_ini_->WriteString(row->code, "cdt", row->data_date.c_str());
         pending_data_date_.clear();
     }
     if (balance_done_ == balance_total_) {

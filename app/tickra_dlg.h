@@ -118,6 +118,7 @@ private:
     void EndBalance();
     bool balance_running() const { return balance_button_ != 0; }
     void Tell(std::string_view text) const;
+    void TellNotSaved() const;
     void CheckFirstRow();
     void StartQuote(size_t row, bool first_check);
     void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);

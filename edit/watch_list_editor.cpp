@@ -1,5 +1,6 @@
 #include "edit/watch_list_editor.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "watch/mbcs.h"
@@ -42,6 +43,19 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
 
     // While a row is edited the list is locked, so the selection is the row Modify loaded.
     const bool change = editing_ && Valid(selected);
+    // code.ini has one section per code: a second row of the same code would share it, and
+    // deleting either would lose both after a restart.
+    if (!change && std::any_of(rows_.begin(), rows_.end(),
+                               [&](const WatchRow& row) { return row.code == code; })) {
+        return ApplyResult::kDuplicate;
+    }
+    // The file first: the list shows only what it holds.
+    if (!file_.WriteString(code, "under", under.c_str()) ||
+        !file_.WriteString(code, "over", over.c_str()) ||
+        !file_.WriteString(code, "sale", sale.c_str()) ||
+        !file_.WriteString(code, "cdt", pending_data_date_.c_str())) {
+        return ApplyResult::kNotSaved;
+    }
     if (!change) {
         rows_.emplace_back(code, "", "", "", "");
     }
@@ -52,11 +66,6 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     if (!pending_data_date_.empty()) {
         row.data_date = pending_data_date_;
     }
-
-    file_.WriteString(code, "under", under.c_str());
-    file_.WriteString(code, "over", over.c_str());
-    file_.WriteString(code, "sale", sale.c_str());
-    file_.WriteString(code, "cdt", pending_data_date_.c_str());
 
     pending_data_date_.clear();
     fields = ClearedFields();
@@ -81,13 +90,15 @@ void WatchListEditor::Cancel(EditFields& fields) {
     editing_ = false;
 }
 
-bool WatchListEditor::Delete(int selected) {
+WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
     if (!Valid(selected)) {
-        return false;
+        return DeleteResult::kNoSelection;
     }
-    file_.WriteString(rows_[static_cast<size_t>(selected)].code, nullptr, nullptr);
+    if (!file_.WriteString(rows_[static_cast<size_t>(selected)].code, nullptr, nullptr)) {
+        return DeleteResult::kNotSaved;
+    }
     RemoveRow(rows_, static_cast<size_t>(selected), ticker_);
-    return true;
+    return DeleteResult::kDeleted;
 }
 
 bool WatchListEditor::MoveUp(int selected) {

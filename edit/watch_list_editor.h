@@ -32,15 +32,17 @@ public:
 
     bool editing() const { return editing_; }
 
-    enum class ApplyResult { kCodeMissing, kNotStorable, kAdded, kChanged };
+    enum class ApplyResult { kCodeMissing, kNotStorable, kDuplicate, kNotSaved, kAdded, kChanged };
     // Adds a stock, or stores the change of the row being edited (the selected one), writes its
     // four keys, and leaves edit mode. The fields are cleared unless the code was missing.
     ApplyResult Apply(EditFields& fields, int selected);
     // Loads a row into the fields and enters edit mode; false when no row is selected.
     bool Modify(int selected, EditFields& fields);
     void Cancel(EditFields& fields);
-    // Removes the row and its section of code.ini; false when no row is selected.
-    bool Delete(int selected);
+    // Removes the row and its section of code.ini. A file that cannot be written keeps the row,
+    // so the list never shows what the file does not hold.
+    enum class DeleteResult { kNoSelection, kDeleted, kNotSaved };
+    DeleteResult Delete(int selected);
     // Move a row with its entry; false when it cannot move. code.ini keeps its order.
     bool MoveUp(int selected);
     bool MoveDown(int selected);

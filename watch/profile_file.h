@@ -18,8 +18,9 @@ public:
     // The value of one key, NUL-terminated and cut to the buffer; empty when missing.
     virtual void GetString(const std::string& section, const std::string& key, char* buffer,
                            size_t size) = 0;
-    // Writes one value; a null key removes the whole section.
-    virtual void WriteString(const std::string& section, const char* key, const char* value) = 0;
+    // Writes one value; a null key removes the whole section. False when the file could not be
+    // written (read-only, locked, a full disk).
+    virtual bool WriteString(const std::string& section, const char* key, const char* value) = 0;
 };
 
 }  // namespace tickra

@@ -19,9 +19,9 @@ void PrivateProfileFile::GetString(const std::string& section, const std::string
                              path_.c_str());
 }
 
-void PrivateProfileFile::WriteString(const std::string& section, const char* key,
+bool PrivateProfileFile::WriteString(const std::string& section, const char* key,
                                      const char* value) {
-    WritePrivateProfileStringA(section.c_str(), key, value, path_.c_str());
+    return WritePrivateProfileStringA(section.c_str(), key, value, path_.c_str()) != FALSE;
 }
 
 }  // namespace tickra

@@ -18,7 +18,7 @@ public:
     void GetKeyNames(const std::string& section, char* buffer, size_t size) override;
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override;
-    void WriteString(const std::string& section, const char* key, const char* value) override;
+    bool WriteString(const std::string& section, const char* key, const char* value) override;
 
 private:
     std::string path_;

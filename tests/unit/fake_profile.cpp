@@ -91,9 +91,13 @@ void FakeProfile::GetString(const std::string& section, const std::string& key, 
     buffer[n] = '\0';
 }
 
-void FakeProfile::WriteString(const std::string& section, const char* key, const char* value) {
+bool FakeProfile::WriteString(const std::string& section, const char* key, const char* value) {
+    if (read_only) {
+        return false;
+    }
     writes.push_back({section, key ? std::optional<std::string>(key) : std::nullopt,
                       value ? std::optional<std::string>(value) : std::nullopt});
+    return true;
 }
 
 }  // namespace tickra::testing

@@ -26,7 +26,7 @@ public:
     void GetKeyNames(const std::string& section, char* buffer, size_t size) override;
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override;
-    void WriteString(const std::string& section, const char* key, const char* value) override;
+    bool WriteString(const std::string& section, const char* key, const char* value) override;
 
     struct Write {
         std::string section;
@@ -34,6 +34,7 @@ public:
         bool operator==(const Write&) const = default;
     };
     std::vector<Write> writes;
+    bool read_only = false;  // every write fails
 
 private:
     struct Section {

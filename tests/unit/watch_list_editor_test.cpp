@@ -62,6 +62,19 @@ TEST_F(EditorTest, TextThatWouldChangeTheFileIsRefused) {
     EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
 }
 
+TEST_F(EditorTest, AFileThatCannotBeWrittenLeavesTheListAsTheFileIs) {
+    Add("600000");
+    file.read_only = true;
+    fields = {"000001", "1", "2", "3"};
+    EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kNotSaved);
+    EXPECT_EQ(fields, (EditFields{"000001", "1", "2", "3"})) << "kept for another try";
+    ASSERT_TRUE(editor.Modify(0, fields));
+    fields.under = "9";
+    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kNotSaved);
+    EXPECT_EQ(editor.Delete(0), WatchListEditor::DeleteResult::kNotSaved);
+    EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
+}
+
 TEST_F(EditorTest, AddWithEmptyPricesWritesZeros) {
     fields = {"600000", "", "", ""};
     EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
@@ -73,13 +86,15 @@ TEST_F(EditorTest, AddWithEmptyPricesWritesZeros) {
     EXPECT_EQ(fields, ClearedFields());
 }
 
-TEST_F(EditorTest, CodesAreUpperCasedAndDuplicatesAdded) {
+TEST_F(EditorTest, CodesAreUpperCasedAndADuplicateIsRefused) {
     fields = {"1a0001", "1", "2", "3"};
     editor.Apply(fields, -1);
+    const size_t writes = file.writes.size();
     fields = {"1A0001", "4", "5", "6"};
-    editor.Apply(fields, 0);  // a selection does not matter while adding
-    EXPECT_EQ(Texts(), (Rows{{"1A0001", "1", "2", "3", ""}, {"1A0001", "4", "5", "6", ""}}));
-    EXPECT_EQ(file.writes.back(), (Write{"1A0001", "cdt", ""}));
+    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kDuplicate);
+    EXPECT_EQ(Texts(), (Rows{{"1A0001", "1", "2", "3", ""}}));
+    EXPECT_EQ(file.writes.size(), writes);
+    EXPECT_EQ(fields, (EditFields{"1A0001", "4", "5", "6"}));
 }
 
 TEST_F(EditorTest, ModifyThenCancelLeavesTheRowAndGoesBackToAdding) {
@@ -121,8 +136,8 @@ TEST_F(EditorTest, DeleteRemovesTheSectionAndForgetsTheHistory) {
     Add("600000");
     Add("000001");
     ticker.history = &rows[1].entry->history;
-    EXPECT_FALSE(editor.Delete(-1));
-    EXPECT_TRUE(editor.Delete(1));
+    EXPECT_EQ(editor.Delete(-1), WatchListEditor::DeleteResult::kNoSelection);
+    EXPECT_EQ(editor.Delete(1), WatchListEditor::DeleteResult::kDeleted);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
     EXPECT_EQ(file.writes, (std::vector<Write>{{"000001", std::nullopt, std::nullopt}}));
     EXPECT_EQ(ticker.history, nullptr);

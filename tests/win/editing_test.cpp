@@ -96,7 +96,7 @@ TEST_F(EditingTest, ApplyWithoutACodeOnlySaysSo) {
     EXPECT_EQ(File(), View());
 }
 
-TEST_F(EditingTest, AddingWritesTheSectionAndDuplicatesShareIt) {
+TEST_F(EditingTest, AddingWritesTheSectionAndADuplicateIsRefused) {
     Start("");
     Fields("600000", "", "", "");
     Command(IDC_APPLY);
@@ -104,11 +104,31 @@ TEST_F(EditingTest, AddingWritesTheSectionAndDuplicatesShareIt) {
     EXPECT_EQ(File(), View());
     EXPECT_EQ(FieldTexts(), (std::vector<std::string>{"", "0", "0", "0"}));
 
+    EXPECT_TRUE(boxes.empty());
+
+    // One section per code: a second row would lose both when either is deleted.
     Fields("600000", "9.5", "", "");
     Command(IDC_APPLY);
-    EXPECT_EQ(View(), (Rows{{"600000", "0", "0", "0", ""}, {"600000", "9.5", "0", "0", ""}}));
-    EXPECT_EQ(File(), (Rows{{"600000", "9.5", "0", "0", ""}})) << "one section, last write";
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"这只股票已在列表中。"});
+    EXPECT_EQ(View(), (Rows{{"600000", "0", "0", "0", ""}}));
+    EXPECT_EQ(File(), View());
+}
+
+TEST_F(EditingTest, ALockedCodeIniSaysSoAndTheListKeepsWhatTheFileHolds) {
+    Start("[600000]\r\n");
+    const std::string path = folder.path() + "\\code.ini";
+    // Another program holds the file open without sharing it.
+    HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    Fields("000001", "1", "", "");
+    Command(IDC_APPLY);
+    Select(0);
+    Command(IDC_DELETE);
+    CloseHandle(lock);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "code.ini 无法保存，这次修改没有生效。\r\n\r\n" + path);
+    EXPECT_EQ(View(), (Rows{{"600000", "", "", "", ""}}));
+    EXPECT_EQ(File(), View());
 }
 
 TEST_F(EditingTest, ModifyLocksTheListAndCancelGoesBack) {
