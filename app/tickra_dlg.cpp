@@ -16,6 +16,7 @@
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "ui/text.h"
+#include "ui/unique_handle.h"
 #include "watch/profile_file_win.h"
 #include "watch/text_util.h"
 #include "watch/watch_list_loader.h"
@@ -51,6 +52,19 @@ void SetTaskbarButton(HWND hwnd, bool add) {
     if (SUCCEEDED(com)) {
         CoUninitialize();
     }
+}
+
+// Whether the file holds anything but blanks; a missing file holds nothing.
+bool HoldsText(const std::string& path) {
+    const ui::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char start[4096];
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {
+        return false;
+    }
+    return std::any_of(start, start + read,
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
 }  // namespace
@@ -353,8 +367,21 @@ void CTickraDlg::SetUpListViews() const {
 }
 
 void CTickraDlg::LoadWatchListFromFile() {
-    code_ini_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
-    rows_ = LoadWatchList(*code_ini_);
+    code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
+    rows_ = LoadWatchList(*code_ini_file_);
+    // Text but no list: another encoding or a damaged file, which the first edit would replace.
+    const bool unreadable = rows_.empty() && HoldsText(code_ini_path_);
+    if (unreadable) {
+        Tell(
+            "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
+            "在您同意之前，程序不会写入它。");
+    }
+    code_ini_ = std::make_unique<ConfirmedWrites>(*code_ini_file_, !unreadable, [this] {
+        return services_.message_box(hwnd(),
+                                     "code.ini 里没有能读出的股票列表，保存会覆盖其中的内容。"
+                                     "要保存吗？",
+                                     "Tickra", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    });
     ShowAllRows();
     editor_ =
         std::make_unique<WatchListEditor>(rows_, *code_ini_, ticker_state_, pending_data_date_);

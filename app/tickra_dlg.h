@@ -30,6 +30,7 @@
 #include "watch/refresh_cycle.h"
 #include "watch/ticker_state.h"
 #include "watch/profile_file.h"
+#include "watch/profile_file_win.h"
 #include "watch/watch_list.h"
 
 namespace tickra {
@@ -180,7 +181,8 @@ private:
     float reference_price_ = -1.0f;
     std::string code_ini_path_;
     std::string pending_data_date_;
-    std::unique_ptr<ProfileFile> code_ini_;
+    std::unique_ptr<PrivateProfileFile> code_ini_file_;
+    std::unique_ptr<ProfileFile> code_ini_;  // writes through to the file once allowed
     std::unique_ptr<WatchListEditor> editor_;
     bool tips_switch_ = false;
 

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace tickra {
 
@@ -21,6 +23,40 @@ public:
     // Writes one value; a null key removes the whole section. False when the file could not be
     // written (read-only, locked, a full disk).
     virtual bool WriteString(const std::string& section, const char* key, const char* value) = 0;
+};
+
+// A file whose writes wait for the user's word: a code.ini that holds text but no list (another
+// encoding, a damaged file) is not overwritten by the first edit unless the user agrees.
+class ConfirmedWrites final : public ProfileFile {
+public:
+    // confirm is asked once, at the first write, unless writes are allowed from the start.
+    ConfirmedWrites(ProfileFile& file, bool allowed, std::function<bool()> confirm)
+        : file_(file), allowed_(allowed), confirm_(std::move(confirm)) {}
+
+    void GetSectionNames(char* buffer, size_t size) override {
+        file_.GetSectionNames(buffer, size);
+    }
+    void GetKeyNames(const std::string& section, char* buffer, size_t size) override {
+        file_.GetKeyNames(section, buffer, size);
+    }
+    void GetString(const std::string& section, const std::string& key, char* buffer,
+                   size_t size) override {
+        file_.GetString(section, key, buffer, size);
+    }
+    bool WriteString(const std::string& section, const char* key, const char* value) override {
+        if (!allowed_) {
+            allowed_ = confirm_ && confirm_();
+            if (!allowed_) {
+                return false;
+            }
+        }
+        return file_.WriteString(section, key, value);
+    }
+
+private:
+    ProfileFile& file_;
+    bool allowed_;
+    std::function<bool()> confirm_;
 };
 
 }  // namespace tickra

@@ -75,6 +75,23 @@ TEST_F(EditorTest, AFileThatCannotBeWrittenLeavesTheListAsTheFileIs) {
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
 }
 
+TEST(ConfirmedWrites, WritesWaitForTheUsersYes) {
+    FakeProfile file("");
+    int asked = 0;
+    bool answer = false;
+    ConfirmedWrites guarded(file, false, [&] {
+        ++asked;
+        return answer;
+    });
+    EXPECT_FALSE(guarded.WriteString("600000", "under", "1"));
+    EXPECT_TRUE(file.writes.empty());
+    answer = true;
+    EXPECT_TRUE(guarded.WriteString("600000", "under", "1"));
+    EXPECT_TRUE(guarded.WriteString("600000", "over", "2"));
+    EXPECT_EQ(asked, 2) << "asked until the answer is yes, then no more";
+    EXPECT_EQ(file.writes.size(), 2u);
+}
+
 TEST_F(EditorTest, AddWithEmptyPricesWritesZeros) {
     fields = {"600000", "", "", ""};
     EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include <ctime>
+#include <fstream>
+#include <iterator>
 #include <regex>
 #include <string>
 #include <vector>
@@ -129,6 +131,28 @@ TEST_F(EditingTest, ALockedCodeIniSaysSoAndTheListKeepsWhatTheFileHolds) {
     EXPECT_EQ(boxes[0].text, "code.ini 无法保存，这次修改没有生效。\r\n\r\n" + path);
     EXPECT_EQ(View(), (Rows{{"600000", "", "", "", ""}}));
     EXPECT_EQ(File(), View());
+}
+
+TEST_F(EditingTest, AFileWithTextButNoListIsNotOverwrittenUnasked) {
+    // UTF-16 without a byte-order mark: the profile functions find no section in it.
+    std::string utf16;
+    for (char c : std::string("[600000]\r\nunder=9.5\r\n")) {
+        utf16 += {c, '\0'};
+    }
+    folder.WriteFile("code.ini", utf16);
+    DialogServices services = testing::TestServices(&boxes);
+    dialog = std::make_unique<CTickraDlg>("", services);
+    ASSERT_TRUE(dialog->Create());
+    ASSERT_EQ(boxes.size(), 1u) << "said once, at start";
+    EXPECT_NE(boxes[0].text.find("没有能读出的股票列表"), std::string::npos);
+    boxes.clear();
+    Fields("000001", "1", "", "");
+    Command(IDC_APPLY);  // the recorded box answers OK, which is no "yes"
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
+    EXPECT_TRUE(View().empty());
+    std::ifstream file(folder.path() + "\\code.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), utf16);
 }
 
 TEST_F(EditingTest, ModifyLocksTheListAndCancelGoesBack) {
