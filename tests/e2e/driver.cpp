@@ -19,6 +19,8 @@
 //   settext HWND HEX                 sets a window's text, given as UTF-8 in hex
 //   lv-rows HWND COLUMNS             a list view's texts: cells in hex, "," between, ";" rows
 //   lv-select HWND ROW               selects a list-view row
+//   lock HEX                         opens a file (a Windows path, UTF-8 in hex) without sharing
+//   unlock                           closes it again
 //   quit
 #include <windows.h>
 #include <commctrl.h>
@@ -273,6 +275,26 @@ std::string Run(const std::string& line) {
         char text[32];
         std::snprintf(text, sizeof text, "%.2f", ms);
         return answered ? std::string("ok ") + text : "err";
+    }
+    if (command == "lock" || command == "unlock") {
+        static HANDLE locked = INVALID_HANDLE_VALUE;
+        if (locked != INVALID_HANDLE_VALUE) {
+            CloseHandle(locked);
+            locked = INVALID_HANDLE_VALUE;
+        }
+        if (command == "unlock") {
+            return "ok";
+        }
+        std::string hex;
+        in >> hex;
+        std::string path;
+        for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+            path += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        }
+        wchar_t wide[MAX_PATH] = {};
+        MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH);
+        locked = CreateFileW(wide, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        return locked != INVALID_HANDLE_VALUE ? "ok" : "err";
     }
     if (command == "settext") {
         std::string hwnd, hex;

@@ -19,7 +19,8 @@ Control endpoints (not recorded):
     POST /_sim/scenario?code=C&history=H          answer both history providers for C with H
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
          without trading in the middle), nocode, nomarkers, attributes, empty, slow (normal,
-         two seconds late)
+         two seconds late), baddate (line breaks and sections in the date cell), nonfinite
+         (a 1e309 cell)
     POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty,
          huge (a valid 32768 x 32768 picture of about 130 KB)
     POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
@@ -40,7 +41,8 @@ Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe
 nul (a NUL byte inside the first 512 bytes), notfound (404 page), slow (answers after
 delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
 truncated (fewer bytes than Content-Length), garbage, drip (one byte every 0.2 s), redirect (a
-302 to itself), headers (header lines without end, for up to a minute).
+302 to itself), headers (header lines without end, for up to a minute), oddname (the name cut
+after the first byte of its last character).
 """
 import argparse
 import datetime
@@ -139,7 +141,16 @@ def history_rows(code, first, last, scenario):
         rows = (rows * 3)[:count]
     if scenario == 'zeros':
         rows = rows[:5] + [(d, '0.00') for d, _ in rows[5:8]] + rows[8:]
+    if scenario == 'baddate':  # a date cell that would write sections into code.ini
+        rows = [('2008-07-08\r\n[999999]\r\nunder=5', rows[0][1])] + rows[1:]
+    if scenario == 'nonfinite':
+        rows = rows[:3] + [(rows[3][0], '1e309')] + rows[4:]
     return rows
+
+
+def day_text(day):
+    """A row's date as the pages print it; a scenario may put any text there instead."""
+    return day if isinstance(day, str) else day.isoformat()
 
 
 def post_provider_page(code, rows, scenario):
@@ -153,7 +164,7 @@ def post_provider_page(code, rows, scenario):
              '<tr><td>日期</td><td>开盘</td><td>最高</td><td>最低</td><td>收盘</td>'
              '<td>成交量</td><td>成交金额(万)</td></tr>']
     for day, close in reversed(rows):
-        lines.append(f'<tr>{cell}<b>{day.isoformat()}</b></td>{cell}{close}</td>{cell}{close}</td>'
+        lines.append(f'<tr>{cell}<b>{day_text(day)}</b></td>{cell}{close}</td>{cell}{close}</td>'
                      f'{cell}{close}</td>{cell}{close}</td>{cell}1,234,567</td>{cell}12,345</td>'
                      '</tr>')
     lines.append('</table>' if scenario == 'nomarkers' else '</TABLE>')
@@ -171,7 +182,7 @@ def get_provider_page(code, rows, scenario):
     lines += ['<table class=data>', '<tr><th colspan=5>历史交易数据</th></tr>',
               '<tr><th>日期</th><th>开盘</th><th>收盘</th><th>最高</th><th>最低</th></tr>']
     for day, close in rows:
-        lines.append(f'<tr>{cell}{day.isoformat()}</td>{cell}{close}</td>{cell}{close}</td>'
+        lines.append(f'<tr>{cell}{day_text(day)}</td>{cell}{close}</td>{cell}{close}</td>'
                      f'{cell}{close}</td>{cell}{close}</td></tr>')
     lines.append('</table>')
     return ('\n'.join(lines) + '\n</body></html>').encode('gb2312')
@@ -379,6 +390,9 @@ class Handler(BaseHTTPRequestHandler):
         record = quote_record(feed_code, name, close, price, suspended=(case == 'suspended'))
         if case in ('normal', 'suspended'):
             return self._send(200, record)
+        if case == 'oddname':  # the name cut after the first byte of its last character
+            encoded = name.encode('gb2312')
+            return self._send(200, record.replace(encoded, encoded[:-1], 1))
         self._case(case, {k: [v] for k, v in scenario.items()}, record)
 
     # --- chart, update page, upgrade image ------------------------------------------------------
