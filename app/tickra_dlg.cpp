@@ -220,7 +220,7 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
                 announcement_ = notice->announcement;
             }
             if (!announcement_.empty()) {
-                announcement_ = ReplaceAll(ReplaceAll(announcement_, "&lt;", "<"), "&gt;", ">");
+                // Un-escaped once, by the page: twice would turn "&amp;lt;" into markup.
                 html_panel_.ShowHtmlText(AnnouncementPage(announcement_));
             }
             break;

@@ -66,18 +66,6 @@ struct MenuTraits {
     static void Close(pointer h) { DestroyMenu(h); }
 };
 
-struct IconTraits {
-    using pointer = HICON;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { DestroyIcon(h); }
-};
-
-struct KernelHandleTraits {
-    using pointer = HANDLE;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { CloseHandle(h); }
-};
-
 struct FileHandleTraits {
     using pointer = HANDLE;
     static pointer Invalid() { return INVALID_HANDLE_VALUE; }
@@ -92,8 +80,6 @@ using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
 using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
 using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
 using UniqueMenu = UniqueHandle<MenuTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 
 }  // namespace ui
