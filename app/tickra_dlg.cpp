@@ -216,12 +216,10 @@ void CTickraDlg::OnUpdateReport(LPARAM report) {
             break;
         }
         case kUpdateShowAnnouncement:
-            if (const auto notice = update_channel_->notice()) {
-                announcement_ = notice->announcement;
-            }
-            if (!announcement_.empty()) {
+            if (const auto notice = update_channel_->notice();
+                notice && !notice->announcement.empty()) {
                 // Un-escaped once, by the page: twice would turn "&amp;lt;" into markup.
-                html_panel_.ShowHtmlText(AnnouncementPage(announcement_));
+                html_panel_.ShowHtmlText(AnnouncementPage(notice->announcement));
             }
             break;
         case kUpgradeCancelled:
@@ -292,7 +290,7 @@ void CTickraDlg::AbandonStuckTransfers() {
     // Longer than a transfer's bounds allow (8 s in all, 5 s of silence): WinInet is stuck
     // where no bound reaches, and closing its handle does not help under Wine.
     constexpr auto kGiveUpAfter = std::chrono::seconds(15);
-    if (!cycle_.quote_in_flight() || !pending_quote_ ||
+    if (!cycle_.quote_in_flight() ||
         std::chrono::steady_clock::now() - quote_started_ < kGiveUpAfter) {
         return;
     }
@@ -720,10 +718,9 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
     }
     SetItemText(IDC_COMPUTE_PROGRESS, Format("%u/%u", static_cast<unsigned>(balance_done_),
                                              static_cast<unsigned>(balance_total_)));
-    const auto row = std::find_if(rows_.begin(), rows_.end(),
-                                  [&](const WatchRow& r) { return r.entry->serial == item.entry; });
+    WatchRow* row = FindRow(rows_, item.entry);
     // A row deleted, or edited, while its price was computed keeps what it has now.
-    if (price != -1.0f && row != rows_.end() && row->code == item.code && row->sale == item.sale) {
+    if (price != -1.0f && row != nullptr && row->code == item.code && row->sale == item.sale) {
         const std::string sale = Format("%.2f", price);
         if (!code_ini_->WriteString(row->code, "sale", sale.c_str()) ||
             !code_ini_->WriteString(row->code, "cdt", data_date.c_str())) {
@@ -733,7 +730,7 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
         }
         row->sale = sale;
         row->data_date = data_date;
-        ShowRow(static_cast<size_t>(row - rows_.begin()));
+        ShowRow(static_cast<size_t>(row - rows_.data()));
         pending_data_date_.clear();
     }
     if (balance_done_ == balance_total_) {

@@ -172,7 +172,6 @@ private:
     CHtmlCtrl html_panel_;
     CTrayIcon tray_;
     std::shared_ptr<UpdateChannel> update_channel_;
-    std::string announcement_;  // as the notice gives it, markup still escaped
     std::wstring chart_path_;
     WatchList rows_;
     TickerState ticker_state_;

@@ -16,12 +16,11 @@ WatchListEditor::WatchListEditor(WatchList& rows, ProfileFile& file, TickerState
     : rows_(rows), file_(file), ticker_(ticker), pending_data_date_(pending_data_date) {}
 
 bool Storable(std::string_view text, bool section_name) {
-    for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
+    for (size_t i = 0, width = 0; i < text.size(); i += width) {
+        width = CharWidth(text, i);
         const auto c = static_cast<unsigned char>(text[i]);
-        if (CharWidth(text, i) == 2) {
-            continue;
-        }
-        if (c < 0x20 || c == 0x7F || (section_name && (c == '[' || c == ']' || c == '='))) {
+        if (width == 1 &&
+            (c < 0x20 || c == 0x7F || (section_name && (c == '[' || c == ']' || c == '=')))) {
             return false;
         }
     }

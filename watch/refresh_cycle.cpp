@@ -59,10 +59,8 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
         return false;
     }
     in_flight_ = false;
-    const auto row = std::find_if(rows.begin(), rows.end(), [&](const WatchRow& r) {
-        return r.entry->serial == pending.entry;
-    });
-    if (row == rows.end()) {
+    WatchRow* row = FindRow(rows, pending.entry);
+    if (row == nullptr) {
         return false;
     }
     // The prices as they are now: an edit made while the answer was on its way counts.

@@ -1,5 +1,7 @@
 #include "watch/watch_list.h"
 
+#include <algorithm>
+
 #include <utility>
 
 namespace tickra {
@@ -42,6 +44,13 @@ void RemoveRow(WatchList& rows, size_t index, TickerState& ticker) {
         ticker.history = nullptr;
     }
     rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+WatchRow* FindRow(WatchList& rows, uint64_t entry_serial) {
+    const auto row = std::find_if(rows.begin(), rows.end(), [entry_serial](const WatchRow& r) {
+        return r.entry->serial == entry_serial;
+    });
+    return row != rows.end() ? &*row : nullptr;
 }
 
 }  // namespace tickra
