@@ -21,6 +21,17 @@ class UpdateTest(TickraTestCase):
         self.start_taskbar()
         return self.start(code_ini='[600000]\r\n')
 
+    def upgrade_and_answer_the_hand_over(self, tickra):
+        """Presses 升级 in the offer, answers the hand-over box, and sees Tickra end."""
+        dialog = self.driver.find('#32770', 'Tickra')
+        offer = self.driver.find('#32770', '程序升级')
+        self.driver('wait-visible', offer, 1, 5000)
+        self.driver('post', offer, WM_COMMAND, IDOK, 0)
+        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
+                                     if h != dialog), None), 30, 'the hand-over box')
+        self.driver.command(box, IDOK)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+
     def test_an_offer_is_shown_and_cancelled(self):
         tickra = self.start_with_update_page('case=other')
         offer = self.driver.find('#32770', '程序升级')
@@ -35,14 +46,7 @@ class UpdateTest(TickraTestCase):
         shutil.copy(_env_path('TICKRA_RENAMER_EXE'), self.folder / 'rename.exe')
         tickra = self.start_with_update_page('case=other')
         self.sim(f'upgrade?case=valid&file={_env_path("TICKRA_EXE")}')
-        dialog = self.driver.find('#32770', 'Tickra')
-        offer = self.driver.find('#32770', '程序升级')
-        self.driver('wait-visible', offer, 1, 5000)
-        self.driver('post', offer, WM_COMMAND, IDOK, 0)
-        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
-                                     if h != dialog), None), 30, 'the hand-over box')
-        self.driver.command(box, IDOK)
-        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.upgrade_and_answer_the_hand_over(tickra)
         self.assertTrue((self.folder / 'Tickra.upg').read_bytes().startswith(b'MZ'))
         wait_for(lambda: (self.folder / 'renamer-ran').exists(), what='the renamer')
 
@@ -74,14 +78,7 @@ class UpdateTest(TickraTestCase):
         self.sim(f'upgrade?case=presigned&file={self.folder / "Tickra-new.exe"}')
         self.start_taskbar()
         tickra = self.start(code_ini='[600000]\r\n', exe=release)
-        dialog = self.driver.find('#32770', 'Tickra')
-        offer = self.driver.find('#32770', '程序升级')
-        self.driver('wait-visible', offer, 1, 5000)
-        self.driver('post', offer, WM_COMMAND, IDOK, 0)
-        box = wait_for(lambda: next((h for h, _ in self.driver.find_all('#32770', 'Tickra')
-                                     if h != dialog), None), 30, 'the hand-over box')
-        self.driver.command(box, IDOK)
-        self.assertEqual(tickra.wait(timeout=20), 0)
+        self.upgrade_and_answer_the_hand_over(tickra)
         self.assertEqual((self.folder / 'Tickra.upg').read_bytes(),
                          (self.folder / 'Tickra-new.exe').read_bytes())
         wait_for(lambda: (self.folder / 'renamer-ran').exists(), what='the renamer')

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -306,54 +307,56 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
     EXPECT_EQ(dialog.watch_list()[0].entry->minute_stamp, 600);
 }
 
-TEST(MainDialog, ASilentFeedTurnsTheLastGoodLineGrey) {
-    if (!std::getenv("TICKRA_SIM_PORT")) {
-        GTEST_SKIP() << "needs the market simulator (run through ctest)";
-    }
-    SimControl("reset");
-    SimControl("price?code=600000&close=10&price=9.4");
+// The dialog over a code.ini of its own, its feed the simulator, at a fixed clock.
+struct SimulatedFeedTest : ::testing::Test {
     ScopedWorkingDirectory folder;
-    folder.WriteFile("code.ini", "[600000]\r\n[600001]\r\n");
     LocalTime now = testing::At(10, 0, 0);
     std::vector<testing::MessageBoxRecord> boxes;
-    CTickraDlg dialog("", SimulatorServices(&now, &boxes));
-    ASSERT_TRUE(dialog.Create());
-    ASSERT_TRUE(testing::WaitIdle(dialog));
+    std::unique_ptr<CTickraDlg> dialog;
+
+    void SetUp() override {
+        if (!std::getenv("TICKRA_SIM_PORT")) {
+            GTEST_SKIP() << "needs the market simulator (run through ctest)";
+        }
+        SimControl("reset");
+    }
+    void TearDown() override { SimControl("reset"); }
+    void Start(const std::string& ini) {
+        folder.WriteFile("code.ini", ini);
+        dialog = std::make_unique<CTickraDlg>("", SimulatorServices(&now, &boxes));
+        ASSERT_TRUE(dialog->Create());
+    }
+};
+
+TEST_F(SimulatedFeedTest, ASilentFeedTurnsTheLastGoodLineGrey) {
+    SimControl("price?code=600000&close=10&price=9.4");
+    Start("[600000]\r\n[600001]\r\n");
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
     SimControl("scenario?code=600000&case=silent&delay=6");
     SimControl("scenario?code=600001&case=silent&delay=6");
-    ASSERT_TRUE(testing::TickAndWait(dialog));  // row 1: never reached
-    EXPECT_EQ(dialog.ticker_state().text, "600001 网络不通.");
-    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
-    ASSERT_TRUE(testing::TickAndWait(dialog));  // row 0: reached at start-up
-    EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
-    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
-    EXPECT_EQ(dialog.watch_list()[0].entry->previous_price, 9.4f);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));  // row 1: never reached
+    EXPECT_EQ(dialog->ticker_state().text, "600001 网络不通.");
+    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));  // row 0: reached at start-up
+    EXPECT_EQ(dialog->ticker_state().text, "浦发银行 9.40 -6.00%");
+    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->watch_list()[0].entry->previous_price, 9.4f);
 }
 
-TEST(MainDialog, ATransferStuckInEndlessHeadersIsGivenUp) {
-    if (!std::getenv("TICKRA_SIM_PORT")) {
-        GTEST_SKIP() << "needs the market simulator (run through ctest)";
-    }
-    SimControl("reset");
+TEST_F(SimulatedFeedTest, ATransferStuckInEndlessHeadersIsGivenUp) {
     SimControl("scenario?code=600000&case=headers");
-    ScopedWorkingDirectory folder;
-    folder.WriteFile("code.ini", "[600000]\r\n");
-    LocalTime now = testing::At(10, 0, 0);
-    std::vector<testing::MessageBoxRecord> boxes;
-    CTickraDlg dialog("", SimulatorServices(&now, &boxes));
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(dialog.Create());
+    Start("[600000]\r\n");
     EXPECT_TRUE(testing::PumpUntil(
         [&] {
-            SendMessageW(dialog.hwnd(), WM_TIMER, kRefreshTimerId, 0);
-            return dialog.ticker_state().text == "600000 网络不通.";
+            SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0);
+            return dialog->ticker_state().text == "600000 网络不通.";
         },
         std::chrono::seconds(30)));
     const auto took = std::chrono::steady_clock::now() - start;
-    EXPECT_EQ(dialog.ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
     EXPECT_GE(took, std::chrono::seconds(14));
     EXPECT_LT(took, std::chrono::seconds(20));
-    SimControl("reset");
 }
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {

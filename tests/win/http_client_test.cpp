@@ -167,9 +167,10 @@ TEST_F(HttpClientTest, AWorkerStopsWithinItsBoundWhileATransferIsStuck) {
         *started = true;
         HttpRequest("", "GET", SimHost(), "/_case/silent", {}, &control);
     });
-    while (!*started) {
+    for (int waited = 0; !*started && waited < 500; ++waited) {
         Sleep(10);
     }
+    ASSERT_TRUE(*started);
     Sleep(100);  // inside the transfer by now
     const auto start = std::chrono::steady_clock::now();
     worker->Stop(std::chrono::milliseconds(300));
