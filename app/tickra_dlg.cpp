@@ -2,21 +2,20 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
-#include <shobjidl.h>
 
 #include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/messages.h"
 #include "chart/chart_url.h"
 #include "history/balance_price.h"
 #include "net/http_client_win.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
+#include "taskbar/taskbar_button.h"
 #include "ui/text.h"
-#include "ui/unique_handle.h"
 #include "watch/profile_file_win.h"
 #include "watch/text_util.h"
 #include "watch/watch_list_loader.h"
@@ -35,36 +34,6 @@ std::string CurrentDirectory() {
         length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
     }
     return std::string(buffer.data(), length < buffer.size() ? length : 0);
-}
-
-// Adds or removes the dialog's taskbar button. Without the taskbar list object (a shell that
-// lacks it) the window is still shown or hidden; only the button step is skipped.
-void SetTaskbarButton(HWND hwnd, bool add) {
-    const HRESULT com = CoInitialize(nullptr);
-    ITaskbarList* list = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_ITaskbarList, reinterpret_cast<void**>(&list)))) {
-        if (SUCCEEDED(list->HrInit())) {
-            add ? list->AddTab(hwnd) : list->DeleteTab(hwnd);
-        }
-        list->Release();
-    }
-    if (SUCCEEDED(com)) {
-        CoUninitialize();
-    }
-}
-
-// Whether the file holds anything but blanks; a missing file holds nothing.
-bool HoldsText(const std::string& path) {
-    const ui::UniqueFile file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char start[4096];
-    DWORD read = 0;
-    if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {
-        return false;
-    }
-    return std::any_of(start, start + read,
-                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
 }  // namespace
@@ -124,7 +93,8 @@ bool CTickraDlg::OnInitDialog() {
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
     CreateTickerHost();
-    chart_ = std::make_unique<CDisplayMinDlg>(ticker_host_.get());
+    chart_ = std::make_unique<CDisplayMinDlg>(ticker_host_->hwnd(),
+                                              [this] { ticker_host_->set_chart_requested(false); });
     chart_->Create(hwnd());
 
     cycle_ = RefreshCycle();
@@ -152,19 +122,7 @@ bool CTickraDlg::OnInitDialog() {
 void CTickraDlg::CreateTickerHost() {
     ticker_host_ = std::make_unique<CNProgressBar>(services_.message_box);
     ticker_host_->set_on_chart_request([this](bool requested) { OnChartRequest(requested); });
-    // The ticker takes the colour of the taskbar under it; a ticker in a window of its own has
-    // no taskbar under it and keeps its black.
-    RECT place;
-    if (ticker_host_->hwnd() != nullptr &&
-        ticker_host_->placement() != CNProgressBar::Placement::kStandalone &&
-        GetWindowRect(ticker_host_->hwnd(), &place)) {
-        HDC screen = GetDC(nullptr);
-        const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
-        ReleaseDC(nullptr, screen);
-        if (colour != CLR_INVALID) {
-            ticker_host_->SetBackgroundColour(colour);
-        }
-    }
+    ticker_host_->MatchTaskbarColour();
 }
 
 void CTickraDlg::RefreshChart(const std::string& code) {
@@ -368,7 +326,7 @@ void CTickraDlg::LoadWatchListFromFile() {
     code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
     rows_ = LoadWatchList(*code_ini_file_);
     // Text but no list: another encoding or a damaged file, which the first edit would replace.
-    const bool unreadable = rows_.empty() && HoldsText(code_ini_path_);
+    const bool unreadable = rows_.empty() && code_ini_file_->HoldsText();
     if (unreadable) {
         Tell(
             "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
@@ -718,20 +676,17 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
     }
     SetItemText(IDC_COMPUTE_PROGRESS, Format("%u/%u", static_cast<unsigned>(balance_done_),
                                              static_cast<unsigned>(balance_total_)));
-    WatchRow* row = FindRow(rows_, item.entry);
-    // A row deleted, or edited, while its price was computed keeps what it has now.
-    if (price != -1.0f && row != nullptr && row->code == item.code && row->sale == item.sale) {
-        const std::string sale = Format("%.2f", price);
-        if (!code_ini_->WriteString(row->code, "sale", sale.c_str()) ||
-            !code_ini_->WriteString(row->code, "cdt", data_date.c_str())) {
+    size_t row = 0;
+    switch (editor_->StoreBalance(item, price, data_date, row)) {
+        case WatchListEditor::StoreResult::kStored:
+            ShowRow(row);
+            break;
+        case WatchListEditor::StoreResult::kNotSaved:
             EndBalance();  // the rest could not be stored either
             TellNotSaved();
             return;
-        }
-        row->sale = sale;
-        row->data_date = data_date;
-        ShowRow(static_cast<size_t>(row - rows_.data()));
-        pending_data_date_.clear();
+        case WatchListEditor::StoreResult::kSkipped:
+            break;
     }
     if (balance_done_ == balance_total_) {
         EndBalance();

@@ -105,12 +105,6 @@ private:
     void OnCancelEdit();
     void OnDelete();
     void OnMove(bool up);
-    // A stock whose balance price is being computed: the row (serial 0 for the code field) and
-    // its texts when the work began, so that a row changed meanwhile is not overwritten.
-    struct BalanceItem {
-        uint64_t entry = 0;
-        std::string code, sale;
-    };
     void OnCompute();
     void OnComputeAll();
     void StartBalance(int button, std::vector<BalanceItem> items);

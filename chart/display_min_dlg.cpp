@@ -7,12 +7,14 @@
 #include <cstring>
 
 #include "res/resource.h"
-#include "taskbar/n_progress_bar.h"
+#include "ui/com_ptr.h"
 #include "ui/file.h"
+#include "ui/select_object.h"
 
 namespace tickra {
 
-CDisplayMinDlg::CDisplayMinDlg(CNProgressBar* host) : ui::Dialog(IDD_DISPLAYMIN), host_(host) {}
+CDisplayMinDlg::CDisplayMinDlg(HWND ticker, std::function<void()> on_close)
+    : ui::Dialog(IDD_DISPLAYMIN), ticker_(ticker), on_close_(std::move(on_close)) {}
 
 CDisplayMinDlg::~CDisplayMinDlg() {
     Destroy();
@@ -25,8 +27,7 @@ CDisplayMinDlg::~CDisplayMinDlg() {
 bool CDisplayMinDlg::OnInitDialog() {
     RECT ticker;
     RECT own;
-    if (host_ != nullptr && host_->hwnd() != nullptr && GetWindowRect(host_->hwnd(), &ticker) &&
-        GetWindowRect(hwnd(), &own)) {
+    if (ticker_ != nullptr && GetWindowRect(ticker_, &ticker) && GetWindowRect(hwnd(), &own)) {
         const Point at = ChartWindowPosition(ticker.left, ticker.top, ticker.right,
                                              {own.right - own.left, own.bottom - own.top});
         SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -60,14 +61,14 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
             return false;  // images then simply fail to load
         }
     }
-    IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
-                                        static_cast<UINT>(bytes.size()));
-    if (stream == nullptr) {
+    const ui::ComPtr<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
+                                                       static_cast<UINT>(bytes.size())));
+    if (!stream) {
         return false;
     }
     bool loaded = false;
     {
-        Gdiplus::Bitmap decoded(stream);
+        Gdiplus::Bitmap decoded(stream.get());
         const UINT width = decoded.GetWidth();
         const UINT height = decoded.GetHeight();
         Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
@@ -100,7 +101,6 @@ bool CDisplayMinDlg::LoadImage(const std::wstring& path) {
             decoded.UnlockBits(&data);
         }
     }
-    stream->Release();
     if (loaded && hwnd() != nullptr) {
         InvalidateRect(hwnd(), nullptr, TRUE);
     }
@@ -137,8 +137,8 @@ bool CDisplayMinDlg::OnCommand(int id, int, HWND) {
 
 void CDisplayMinDlg::Close() {
     ShowWindow(hwnd(), SW_HIDE);
-    if (host_ != nullptr) {
-        host_->set_chart_requested(false);
+    if (on_close_) {
+        on_close_();
     }
 }
 
@@ -150,7 +150,7 @@ void CDisplayMinDlg::Paint() {
         GetClientRect(hwnd(), &client);
         const Size drawn = ChartDrawSize({client.right, client.bottom}, image_size_);
         const ui::UniqueMemoryDc source(CreateCompatibleDC(dc));
-        const HGDIOBJ previous = SelectObject(source.get(), image_.get());
+        const ui::SelectObjectGuard selected(source.get(), image_.get());
         if (image_has_alpha_) {
             const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
             AlphaBlend(dc, 0, 0, drawn.width, drawn.height, source.get(), 0, 0, image_size_.width,
@@ -160,7 +160,6 @@ void CDisplayMinDlg::Paint() {
             StretchBlt(dc, 0, 0, drawn.width, drawn.height, source.get(), 0, 0, image_size_.width,
                        image_size_.height, SRCCOPY);
         }
-        SelectObject(source.get(), previous);
     }
     EndPaint(hwnd(), &paint);
 }

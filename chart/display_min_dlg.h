@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "chart/chart_url.h"
@@ -12,12 +13,10 @@
 
 namespace tickra {
 
-class CNProgressBar;
-
 class CDisplayMinDlg : public ui::Dialog {
 public:
-    // host: the ticker the window is placed above, whose chart request closing clears.
-    explicit CDisplayMinDlg(CNProgressBar* host);
+    // ticker: the window this one is placed above; on_close: told when the user closes this one.
+    CDisplayMinDlg(HWND ticker, std::function<void()> on_close);
     ~CDisplayMinDlg() override;
 
     // Decodes an image file; on failure the window keeps no image and shows an empty client area.
@@ -31,13 +30,13 @@ protected:
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    // Hides the window and clears the ticker's chart request; the window itself stays for the
-    // next click.
+    // Hides the window, which stays for the next click, and tells the owner.
     void Close();
     void ReleaseImage();
     void Paint();
 
-    CNProgressBar* host_;
+    HWND ticker_;
+    std::function<void()> on_close_;
     ULONG_PTR gdiplus_token_ = 0;
     ui::UniqueBitmap image_;  // 32-bit premultiplied, top-down
     Size image_size_;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "watch/mbcs.h"
+#include "watch/text_util.h"
 
 namespace tickra {
 
@@ -114,6 +115,26 @@ bool WatchListEditor::MoveDown(int selected) {
     }
     std::swap(rows_[static_cast<size_t>(selected)], rows_[static_cast<size_t>(selected + 1)]);
     return true;
+}
+
+WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& item, float price,
+                                                           const std::string& data_date,
+                                                           size_t& row) {
+    WatchRow* stored = FindRow(rows_, item.entry);
+    if (price == -1.0f || stored == nullptr || stored->code != item.code ||
+        stored->sale != item.sale) {
+        return StoreResult::kSkipped;
+    }
+    const std::string sale = Format("%.2f", price);
+    if (!file_.WriteString(stored->code, "sale", sale.c_str()) ||
+        !file_.WriteString(stored->code, "cdt", data_date.c_str())) {
+        return StoreResult::kNotSaved;
+    }
+    stored->sale = sale;
+    stored->data_date = data_date;
+    pending_data_date_.clear();
+    row = static_cast<size_t>(stored - rows_.data());
+    return StoreResult::kStored;
 }
 
 }  // namespace tickra

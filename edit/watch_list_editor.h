@@ -2,6 +2,7 @@
 // its edit fields, calls these, and shows the result.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,13 @@ EditFields ClearedFields();
 // Text that can go into code.ini as it is: no line break or other control character, and, in a
 // section name, no "[", "]" or "=", which would change the file's structure.
 bool Storable(std::string_view text, bool section_name);
+
+// A stock whose balance price is being computed: its row (serial 0 for the code field) and its
+// texts when the work began, so that a row changed meanwhile is not overwritten.
+struct BalanceItem {
+    uint64_t entry = 0;
+    std::string code, sale;
+};
 
 class WatchListEditor {
 public:
@@ -46,6 +54,11 @@ public:
     // Move a row with its entry; false when it cannot move. code.ini keeps its order.
     bool MoveUp(int selected);
     bool MoveDown(int selected);
+    // Stores a balance price computed for a row as its sale and data date. A failed computation
+    // (-1), and a row deleted or edited meanwhile, are skipped. row: the index of the row stored.
+    enum class StoreResult { kSkipped, kStored, kNotSaved };
+    StoreResult StoreBalance(const BalanceItem& item, float price, const std::string& data_date,
+                             size_t& row);
 
 private:
     bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }

@@ -37,8 +37,8 @@ Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics
     return {right - m.ticker_width, bottom - TickerHeight(m), right, bottom};
 }
 
-Placement MakeRoom(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
-                   const HostMetrics& m) {
+RebarBounds ShrunkenRebar(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
+                          const HostMetrics& m) {
     // ReBar screen coordinates serve as taskbar client coordinates along the long side: the
     // taskbar starts at the screen's edge there.
     if (!b.vertical()) {
@@ -66,7 +66,7 @@ bool GapTooSmall(const Rect& t, const Rect& b, const Rect& n, const HostMetrics&
     return t.vertical() ? n.top - b.bottom < m.vertical_gap : n.left - b.right < m.horizontal_gap;
 }
 
-Placement RestoreRebar(LayoutMode mode, const Rect& t, const Rect& b, const Rect& n) {
+RebarBounds RestoreRebar(LayoutMode mode, const Rect& t, const Rect& b, const Rect& n) {
     if (mode == LayoutMode::kHorizontal) {
         return {t.left + b.left, 0, n.left - b.left, b.height()};
     }

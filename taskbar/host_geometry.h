@@ -13,9 +13,9 @@ struct Rect {
 };
 
 // A position and size for MoveWindow, in the taskbar's client coordinates.
-struct Placement {
+struct RebarBounds {
     int x = 0, y = 0, width = 0, height = 0;
-    bool operator==(const Placement&) const = default;
+    bool operator==(const RebarBounds&) const = default;
 };
 
 // How the ReBar was laid out, remembered for giving the room back.
@@ -47,8 +47,8 @@ Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics
 
 // The shrunken ReBar that leaves the gap before the notification area (screen rectangles of the
 // taskbar, ReBar and notification area in, the ReBar's new place out).
-Placement MakeRoom(const Rect& taskbar, const Rect& rebar, const Rect& notify, LayoutMode& mode,
-                   const HostMetrics& metrics = {});
+RebarBounds ShrunkenRebar(const Rect& taskbar, const Rect& rebar, const Rect& notify,
+                          LayoutMode& mode, const HostMetrics& metrics = {});
 
 // The ticker's rectangle in the gap after the (shrunken) ReBar.
 Rect TickerRect(const Rect& rebar, const HostMetrics& metrics = {});
@@ -58,7 +58,8 @@ bool GapTooSmall(const Rect& taskbar, const Rect& rebar, const Rect& notify,
                  const HostMetrics& metrics = {});
 
 // The ReBar reaching the notification area again.
-Placement RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar, const Rect& notify);
+RebarBounds RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar,
+                         const Rect& notify);
 
 // The OS generation of a GetVersionEx result: -1 unknown, 0–2 Windows 95/98/Me, 3 NT 4, 4 2000,
 // 5 XP, 6 later.

@@ -7,30 +7,22 @@ CMemDC::CMemDC(HDC target) : target_(target) {
         return;
     }
     GetClipBox(target_, &rect_);
-    dc_ = CreateCompatibleDC(target_);
-    if (dc_ == nullptr) {
-        return;
+    dc_.reset(CreateCompatibleDC(target_));
+    if (dc_) {
+        bitmap_.reset(
+            CreateCompatibleBitmap(target_, rect_.right - rect_.left, rect_.bottom - rect_.top));
     }
-    bitmap_ = CreateCompatibleBitmap(target_, rect_.right - rect_.left, rect_.bottom - rect_.top);
-    if (bitmap_ == nullptr) {
-        DeleteDC(dc_);
-        dc_ = nullptr;
-        return;
+    if (bitmap_) {
+        selected_.emplace(dc_.get(), bitmap_.get());
+        SetWindowOrgEx(dc_.get(), rect_.left, rect_.top, nullptr);
     }
-    previous_bitmap_ = SelectObject(dc_, bitmap_);
-    SetWindowOrgEx(dc_, rect_.left, rect_.top, nullptr);
 }
 
 CMemDC::~CMemDC() {
-    if (dc_ == nullptr) {
-        return;
+    if (valid()) {
+        BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top,
+               dc_.get(), rect_.left, rect_.top, SRCCOPY);
     }
-    BitBlt(target_, rect_.left, rect_.top, rect_.right - rect_.left, rect_.bottom - rect_.top, dc_,
-           rect_.left, rect_.top, SRCCOPY);
-    // The bitmap must be out of the DC before it can be deleted.
-    SelectObject(dc_, previous_bitmap_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
 }
 
 }  // namespace tickra

@@ -4,27 +4,32 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "ui/select_object.h"
+#include "ui/unique_handle.h"
+
 namespace tickra {
 
 class CMemDC {
 public:
     // Covers the target's clip box, with the same coordinates as the target.
     explicit CMemDC(HDC target);
-    // Copies the picture to the target and frees the surface.
+    // Copies the picture to the target; the members then free the surface.
     ~CMemDC();
     CMemDC(const CMemDC&) = delete;
     CMemDC& operator=(const CMemDC&) = delete;
 
-    HDC dc() const { return dc_; }
-    bool valid() const { return dc_ != nullptr; }
+    HDC dc() const { return dc_.get(); }
+    bool valid() const { return selected_.has_value(); }
     const RECT& rect() const { return rect_; }
 
 private:
     HDC target_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_bitmap_ = nullptr;
     RECT rect_{};
+    ui::UniqueMemoryDc dc_;
+    ui::UniqueBitmap bitmap_;
+    std::optional<ui::SelectObjectGuard> selected_;  // out of the DC before the bitmap is freed
 };
 
 }  // namespace tickra

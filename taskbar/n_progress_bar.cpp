@@ -9,7 +9,6 @@ namespace tickra {
 
 namespace {
 
-constexpr UINT_PTR kKeepInPlaceTimer = 100;
 constexpr wchar_t kBridgeClass[] = L"Windows.UI.Composition.DesktopWindowContentBridge";
 constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
@@ -62,24 +61,6 @@ int WineTrayTop() {
                : 1 << 30;
 }
 
-HWND CreateStandaloneWindow() {
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = DefWindowProcW;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = CNProgressBar::kStandaloneClass;
-        return RegisterClassW(&wc) != 0;
-    }();
-    if (!registered) {
-        return nullptr;
-    }
-    return CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE,
-                           CNProgressBar::kStandaloneClass, L"Tickra", WS_POPUP, 0, 0, 1, 1,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
 }  // namespace
 
 bool CNProgressBar::ShellWindow::Read() {
@@ -128,8 +109,20 @@ CNProgressBar::~CNProgressBar() {
     if (enabled_ && placement_ == Placement::kClassic) {
         RestoreTaskbar();
     }
-    if (standalone_ != nullptr) {
-        DestroyWindow(standalone_);  // and the ticker inside it
+    Destroy();  // the ticker before the window it may live in
+}
+
+void CNProgressBar::MatchTaskbarColour() {
+    RECT place;
+    if (hwnd() == nullptr || placement_ == Placement::kStandalone ||
+        !GetWindowRect(hwnd(), &place)) {
+        return;  // a window of its own has no taskbar under it and keeps its black
+    }
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
+    ReleaseDC(nullptr, screen);
+    if (colour != CLR_INVALID) {
+        SetBackgroundColour(colour);
     }
 }
 
@@ -167,11 +160,12 @@ bool CNProgressBar::Embed() {
                          ? Placement::kWindows11
                          : Placement::kClassic;
     }
-    if (placement_ == Placement::kStandalone && standalone_ == nullptr) {
-        standalone_ = CreateStandaloneWindow();
-        if (standalone_ == nullptr) {
-            return false;
-        }
+    if (placement_ == Placement::kStandalone && standalone_.hwnd() == nullptr &&
+        !standalone_.Create(
+            {kStandaloneClass, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))},
+            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, {0, 0, 1, 1}, nullptr, 0,
+            L"Tickra")) {
+        return false;
     }
     if (placement_ == Placement::kClassic) {
         MakeRoom();
@@ -183,7 +177,7 @@ bool CNProgressBar::Embed() {
 void CNProgressBar::UpdateScaling() {
     dpi_ = dpi_override_ > 0
                ? dpi_override_
-               : DpiOf(placement_ == Placement::kStandalone ? standalone_ : taskbar_.hwnd);
+               : DpiOf(placement_ == Placement::kStandalone ? standalone_.hwnd() : taskbar_.hwnd);
     metrics_ = ScaleHostMetrics(dpi_);
     SetMetrics(ScaleTickerMetrics(dpi_));
 }
@@ -192,8 +186,8 @@ void CNProgressBar::MakeRoom() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    const tickra::Placement room =
-        tickra::MakeRoom(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_);
+    const RebarBounds room =
+        ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_);
     MoveWindow(rebar_.hwnd, room.x, room.y, room.width, room.height, TRUE);
 }
 
@@ -221,9 +215,9 @@ void CNProgressBar::PlaceTicker() {
         case Placement::kStandalone: {
             last_work_area_ = WorkArea();
             const Rect r = StandaloneTickerRect(last_work_area_, WineTrayTop(), metrics_);
-            SetWindowPos(standalone_, HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
+            SetWindowPos(standalone_.hwnd(), HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
                          SWP_NOACTIVATE | SWP_SHOWWINDOW);
-            ShowIn(standalone_, {0, 0, r.width(), r.height()});
+            ShowIn(standalone_.hwnd(), {0, 0, r.width(), r.height()});
             break;
         }
     }
@@ -246,8 +240,8 @@ void CNProgressBar::Reembed() {
         PlaceTicker();
         return;
     }
-    if (!standalone && hwnd() != nullptr) {
-        DestroyWindow(hwnd());
+    if (!standalone) {
+        Destroy();  // one still in the old taskbar
     }
     if (!standalone && FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
         enabled_ = false;  // another copy embedded its ticker first
@@ -325,26 +319,17 @@ void CNProgressBar::RestoreTaskbar() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    const tickra::Placement back =
-        RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect);
+    const RebarBounds back = RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect);
     MoveWindow(rebar_.hwnd, back.x, back.y, back.width, back.height, TRUE);
 }
 
 LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    switch (message) {
-        case WM_LBUTTONDOWN:
-            chart_requested_ = !chart_requested_;
-            if (on_chart_request_) {
-                on_chart_request_(chart_requested_);
-            }
-            break;
-        case WM_TIMER:
-            if (wparam == kKeepInPlaceTimer) {
-                KeepInPlace();
-            }
-            break;
-        default:
-            return CTextProgressCtrl::OnMessage(message, wparam, lparam);
+    if (message != WM_LBUTTONDOWN) {
+        return CTextProgressCtrl::OnMessage(message, wparam, lparam);
+    }
+    chart_requested_ = !chart_requested_;
+    if (on_chart_request_) {
+        on_chart_request_(chart_requested_);
     }
     return DefaultProc(message, wparam, lparam);
 }

@@ -29,6 +29,8 @@ public:
     // Gives a classic ReBar its room back.
     ~CNProgressBar() override;
 
+    // Takes the colour of the taskbar under the ticker as its background.
+    void MatchTaskbarColour();
     // Re-opens or follows the ticker's place when the shell has changed, and repaints it.
     void KeepInPlace();
     // The shell announced a new taskbar: the next keep-in-place check embeds the ticker again.
@@ -45,7 +47,7 @@ public:
     // Tests fix the display scaling instead of asking the taskbar.
     void set_dpi_for_testing(int dpi) { dpi_override_ = dpi; }
     // The window the ticker lives in when it has one of its own.
-    HWND standalone_window() const { return standalone_; }
+    HWND standalone_window() const { return standalone_.hwnd(); }
 
     static constexpr wchar_t kStandaloneClass[] = L"TickraTickerWindow";
 
@@ -80,7 +82,7 @@ private:
     LayoutMode layout_mode_ = LayoutMode::kNone;
     ShellWindow rebar_, notify_, taskbar_;
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
-    HWND standalone_ = nullptr;
+    ui::CustomWindow standalone_;
     HostMetrics metrics_;
     int dpi_ = 96;
     int dpi_override_ = 0;

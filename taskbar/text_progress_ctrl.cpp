@@ -7,6 +7,7 @@
 
 #include "taskbar/mem_dc.h"
 #include "taskbar/ticker_chart.h"
+#include "ui/select_object.h"
 #include "ui/text.h"
 #include "ui/unique_handle.h"
 #include "watch/mbcs.h"
@@ -15,43 +16,7 @@ namespace tickra {
 
 namespace {
 
-constexpr wchar_t kSelfProperty[] = L"Tickra.TickerControl";
 constexpr COLORREF kMarkerColour = 0x00FFFF;  // yellow
-
-WNDPROC progress_proc = nullptr;
-
-// The progress bar's own class, taken over under our class name.
-bool RegisterTickerClass(WNDPROC proc) {
-    static const bool registered = [proc] {
-        WNDCLASSEXW progress{};
-        progress.cbSize = sizeof(progress);
-        if (!GetClassInfoExW(nullptr, PROGRESS_CLASSW, &progress) &&
-            !GetClassInfoExW(GetModuleHandleW(L"comctl32.dll"), PROGRESS_CLASSW, &progress)) {
-            return false;
-        }
-        progress_proc = progress.lpfnWndProc;
-        WNDCLASSEXW ticker = progress;
-        ticker.hInstance = GetModuleHandleW(nullptr);
-        ticker.lpszClassName = CTextProgressCtrl::kClassName;
-        ticker.lpfnWndProc = proc;
-        ticker.style &= ~CS_GLOBALCLASS;
-        return RegisterClassExW(&ticker) != 0;
-    }();
-    return registered;
-}
-
-// Selects an object into a DC and puts the previous one back, before the object is freed.
-class SelectGuard {
-public:
-    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
-    ~SelectGuard() { SelectObject(dc_, previous_); }
-    SelectGuard(const SelectGuard&) = delete;
-    SelectGuard& operator=(const SelectGuard&) = delete;
-
-private:
-    HDC dc_;
-    HGDIOBJ previous_;
-};
 
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
     const ui::UniqueBrush brush(CreateSolidBrush(colour));
@@ -65,20 +30,8 @@ CTextProgressCtrl::CTextProgressCtrl()
       background_colour_(GetSysColor(COLOR_WINDOW)),
       text_colour_(GetSysColor(COLOR_HIGHLIGHT)) {}
 
-CTextProgressCtrl::~CTextProgressCtrl() {
-    if (hwnd_ != nullptr) {
-        DestroyWindow(hwnd_);
-    }
-}
-
 bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
-    if (!RegisterTickerClass(WindowProc)) {
-        return false;
-    }
-    return CreateWindowExW(0, kClassName, L"", style, rect.left, rect.top, rect.right - rect.left,
-                           rect.bottom - rect.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                           GetModuleHandleW(nullptr), this) != nullptr;
+    return Create({kClassName, PROGRESS_CLASSW}, 0, style, rect, parent, id);
 }
 
 void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
@@ -90,35 +43,6 @@ void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
     history_ = state->history;
     reference_price_ = state->reference_price;
     ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
-}
-
-LRESULT CALLBACK CTextProgressCtrl::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
-                                               LPARAM lparam) {
-    auto* self = static_cast<CTextProgressCtrl*>(GetPropW(hwnd, kSelfProperty));
-    if (message == WM_NCCREATE) {
-        self = static_cast<CTextProgressCtrl*>(
-            reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
-        SetPropW(hwnd, kSelfProperty, self);
-        self->hwnd_ = hwnd;
-    }
-    if (self == nullptr) {
-        return CallWindowProcW(progress_proc, hwnd, message, wparam, lparam);
-    }
-    LRESULT result = 0;
-    try {
-        result = self->OnMessage(message, wparam, lparam);
-    } catch (...) {
-        result = 0;
-    }
-    if (message == WM_NCDESTROY) {
-        RemovePropW(hwnd, kSelfProperty);
-        self->hwnd_ = nullptr;
-    }
-    return result;
-}
-
-LRESULT CTextProgressCtrl::DefaultProc(UINT message, WPARAM wparam, LPARAM lparam) {
-    return CallWindowProcW(progress_proc, hwnd_, message, wparam, lparam);
 }
 
 LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -134,7 +58,7 @@ LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
             const std::wstring new_text = text != nullptr ? text : L"";
             if (new_text != window_text_) {
                 window_text_ = new_text;
-                InvalidateRect(hwnd_, nullptr, TRUE);
+                InvalidateRect(hwnd(), nullptr, TRUE);
             }
             return result;
         }
@@ -154,13 +78,13 @@ LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
 
 void CTextProgressCtrl::Paint() {
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(hwnd(), &client);
     PAINTSTRUCT paint;
-    HDC screen = BeginPaint(hwnd_, &paint);
+    HDC screen = BeginPaint(hwnd(), &paint);
     {
         CMemDC memory(screen);
         if (!memory.valid()) {
-            EndPaint(hwnd_, &paint);
+            EndPaint(hwnd(), &paint);
             return;
         }
         HDC dc = memory.dc();
@@ -179,7 +103,7 @@ void CTextProgressCtrl::Paint() {
                                               FF_SWISS | DEFAULT_PITCH, L"宋体"));
         int text_width = 0;
         {
-            const SelectGuard font_guard(dc, font.get());
+            const ui::SelectObjectGuard font_guard(dc, font.get());
             SetBkMode(dc, TRANSPARENT);
             // Clip regions are in device units: the surface starts at its rectangle's corner.
             const ui::UniqueRegion clip(CreateRectRgn(
@@ -204,7 +128,7 @@ void CTextProgressCtrl::Paint() {
         }
         SelectClipRgn(dc, nullptr);
     }
-    EndPaint(hwnd_, &paint);
+    EndPaint(hwnd(), &paint);
 }
 
 void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
@@ -235,12 +159,12 @@ void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
 
 void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
     RECT window;
-    GetWindowRect(hwnd_, &window);
+    GetWindowRect(hwnd(), &window);
     const std::vector<ChartSegment> segments = ComputeChartSegments(
         *history_, reference_price_, text_width, window.bottom - window.top, metrics_.chart);
     const ui::UniquePen red(CreatePen(PS_SOLID, 1, 0x0000FF));
     const ui::UniquePen green(CreatePen(PS_SOLID, 1, 0x00FF00));
-    const SelectGuard pen_guard(dc, red.get());
+    const ui::SelectObjectGuard pen_guard(dc, red.get());
     for (const ChartSegment& s : segments) {
         SelectObject(dc, s.red ? red.get() : green.get());
         MoveToEx(dc, s.x0, s.y0, nullptr);

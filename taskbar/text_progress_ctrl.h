@@ -8,22 +8,19 @@
 #include <string>
 
 #include "taskbar/ticker_chart.h"
+#include "ui/custom_window.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
 
-class CTextProgressCtrl {
+class CTextProgressCtrl : public ui::CustomWindow {
 public:
     static constexpr wchar_t kClassName[] = L"tickra_progress32";
 
     CTextProgressCtrl();
-    virtual ~CTextProgressCtrl();
-    CTextProgressCtrl(const CTextProgressCtrl&) = delete;
-    CTextProgressCtrl& operator=(const CTextProgressCtrl&) = delete;
 
     // Creates the window of class "tickra_progress32"; rect in the parent's client coordinates.
     bool CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id);
-    HWND hwnd() const { return hwnd_; }
 
     // Copies flags, text colour, history, reference price and text; does not repaint. Nothing
     // happens without a state.
@@ -36,21 +33,20 @@ public:
     void SetMetrics(const TickerMetrics& metrics) { metrics_ = metrics; }
 
 protected:
-    virtual LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
-    LRESULT DefaultProc(UINT message, WPARAM wparam, LPARAM lparam);
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     void Paint();
     void DrawMarkers(HDC dc, const RECT& client) const;
     void DrawChart(HDC dc, const RECT& client, int text_width) const;
 
-    HWND hwnd_ = nullptr;
+    // The control is a progress bar underneath, and is painted as one whose bar stays empty: the
+    // bar's position, range and colour exist only for that.
     int position_ = 0;
     int upper_ = 100;
     int lower_ = 0;
-    std::wstring window_text_;
     COLORREF bar_colour_;
+    std::wstring window_text_;
     COLORREF background_colour_;
     COLORREF text_colour_;
     std::string ticker_text_;

@@ -18,12 +18,13 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"TickraHtmlPanel";
 constexpr wchar_t kDocumentWindowClass[] = L"Internet Explorer_Server";
 
-template <class T>
-void ReleaseAndClear(T*& pointer) {
-    if (pointer != nullptr) {
-        pointer->Release();
-        pointer = nullptr;
+// The browser's source of navigation events; empty without a browser.
+ui::ComPtr<IConnectionPoint> NavigationEvents(const ui::ComPtr<IWebBrowser2>& browser) {
+    ui::ComPtr<IConnectionPoint> point;
+    if (const auto points = browser.As<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+        points->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put());
     }
+    return point;
 }
 
 }  // namespace
@@ -215,59 +216,36 @@ private:
 CHtmlCtrl::CHtmlCtrl() = default;
 
 CHtmlCtrl::~CHtmlCtrl() {
-    Close();
-    if (hwnd_ != nullptr) {
-        DestroyWindow(hwnd_);
-    }
+    Destroy();
+    Close();  // a panel whose window went without WM_DESTROY reaching it
 }
 
 void CHtmlCtrl::Close() {
-    if (browser_ != nullptr && events_cookie_ != 0) {
-        IConnectionPointContainer* points = nullptr;
-        if (SUCCEEDED(browser_->QueryInterface(IID_IConnectionPointContainer,
-                                               reinterpret_cast<void**>(&points)))) {
-            IConnectionPoint* point = nullptr;
-            if (SUCCEEDED(points->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) {
-                point->Unadvise(events_cookie_);
-                point->Release();
-            }
-            points->Release();
+    if (events_cookie_ != 0) {
+        if (const auto events = NavigationEvents(browser_)) {
+            events->Unadvise(events_cookie_);
         }
         events_cookie_ = 0;
     }
-    if (browser_ != nullptr) {
-        IOleObject* object = nullptr;
-        if (SUCCEEDED(
-                browser_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
-            object->Close(OLECLOSE_NOSAVE);
-            object->SetClientSite(nullptr);
-            object->Release();
-        }
-        ReleaseAndClear(browser_);
+    if (const auto object = browser_.As<IOleObject>(IID_IOleObject)) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
     }
-    if (site_ != nullptr) {
+    browser_.reset();
+    if (site_) {
         site_->Detach();
-        site_->Release();
-        site_ = nullptr;
+        site_.reset();
     }
 }
 
 // A plain child window: a click activates it like any control, without frame activation. It
-// goes with the dialog, so it lets go of the browser and forgets its handle when destroyed.
-LRESULT CALLBACK CHtmlCtrl::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_NCCREATE) {
-        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lparam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+// goes with the dialog, so it lets go of the browser when destroyed.
+LRESULT CHtmlCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) {
+        Close();  // the browser's windows are still there to be closed
+        fallback_.reset();
     }
-    auto* self = reinterpret_cast<CHtmlCtrl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (self != nullptr && message == WM_DESTROY) {
-        self->Close();  // the browser's windows are still there to be closed
-    } else if (self != nullptr && message == WM_NCDESTROY) {
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->fallback_ = nullptr;
-    }
-    return DefWindowProcW(hwnd, message, wparam, lparam);
+    return DefaultProc(message, wparam, lparam);
 }
 
 bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
@@ -279,67 +257,40 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
     GetWindowRect(placeholder, &place);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
     DestroyWindow(placeholder);
-
-    static const bool registered = [] {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kPanelClass;
-        return RegisterClassW(&wc) != 0;
-    }();
-    hwnd_ = registered
-                ? CreateWindowExW(0, kPanelClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  place.left, place.top, place.right - place.left,
-                                  place.bottom - place.top, dialog,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  GetModuleHandleW(nullptr), this)
-                : nullptr;
-    if (hwnd_ == nullptr) {
+    if (!Create({kPanelClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)}, 0,
+                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place, dialog, id)) {
         return false;
     }
-
-    site_ = new HtmlSite(this);
+    site_ = ui::ComPtr<HtmlSite>(new HtmlSite(this));
     return true;
 }
 
 bool CHtmlCtrl::CreateBrowser() {
     browser_tried_ = true;
-    IOleObject* object = nullptr;
-    if (hwnd_ == nullptr ||
+    ui::ComPtr<IOleObject> object;
+    if (hwnd() == nullptr ||
         FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(&object)))) {
+                                object.put_void()))) {
         return false;  // no browser: the panel shows plain text
     }
     RECT client;
-    GetClientRect(hwnd_, &client);
-    object->SetClientSite(static_cast<IOleClientSite*>(site_));
-    OleSetContainedObject(object, TRUE);
-    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(site_), 0, hwnd_,
-                   &client);
-    object->QueryInterface(IID_IWebBrowser2, reinterpret_cast<void**>(&browser_));
-
-    IConnectionPointContainer* points = nullptr;
-    if (browser_ != nullptr &&
-        SUCCEEDED(browser_->QueryInterface(IID_IConnectionPointContainer,
-                                           reinterpret_cast<void**>(&points)))) {
-        IConnectionPoint* point = nullptr;
-        if (SUCCEEDED(points->FindConnectionPoint(DIID_DWebBrowserEvents2, &point))) {
-            point->Advise(static_cast<IDispatch*>(site_), &events_cookie_);
-            point->Release();
-        }
-        points->Release();
+    GetClientRect(hwnd(), &client);
+    auto* site = static_cast<IOleClientSite*>(site_.get());
+    object->SetClientSite(site);
+    OleSetContainedObject(object.get(), TRUE);
+    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hwnd(), &client);
+    browser_ = object.As<IWebBrowser2>(IID_IWebBrowser2);
+    if (const auto events = NavigationEvents(browser_)) {
+        events->Advise(static_cast<IDispatch*>(site_.get()), &events_cookie_);
     }
-    object->Release();
-    if (browser_ != nullptr) {
+    if (browser_) {
         Navigate(start_url_.c_str());
     }
-    return browser_ != nullptr;
+    return static_cast<bool>(browser_);
 }
 
 void CHtmlCtrl::Navigate(const wchar_t* url) {
-    if (browser_ == nullptr) {
+    if (!browser_) {
         start_url_ = url;  // for when there is a page to show
         return;
     }
@@ -355,8 +306,8 @@ void CHtmlCtrl::OnDocumentReady() {
     if (!pending_html_.empty()) {
         const std::string html = std::move(pending_html_);
         pending_html_.clear();
-        if (SUCCEEDED(ShowHtmlText(html)) && fallback_ != nullptr) {
-            ShowWindow(fallback_, SW_HIDE);
+        if (SUCCEEDED(ShowHtmlText(html)) && fallback_) {
+            ShowWindow(fallback_.get(), SW_HIDE);
         }
     }
 }
@@ -366,18 +317,17 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
     if (!browser_tried_) {
         CreateBrowser();
     }
-    IDispatch* dispatch = nullptr;
-    HRESULT result = browser_ != nullptr ? browser_->get_Document(&dispatch) : E_NOINTERFACE;
-    if (SUCCEEDED(result) && dispatch == nullptr) {
+    ui::ComPtr<IDispatch> dispatch;
+    HRESULT result = browser_ ? browser_->get_Document(dispatch.put()) : E_NOINTERFACE;
+    if (SUCCEEDED(result) && !dispatch) {
         result = E_NOINTERFACE;  // a browser without an engine has no document to give
     }
-    IHTMLDocument2* document = nullptr;
+    ui::ComPtr<IHTMLDocument2> document;
     if (SUCCEEDED(result)) {
-        result = dispatch->QueryInterface(IID_IHTMLDocument2, reinterpret_cast<void**>(&document));
-        dispatch->Release();
+        result = dispatch->QueryInterface(IID_IHTMLDocument2, document.put_void());
     }
     if (FAILED(result)) {
-        if (browser_ != nullptr) {
+        if (browser_) {
             pending_html_ = html;  // written when the blank page is ready, if it ever is
         }
         ShowPlainText(html);
@@ -403,15 +353,14 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
         VariantInit(&replace);
         replace.vt = VT_BOOL;
         replace.boolVal = VARIANT_TRUE;
-        IDispatch* window = nullptr;
-        result = document->open(type, name, features, replace, &window);
+        ui::ComPtr<IDispatch> window;
+        result = document->open(type, name, features, replace, window.put());
         if (SUCCEEDED(result)) {
             result = document->write(array);
         }
         if (SUCCEEDED(result)) {
             result = document->close();
         }
-        ReleaseAndClear(window);
         SysFreeString(type);
         VariantClear(&name);
         VariantClear(&features);
@@ -419,27 +368,26 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
     if (array != nullptr) {
         SafeArrayDestroy(array);  // frees the string it holds
     }
-    document->Release();
     return result;
 }
 
 void CHtmlCtrl::ShowPlainText(std::string_view html) {
-    if (hwnd_ == nullptr) {
+    if (hwnd() == nullptr) {
         return;
     }
-    if (fallback_ == nullptr) {
+    if (!fallback_) {
         RECT client;
-        GetClientRect(hwnd_, &client);
-        fallback_ = CreateWindowExW(
+        GetClientRect(hwnd(), &client);
+        fallback_.reset(CreateWindowExW(
             0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, client.right,
-            client.bottom, hwnd_, nullptr, GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(fallback_, WM_SETFONT, SendMessageW(GetParent(hwnd_), WM_GETFONT, 0, 0),
+            client.bottom, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+        SendMessageW(fallback_.get(), WM_SETFONT, SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0),
                      FALSE);
     }
     // The body of the page, without its head.
     const size_t body = html.find("<body>");
     const std::string_view shown = body == std::string_view::npos ? html : html.substr(body);
-    SetWindowTextW(fallback_, ui::Widen(AnnouncementPlainText(shown)).c_str());
+    SetWindowTextW(fallback_.get(), ui::Widen(AnnouncementPlainText(shown)).c_str());
 }
 
 bool CHtmlCtrl::PreTranslateMessage(MSG& message) {
@@ -457,7 +405,7 @@ bool CHtmlCtrl::PreTranslateMessage(MSG& message) {
                 return false;
             }
             if (message.message == WM_RBUTTONUP) {
-                SendMessageW(GetParent(hwnd_), WM_CONTEXTMENU, message.wParam, message.lParam);
+                SendMessageW(GetParent(hwnd()), WM_CONTEXTMENU, message.wParam, message.lParam);
             }
             return true;
         }

@@ -6,27 +6,29 @@
 
 #include <windows.h>
 
+#include <exdisp.h>
+
 #include <string>
 #include <string_view>
 
-struct IWebBrowser2;
+#include "ui/com_ptr.h"
+#include "ui/custom_window.h"
+#include "ui/unique_handle.h"
 
 namespace tickra {
 
 class HtmlSite;
 
-class CHtmlCtrl {
+class CHtmlCtrl : public ui::CustomWindow {
 public:
     CHtmlCtrl();
-    ~CHtmlCtrl();
-    CHtmlCtrl(const CHtmlCtrl&) = delete;
-    CHtmlCtrl& operator=(const CHtmlCtrl&) = delete;
+    ~CHtmlCtrl() override;
 
     // Replaces the dialog's placeholder control by the panel, at its place and with its id. The
     // browser inside it is made with the first page to show.
     bool CreateOverControl(int id, HWND dialog);
     void Navigate(const wchar_t* url);
-    bool has_browser() const { return browser_ != nullptr; }
+    bool has_browser() const { return static_cast<bool>(browser_); }
     void SetContextMenuSuppressed(bool suppressed) { suppress_context_menu_ = suppressed; }
     bool context_menu_suppressed() const { return suppress_context_menu_; }
 
@@ -38,20 +40,20 @@ public:
     // The browser's blank page has loaded.
     void OnDocumentReady();
 
-    HWND hwnd() const { return hwnd_; }
     // The plain-text stand-in, when the browser has no document to show.
-    HWND fallback() const { return fallback_; }
+    HWND fallback() const { return fallback_.get(); }
+
+protected:
+    LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
     bool CreateBrowser();
     void ShowPlainText(std::string_view html);
     void Close();
 
-    HWND hwnd_ = nullptr;
-    HWND fallback_ = nullptr;
-    HtmlSite* site_ = nullptr;
-    IWebBrowser2* browser_ = nullptr;
+    ui::UniqueWindow fallback_;
+    ui::ComPtr<HtmlSite> site_;
+    ui::ComPtr<IWebBrowser2> browser_;
     DWORD events_cookie_ = 0;  // the navigation event sink's connection
     bool browser_tried_ = false;
     std::wstring start_url_ = L"about:blank";

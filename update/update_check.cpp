@@ -3,7 +3,7 @@
 #include <thread>
 #include <utility>
 
-#include "app/messages.h"
+#include "res/messages.h"
 
 namespace tickra {
 

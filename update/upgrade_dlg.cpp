@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/messages.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "ui/file.h"
 #include "tickra/build_config.h"

@@ -2,7 +2,23 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "ui/unique_handle.h"
+
 namespace tickra {
+
+bool PrivateProfileFile::HoldsText() const {
+    const ui::UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    char start[4096];
+    DWORD read = 0;
+    if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {
+        return false;
+    }
+    return std::any_of(start, start + read,
+                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
+}
 
 void PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
     GetPrivateProfileSectionNamesA(buffer, static_cast<DWORD>(size), path_.c_str());

@@ -12,7 +12,8 @@ public:
     // path: in the system's ANSI code page, as the …A profile functions take it.
     explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
 
-    const std::string& path() const { return path_; }
+    // Whether the file holds anything but blanks; a missing file holds nothing.
+    bool HoldsText() const;
 
     void GetSectionNames(char* buffer, size_t size) override;
     void GetKeyNames(const std::string& section, char* buffer, size_t size) override;

@@ -14,9 +14,9 @@ constexpr Rect kNotify{1100, 994, 1280, 1024};
 
 TEST(HostGeometry, HorizontalTaskbarGetsA220PixelGap) {
     LayoutMode mode = LayoutMode::kNone;
-    const Placement rebar = MakeRoom(kTaskbar, kRebar, kNotify, mode);
+    const RebarBounds rebar = ShrunkenRebar(kTaskbar, kRebar, kNotify, mode);
     EXPECT_EQ(mode, LayoutMode::kHorizontal);
-    EXPECT_EQ(rebar, (Placement{60, 0, 820, 30}));
+    EXPECT_EQ(rebar, (RebarBounds{60, 0, 820, 30}));
     const Rect shrunk{60, 994, 60 + 820, 1024};
 
     const Rect ticker = TickerRect(shrunk);
@@ -29,7 +29,7 @@ TEST(HostGeometry, HorizontalTaskbarGetsA220PixelGap) {
     const Rect grown{1050, 994, 1280, 1024};
     EXPECT_TRUE(GapTooSmall(kTaskbar, shrunk, grown));
 
-    EXPECT_EQ(RestoreRebar(mode, kTaskbar, shrunk, kNotify), (Placement{60, 0, 1040, 30}));
+    EXPECT_EQ(RestoreRebar(mode, kTaskbar, shrunk, kNotify), (RebarBounds{60, 0, 1040, 30}));
 }
 
 TEST(HostGeometry, TallBandsCenterA30PixelBand) {
@@ -47,7 +47,7 @@ TEST(HostGeometry, TallBandsCenterA30PixelBand) {
 TEST(HostGeometry, VerticalTaskbarGetsA30PixelGapBelowTheRebar) {
     const Rect taskbar{0, 0, 60, 1024}, rebar{0, 40, 60, 900}, notify{0, 900, 60, 1024};
     LayoutMode mode = LayoutMode::kNone;
-    EXPECT_EQ(MakeRoom(taskbar, rebar, notify, mode), (Placement{0, 40, 60, 830}));
+    EXPECT_EQ(ShrunkenRebar(taskbar, rebar, notify, mode), (RebarBounds{0, 40, 60, 830}));
     EXPECT_EQ(mode, LayoutMode::kVertical);
     const Rect shrunk{0, 40, 60, 870};
     const Rect ticker = TickerRect(shrunk);
@@ -55,7 +55,7 @@ TEST(HostGeometry, VerticalTaskbarGetsA30PixelGapBelowTheRebar) {
     EXPECT_EQ(notify.top - ticker.bottom, 5);
     EXPECT_FALSE(GapTooSmall(taskbar, shrunk, notify));
     EXPECT_TRUE(GapTooSmall(taskbar, shrunk, {0, 880, 60, 1024}));
-    EXPECT_EQ(RestoreRebar(mode, taskbar, shrunk, notify), (Placement{0, 40, 60, 860}));
+    EXPECT_EQ(RestoreRebar(mode, taskbar, shrunk, notify), (RebarBounds{0, 40, 60, 860}));
 }
 
 TEST(HostGeometry, OsGenerationFollowsTheVersion) {

@@ -191,5 +191,27 @@ TEST_F(EditorTest, MovesCarryTheEntryAndStopAtTheEnds) {
     EXPECT_FALSE(editor.MoveDown(0));
 }
 
+TEST_F(EditorTest, AComputedBalanceIsStoredOnlyForTheRowItWasComputedFor) {
+    Add("A");
+    Add("B");
+    const uint64_t a = rows[0].entry->serial;
+    const uint64_t b = rows[1].entry->serial;
+    pending = "20080701";
+    size_t row = 99;
+    using Result = WatchListEditor::StoreResult;
+    EXPECT_EQ(editor.StoreBalance({b, "B", "3"}, 19.005f, "20080708", row), Result::kStored);
+    EXPECT_EQ(row, 1u);
+    EXPECT_EQ(file.writes, (std::vector<Write>{{"B", "sale", "19.00"}, {"B", "cdt", "20080708"}}));
+    EXPECT_TRUE(pending.empty());
+
+    file.writes.clear();
+    EXPECT_EQ(editor.StoreBalance({a, "A", "2"}, 5.0f, "d", row), Result::kSkipped) << "edited";
+    EXPECT_EQ(editor.StoreBalance({a, "A", "3"}, -1.0f, "d", row), Result::kSkipped) << "failed";
+    EXPECT_EQ(editor.StoreBalance({a + 9, "A", "3"}, 5.0f, "d", row), Result::kSkipped);
+    file.read_only = true;
+    EXPECT_EQ(editor.StoreBalance({a, "A", "3"}, 5.0f, "d", row), Result::kNotSaved);
+    EXPECT_EQ(Texts(), (Rows{{"A", "1", "2", "3", ""}, {"B", "1", "2", "19.00", "20080708"}}));
+}
+
 }  // namespace
 }  // namespace tickra

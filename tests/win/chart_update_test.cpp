@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "res/messages.h"
 #include "app/tickra_dlg.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"

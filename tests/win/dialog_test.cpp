@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "res/messages.h"
 #include "app/tickra_dlg.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "net/http_client_win.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "res/messages.h"
 #include "app/tickra_dlg.h"
 #include "res/resource.h"
 #include "taskbar/tray_icon.h"

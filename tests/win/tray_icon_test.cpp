@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/messages.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "taskbar/tray_icon.h"
 #include "ui/text.h"

@@ -1,0 +1,108 @@
+#include "ui/custom_window.h"
+
+#include <map>
+#include <string>
+#include <utility>
+
+namespace ui {
+
+namespace {
+
+// The window being created on this thread: its first messages come before CreateWindowEx
+// returns, some even before WM_NCCREATE.
+thread_local CustomWindow* creating = nullptr;
+
+// Registers a class once per process; returns the procedure its windows fall back to, or null
+// when it cannot be registered.
+WNDPROC RegisterOnce(const WindowClass& window_class, WNDPROC proc) {
+    static std::map<std::wstring, WNDPROC> registered;  // used on the UI thread only
+    if (const auto found = registered.find(window_class.name); found != registered.end()) {
+        return found->second;
+    }
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    WNDPROC base = DefWindowProcW;
+    if (window_class.base != nullptr) {
+        if (!GetClassInfoExW(nullptr, window_class.base, &wc) &&
+            !GetClassInfoExW(GetModuleHandleW(L"comctl32.dll"), window_class.base, &wc)) {
+            return nullptr;
+        }
+        base = wc.lpfnWndProc;
+        wc.style &= ~CS_GLOBALCLASS;
+    } else {
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = window_class.background;
+    }
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = window_class.name;
+    if (RegisterClassExW(&wc) == 0) {
+        return nullptr;
+    }
+    registered.emplace(window_class.name, base);
+    return base;
+}
+
+}  // namespace
+
+CustomWindow::~CustomWindow() {
+    // The derived parts are gone already: the last messages reach only this class's handler.
+    Destroy();
+}
+
+bool CustomWindow::Create(const WindowClass& window_class, DWORD ex_style, DWORD style,
+                          const RECT& rect, HWND parent, int id, const wchar_t* title) {
+    const WNDPROC base = RegisterOnce(window_class, WindowProc);
+    if (base == nullptr || hwnd_ != nullptr) {
+        return false;
+    }
+    base_proc_ = base;
+    creating = this;
+    CreateWindowExW(ex_style, window_class.name, title, style, rect.left, rect.top,
+                    rect.right - rect.left, rect.bottom - rect.top, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
+                    nullptr);
+    creating = nullptr;
+    return hwnd_ != nullptr;
+}
+
+void CustomWindow::Destroy() {
+    if (hwnd_ != nullptr) {
+        DestroyWindow(hwnd_);  // WM_NCDESTROY clears the handle
+    }
+}
+
+LRESULT CustomWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    return DefaultProc(message, wparam, lparam);
+}
+
+LRESULT CustomWindow::DefaultProc(UINT message, WPARAM wparam, LPARAM lparam) {
+    return CallWindowProcW(base_proc_, hwnd_, message, wparam, lparam);
+}
+
+LRESULT CALLBACK CustomWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
+                                          LPARAM lparam) noexcept {
+    auto* self = reinterpret_cast<CustomWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (self == nullptr && creating != nullptr) {
+        self = std::exchange(creating, nullptr);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    if (self == nullptr) {
+        return DefWindowProcW(hwnd, message, wparam, lparam);  // made without an object
+    }
+    LRESULT result = 0;
+    // No exception may cross into the system's dispatching code.
+    try {
+        result = self->OnMessage(message, wparam, lparam);
+    } catch (...) {
+        result = 0;
+    }
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+}  // namespace ui
