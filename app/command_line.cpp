@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "watch/mbcs.h"
+#include "base/mbcs.h"
 
 namespace tickra {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "watch/mbcs.h"
-#include "watch/text_util.h"
+#include "base/mbcs.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "history/history_table.h"
-#include "watch/mbcs.h"
-#include "watch/text_util.h"
+#include "base/mbcs.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

@@ -1,7 +1,7 @@
 #include "history/history_table.h"
 
-#include "watch/mbcs.h"
-#include "watch/text_util.h"
+#include "base/mbcs.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

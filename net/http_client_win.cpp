@@ -7,7 +7,7 @@
 #include <string>
 
 #include "net/host_port.h"
-#include "ui/unique_handle.h"
+#include "base/unique_handle_win.h"
 
 namespace tickra {
 
@@ -18,7 +18,7 @@ struct InternetTraits {
     static pointer Invalid() { return nullptr; }
     static void Close(pointer h) { InternetCloseHandle(h); }
 };
-using UniqueInternet = ui::UniqueHandle<InternetTraits>;
+using UniqueInternet = UniqueHandle<InternetTraits>;
 
 constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
 
@@ -245,8 +245,8 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
         }
     }
 
-    const ui::UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     // An answer announced larger than the bound is not fetched at all.
     if (!file || !sent || (result.content_length && *result.content_length > limits.max_bytes)) {
         return result;

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/text.h"
+#include "base/code_page_win.h"
 
 namespace ui {
 
@@ -13,7 +13,7 @@ void ListView::SetExtendedStyle(DWORD style) const {
 }
 
 void ListView::InsertColumn(int index, std::string_view heading, int width) const {
-    std::wstring text = Widen(heading);
+    std::wstring text = tickra::Widen(heading);
     LVCOLUMNW column{};
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
@@ -28,7 +28,7 @@ int ListView::Count() const {
 }
 
 int ListView::InsertItem(int index, std::string_view text) const {
-    std::wstring wide = Widen(text);
+    std::wstring wide = tickra::Widen(text);
     LVITEMW item{};
     item.mask = LVIF_TEXT;
     item.iItem = index;
@@ -37,7 +37,7 @@ int ListView::InsertItem(int index, std::string_view text) const {
 }
 
 void ListView::SetItemText(int item, int column, std::string_view text) const {
-    std::wstring wide = Widen(text);
+    std::wstring wide = tickra::Widen(text);
     LVITEMW lv{};
     lv.iSubItem = column;
     lv.pszText = wide.data();
@@ -55,7 +55,7 @@ std::string ListView::ItemText(int item, int column) const {
         const auto length = static_cast<size_t>(
             Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
         if (length + 1 < size || size >= 65536) {
-            return Narrow(std::wstring_view(lv.pszText, length));
+            return tickra::Narrow(std::wstring_view(lv.pszText, length));
         }
     }
 }

@@ -1,6 +1,6 @@
 #include "ui/window.h"
 
-#include "ui/text.h"
+#include "base/code_page_win.h"
 
 namespace ui {
 
@@ -9,11 +9,11 @@ std::string Window::Text() const {
     std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     const int copied = GetWindowTextW(hwnd_, text.data(), length + 1);
     text.resize(static_cast<size_t>(copied));
-    return Narrow(text);
+    return tickra::Narrow(text);
 }
 
 void Window::SetText(std::string_view text) const {
-    SetWindowTextW(hwnd_, Widen(text).c_str());
+    SetWindowTextW(hwnd_, tickra::Widen(text).c_str());
 }
 
 std::string LoadResourceString(UINT id) {
@@ -21,7 +21,7 @@ std::string LoadResourceString(UINT id) {
     // With a zero length the function hands out the read-only resource itself.
     const int length =
         LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
-    return length > 0 ? Narrow(std::wstring_view(text, static_cast<size_t>(length)))
+    return length > 0 ? tickra::Narrow(std::wstring_view(text, static_cast<size_t>(length)))
                       : std::string();
 }
 
@@ -35,7 +35,7 @@ int ScreenDpi() {
 }
 
 int ShowMessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type) {
-    return MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), type);
+    return MessageBoxW(owner, tickra::Widen(text).c_str(), tickra::Widen(caption).c_str(), type);
 }
 
 }  // namespace ui

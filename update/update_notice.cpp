@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "watch/mbcs.h"
-#include "watch/text_util.h"
+#include "base/mbcs.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "tickra/version.h"
-#include "watch/local_time.h"
+#include "base/local_time.h"
 
 namespace tickra {
 

@@ -4,13 +4,13 @@
 
 #include <algorithm>
 
-#include "ui/unique_handle.h"
+#include "base/unique_handle_win.h"
 
 namespace tickra {
 
 bool PrivateProfileFile::HoldsText() const {
-    const ui::UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     char start[4096];
     DWORD read = 0;
     if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "watch/local_time.h"
+#include "base/local_time.h"
 
 namespace tickra {
 

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "watch/mbcs.h"
+#include "base/mbcs.h"
 #include "watch/quote.h"
-#include "watch/text_util.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

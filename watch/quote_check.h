@@ -6,7 +6,7 @@
 
 #include "net/http.h"
 #include "watch/alert_rules.h"
-#include "watch/local_time.h"
+#include "base/local_time.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {

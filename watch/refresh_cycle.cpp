@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "watch/text_util.h"
+#include "base/text_util.h"
 
 namespace tickra {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "watch/local_time.h"
+#include "base/local_time.h"
 #include "watch/quote_check.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"

@@ -7,7 +7,7 @@
 #include "history/history_table.h"
 #include "unit/history_pages.h"
 #include "unit/test_support.h"
-#include "watch/text_util.h"
+#include "base/text_util.h"
 
 namespace tickra {
 namespace {

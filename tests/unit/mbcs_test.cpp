@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "watch/mbcs.h"
+#include "base/mbcs.h"
 
 namespace tickra {
 namespace {

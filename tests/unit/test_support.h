@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "watch/alert_rules.h"
-#include "watch/local_time.h"
+#include "base/local_time.h"
 
 namespace tickra::testing {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "watch/text_util.h"
+#include "base/text_util.h"
 
 namespace tickra {
 namespace {

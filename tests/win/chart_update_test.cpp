@@ -12,12 +12,12 @@
 #include <vector>
 
 #include "res/messages.h"
-#include "app/tickra_dlg.h"
+#include "app/tickra_dlg_win.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
-#include "ui/text.h"
+#include "base/code_page_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -31,7 +31,7 @@ void Sim(const std::string& control) {
 std::string OwnImageUnixPath() {
     wchar_t path[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::string unix_path = ui::Narrow(path + 2);  // Wine's drive Z: is the Unix root
+    std::string unix_path = Narrow(path + 2);  // Wine's drive Z: is the Unix root
     for (char& c : unix_path) {
         c = c == '\\' ? '/' : c;
     }
@@ -244,7 +244,7 @@ TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
     Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
     PressUpgrade();
     ASSERT_EQ(renamers_started.size(), 1u);
-    EXPECT_EQ(ui::Narrow(renamers_started[0]), folder.path() + "\\rename.exe");
+    EXPECT_EQ(Narrow(renamers_started[0]), folder.path() + "\\rename.exe");
     EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
     // The hand-over report ends the program: the dialog tears itself down.
     EXPECT_TRUE(testing::PumpUntil([this] { return dialog->hwnd() == nullptr; }));

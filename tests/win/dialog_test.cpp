@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "res/messages.h"
-#include "app/tickra_dlg.h"
+#include "app/tickra_dlg_win.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
 #include "tickra/version.h"
 #include "ui/list_view.h"
-#include "ui/text.h"
+#include "base/code_page_win.h"
 #include "unit/test_support.h"
 #include "win/win_test_support.h"
 
@@ -146,7 +146,7 @@ TEST(MainDialog, StartsWithItsControlsSetUp) {
     EXPECT_TRUE(separator.fType & MFT_SEPARATOR);
     wchar_t about[32] = {};
     GetMenuStringW(menu, count - 1, about, 32, MF_BYPOSITION);
-    EXPECT_EQ(ui::Narrow(about), "关于...");
+    EXPECT_EQ(Narrow(about), "关于...");
     EXPECT_EQ(GetMenuItemID(menu, count - 1), static_cast<UINT>(IDM_ABOUTBOX));
 }
 
@@ -208,7 +208,7 @@ TEST(MainDialog, SystemMenuOpensTheAboutBox) {
     ASSERT_TRUE(dialog.Create());
     std::string version;
     testing::RunInsideNextLoop([&] {
-        HWND about = FindWindowW(L"#32770", ui::Widen("关于 Tickra").c_str());
+        HWND about = FindWindowW(L"#32770", Widen("关于 Tickra").c_str());
         ASSERT_NE(about, nullptr);
         EnumChildWindows(
             about,

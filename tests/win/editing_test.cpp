@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tickra_dlg.h"
+#include "app/tickra_dlg_win.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
 #include "watch/profile_file_win.h"

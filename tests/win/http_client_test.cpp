@@ -10,7 +10,7 @@
 #include <string>
 
 #include "net/http_client_win.h"
-#include "net/net_worker.h"
+#include "net/net_worker_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "res/messages.h"
-#include "app/tickra_dlg.h"
+#include "app/tickra_dlg_win.h"
 #include "res/resource.h"
-#include "taskbar/tray_icon.h"
-#include "ui/text.h"
+#include "taskbar/tray_icon_win.h"
+#include "base/code_page_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -76,7 +76,7 @@ TEST(MainDialogLifecycle, MessagesAfterExitInsideTheAboutBoxFindNothingFreed) {
         HWND main = dialog.hwnd();
         testing::RunInsideNextLoop([&, main] {
             about_ran = true;
-            HWND about = FindWindowW(L"#32770", ui::Widen("关于 Tickra").c_str());
+            HWND about = FindWindowW(L"#32770", Widen("关于 Tickra").c_str());
             SendMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
             EXPECT_TRUE(IsWindow(main)) << "the modal dialog ends when its loop does";
             SendMessageW(main, TaskbarCreatedMessage(), 0, 0);

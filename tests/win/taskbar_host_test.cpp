@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "taskbar/n_progress_bar.h"
+#include "taskbar/n_progress_bar_win.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "win/win_test_support.h"
 

@@ -8,8 +8,8 @@
 
 #include "res/messages.h"
 #include "res/resource.h"
-#include "taskbar/tray_icon.h"
-#include "ui/text.h"
+#include "taskbar/tray_icon_win.h"
+#include "base/code_page_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -115,11 +115,11 @@ TEST_F(TrayIconTest, TextsAreCutToTheShellsFieldsOnCharacterBoundaries) {
     tray.ShowBalloon("标" + std::string(100, 'x'), "a" + std::string(300, '\xB0'), 3000,
                      NIIF_WARNING);
     ASSERT_EQ(log.size(), 2u);
-    EXPECT_EQ(ui::Narrow(log[0].tip), "a" + std::string(126, '\xB0'));
+    EXPECT_EQ(Narrow(log[0].tip), "a" + std::string(126, '\xB0'));
     EXPECT_EQ(log[1].operation, static_cast<DWORD>(NIM_MODIFY));
     EXPECT_EQ(log[1].flags, static_cast<UINT>(NIF_INFO));
-    EXPECT_EQ(ui::Narrow(log[1].info), "a" + std::string(254, '\xB0'));
-    EXPECT_EQ(ui::Narrow(log[1].title), "标" + std::string(61, 'x'));
+    EXPECT_EQ(Narrow(log[1].info), "a" + std::string(254, '\xB0'));
+    EXPECT_EQ(Narrow(log[1].title), "标" + std::string(61, 'x'));
 }
 
 TEST_F(TrayIconTest, DoubleClickRunsSettingsAtOnce) {
@@ -143,7 +143,7 @@ TEST_F(TrayIconTest, RightClickMenuHasSettingsAsDefaultAndExitRunsExit) {
         for (int i = 0; i < GetMenuItemCount(menu); ++i) {
             wchar_t text[32] = {};
             GetMenuStringW(menu, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
-            items.push_back(ui::Narrow(text));
+            items.push_back(Narrow(text));
         }
         for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
             PostMessageW(menu_window, WM_KEYDOWN, key, 0);

@@ -3,7 +3,7 @@
 #include <cctype>
 #include <string>
 
-#include "update/upgrade_signature.h"
+#include "update/upgrade_signature_win.h"
 
 namespace tickra {
 namespace {

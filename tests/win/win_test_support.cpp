@@ -9,7 +9,7 @@
 #include "res/messages.h"
 #include "res/resource.h"
 #include "ui/list_view.h"
-#include "ui/text.h"
+#include "base/code_page_win.h"
 
 namespace tickra::testing {
 
@@ -150,7 +150,7 @@ std::string ColumnHeading(HWND list, int column) {
     lv.pszText = text;
     lv.cchTextMax = 64;
     SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&lv));
-    return ui::Narrow(text);
+    return Narrow(text);
 }
 
 int ColumnWidth(HWND list, int column) {

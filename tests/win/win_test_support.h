@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/tickra_dlg.h"
+#include "app/tickra_dlg_win.h"
 
 namespace tickra::testing {
 

@@ -1,9 +1,0 @@
-#include <windows.h>
-
-#include "app/tickra_app.h"
-
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    tickra::CTickraApp app;
-    app.InitInstance();
-    return 0;
-}

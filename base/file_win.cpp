@@ -1,0 +1,27 @@
+#include "base/file_win.h"
+
+#include <windows.h>
+
+#include "base/unique_handle_win.h"
+
+namespace tickra {
+
+std::string ReadFileBytes(const std::wstring& path, size_t max_bytes) {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) ||
+        static_cast<unsigned long long>(size.QuadPart) > max_bytes) {
+        return {};
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+         read != bytes.size())) {
+        return {};
+    }
+    return bytes;
+}
+
+}  // namespace tickra

@@ -1,0 +1,12 @@
+// Reading a whole file, bounded.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace tickra {
+
+// The file's bytes; empty when it cannot be read whole or is larger than max_bytes.
+std::string ReadFileBytes(const std::wstring& path, size_t max_bytes);
+
+}  // namespace tickra

@@ -1,0 +1,337 @@
+#include "taskbar/n_progress_bar_win.h"
+
+#include <commctrl.h>
+
+#include "taskbar/ticker_chart.h"
+#include "ui/window.h"
+
+namespace tickra {
+
+namespace {
+
+constexpr wchar_t kBridgeClass[] = L"Windows.UI.Composition.DesktopWindowContentBridge";
+constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
+
+int CurrentOsGeneration() {
+    OSVERSIONINFOW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+#if defined(_MSC_VER)
+#pragma warning(suppress : 4996)
+#endif
+    const bool known = GetVersionExW(&version) != FALSE;
+    return OsGeneration(known, version.dwPlatformId, version.dwMajorVersion,
+                        version.dwMinorVersion);
+}
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The scaling of the display a window is on; older systems have one for all displays.
+int DpiOf(HWND hwnd) {
+    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
+    static const auto get_dpi_for_window =
+        reinterpret_cast<GetDpiForWindowFunction>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (get_dpi_for_window != nullptr && hwnd != nullptr) {
+        if (const UINT dpi = get_dpi_for_window(hwnd); dpi > 0) {
+            return static_cast<int>(dpi);
+        }
+    }
+    return ui::ScreenDpi();
+}
+
+Rect ToRect(const RECT& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+Rect WorkArea() {
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    return ToRect(area);
+}
+
+// The top of Wine's own tray bar, or a value below every screen when there is none.
+int WineTrayTop() {
+    RECT tray;
+    HWND wine_tray = FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr);
+    return wine_tray != nullptr && IsWindowVisible(wine_tray) && GetWindowRect(wine_tray, &tray)
+               ? tray.top
+               : 1 << 30;
+}
+
+}  // namespace
+
+bool CNProgressBar::ShellWindow::Read() {
+    RECT r;
+    if (hwnd == nullptr || !GetWindowRect(hwnd, &r)) {
+        return false;
+    }
+    rect = ToRect(r);
+    return true;
+}
+
+CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
+    FindShellWindows();
+    if (CurrentOsGeneration() < 3) {
+        enabled_ = false;
+    }
+    const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
+    if (!bands && RunningUnderWine()) {
+        placement_ = Placement::kStandalone;  // Wine's shell has no bands to sit between
+    } else {
+        if (rebar_.hwnd == nullptr) {
+            message_box(nullptr, "ReBarWindow32", "Can't find...", MB_OK);
+            enabled_ = false;
+        }
+        if (notify_.hwnd == nullptr) {
+            message_box(nullptr, "TrayNotifyWnd", "Can't find...", MB_OK);
+            enabled_ = false;
+        }
+    }
+    if (AnotherTickerRuns()) {
+        message_box(nullptr, "程序已经运行,不需再启动.", "提示", MB_ICONWARNING);
+        enabled_ = false;
+    }
+    if (!enabled_) {
+        return;
+    }
+    UpdateScaling();
+    Embed();
+    SetBarColour(0x00FF00);
+    SetBackgroundColour(0x000000);
+    SetTextColour(0xFFFFFF);
+    SendMessageW(hwnd(), PBM_SETRANGE32, 0, 100);
+}
+
+CNProgressBar::~CNProgressBar() {
+    if (enabled_ && placement_ == Placement::kClassic) {
+        RestoreTaskbar();
+    }
+    Destroy();  // the ticker before the window it may live in
+}
+
+void CNProgressBar::MatchTaskbarColour() {
+    RECT place;
+    if (hwnd() == nullptr || placement_ == Placement::kStandalone ||
+        !GetWindowRect(hwnd(), &place)) {
+        return;  // a window of its own has no taskbar under it and keeps its black
+    }
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
+    ReleaseDC(nullptr, screen);
+    if (colour != CLR_INVALID) {
+        SetBackgroundColour(colour);
+    }
+}
+
+void CNProgressBar::FindShellWindows() {
+    taskbar_ = {FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr), {}};
+    rebar_ = {};
+    notify_ = {};
+    if (taskbar_.hwnd != nullptr) {
+        rebar_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr);
+        notify_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr);
+    }
+    taskbar_.Read();
+    rebar_.Read();
+    notify_.Read();
+    last_notify_rect_ = notify_.rect;
+    last_taskbar_rect_ = taskbar_.rect;
+}
+
+bool CNProgressBar::ShellWindowsExist() const {
+    return IsWindow(taskbar_.hwnd) && IsWindow(rebar_.hwnd) && IsWindow(notify_.hwnd);
+}
+
+bool CNProgressBar::AnotherTickerRuns() const {
+    if (taskbar_.hwnd != nullptr &&
+        FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
+        return true;
+    }
+    return placement_ == Placement::kStandalone &&
+           FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
+}
+
+bool CNProgressBar::Embed() {
+    if (placement_ != Placement::kStandalone) {
+        placement_ = FindWindowExW(taskbar_.hwnd, nullptr, kBridgeClass, nullptr) != nullptr
+                         ? Placement::kWindows11
+                         : Placement::kClassic;
+    }
+    if (placement_ == Placement::kStandalone && standalone_.hwnd() == nullptr &&
+        !standalone_.Create(
+            {kStandaloneClass, nullptr, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH))},
+            WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, {0, 0, 1, 1}, nullptr, 0,
+            L"Tickra")) {
+        return false;
+    }
+    if (placement_ == Placement::kClassic) {
+        MakeRoom();
+    }
+    PlaceTicker();
+    return hwnd() != nullptr;
+}
+
+void CNProgressBar::UpdateScaling() {
+    dpi_ = dpi_override_ > 0
+               ? dpi_override_
+               : DpiOf(placement_ == Placement::kStandalone ? standalone_.hwnd() : taskbar_.hwnd);
+    metrics_ = ScaleHostMetrics(dpi_);
+    SetMetrics(ScaleTickerMetrics(dpi_));
+}
+
+void CNProgressBar::MakeRoom() {
+    rebar_.Read();
+    notify_.Read();
+    taskbar_.Read();
+    const RebarBounds room =
+        ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_);
+    MoveWindow(rebar_.hwnd, room.x, room.y, room.width, room.height, TRUE);
+}
+
+void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
+    if (hwnd() == nullptr) {
+        CreateWindowIn(parent, RECT{r.left, r.top, r.right, r.bottom},
+                       WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0);
+        return;
+    }
+    MoveWindow(hwnd(), r.left, r.top, r.width(), r.height(), TRUE);
+    RedrawWindow(hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
+}
+
+void CNProgressBar::PlaceTicker() {
+    switch (placement_) {
+        case Placement::kClassic:
+            rebar_.Read();
+            ShowIn(taskbar_.hwnd, TickerRect(rebar_.rect, metrics_));
+            break;
+        case Placement::kWindows11:
+            taskbar_.Read();
+            notify_.Read();
+            ShowIn(taskbar_.hwnd, Windows11TickerRect(taskbar_.rect, notify_.rect, metrics_));
+            break;
+        case Placement::kStandalone: {
+            last_work_area_ = WorkArea();
+            const Rect r = StandaloneTickerRect(last_work_area_, WineTrayTop(), metrics_);
+            SetWindowPos(standalone_.hwnd(), HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
+                         SWP_NOACTIVATE | SWP_SHOWWINDOW);
+            ShowIn(standalone_.hwnd(), {0, 0, r.width(), r.height()});
+            break;
+        }
+    }
+}
+
+void CNProgressBar::Reembed() {
+    const bool standalone = placement_ == Placement::kStandalone;
+    FindShellWindows();
+    const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
+    if (!standalone && !bands) {
+        return;  // the new taskbar is not there yet: try again at the next check
+    }
+    reembed_tries_ = 0;
+    lost_ = false;
+    // A broadcast without a real restart leaves our ticker where it is: no second one.
+    if (!standalone && hwnd() != nullptr && GetParent(hwnd()) == taskbar_.hwnd) {
+        if (placement_ == Placement::kClassic) {
+            MakeRoom();
+        }
+        PlaceTicker();
+        return;
+    }
+    if (!standalone) {
+        Destroy();  // one still in the old taskbar
+    }
+    if (!standalone && FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
+        enabled_ = false;  // another copy embedded its ticker first
+        return;
+    }
+    layout_mode_ = LayoutMode::kNone;
+    UpdateScaling();
+    Embed();
+}
+
+void CNProgressBar::KeepInPlace() {
+    if (!enabled_) {
+        return;
+    }
+    if (placement_ != Placement::kStandalone && !ShellWindowsExist() && !lost_) {
+        lost_ = true;  // the taskbar went without a word: the shell restarted
+        RequestReembed();
+    }
+    if (reembed_tries_ > 0) {
+        --reembed_tries_;
+        Reembed();
+        Repaint();
+        return;
+    }
+    if (placement_ != Placement::kStandalone && !ShellWindowsExist()) {
+        return;
+    }
+    const int previous_dpi = dpi_;
+    UpdateScaling();
+    bool needed = dpi_ != previous_dpi;
+    switch (placement_) {
+        case Placement::kClassic:
+            taskbar_.Read();
+            notify_.Read();
+            rebar_.Read();
+            needed = needed || GapTooSmall(taskbar_.rect, rebar_.rect, notify_.rect, metrics_);
+            break;
+        case Placement::kWindows11:
+            taskbar_.Read();
+            notify_.Read();
+            break;
+        case Placement::kStandalone:
+            needed = needed || WorkArea() != last_work_area_;
+            break;
+    }
+    if (placement_ != Placement::kStandalone &&
+        (notify_.rect != last_notify_rect_ || taskbar_.rect != last_taskbar_rect_)) {
+        needed = true;
+        last_notify_rect_ = notify_.rect;
+        last_taskbar_rect_ = taskbar_.rect;
+    }
+    if (!needed) {
+        Repaint();
+        return;
+    }
+    if (placement_ == Placement::kClassic) {
+        MakeRoom();
+        Repaint();
+    }
+    PlaceTicker();
+}
+
+void CNProgressBar::Repaint() {
+    // Without a ticker (its taskbar went, the new one is not there yet) there is nothing to
+    // repaint; a null window would repaint the whole desktop.
+    if (hwnd() != nullptr) {
+        RedrawWindow(hwnd(), nullptr, nullptr, kRepaint);
+    }
+}
+
+void CNProgressBar::RestoreTaskbar() {
+    if (!ShellWindowsExist()) {
+        return;
+    }
+    rebar_.Read();
+    notify_.Read();
+    taskbar_.Read();
+    const RebarBounds back = RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect);
+    MoveWindow(rebar_.hwnd, back.x, back.y, back.width, back.height, TRUE);
+}
+
+LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message != WM_LBUTTONDOWN) {
+        return CTextProgressCtrl::OnMessage(message, wparam, lparam);
+    }
+    chart_requested_ = !chart_requested_;
+    if (on_chart_request_) {
+        on_chart_request_(chart_requested_);
+    }
+    return DefaultProc(message, wparam, lparam);
+}
+
+}  // namespace tickra

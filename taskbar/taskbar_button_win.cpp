@@ -1,0 +1,24 @@
+#include "taskbar/taskbar_button_win.h"
+
+#include <shobjidl.h>
+
+#include "base/com_ptr_win.h"
+
+namespace tickra {
+
+void SetTaskbarButton(HWND hwnd, bool add) {
+    const HRESULT com = CoInitialize(nullptr);
+    {
+        ComPtr<ITaskbarList> list;
+        if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
+                                       IID_ITaskbarList, list.put_void())) &&
+            SUCCEEDED(list->HrInit())) {
+            add ? list->AddTab(hwnd) : list->DeleteTab(hwnd);
+        }
+    }  // released before COM is let go
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+}
+
+}  // namespace tickra

@@ -1,0 +1,174 @@
+#include "taskbar/text_progress_ctrl_win.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "taskbar/mem_dc_win.h"
+#include "taskbar/ticker_chart.h"
+#include "base/code_page_win.h"
+#include "base/unique_handle_win.h"
+#include "base/mbcs.h"
+
+namespace tickra {
+
+namespace {
+
+constexpr COLORREF kMarkerColour = 0x00FFFF;  // yellow
+
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+    const UniqueBrush brush(CreateSolidBrush(colour));
+    FillRect(dc, &rect, brush.get());
+}
+
+}  // namespace
+
+CTextProgressCtrl::CTextProgressCtrl()
+    : bar_colour_(GetSysColor(COLOR_HIGHLIGHT)),
+      background_colour_(GetSysColor(COLOR_WINDOW)),
+      text_colour_(GetSysColor(COLOR_HIGHLIGHT)) {}
+
+bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
+    return Create({kClassName, PROGRESS_CLASSW}, 0, style, rect, parent, id);
+}
+
+void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
+    if (state == nullptr) {
+        return;
+    }
+    flags_ = state->flags;
+    text_colour_ = state->colour;
+    history_ = state->history;
+    reference_price_ = state->reference_price;
+    ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
+}
+
+LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_PAINT:
+            Paint();
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers everything; erasing first would flicker
+        case WM_SETTEXT: {
+            const LRESULT result = DefaultProc(message, wparam, lparam);
+            const auto* text = reinterpret_cast<const wchar_t*>(lparam);
+            const std::wstring new_text = text != nullptr ? text : L"";
+            if (new_text != window_text_) {
+                window_text_ = new_text;
+                InvalidateRect(hwnd(), nullptr, TRUE);
+            }
+            return result;
+        }
+        case WM_GETTEXT: {
+            auto* buffer = reinterpret_cast<wchar_t*>(lparam);
+            const size_t count = std::min<size_t>(wparam, window_text_.size());
+            std::copy_n(window_text_.data(), count, buffer);
+            if (count < wparam) {
+                buffer[count] = L'\0';
+            }
+            return static_cast<LRESULT>(count);
+        }
+        default:
+            return DefaultProc(message, wparam, lparam);
+    }
+}
+
+void CTextProgressCtrl::Paint() {
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    PAINTSTRUCT paint;
+    HDC screen = BeginPaint(hwnd(), &paint);
+    {
+        CMemDC memory(screen);
+        if (!memory.valid()) {
+            EndPaint(hwnd(), &paint);
+            return;
+        }
+        HDC dc = memory.dc();
+        const double fraction =
+            upper_ == lower_ ? 0.0 : static_cast<double>(position_ - lower_) / (upper_ - lower_);
+        RECT filled = client;
+        filled.right = client.left + static_cast<int>((client.right - client.left) * fraction);
+        RECT unfilled = client;
+        unfilled.left = filled.right;
+        FillSolid(dc, filled, bar_colour_);
+        FillSolid(dc, unfilled, background_colour_);
+
+        const UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                                          FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                          CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                          FF_SWISS | DEFAULT_PITCH, L"宋体"));
+        int text_width = 0;
+        {
+            const SelectObjectGuard font_guard(dc, font.get());
+            SetBkMode(dc, TRANSPARENT);
+            // Clip regions are in device units: the surface starts at its rectangle's corner.
+            const UniqueRegion clip(CreateRectRgn(
+                unfilled.left - memory.rect().left, unfilled.top - memory.rect().top,
+                unfilled.right - memory.rect().left, unfilled.bottom - memory.rect().top));
+            SelectClipRgn(dc, clip.get());
+
+            const std::wstring text = Widen(ticker_text_);
+            SetTextColor(dc, text_colour_);
+            RECT measured{};
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
+                      DT_CALCRECT | DT_SINGLELINE);
+            text_width = measured.right - measured.left;
+            RECT line = client;
+            line.left += metrics_.text_indent;
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
+                      DT_SINGLELINE | DT_VCENTER);
+            DrawMarkers(dc, client);
+        }
+        if (history_ != nullptr) {
+            DrawChart(dc, client, text_width);
+        }
+        SelectClipRgn(dc, nullptr);
+    }
+    EndPaint(hwnd(), &paint);
+}
+
+void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
+    SetTextColor(dc, kMarkerColour);
+    // The offsets add up within a column: with both markers of one column set, the second is
+    // drawn past the window's edge, so only the first is seen.
+    RECT arrows = client;
+    RECT letters = client;
+    auto draw = [dc](RECT& column, int offset, const char* marker) {
+        column.left += offset;
+        const std::wstring text = Widen(marker);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &column,
+                  DT_SINGLELINE | DT_VCENTER);
+    };
+    if (flags_.break_below) {
+        draw(arrows, metrics_.arrow_column, "↓");
+    }
+    if (flags_.cross_above) {
+        draw(arrows, metrics_.arrow_column, "↑");
+    }
+    if (flags_.buy_zone) {
+        draw(letters, metrics_.letter_column, "B");
+    }
+    if (flags_.sell_zone) {
+        draw(letters, metrics_.letter_column, "S");
+    }
+}
+
+void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
+    RECT window;
+    GetWindowRect(hwnd(), &window);
+    const std::vector<ChartSegment> segments = ComputeChartSegments(
+        *history_, reference_price_, text_width, window.bottom - window.top, metrics_.chart);
+    const UniquePen red(CreatePen(PS_SOLID, 1, 0x0000FF));
+    const UniquePen green(CreatePen(PS_SOLID, 1, 0x00FF00));
+    const SelectObjectGuard pen_guard(dc, red.get());
+    for (const ChartSegment& s : segments) {
+        SelectObject(dc, s.red ? red.get() : green.get());
+        MoveToEx(dc, s.x0, s.y0, nullptr);
+        LineTo(dc, s.x1, s.y1);
+    }
+}
+
+}  // namespace tickra

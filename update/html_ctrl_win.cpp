@@ -1,0 +1,417 @@
+#include "update/html_ctrl_win.h"
+
+#include <exdisp.h>
+#include <exdispid.h>
+#include <mshtmdid.h>
+#include <mshtmhst.h>
+#include <mshtml.h>
+#include <oaidl.h>
+#include <ole2.h>
+
+#include "base/code_page_win.h"
+#include "update/update_notice.h"
+
+namespace tickra {
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"TickraHtmlPanel";
+constexpr wchar_t kDocumentWindowClass[] = L"Internet Explorer_Server";
+
+// The browser's source of navigation events; empty without a browser.
+ComPtr<IConnectionPoint> NavigationEvents(const ComPtr<IWebBrowser2>& browser) {
+    ComPtr<IConnectionPoint> point;
+    if (const auto points = browser.As<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+        points->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put());
+    }
+    return point;
+}
+
+}  // namespace
+
+// The browser's site: client site, in-place site and frame, UI handler, ambient properties and
+// the navigation event sink, in one reference-counted object.
+class HtmlSite final : public IOleClientSite,
+                       public IOleInPlaceSite,
+                       public IOleInPlaceFrame,
+                       public IDocHostUIHandler,
+                       public IDispatch {
+public:
+    explicit HtmlSite(CHtmlCtrl* owner) : owner_(owner) {}
+    void Detach() { owner_ = nullptr; }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** out) override {
+        if (out == nullptr) {
+            return E_POINTER;
+        }
+        *out = nullptr;
+        if (riid == IID_IUnknown || riid == IID_IOleClientSite) {
+            *out = static_cast<IOleClientSite*>(this);
+        } else if (riid == IID_IOleInPlaceSite || riid == IID_IOleWindow) {
+            *out = static_cast<IOleInPlaceSite*>(this);
+        } else if (riid == IID_IOleInPlaceFrame || riid == IID_IOleInPlaceUIWindow) {
+            *out = static_cast<IOleInPlaceFrame*>(this);
+        } else if (riid == IID_IDocHostUIHandler) {
+            *out = static_cast<IDocHostUIHandler*>(this);
+        } else if (riid == IID_IDispatch || riid == DIID_DWebBrowserEvents2) {
+            *out = static_cast<IDispatch*>(this);
+        } else {
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) {
+            delete this;
+        }
+        return left;
+    }
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetContainer(IOleContainer** out) override {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleWindow (shared by the in-place site and frame)
+    STDMETHODIMP GetWindow(HWND* out) override {
+        *out = owner_ != nullptr ? owner_->hwnd() : nullptr;
+        return *out != nullptr ? S_OK : E_FAIL;
+    }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                  LPRECT position, LPRECT clip,
+                                  LPOLEINPLACEFRAMEINFO info) override {
+        *frame = static_cast<IOleInPlaceFrame*>(this);
+        AddRef();
+        *document = nullptr;
+        GetClientRect(owner_ != nullptr ? owner_->hwnd() : nullptr, position);
+        *clip = *position;
+        info->fMDIApp = FALSE;
+        info->hwndFrame = owner_ != nullptr ? GetParent(owner_->hwnd()) : nullptr;
+        info->haccel = nullptr;
+        info->cAccelEntries = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+
+    // IOleInPlaceUIWindow and IOleInPlaceFrame: a frame without menus, toolbars or status bar.
+    STDMETHODIMP GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP RequestBorderSpace(LPCBORDERWIDTHS) override { return INPLACE_E_NOTOOLSPACE; }
+    STDMETHODIMP SetBorderSpace(LPCBORDERWIDTHS) override { return S_OK; }
+    STDMETHODIMP SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override { return E_NOTIMPL; }
+    STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    STDMETHODIMP RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    STDMETHODIMP SetStatusText(LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
+
+    // IDocHostUIHandler
+    STDMETHODIMP ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override {
+        // S_OK: the host has "shown" the menu, so the browser shows none of its own.
+        return owner_ != nullptr && owner_->context_menu_suppressed() ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP GetHostInfo(DOCHOSTUIINFO* info) override {
+        info->cbSize = sizeof(DOCHOSTUIINFO);
+        info->dwFlags = DOCHOSTUIFLAG_NO3DBORDER | DOCHOSTUIFLAG_SCROLL_NO;
+        info->dwDoubleClick = DOCHOSTUIDBLCLK_DEFAULT;
+        return S_OK;
+    }
+    STDMETHODIMP ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                        IOleInPlaceUIWindow*) override {
+        return S_OK;
+    }
+    STDMETHODIMP HideUI() override { return S_OK; }
+    STDMETHODIMP UpdateUI() override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP TranslateAccelerator(LPMSG, const GUID*, DWORD) override { return S_FALSE; }
+    STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) override {
+        *key = nullptr;
+        return S_FALSE;
+    }
+    STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** out) override {
+        *out = nullptr;
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP GetExternal(IDispatch** out) override {
+        *out = nullptr;
+        return S_FALSE;
+    }
+    STDMETHODIMP TranslateUrl(DWORD, LPWSTR, LPWSTR* out) override {
+        *out = nullptr;
+        return S_FALSE;
+    }
+    STDMETHODIMP FilterDataObject(IDataObject*, IDataObject** out) override {
+        *out = nullptr;
+        return S_FALSE;
+    }
+
+    // IDispatch: the ambient download control, and the browser's navigation events.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO*, UINT*) override {
+        if (id == DISPID_AMBIENT_DLCONTROL && result != nullptr) {
+            // An announcement is text and pictures: nothing in it may run.
+            VariantInit(result);
+            result->vt = VT_I4;
+            result->lVal = DLCTL_DLIMAGES | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA |
+                           DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS | DLCTL_NO_BEHAVIORS |
+                           DLCTL_NO_CLIENTPULL;
+            return S_OK;
+        }
+        if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs >= 7) {
+            // Arguments arrive last first: the address is the sixth from the end, Cancel the last.
+            const VARIANT* url = &params->rgvarg[5];
+            if (url->vt == (VT_BYREF | VT_VARIANT) && url->pvarVal != nullptr) {
+                url = url->pvarVal;
+            }
+            VARIANT* cancel = &params->rgvarg[0];
+            if (url->vt == VT_BSTR && url->bstrVal != nullptr && IsAppLink(Narrow(url->bstrVal)) &&
+                cancel->vt == (VT_BYREF | VT_BOOL)) {
+                *cancel->pboolVal = VARIANT_TRUE;
+            }
+            return S_OK;
+        }
+        if (id == DISPID_DOCUMENTCOMPLETE && owner_ != nullptr) {
+            owner_->OnDocumentReady();
+            return S_OK;
+        }
+        return DISP_E_MEMBERNOTFOUND;
+    }
+
+private:
+    ULONG references_ = 1;
+    CHtmlCtrl* owner_;
+};
+
+CHtmlCtrl::CHtmlCtrl() = default;
+
+CHtmlCtrl::~CHtmlCtrl() {
+    Destroy();
+    Close();  // a panel whose window went without WM_DESTROY reaching it
+}
+
+void CHtmlCtrl::Close() {
+    if (events_cookie_ != 0) {
+        if (const auto events = NavigationEvents(browser_)) {
+            events->Unadvise(events_cookie_);
+        }
+        events_cookie_ = 0;
+    }
+    if (const auto object = browser_.As<IOleObject>(IID_IOleObject)) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+    }
+    browser_.reset();
+    if (site_) {
+        site_->Detach();
+        site_.reset();
+    }
+}
+
+// A plain child window: a click activates it like any control, without frame activation. It
+// goes with the dialog, so it lets go of the browser when destroyed.
+LRESULT CHtmlCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_DESTROY) {
+        Close();  // the browser's windows are still there to be closed
+        fallback_.reset();
+    }
+    return DefaultProc(message, wparam, lparam);
+}
+
+bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
+    HWND placeholder = GetDlgItem(dialog, id);
+    if (placeholder == nullptr) {
+        return false;
+    }
+    RECT place;
+    GetWindowRect(placeholder, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    DestroyWindow(placeholder);
+    if (!Create({kPanelClass, nullptr, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1)}, 0,
+                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, place, dialog, id)) {
+        return false;
+    }
+    site_ = ComPtr<HtmlSite>(new HtmlSite(this));
+    return true;
+}
+
+bool CHtmlCtrl::CreateBrowser() {
+    browser_tried_ = true;
+    ComPtr<IOleObject> object;
+    if (hwnd() == nullptr ||
+        FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                                object.put_void()))) {
+        return false;  // no browser: the panel shows plain text
+    }
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    auto* site = static_cast<IOleClientSite*>(site_.get());
+    object->SetClientSite(site);
+    OleSetContainedObject(object.get(), TRUE);
+    object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, hwnd(), &client);
+    browser_ = object.As<IWebBrowser2>(IID_IWebBrowser2);
+    if (const auto events = NavigationEvents(browser_)) {
+        events->Advise(static_cast<IDispatch*>(site_.get()), &events_cookie_);
+    }
+    if (browser_) {
+        Navigate(start_url_.c_str());
+    }
+    return static_cast<bool>(browser_);
+}
+
+void CHtmlCtrl::Navigate(const wchar_t* url) {
+    if (!browser_) {
+        start_url_ = url;  // for when there is a page to show
+        return;
+    }
+    BSTR address = SysAllocString(url);
+    VARIANT empty;
+    VariantInit(&empty);
+    browser_->Navigate(address, &empty, &empty, &empty, &empty);
+    SysFreeString(address);
+}
+
+void CHtmlCtrl::OnDocumentReady() {
+    // A browser made for the first announcement has its document only now.
+    if (!pending_html_.empty()) {
+        const std::string html = std::move(pending_html_);
+        pending_html_.clear();
+        if (SUCCEEDED(ShowHtmlText(html)) && fallback_) {
+            ShowWindow(fallback_.get(), SW_HIDE);
+        }
+    }
+}
+
+HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
+    // Most runs have no announcement: the browser, and the memory it takes, come with the first.
+    if (!browser_tried_) {
+        CreateBrowser();
+    }
+    ComPtr<IDispatch> dispatch;
+    HRESULT result = browser_ ? browser_->get_Document(dispatch.put()) : E_NOINTERFACE;
+    if (SUCCEEDED(result) && !dispatch) {
+        result = E_NOINTERFACE;  // a browser without an engine has no document to give
+    }
+    ComPtr<IHTMLDocument2> document;
+    if (SUCCEEDED(result)) {
+        result = dispatch->QueryInterface(IID_IHTMLDocument2, document.put_void());
+    }
+    if (FAILED(result)) {
+        if (browser_) {
+            pending_html_ = html;  // written when the blank page is ready, if it ever is
+        }
+        ShowPlainText(html);
+        return result;
+    }
+
+    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    VARIANT* element = nullptr;
+    result = array != nullptr ? SafeArrayAccessData(array, reinterpret_cast<void**>(&element))
+                              : E_OUTOFMEMORY;
+    if (SUCCEEDED(result)) {
+        element->vt = VT_BSTR;
+        element->bstrVal = SysAllocString(Widen(html).c_str());
+        SafeArrayUnaccessData(array);
+        BSTR type = SysAllocString(L"text/html");
+        VARIANT name, features, replace;
+        VariantInit(&name);
+        name.vt = VT_BSTR;
+        name.bstrVal = SysAllocString(L"_self");
+        VariantInit(&features);
+        features.vt = VT_BSTR;
+        features.bstrVal = SysAllocString(L"");
+        VariantInit(&replace);
+        replace.vt = VT_BOOL;
+        replace.boolVal = VARIANT_TRUE;
+        ComPtr<IDispatch> window;
+        result = document->open(type, name, features, replace, window.put());
+        if (SUCCEEDED(result)) {
+            result = document->write(array);
+        }
+        if (SUCCEEDED(result)) {
+            result = document->close();
+        }
+        SysFreeString(type);
+        VariantClear(&name);
+        VariantClear(&features);
+    }
+    if (array != nullptr) {
+        SafeArrayDestroy(array);  // frees the string it holds
+    }
+    return result;
+}
+
+void CHtmlCtrl::ShowPlainText(std::string_view html) {
+    if (hwnd() == nullptr) {
+        return;
+    }
+    if (!fallback_) {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        fallback_.reset(CreateWindowExW(
+            0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, client.right,
+            client.bottom, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+        SendMessageW(fallback_.get(), WM_SETFONT, SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0),
+                     FALSE);
+    }
+    // The body of the page, without its head.
+    const size_t body = html.find("<body>");
+    const std::string_view shown = body == std::string_view::npos ? html : html.substr(body);
+    SetWindowTextW(fallback_.get(), Widen(AnnouncementPlainText(shown)).c_str());
+}
+
+bool CHtmlCtrl::PreTranslateMessage(MSG& message) {
+    if (!suppress_context_menu_) {
+        return false;
+    }
+    switch (message.message) {
+        case WM_CONTEXTMENU:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK: {
+            wchar_t name[64] = {};
+            GetClassNameW(message.hwnd, name, 64);
+            if (wcscmp(name, kDocumentWindowClass) != 0) {
+                return false;
+            }
+            if (message.message == WM_RBUTTONUP) {
+                SendMessageW(GetParent(hwnd()), WM_CONTEXTMENU, message.wParam, message.lParam);
+            }
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+}  // namespace tickra

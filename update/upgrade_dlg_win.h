@@ -1,0 +1,73 @@
+// The upgrade offer: shows the new version's description, downloads the new program and hands it
+// to the renaming program, or tells the user how to finish by hand.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/http_client_win.h"
+#include "net/net_worker_win.h"
+#include "ui/dialog.h"
+#include "ui/message_box.h"
+
+namespace tickra {
+
+struct UpgradeServices {
+    // Runs on a worker; the control aborts it, progress is told on the worker's thread.
+    std::function<DownloadResult(const std::string& url, const std::wstring& path,
+                                 TransferControl& control, const DownloadProgress& progress)>
+        download;
+    ui::MessageBoxFunction message_box;
+    // Starts the renamer hidden; its result is not needed.
+    std::function<void(HWND owner, const std::wstring& renamer)> start_renamer;
+    // The folder of the image and the renamer: the process's current directory.
+    std::wstring folder;
+    // The publisher's public key (128 hexadecimal digits); empty: nothing can be verified.
+    std::string public_key;
+};
+
+UpgradeServices DefaultUpgradeServices();
+
+class CUpGradeDlg : public ui::Dialog {
+public:
+    CUpGradeDlg(std::string upgrade_address, std::string download_page, std::string description,
+                UpgradeServices services = DefaultUpgradeServices());
+
+    bool PreTranslateMessage(MSG& message) override;
+
+    // "升级": downloads on a worker, with the progress bar following; the check and the hand-over
+    // or the explanation follow when the download has ended.
+    void Upgrade();
+    bool downloading() const { return worker_ != nullptr; }
+
+    // True while the hand-over waits in a message box, whose loop delivers Exit.
+    bool busy() const { return busy_; }
+    // Exit while busy: the window goes at once, and the waiting handler hands nothing over.
+    void Abandon();
+
+protected:
+    bool OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+    bool OnCommand(int id, int notify_code, HWND control) override;
+
+private:
+    // What became of a download: handed over only when it is a whole program with the
+    // publisher's signature.
+    enum class Verdict { kVerified, kIncomplete, kUnsigned };
+    void OnDownloaded(Verdict verdict);
+    void AddLine(std::string_view line);
+    void StopDownload();
+
+    std::string upgrade_address_;
+    std::string download_page_;
+    std::string description_;
+    UpgradeServices services_;
+    std::unique_ptr<NetWorker> worker_;
+    bool busy_ = false;
+    bool abandoned_ = false;
+};
+
+}  // namespace tickra
