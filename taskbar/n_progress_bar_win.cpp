@@ -15,9 +15,6 @@ constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 int CurrentOsGeneration() {
     OSVERSIONINFOW version{};
     version.dwOSVersionInfoSize = sizeof(version);
-#if defined(_MSC_VER)
-#pragma warning(suppress : 4996)
-#endif
     const bool known = GetVersionExW(&version) != FALSE;
     return OsGeneration(known, version.dwPlatformId, version.dwMajorVersion,
                         version.dwMinorVersion);
