@@ -227,8 +227,6 @@ void CTickraDlg::StartQuote(size_t row, bool first_check) {
     if (!pending) {
         return;
     }
-    pending_quote_ = pending;
-    quote_started_ = std::chrono::steady_clock::now();
     tick_worker_->Post([this, dialog = hwnd(), http = services_.http, host = checker_->host(),
                         pending = *pending](TransferControl& control) {
         HttpAnswer answer = http("", "GET", host, pending.object, control);
@@ -248,15 +246,16 @@ void CTickraDlg::AbandonStuckTransfers() {
     // Longer than a transfer's bounds allow (8 s in all, 5 s of silence): WinInet is stuck
     // where no bound reaches, and closing its handle does not help under Wine.
     constexpr auto kGiveUpAfter = std::chrono::seconds(15);
-    if (!cycle_.quote_in_flight() ||
-        std::chrono::steady_clock::now() - quote_started_ < kGiveUpAfter) {
+    const std::optional<PendingQuote> stuck =
+        cycle_.Overdue(std::chrono::steady_clock::now(), kGiveUpAfter);
+    if (!stuck) {
         return;
     }
-    tick_worker_->Stop(std::chrono::milliseconds(0));  // its thread ends by itself, some time
+    AbandonWorker(tick_worker_);
     tick_worker_ = std::make_unique<NetWorker>();
     ++chart_generation_;
     chart_in_flight_ = false;
-    OnQuoteAnswer(*pending_quote_, HttpAnswer{});  // network trouble, shown as such
+    OnQuoteAnswer(*stuck, HttpAnswer{});  // network trouble, shown as such
 }
 
 bool CTickraDlg::idle() const {
@@ -699,9 +698,7 @@ void CTickraDlg::EndBalance() {
     }
     ++balance_generation_;
     if (balance_done_ < balance_total_) {
-        // A transfer may be stuck for seconds: its thread is left to end by itself.
-        task_worker_->Stop(std::chrono::milliseconds(0));
-        task_worker_.reset();
+        AbandonWorker(task_worker_);  // a transfer may be stuck for seconds
     }
     SetItemText(IDC_COMPUTE, "计算");
     SetItemText(IDC_COMPUTE_ALL, "计");

@@ -148,11 +148,7 @@ private:
     std::unique_ptr<NetWorker> tick_worker_;
     std::unique_ptr<NetWorker> task_worker_;
     bool chart_in_flight_ = false;
-    unsigned chart_generation_ = 0;  // a download of an abandoned worker is not shown
-    // The quote check under way and when it began: one that outlasts every bound of its transfer
-    // (a server that sends headers without end) is given up with its worker.
-    std::optional<PendingQuote> pending_quote_;
-    std::chrono::steady_clock::time_point quote_started_;
+    unsigned chart_generation_ = 0;    // a download of an abandoned worker is not shown
     int balance_button_ = 0;           // the balance command under way, 0 for none
     unsigned balance_generation_ = 0;  // results of an older one are dropped
     size_t balance_total_ = 0;

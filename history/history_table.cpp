@@ -27,21 +27,25 @@ std::string RemoveAll(std::string text, std::string_view what) {
     return ReplaceAll(std::move(text), what, "");
 }
 
+// Takes count steps to the tag; false when a step finds none.
+template <class Step>
+bool StepOver(Step& step, int count, std::string_view tag) {
+    for (int i = 0; i < count; ++i) {
+        if (!step(tag)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string PostProviderCell(std::string_view table, int row, int column) {
     size_t pos = table.size();
     auto back = [&](std::string_view tag) {
         pos = pos == 0 ? npos : table.rfind(tag, pos - 1);
         return pos != npos;
     };
-    for (int i = 0; i < row; ++i) {
-        if (!back("</tr")) {
-            return {};
-        }
-    }
-    for (int i = 0; i < column; ++i) {
-        if (!back("</td")) {
-            return {};
-        }
+    if (!StepOver(back, row, "</tr") || !StepOver(back, column, "</td")) {
+        return {};
     }
     const size_t cell_end = pos;
     const size_t open = cell_end == 0 ? npos : table.rfind("<td", cell_end - 1);
@@ -63,15 +67,8 @@ std::string GetProviderCell(std::string_view table, int row, int column) {
         ++pos;  // the next search starts after this one
         return true;
     };
-    for (int i = 0; i < row; ++i) {
-        if (!next("<tr")) {
-            return {};
-        }
-    }
-    for (int i = 0; i < column; ++i) {
-        if (!next("<td")) {
-            return {};
-        }
+    if (!StepOver(next, row, "<tr") || !StepOver(next, column, "<td")) {
+        return {};
     }
     const size_t open = pos - 1;
     const size_t close = table.find("</td>", open);

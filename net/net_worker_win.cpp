@@ -73,6 +73,13 @@ void NetWorker::Stop(std::chrono::milliseconds bound) {
     }
 }
 
+void AbandonWorker(std::unique_ptr<NetWorker>& worker) {
+    if (worker) {
+        worker->Stop(std::chrono::milliseconds(0));
+        worker.reset();
+    }
+}
+
 bool PostTask(HWND window, std::function<void()> task) {
     auto* carried = new std::function<void()>(std::move(task));
     if (!PostMessageW(window, kRunTaskMessage, 0, reinterpret_cast<LPARAM>(carried))) {

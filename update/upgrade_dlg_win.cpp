@@ -91,7 +91,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
-        StopDownload();
+        AbandonWorker(worker_);
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport, kUpgradeCancelled);
         return true;
@@ -101,15 +101,8 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
-    StopDownload();
+    AbandonWorker(worker_);
     Destroy();  // and the message box it owns, whose loop then returns
-}
-
-void CUpGradeDlg::StopDownload() {
-    if (worker_) {
-        worker_->Stop(std::chrono::milliseconds(0));  // a stuck transfer ends by itself
-        worker_.reset();
-    }
 }
 
 void CUpGradeDlg::AddLine(std::string_view line) {

@@ -59,7 +59,6 @@ private:
     enum class Verdict { kVerified, kIncomplete, kUnsigned };
     void OnDownloaded(Verdict verdict);
     void AddLine(std::string_view line);
-    void StopDownload();
 
     std::string upgrade_address_;
     std::string download_page_;

@@ -73,29 +73,29 @@ DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& si
             Raise(sink, kCrossAbove, in, in.cross_above);
         }
     }
+    // Near the close, a stock on the other side of its balance price than yesterday's close is in
+    // the buy or sell zone; the tip for it is raised once.
+    auto closing_tip = [&](bool& zone, std::vector<std::string>& tipped, const AlertText& text) {
+        if (!closing_time) {
+            return;
+        }
+        zone = true;
+        if (tips.enabled && !Contains(tipped, in.name)) {
+            Raise(sink, text, in, in.balance);
+            tipped.push_back(in.name);
+        }
+    };
     if (in.balance != 0.0f) {
         if (in.previous_close < in.balance && in.price > in.balance) {
             if (previous < in.balance) {
                 Raise(sink, kBalanceUp, in, in.balance);
             }
-            if (closing_time) {
-                flags.buy_zone = true;
-                if (tips.enabled && !Contains(tips.buy, in.name)) {
-                    Raise(sink, kBuyTip, in, in.balance);
-                    tips.buy.push_back(in.name);
-                }
-            }
+            closing_tip(flags.buy_zone, tips.buy, kBuyTip);
         } else if (in.previous_close > in.balance && in.price < in.balance) {
             if (previous > in.balance) {
                 Raise(sink, kBalanceDown, in, in.balance);
             }
-            if (closing_time) {
-                flags.sell_zone = true;
-                if (tips.enabled && !Contains(tips.sell, in.name)) {
-                    Raise(sink, kSellTip, in, in.balance);
-                    tips.sell.push_back(in.name);
-                }
-            }
+            closing_tip(flags.sell_zone, tips.sell, kSellTip);
         }
     }
     return flags;

@@ -41,24 +41,32 @@ QuoteCheckRequest RequestForRow(const WatchRow& row) {
     return request;
 }
 
-std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
-                                                     const QuoteChecker& checker,
-                                                     const LocalTime& now, bool first_check) {
-    if (in_flight_) {
+std::optional<PendingQuote> RefreshCycle::StartQuote(
+    const WatchRow& row, const QuoteChecker& checker, const LocalTime& now, bool first_check,
+    std::chrono::steady_clock::time_point started) {
+    if (under_way_) {
         return std::nullopt;
     }
-    in_flight_ = true;
-    return PendingQuote{++last_id_, row.entry->serial, checker.Object(row.code, now), now,
-                        first_check};
+    under_way_.emplace(PendingQuote{++last_id_, row.entry->serial, checker.Object(row.code, now),
+                                    now, first_check, started});
+    return under_way_;
+}
+
+std::optional<PendingQuote> RefreshCycle::Overdue(std::chrono::steady_clock::time_point now,
+                                                  std::chrono::steady_clock::duration limit) const {
+    if (under_way_ && now - under_way_->started >= limit) {
+        return under_way_;
+    }
+    return std::nullopt;
 }
 
 bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
                                WatchList& rows, QuoteChecker& checker, TickerState& ticker,
                                float& reference_price, AlertSink& alerts) {
-    if (!in_flight_ || pending.id != last_id_) {
+    if (!under_way_ || pending.id != under_way_->id) {
         return false;
     }
-    in_flight_ = false;
+    under_way_.reset();
     WatchRow* row = FindRow(rows, pending.entry);
     if (row == nullptr) {
         return false;

@@ -1,6 +1,7 @@
 // The refresh cycle: each tick picks the row to show, checks its quote and keeps its history.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,7 @@ struct PendingQuote {
     std::string object;
     LocalTime now;
     bool first_check = false;  // start-up's check: no history, no ticker chart
+    std::chrono::steady_clock::time_point started;
 };
 
 class RefreshCycle {
@@ -36,9 +38,15 @@ public:
 
     // Starts the quote check of a row; nothing while one is under way, so that a slow feed
     // stretches the cycle instead of piling up requests.
-    std::optional<PendingQuote> StartQuote(const WatchRow& row, const QuoteChecker& checker,
-                                           const LocalTime& now, bool first_check = false);
-    bool quote_in_flight() const { return in_flight_; }
+    std::optional<PendingQuote> StartQuote(
+        const WatchRow& row, const QuoteChecker& checker, const LocalTime& now,
+        bool first_check = false,
+        std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now());
+    bool quote_in_flight() const { return under_way_.has_value(); }
+    // The check under way when it began longer than limit before now: a server that sends headers
+    // without end outlasts every bound of its transfer, and the cycle must not wait for it.
+    std::optional<PendingQuote> Overdue(std::chrono::steady_clock::time_point now,
+                                        std::chrono::steady_clock::duration limit) const;
 
     // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
     // price, one history shift per trading minute, the latest price in the last history slot.
@@ -52,7 +60,7 @@ public:
 private:
     int current_index_ = 0;
     int tick_counter_ = 0;
-    bool in_flight_ = false;
+    std::optional<PendingQuote> under_way_;
     uint64_t last_id_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <optional>
 #include <string>
 #include <vector>
@@ -135,9 +136,16 @@ TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
 }
 
 TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
-    const std::optional<PendingQuote> abandoned = cycle.StartQuote(row(), checker, At(10, 0));
-    ASSERT_TRUE(
-        cycle.FinishQuote(*abandoned, HttpAnswer{}, rows, checker, ticker, reference, sink));
+    const auto t0 = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
+    const std::optional<PendingQuote> abandoned =
+        cycle.StartQuote(row(), checker, At(10, 0), false, t0);
+    constexpr auto kLimit = std::chrono::seconds(15);
+    EXPECT_FALSE(cycle.Overdue(t0 + std::chrono::seconds(14), kLimit));
+    const std::optional<PendingQuote> overdue = cycle.Overdue(t0 + kLimit, kLimit);
+    ASSERT_TRUE(overdue);
+    EXPECT_EQ(overdue->id, abandoned->id);
+    ASSERT_TRUE(cycle.FinishQuote(*overdue, HttpAnswer{}, rows, checker, ticker, reference, sink));
+    EXPECT_FALSE(cycle.Overdue(t0 + std::chrono::hours(1), kLimit)) << "given up: none under way";
     const std::optional<PendingQuote> next = cycle.StartQuote(row(), checker, At(10, 1));
     const HttpAnswer late = Answered(FeedRecord("浦发银行", "10", "10", "0", "9"));
     EXPECT_FALSE(cycle.FinishQuote(*abandoned, late, rows, checker, ticker, reference, sink));
