@@ -7,8 +7,8 @@
 
 #include "app/command_line.h"
 #include "app/tickra_dlg_win.h"
-#include "res/resource.h"
 #include "base/code_page_win.h"
+#include "res/resource.h"
 #include "ui/window.h"
 
 namespace tickra {

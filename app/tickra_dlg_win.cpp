@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "base/code_page_win.h"
+#include "base/text_util.h"
 #include "chart/chart_url.h"
 #include "history/balance_price.h"
 #include "net/http_client_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
-#include "tickra/build_config.h"
 #include "taskbar/taskbar_button_win.h"
-#include "base/code_page_win.h"
+#include "tickra/build_config.h"
 #include "watch/profile_file_win.h"
-#include "base/text_util.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/local_time.h"
 #include "chart/display_min_dlg_win.h"
 #include "edit/watch_list_editor.h"
 #include "history/history_table.h"
@@ -25,12 +26,11 @@
 #include "update/update_check_win.h"
 #include "update/upgrade_dlg_win.h"
 #include "watch/alert_rules.h"
-#include "base/local_time.h"
+#include "watch/profile_file.h"
+#include "watch/profile_file_win.h"
 #include "watch/quote_check.h"
 #include "watch/refresh_cycle.h"
 #include "watch/ticker_state.h"
-#include "watch/profile_file.h"
-#include "watch/profile_file_win.h"
 #include "watch/watch_list.h"
 
 namespace tickra {

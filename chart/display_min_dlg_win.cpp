@@ -6,10 +6,10 @@
 
 #include <cstring>
 
-#include "res/resource.h"
 #include "base/com_ptr_win.h"
 #include "base/file_win.h"
 #include "base/unique_handle_win.h"
+#include "res/resource.h"
 
 namespace tickra {
 

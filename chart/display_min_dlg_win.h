@@ -7,9 +7,9 @@
 #include <functional>
 #include <string>
 
+#include "base/unique_handle_win.h"
 #include "chart/chart_url.h"
 #include "ui/dialog.h"
-#include "base/unique_handle_win.h"
 
 namespace tickra {
 

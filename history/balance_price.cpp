@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "history/history_table.h"
 #include "base/mbcs.h"
 #include "base/text_util.h"
+#include "history/history_table.h"
 
 namespace tickra {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "net/http.h"
 #include "base/local_time.h"
+#include "net/http.h"
 
 namespace tickra {
 

@@ -6,8 +6,8 @@
 #include <array>
 #include <string>
 
-#include "net/host_port.h"
 #include "base/unique_handle_win.h"
+#include "net/host_port.h"
 
 namespace tickra {
 

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/code_page_win.h"
+#include "base/mbcs.h"
+#include "base/unique_handle_win.h"
 #include "taskbar/mem_dc_win.h"
 #include "taskbar/ticker_chart.h"
-#include "base/code_page_win.h"
-#include "base/unique_handle_win.h"
-#include "base/mbcs.h"
 
 namespace tickra {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "base/code_page_win.h"
+#include "base/mbcs.h"
 #include "base/unique_handle_win.h"
 #include "ui/window.h"
-#include "base/mbcs.h"
 
 namespace tickra {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 
 #include "base/com_ptr_win.h"
-#include "ui/custom_window.h"
 #include "base/unique_handle_win.h"
+#include "ui/custom_window.h"
 
 namespace tickra {
 

@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
+#include "base/local_time.h"
 #include "net/http.h"
 #include "update/update_notice.h"
-#include "base/local_time.h"
 
 namespace tickra {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "tickra/version.h"
 #include "base/local_time.h"
+#include "tickra/version.h"
 
 namespace tickra {
 

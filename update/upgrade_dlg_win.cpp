@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "base/file_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
-#include "base/file_win.h"
 #include "tickra/build_config.h"
 #include "update/executable_check.h"
 #include "update/update_notice.h"

@@ -3,8 +3,8 @@
 #include <utility>
 
 #include "base/mbcs.h"
-#include "watch/quote.h"
 #include "base/text_util.h"
+#include "watch/quote.h"
 
 namespace tickra {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
+#include "base/local_time.h"
 #include "net/http.h"
 #include "watch/alert_rules.h"
-#include "base/local_time.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {

@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "history/balance_price.h"
 #include "history/history_table.h"
 #include "unit/history_pages.h"
 #include "unit/test_support.h"
-#include "base/text_util.h"
 
 namespace tickra {
 namespace {

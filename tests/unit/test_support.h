@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "watch/alert_rules.h"
 #include "base/local_time.h"
+#include "watch/alert_rules.h"
 
 namespace tickra::testing {
 

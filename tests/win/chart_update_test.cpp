@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "res/messages.h"
 #include "app/tickra_dlg_win.h"
+#include "base/code_page_win.h"
 #include "net/http_client_win.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
-#include "base/code_page_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

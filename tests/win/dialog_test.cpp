@@ -10,14 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "res/messages.h"
 #include "app/tickra_dlg_win.h"
-#include "tools/classic_taskbar/classic_taskbar.h"
+#include "base/code_page_win.h"
 #include "net/http_client_win.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "tickra/version.h"
+#include "tools/classic_taskbar/classic_taskbar.h"
 #include "ui/list_view.h"
-#include "base/code_page_win.h"
 #include "unit/test_support.h"
 #include "win/win_test_support.h"
 

@@ -13,9 +13,9 @@
 #include "app/tickra_dlg_win.h"
 #include "net/http_client_win.h"
 #include "res/resource.h"
+#include "unit/test_support.h"
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
-#include "unit/test_support.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

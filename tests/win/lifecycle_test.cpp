@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "res/messages.h"
 #include "app/tickra_dlg_win.h"
+#include "base/code_page_win.h"
+#include "res/messages.h"
 #include "res/resource.h"
 #include "taskbar/tray_icon_win.h"
-#include "base/code_page_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

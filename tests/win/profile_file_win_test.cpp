@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "unit/test_support.h"
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
-#include "unit/test_support.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

@@ -6,10 +6,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/code_page_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
 #include "ui/list_view.h"
-#include "base/code_page_win.h"
 
 namespace tickra::testing {
 
