@@ -4,7 +4,6 @@ namespace ui {
 
 namespace {
 
-constexpr wchar_t kDialogProperty[] = L"Tickra.Dialog";
 
 // Messages whose result is the dialog procedure's own return value, not DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
@@ -111,7 +110,14 @@ Dialog* Dialog::FromWindow(HWND hwnd) {
         return nullptr;
     }
     HWND root = GetAncestor(hwnd, GA_ROOT);
-    return static_cast<Dialog*>(GetPropW(root != nullptr ? root : hwnd, kDialogProperty));
+    if (root == nullptr) {
+        root = hwnd;
+    }
+    // DWLP_USER is ours only in a dialog that runs our procedure, not in a message box.
+    if (GetWindowLongPtrW(root, DWLP_DLGPROC) != reinterpret_cast<LONG_PTR>(&DialogProc)) {
+        return nullptr;
+    }
+    return reinterpret_cast<Dialog*>(GetWindowLongPtrW(root, DWLP_USER));
 }
 
 bool Dialog::RouteMessage(MSG& message) {
@@ -142,9 +148,9 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lparam);
         self->hwnd_ = hwnd;
-        SetPropW(hwnd, kDialogProperty, self);
+        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
-        self = static_cast<Dialog*>(GetPropW(hwnd, kDialogProperty));
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     if (self == nullptr) {
         return FALSE;
@@ -156,7 +162,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         }
         const std::optional<LRESULT> result = self->OnMessage(message, wparam, lparam);
         if (message == WM_NCDESTROY) {
-            RemovePropW(hwnd, kDialogProperty);
+            SetWindowLongPtrW(hwnd, DWLP_USER, 0);
             self->hwnd_ = nullptr;
         }
         if (!result) {
