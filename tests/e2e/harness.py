@@ -184,7 +184,8 @@ class TickraTestCase(unittest.TestCase):
         self.simulator = subprocess.Popen([sys.executable, str(SIMULATOR), '--port', port],
                                           stdout=subprocess.PIPE, text=True)
         if 'listening on' not in self.simulator.stdout.readline():
-            raise AssertionError(f'the simulator could not listen on port {port}')
+            raise AssertionError(f'the simulator could not listen on port {port}, the build\'s '
+                                 'TICKRA_SIM_ADDRESS: another program holds it')
         self.sim_url = f'http://127.0.0.1:{port}'
 
     def sim(self, control):
