@@ -11,7 +11,6 @@
 #include "base/code_page_win.h"
 #include "base/text_util.h"
 #include "chart/chart_url.h"
-#include "history/balance_price.h"
 #include "net/http_client_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -75,6 +74,7 @@ bool CTickraDlg::OnInitDialog() {
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     checker_ = std::make_unique<QuoteChecker>(services_.quote_host, tips_switch_);
     tick_worker_ = std::make_unique<NetWorker>();
+    balance_ = std::make_unique<BalanceRun>(hwnd(), services_.http, services_.history_hosts);
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
     html_panel_.SetContextMenuSuppressed(true);
@@ -620,44 +620,20 @@ void CTickraDlg::OnComputeAll() {
 
 void CTickraDlg::StartBalance(int button, std::vector<BalanceItem> items) {
     balance_button_ = button;
-    balance_total_ = items.size();
-    balance_done_ = 0;
-    const unsigned generation = ++balance_generation_;
     // Pressing the button again, or Escape, stops the work.
     SetItemText(button, button == IDC_COMPUTE ? "停止" : "停");
     Item(button == IDC_COMPUTE ? IDC_COMPUTE_ALL : IDC_COMPUTE).Enable(false);
     if (button == IDC_COMPUTE_ALL) {
-        SetItemText(IDC_COMPUTE_PROGRESS, Format("0/%u", static_cast<unsigned>(balance_total_)));
+        SetItemText(IDC_COMPUTE_PROGRESS, Format("0/%u", static_cast<unsigned>(items.size())));
     }
-    if (!task_worker_) {
-        task_worker_ = std::make_unique<NetWorker>();  // most runs compute nothing
-    }
-    task_worker_->Post([this, dialog = hwnd(), http = services_.http,
-                        hosts = services_.history_hosts, now = services_.clock(),
-                        items = std::move(items), generation](TransferControl& control) {
-        const HttpFunction bound = BindControl(http, control);
-        const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
-            return now ? FetchHistoryTable(code, provider, bound, hosts, *now) : std::string();
-        };
-        for (const BalanceItem& item : items) {
-            if (control.aborted()) {
-                return;
-            }
-            std::string data_date;
-            const float price = ComputeBalancePrice(item.code, fetch, data_date);
-            PostTask(dialog, [this, generation, item, price, data_date] {
-                OnBalanceResult(generation, item, price, data_date);
-            });
-        }
-    });
+    balance_->Start(std::move(items), services_.clock(),
+                    [this](const BalanceItem& item, float price, const std::string& data_date) {
+                        OnBalanceResult(item, price, data_date);
+                    });
 }
 
-void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, float price,
+void CTickraDlg::OnBalanceResult(const BalanceItem& item, float price,
                                  const std::string& data_date) {
-    if (generation != balance_generation_ || !balance_running()) {
-        return;  // stopped meanwhile
-    }
-    ++balance_done_;
     if (balance_button_ == IDC_COMPUTE) {
         EndBalance();
         if (ItemText(IDC_CODE) != item.code) {
@@ -673,8 +649,8 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
                     static_cast<double>(price)));
         return;
     }
-    SetItemText(IDC_COMPUTE_PROGRESS, Format("%u/%u", static_cast<unsigned>(balance_done_),
-                                             static_cast<unsigned>(balance_total_)));
+    SetItemText(IDC_COMPUTE_PROGRESS, Format("%u/%u", static_cast<unsigned>(balance_->done()),
+                                             static_cast<unsigned>(balance_->total())));
     size_t row = 0;
     switch (editor_->StoreBalance(item, price, data_date, row)) {
         case WatchListEditor::StoreResult::kStored:
@@ -687,7 +663,7 @@ void CTickraDlg::OnBalanceResult(unsigned generation, const BalanceItem& item, f
         case WatchListEditor::StoreResult::kSkipped:
             break;
     }
-    if (balance_done_ == balance_total_) {
+    if (!balance_->running()) {
         EndBalance();
     }
 }
@@ -696,10 +672,7 @@ void CTickraDlg::EndBalance() {
     if (!balance_running()) {
         return;
     }
-    ++balance_generation_;
-    if (balance_done_ < balance_total_) {
-        AbandonWorker(task_worker_);  // a transfer may be stuck for seconds
-    }
+    balance_->Stop();
     SetItemText(IDC_COMPUTE, "计算");
     SetItemText(IDC_COMPUTE_ALL, "计");
     SetItemText(IDC_COMPUTE_PROGRESS, "");
@@ -730,10 +703,9 @@ void CTickraDlg::Teardown() {
     KillTimer(hwnd(), kRefreshTimerId);
     KillTimer(hwnd(), kUpgradeReleaseTimerId);
     // Transfers still under way are aborted; a thread stuck anyway is not waited for.
-    for (NetWorker* worker : {tick_worker_.get(), task_worker_.get()}) {
-        if (worker != nullptr) {
-            worker->Stop(std::chrono::milliseconds(300));
-        }
+    if (tick_worker_) {
+        tick_worker_->Stop(std::chrono::milliseconds(300));
+        balance_->Stop(std::chrono::milliseconds(300));
     }
     if (update_channel_) {
         update_channel_->Close();  // a late answer of the update check finds no dialog

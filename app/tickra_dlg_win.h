@@ -13,6 +13,7 @@
 #include "base/local_time.h"
 #include "chart/display_min_dlg_win.h"
 #include "edit/watch_list_editor.h"
+#include "history/balance_run_win.h"
 #include "history/history_table.h"
 #include "net/http.h"
 #include "net/http_client_win.h"
@@ -108,8 +109,7 @@ private:
     void OnCompute();
     void OnComputeAll();
     void StartBalance(int button, std::vector<BalanceItem> items);
-    void OnBalanceResult(unsigned generation, const BalanceItem& item, float price,
-                         const std::string& data_date);
+    void OnBalanceResult(const BalanceItem& item, float price, const std::string& data_date);
     void EndBalance();
     bool balance_running() const { return balance_button_ != 0; }
     void Tell(std::string_view text) const;
@@ -146,13 +146,10 @@ private:
     // The tick's transfers (quote, chart) and the longer ones (balance prices) on threads of their
     // own, so that a slow history provider never stops the ticker.
     std::unique_ptr<NetWorker> tick_worker_;
-    std::unique_ptr<NetWorker> task_worker_;
+    std::unique_ptr<BalanceRun> balance_;
     bool chart_in_flight_ = false;
-    unsigned chart_generation_ = 0;    // a download of an abandoned worker is not shown
-    int balance_button_ = 0;           // the balance command under way, 0 for none
-    unsigned balance_generation_ = 0;  // results of an older one are dropped
-    size_t balance_total_ = 0;
-    size_t balance_done_ = 0;
+    unsigned chart_generation_ = 0;  // a download of an abandoned worker is not shown
+    int balance_button_ = 0;         // the balance command under way, 0 for none
 
     std::unique_ptr<CDisplayMinDlg> chart_;
     std::unique_ptr<CUpGradeDlg> upgrade_;

@@ -2,10 +2,10 @@
 // its edit fields, calls these, and shows the result.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "history/balance_price.h"
 #include "watch/profile_file.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
@@ -24,13 +24,6 @@ EditFields ClearedFields();
 // Text that can go into code.ini as it is: no line break or other control character, and, in a
 // section name, no "[", "]" or "=", which would change the file's structure.
 bool Storable(std::string_view text, bool section_name);
-
-// A stock whose balance price is being computed: its row (serial 0 for the code field) and its
-// texts when the work began, so that a row changed meanwhile is not overwritten.
-struct BalanceItem {
-    uint64_t entry = 0;
-    std::string code, sale;
-};
 
 class WatchListEditor {
 public:

@@ -2,6 +2,7 @@
 // 20-day simple and exponential moving averages of the daily price.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,13 @@ bool IsDataDate(std::string_view text);
 
 // The formula over daily values, newest first (at least 24 are used).
 float BalanceFormula(const std::vector<float>& newest_first);
+
+// A stock whose balance price is being computed: its row (serial 0 for the code field) and its
+// texts when the work began, so that a row changed meanwhile is not overwritten.
+struct BalanceItem {
+    uint64_t entry = 0;
+    std::string code, sale;
+};
 
 // Fetches one provider's table: (code, provider tag) → table text, empty on failure.
 using HistoryFetch = std::function<std::string(std::string_view code, std::string_view provider)>;

@@ -1,0 +1,55 @@
+// Balance prices of several stocks, computed one after another on a thread of their own, so that
+// a slow history provider never stops the ticker or the dialog.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/local_time.h"
+#include "history/balance_price.h"
+#include "history/history_table.h"
+#include "net/http_client_win.h"
+#include "net/net_worker_win.h"
+
+namespace tickra {
+
+class BalanceRun {
+public:
+    // A price of -1 is a failed computation; data_date is the date of the table it came from.
+    using ResultHandler =
+        std::function<void(const BalanceItem& item, float price, const std::string& data_date)>;
+
+    // owner: the window whose thread gets the results; it must run posted tasks.
+    BalanceRun(HWND owner, AbortableHttpFunction http, HistoryHosts hosts);
+
+    // Computes the items' prices for the day of now (none: the clock failed, so every price
+    // fails); the results reach on_result one by one, in order, on the owner's thread.
+    void Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result);
+    // Ends the run: results not yet delivered are dropped. A transfer still under way is aborted,
+    // and its thread waited for up to the bound, then left to end by itself.
+    void Stop(std::chrono::milliseconds bound = std::chrono::milliseconds(0));
+
+    bool running() const { return done_ < total_; }
+    size_t done() const { return done_; }
+    size_t total() const { return total_; }
+
+private:
+    void Deliver(unsigned generation, const BalanceItem& item, float price,
+                 const std::string& data_date);
+
+    HWND owner_;
+    AbortableHttpFunction http_;
+    HistoryHosts hosts_;
+    std::unique_ptr<NetWorker> worker_;  // made with the first run: most runs compute nothing
+    ResultHandler on_result_;
+    unsigned generation_ = 0;  // results of an older run are dropped
+    size_t total_ = 0;
+    size_t done_ = 0;
+};
+
+}  // namespace tickra
