@@ -73,7 +73,7 @@ bool CTickraDlg::OnInitDialog() {
     window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     checker_ = std::make_unique<QuoteChecker>(services_.quote_host, tips_switch_);
-    tick_worker_ = std::make_unique<NetWorker>();
+    transfers_ = std::make_unique<TickTransfers>(hwnd(), services_.http);
     balance_ = std::make_unique<BalanceRun>(hwnd(), services_.http, services_.history_hosts);
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
@@ -126,30 +126,15 @@ void CTickraDlg::CreateTickerHost() {
 }
 
 void CTickraDlg::RefreshChart(const std::string& code) {
-    if (chart_in_flight_) {
+    if (transfers_->chart_in_flight()) {
         return;  // one download at a time; the window keeps its image meanwhile
     }
-    if (chart_path_.empty()) {
-        // The user's temporary folder: the root of drive C: is not writable for most users.
-        wchar_t folder[MAX_PATH + 1] = {};
-        GetTempPathW(MAX_PATH + 1, folder);
-        chart_path_ = std::wstring(folder) + L"stockmin.png";
-    }
-    chart_in_flight_ = true;
-    tick_worker_->Post(
-        [this, dialog = hwnd(), path = chart_path_, generation = chart_generation_,
-         url = ChartUrl(services_.chart_host, code, services_.clock())](TransferControl& control) {
-            DownloadToFile(url, path, {}, &control);
-            PostTask(dialog, [this, generation] {
-                if (generation != chart_generation_) {
-                    return;  // its worker was given up; a newer download is under way
-                }
-                chart_in_flight_ = false;
-                if (ticker_host_ && ticker_host_->chart_requested()) {
-                    chart_->LoadImage(chart_path_);
-                }
-            });
-        });
+    transfers_->FetchChart(ChartUrl(services_.chart_host, code, services_.clock()),
+                           [this](const std::wstring& path) {
+                               if (ticker_host_ && ticker_host_->chart_requested()) {
+                                   chart_->LoadImage(path);
+                               }
+                           });
 }
 
 void CTickraDlg::OnChartRequest(bool requested) {
@@ -227,12 +212,9 @@ void CTickraDlg::StartQuote(size_t row, bool first_check) {
     if (!pending) {
         return;
     }
-    tick_worker_->Post([this, dialog = hwnd(), http = services_.http, host = checker_->host(),
-                        pending = *pending](TransferControl& control) {
-        HttpAnswer answer = http("", "GET", host, pending.object, control);
-        PostTask(dialog,
-                 [this, pending, answer = std::move(answer)] { OnQuoteAnswer(pending, answer); });
-    });
+    transfers_->FetchQuote(
+        checker_->host(), pending->object,
+        [this, pending = *pending](const HttpAnswer& answer) { OnQuoteAnswer(pending, answer); });
 }
 
 void CTickraDlg::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
@@ -251,15 +233,13 @@ void CTickraDlg::AbandonStuckTransfers() {
     if (!stuck) {
         return;
     }
-    AbandonWorker(tick_worker_);
-    tick_worker_ = std::make_unique<NetWorker>();
-    ++chart_generation_;
-    chart_in_flight_ = false;
+    transfers_->Abandon();
     OnQuoteAnswer(*stuck, HttpAnswer{});  // network trouble, shown as such
 }
 
 bool CTickraDlg::idle() const {
-    return !cycle_.quote_in_flight() && !chart_in_flight_ && !balance_running();
+    return !cycle_.quote_in_flight() && !(transfers_ && transfers_->chart_in_flight()) &&
+           !balance_running();
 }
 
 void CTickraDlg::OnRefreshTick() {
@@ -703,8 +683,8 @@ void CTickraDlg::Teardown() {
     KillTimer(hwnd(), kRefreshTimerId);
     KillTimer(hwnd(), kUpgradeReleaseTimerId);
     // Transfers still under way are aborted; a thread stuck anyway is not waited for.
-    if (tick_worker_) {
-        tick_worker_->Stop(std::chrono::milliseconds(300));
+    if (transfers_) {
+        transfers_->Stop(std::chrono::milliseconds(300));
         balance_->Stop(std::chrono::milliseconds(300));
     }
     if (update_channel_) {

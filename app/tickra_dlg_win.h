@@ -5,11 +5,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/tick_transfers_win.h"
 #include "base/local_time.h"
 #include "chart/display_min_dlg_win.h"
 #include "edit/watch_list_editor.h"
@@ -17,7 +18,6 @@
 #include "history/history_table.h"
 #include "net/http.h"
 #include "net/http_client_win.h"
-#include "net/net_worker_win.h"
 #include "taskbar/n_progress_bar_win.h"
 #include "taskbar/tray_icon_win.h"
 #include "ui/dialog.h"
@@ -143,13 +143,11 @@ private:
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
 
-    // The tick's transfers (quote, chart) and the longer ones (balance prices) on threads of their
-    // own, so that a slow history provider never stops the ticker.
-    std::unique_ptr<NetWorker> tick_worker_;
+    // The tick's transfers and the longer balance computations on threads of their own, so that
+    // a slow history provider never stops the ticker.
+    std::unique_ptr<TickTransfers> transfers_;
     std::unique_ptr<BalanceRun> balance_;
-    bool chart_in_flight_ = false;
-    unsigned chart_generation_ = 0;  // a download of an abandoned worker is not shown
-    int balance_button_ = 0;         // the balance command under way, 0 for none
+    int balance_button_ = 0;  // the balance command under way, 0 for none
 
     std::unique_ptr<CDisplayMinDlg> chart_;
     std::unique_ptr<CUpGradeDlg> upgrade_;
@@ -159,7 +157,6 @@ private:
     CHtmlCtrl html_panel_;
     CTrayIcon tray_;
     std::shared_ptr<UpdateChannel> update_channel_;
-    std::wstring chart_path_;
     WatchList rows_;
     TickerState ticker_state_;
     RefreshCycle cycle_;

@@ -1,0 +1,50 @@
+// The tick's transfers, the quote check and the chart image, one after another on a thread of
+// their own, so that a slow or silent provider never stops the dialog or the ticker.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "net/http.h"
+#include "net/http_client_win.h"
+#include "net/net_worker_win.h"
+
+namespace tickra {
+
+class TickTransfers {
+public:
+    // owner: the window whose thread gets the results; it must run posted tasks.
+    TickTransfers(HWND owner, AbortableHttpFunction http);
+
+    // Asks the host for the object; the answer reaches on_answer on the owner's thread.
+    void FetchQuote(const std::string& host, const std::string& object,
+                    std::function<void(const HttpAnswer& answer)> on_answer);
+    // Downloads the chart image into the user's temporary folder; on_done gets the file's path
+    // on the owner's thread, whether or not the download worked.
+    void FetchChart(const std::string& url, std::function<void(const std::wstring& path)> on_done);
+    bool chart_in_flight() const { return chart_in_flight_; }
+
+    // Gives up the transfers under way with their thread, which ends by itself some time (a
+    // transfer stuck where no bound reaches); their results never arrive.
+    void Abandon();
+    // Aborts what is under way and waits for the thread up to the bound.
+    void Stop(std::chrono::milliseconds bound);
+
+private:
+    // Runs a result on the owner's thread unless its transfers were given up meanwhile; called
+    // on the worker, with the generation its job was posted in.
+    void Deliver(unsigned generation, std::function<void()> result);
+
+    HWND owner_;
+    AbortableHttpFunction http_;
+    std::unique_ptr<NetWorker> worker_;
+    unsigned generation_ = 0;
+    bool chart_in_flight_ = false;
+    std::wstring chart_path_;
+};
+
+}  // namespace tickra
