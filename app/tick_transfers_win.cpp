@@ -7,9 +7,10 @@ namespace tickra {
 TickTransfers::TickTransfers(HWND owner, AbortableHttpFunction http)
     : owner_(owner), http_(std::move(http)), worker_(std::make_unique<NetWorker>()) {}
 
-void TickTransfers::Deliver(unsigned generation, std::function<void()> result) {
-    PostTask(owner_, [this, generation, result = std::move(result)] {
-        if (generation == generation_) {
+void TickTransfers::Deliver(HWND owner, TickTransfers* self, unsigned generation,
+                            std::function<void()> result) {
+    PostTask(owner, [self, generation, result = std::move(result)] {
+        if (generation == self->generation_) {
             result();
         }
     });
@@ -17,10 +18,11 @@ void TickTransfers::Deliver(unsigned generation, std::function<void()> result) {
 
 void TickTransfers::FetchQuote(const std::string& host, const std::string& object,
                                std::function<void(const HttpAnswer& answer)> on_answer) {
-    worker_->Post([this, http = http_, host, object, generation = generation_,
+    worker_->Post([this, owner = owner_, http = http_, host, object, generation = generation_,
                    on_answer = std::move(on_answer)](TransferControl& control) {
         HttpAnswer answer = http("", "GET", host, object, control);
-        Deliver(generation, [on_answer, answer = std::move(answer)] { on_answer(answer); });
+        Deliver(owner, this, generation,
+                [on_answer, answer = std::move(answer)] { on_answer(answer); });
     });
 }
 
@@ -33,10 +35,10 @@ void TickTransfers::FetchChart(const std::string& url,
         chart_path_ = std::wstring(folder) + L"stockmin.png";
     }
     chart_in_flight_ = true;
-    worker_->Post([this, url, path = chart_path_, generation = generation_,
+    worker_->Post([this, owner = owner_, url, path = chart_path_, generation = generation_,
                    on_done = std::move(on_done)](TransferControl& control) {
         DownloadToFile(url, path, {}, &control);
-        Deliver(generation, [this, on_done, path] {
+        Deliver(owner, this, generation, [this, on_done, path] {
             chart_in_flight_ = false;
             on_done(path);
         });

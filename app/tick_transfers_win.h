@@ -35,9 +35,10 @@ public:
     void Stop(std::chrono::milliseconds bound);
 
 private:
-    // Runs a result on the owner's thread unless its transfers were given up meanwhile; called
-    // on the worker, with the generation its job was posted in.
-    void Deliver(unsigned generation, std::function<void()> result);
+    // Runs a result on the owner's thread unless its transfers were given up meanwhile. Called on
+    // a worker that may outlive this object, so it touches self only on the owner's thread.
+    static void Deliver(HWND owner, TickTransfers* self, unsigned generation,
+                        std::function<void()> result);
 
     HWND owner_;
     AbortableHttpFunction http_;

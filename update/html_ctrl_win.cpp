@@ -216,8 +216,7 @@ private:
 CHtmlCtrl::CHtmlCtrl() = default;
 
 CHtmlCtrl::~CHtmlCtrl() {
-    Destroy();
-    Close();  // a panel whose window went without WM_DESTROY reaching it
+    Destroy();  // here, while its WM_DESTROY still reaches Close
 }
 
 void CHtmlCtrl::Close() {
