@@ -42,29 +42,12 @@ private:
     pointer handle_ = Traits::Invalid();
 };
 
-struct WindowTraits {
-    using pointer = HWND;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { DestroyWindow(h); }
-};
-
-template <class T>
-struct GdiObjectTraits {
+// A handle whose empty value is null, freed by close.
+template <class T, auto close>
+struct NullHandleTraits {
     using pointer = T;
     static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { DeleteObject(h); }
-};
-
-struct MemoryDcTraits {
-    using pointer = HDC;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { DeleteDC(h); }
-};
-
-struct MenuTraits {
-    using pointer = HMENU;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { DestroyMenu(h); }
+    static void Close(pointer h) { close(h); }
 };
 
 struct FileHandleTraits {
@@ -73,14 +56,14 @@ struct FileHandleTraits {
     static void Close(pointer h) { CloseHandle(h); }
 };
 
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueFont = UniqueHandle<GdiObjectTraits<HFONT>>;
-using UniquePen = UniqueHandle<GdiObjectTraits<HPEN>>;
-using UniqueBrush = UniqueHandle<GdiObjectTraits<HBRUSH>>;
-using UniqueBitmap = UniqueHandle<GdiObjectTraits<HBITMAP>>;
-using UniqueRegion = UniqueHandle<GdiObjectTraits<HRGN>>;
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-using UniqueMenu = UniqueHandle<MenuTraits>;
+using UniqueWindow = UniqueHandle<NullHandleTraits<HWND, DestroyWindow>>;
+using UniqueFont = UniqueHandle<NullHandleTraits<HFONT, DeleteObject>>;
+using UniquePen = UniqueHandle<NullHandleTraits<HPEN, DeleteObject>>;
+using UniqueBrush = UniqueHandle<NullHandleTraits<HBRUSH, DeleteObject>>;
+using UniqueBitmap = UniqueHandle<NullHandleTraits<HBITMAP, DeleteObject>>;
+using UniqueRegion = UniqueHandle<NullHandleTraits<HRGN, DeleteObject>>;
+using UniqueMemoryDc = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
+using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, DestroyMenu>>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 
 // Selects a GDI object into a device context for a scope and puts the previous one back, so that

@@ -13,12 +13,7 @@ namespace tickra {
 
 namespace {
 
-struct InternetTraits {
-    using pointer = HINTERNET;
-    static pointer Invalid() { return nullptr; }
-    static void Close(pointer h) { InternetCloseHandle(h); }
-};
-using UniqueInternet = UniqueHandle<InternetTraits>;
+using UniqueInternet = UniqueHandle<NullHandleTraits<HINTERNET, InternetCloseHandle>>;
 
 constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlencoded";
 

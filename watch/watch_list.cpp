@@ -1,7 +1,6 @@
 #include "watch/watch_list.h"
 
 #include <algorithm>
-
 #include <utility>
 
 namespace tickra {
