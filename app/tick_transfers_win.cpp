@@ -7,22 +7,13 @@ namespace tickra {
 TickTransfers::TickTransfers(HWND owner, AbortableHttpFunction http)
     : owner_(owner), http_(std::move(http)), worker_(std::make_unique<NetWorker>()) {}
 
-void TickTransfers::Deliver(HWND owner, TickTransfers* self, unsigned generation,
-                            std::function<void()> result) {
-    PostTask(owner, [self, generation, result = std::move(result)] {
-        if (generation == self->generation_) {
-            result();
-        }
-    });
-}
-
 void TickTransfers::FetchQuote(const std::string& host, const std::string& object,
                                std::function<void(const HttpAnswer& answer)> on_answer) {
-    worker_->Post([this, owner = owner_, http = http_, host, object, generation = generation_,
+    // An answer that comes after its check was given up still arrives: the cycle knows it.
+    worker_->Post([owner = owner_, http = http_, host, object,
                    on_answer = std::move(on_answer)](TransferControl& control) {
         HttpAnswer answer = http("", "GET", host, object, control);
-        Deliver(owner, this, generation,
-                [on_answer, answer = std::move(answer)] { on_answer(answer); });
+        PostTask(owner, [on_answer, answer = std::move(answer)] { on_answer(answer); });
     });
 }
 
@@ -35,10 +26,14 @@ void TickTransfers::FetchChart(const std::string& url,
         chart_path_ = std::wstring(folder) + L"stockmin.png";
     }
     chart_in_flight_ = true;
+    // The worker may outlive this object: it is reached only from the owner's thread.
     worker_->Post([this, owner = owner_, url, path = chart_path_, generation = generation_,
                    on_done = std::move(on_done)](TransferControl& control) {
         DownloadToFile(url, path, {}, &control);
-        Deliver(owner, this, generation, [this, on_done, path] {
+        PostTask(owner, [this, generation, on_done, path] {
+            if (generation != generation_) {
+                return;  // given up; a newer download may be under way
+            }
             chart_in_flight_ = false;
             on_done(path);
         });
@@ -46,8 +41,8 @@ void TickTransfers::FetchChart(const std::string& url,
 }
 
 void TickTransfers::Abandon() {
-    ++generation_;
-    AbandonWorker(worker_);
+    ++generation_;  // a chart download of the old worker is not shown
+    DropWorker(worker_);
     worker_ = std::make_unique<NetWorker>();
     chart_in_flight_ = false;
 }

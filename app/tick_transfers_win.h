@@ -20,7 +20,8 @@ public:
     // owner: the window whose thread gets the results; it must run posted tasks.
     TickTransfers(HWND owner, AbortableHttpFunction http);
 
-    // Asks the host for the object; the answer reaches on_answer on the owner's thread.
+    // Asks the host for the object; the answer reaches on_answer on the owner's thread, even
+    // after Abandon (the refresh cycle drops the answer of a check it gave up).
     void FetchQuote(const std::string& host, const std::string& object,
                     std::function<void(const HttpAnswer& answer)> on_answer);
     // Downloads the chart image into the user's temporary folder; on_done gets the file's path
@@ -29,21 +30,16 @@ public:
     bool chart_in_flight() const { return chart_in_flight_; }
 
     // Gives up the transfers under way with their thread, which ends by itself some time (a
-    // transfer stuck where no bound reaches); their results never arrive.
+    // transfer stuck where no bound reaches); a chart download it was making is not delivered.
     void Abandon();
     // Aborts what is under way and waits for the thread up to the bound.
     void Stop(std::chrono::milliseconds bound);
 
 private:
-    // Runs a result on the owner's thread unless its transfers were given up meanwhile. Called on
-    // a worker that may outlive this object, so it touches self only on the owner's thread.
-    static void Deliver(HWND owner, TickTransfers* self, unsigned generation,
-                        std::function<void()> result);
-
     HWND owner_;
     AbortableHttpFunction http_;
     std::unique_ptr<NetWorker> worker_;
-    unsigned generation_ = 0;
+    unsigned generation_ = 0;  // of the worker: a chart download of an abandoned one is dropped
     bool chart_in_flight_ = false;
     std::wstring chart_path_;
 };

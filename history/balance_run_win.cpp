@@ -45,10 +45,9 @@ void BalanceRun::Deliver(unsigned generation, const BalanceItem& item, float pri
 
 void BalanceRun::Stop(std::chrono::milliseconds bound) {
     ++generation_;
-    if (running() && worker_) {
+    if (running()) {
         // A transfer may be stuck for seconds: the worker goes, a new run makes a new one.
-        worker_->Stop(bound);
-        worker_.reset();
+        DropWorker(worker_, bound);
     }
     total_ = done_ = 0;
 }

@@ -73,9 +73,9 @@ void NetWorker::Stop(std::chrono::milliseconds bound) {
     }
 }
 
-void AbandonWorker(std::unique_ptr<NetWorker>& worker) {
+void DropWorker(std::unique_ptr<NetWorker>& worker, std::chrono::milliseconds bound) {
     if (worker) {
-        worker->Stop(std::chrono::milliseconds(0));
+        worker->Stop(bound);
         worker.reset();
     }
 }

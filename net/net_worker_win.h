@@ -35,9 +35,10 @@ private:
     std::thread thread_;
 };
 
-// Stops the worker without waiting and lets it go: a transfer stuck where no bound reaches (Wine)
-// ends by itself, some time. Nothing happens without a worker.
-void AbandonWorker(std::unique_ptr<NetWorker>& worker);
+// Stops the worker, waits for its thread up to the bound, and lets it go: a transfer stuck where
+// no bound reaches (Wine) ends by itself, some time. Nothing happens without a worker.
+void DropWorker(std::unique_ptr<NetWorker>& worker,
+                std::chrono::milliseconds bound = std::chrono::milliseconds(0));
 
 // The message that carries a task to the window thread; its long parameter owns the task.
 inline constexpr UINT kRunTaskMessage = WM_APP + 1;

@@ -91,7 +91,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
-        AbandonWorker(worker_);
+        DropWorker(worker_);
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport, kUpgradeCancelled);
         return true;
@@ -101,7 +101,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
-    AbandonWorker(worker_);
+    DropWorker(worker_);
     Destroy();  // and the message box it owns, whose loop then returns
 }
 
@@ -158,8 +158,7 @@ void CUpGradeDlg::OnDownloaded(Verdict verdict) {
     if (!worker_) {
         return;  // cancelled: whatever came is not wanted
     }
-    worker_->Stop(std::chrono::milliseconds(200));  // its job has ended
-    worker_.reset();
+    DropWorker(worker_, std::chrono::milliseconds(200));  // its job has ended
     Item(IDOK).Enable(true);
     busy_ = true;
     struct Idle {
