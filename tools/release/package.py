@@ -2,6 +2,7 @@
 """The release steps that need the publisher's key: its public half for the build, the signature
 of Tickra.exe, and the package. Debian's python3-cryptography does the key work.
 
+    package.py new-key KEYFILE
     package.py public-key KEYFILE
     package.py package KEYFILE EXE VERSION BASE_URL DIST
 """
@@ -26,6 +27,14 @@ READ_ME = '''Tickra {version}
 code.ini 是自选股列表，可以用设置窗口修改，也可以用记事本编辑。
 SHA256SUMS 记录了每个文件的校验值。
 '''
+
+
+def new_key(path):
+    """A fresh key, unencrypted PEM: keep it where only the publisher can read it."""
+    key = ec.generate_private_key(ec.SECP256R1())
+    Path(path).write_bytes(key.private_bytes(serialization.Encoding.PEM,
+                                             serialization.PrivateFormat.PKCS8,
+                                             serialization.NoEncryption()))
 
 
 def load_key(path):
@@ -69,7 +78,9 @@ def package(key, exe, version, base_url, dist):
 
 
 if __name__ == '__main__':
-    if len(sys.argv) == 3 and sys.argv[1] == 'public-key':
+    if len(sys.argv) == 3 and sys.argv[1] == 'new-key':
+        new_key(sys.argv[2])
+    elif len(sys.argv) == 3 and sys.argv[1] == 'public-key':
         print(public_key_hex(load_key(sys.argv[2])))
     elif len(sys.argv) == 7 and sys.argv[1] == 'package':
         package(load_key(sys.argv[2]), *sys.argv[3:])
