@@ -4,16 +4,16 @@
 
 namespace tickra {
 
-TickTransfers::TickTransfers(HWND owner, AbortableHttpFunction http)
-    : owner_(owner), http_(std::move(http)), worker_(std::make_unique<NetWorker>()) {}
+TickTransfers::TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http)
+    : mailbox_(std::move(mailbox)), http_(std::move(http)), worker_(std::make_unique<NetWorker>()) {}
 
 void TickTransfers::FetchQuote(const std::string& host, const std::string& object,
                                std::function<void(const HttpAnswer& answer)> on_answer) {
     // An answer that comes after its check was given up still arrives: the cycle knows it.
-    worker_->Post([owner = owner_, http = http_, host, object,
+    worker_->Post([mailbox = mailbox_, http = http_, host, object,
                    on_answer = std::move(on_answer)](TransferControl& control) {
         HttpAnswer answer = http("", "GET", host, object, control);
-        PostTask(owner, [on_answer, answer = std::move(answer)] { on_answer(answer); });
+        mailbox->Post([on_answer, answer = std::move(answer)] { on_answer(answer); });
     });
 }
 
@@ -27,10 +27,10 @@ void TickTransfers::FetchChart(const std::string& url,
     }
     chart_in_flight_ = true;
     // The worker may outlive this object: it is reached only from the owner's thread.
-    worker_->Post([this, owner = owner_, url, path = chart_path_, generation = generation_,
+    worker_->Post([this, mailbox = mailbox_, url, path = chart_path_, generation = generation_,
                    on_done = std::move(on_done)](TransferControl& control) {
         DownloadToFile(url, path, {}, &control);
-        PostTask(owner, [this, generation, on_done, path] {
+        mailbox->Post([this, generation, on_done, path] {
             if (generation != generation_) {
                 return;  // given up; a newer download may be under way
             }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "base/mailbox_win.h"
 #include "net/http.h"
 #include "net/http_client_win.h"
 #include "net/net_worker_win.h"
@@ -17,8 +18,8 @@ namespace tickra {
 
 class TickTransfers {
 public:
-    // owner: the window whose thread gets the results; it must run posted tasks.
-    TickTransfers(HWND owner, AbortableHttpFunction http);
+    // mailbox: where the results go, to the owner's thread.
+    TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http);
 
     // Asks the host for the object; the answer reaches on_answer on the owner's thread, even
     // after Abandon (the refresh cycle drops the answer of a check it gave up).
@@ -36,7 +37,7 @@ public:
     void Stop(std::chrono::milliseconds bound);
 
 private:
-    HWND owner_;
+    std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
     std::unique_ptr<NetWorker> worker_;
     unsigned generation_ = 0;  // of the worker: a chart download of an abandoned one is dropped

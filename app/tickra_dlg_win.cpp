@@ -62,7 +62,12 @@ CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       tray_(IDR_TRAY_MENU) {}
 
-CTickraDlg::~CTickraDlg() = default;
+CTickraDlg::~CTickraDlg() {
+    // Ended without Exit (a failed start, a test): the window goes while every member it may
+    // still reach is alive, and none of its handlers starts anything new.
+    ended_ = true;
+    Destroy();
+}
 
 bool CTickraDlg::OnInitDialog() {
     watch_view_ = ui::ListView(Item(IDC_WATCH_LIST).hwnd());
@@ -73,22 +78,17 @@ bool CTickraDlg::OnInitDialog() {
     window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     checker_ = std::make_unique<QuoteChecker>(services_.quote_host, tips_switch_);
-    transfers_ = std::make_unique<TickTransfers>(hwnd(), services_.http);
-    balance_ = std::make_unique<BalanceRun>(hwnd(), services_.http, services_.history_hosts);
+    transfers_ = std::make_unique<TickTransfers>(mailbox(), services_.http);
+    balance_ = std::make_unique<BalanceRun>(mailbox(), services_.http, services_.history_hosts);
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
     html_panel_.SetContextMenuSuppressed(true);
     html_panel_.Navigate(L"about:blank");
-    update_channel_ = std::make_shared<UpdateChannel>(hwnd());
-    // The check has a thread of its own; nothing aborts it, the channel keeps it from the dialog.
-    StartUpdateCheck(
-        update_channel_,
-        [http = services_.http](std::string_view body, std::string_view verb, std::string_view host,
-                                std::string_view object) {
-            TransferControl control;
-            return http(body, verb, host, object, control);
-        },
-        services_.update_host, services_.clock);
+    RemoveUnfinishedUpgrade(services_.upgrade.folder);
+    update_worker_ = std::make_unique<NetWorker>();
+    StartUpdateCheck(*update_worker_, mailbox(), services_.http, services_.update_host,
+                     services_.clock,
+                     [this](const std::optional<UpdateNotice>& notice) { OnUpdateNotice(notice); });
 
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
@@ -144,38 +144,32 @@ void CTickraDlg::OnChartRequest(bool requested) {
     }
 }
 
-void CTickraDlg::OnUpdateReport(LPARAM report) {
-    switch (report) {
-        case kUpdateCheckEnded: {
-            const auto notice = update_channel_->notice();
-            if (notice && !notice->upgrade_address.empty() && !upgrade_) {
-                upgrade_ =
-                    std::make_unique<CUpGradeDlg>(notice->upgrade_address, notice->download_page,
-                                                  notice->upgrade_description, services_.upgrade);
-                upgrade_->Create(hwnd());
-                upgrade_->window().Show(SW_SHOW);
-                SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-            }
-            break;
-        }
-        case kUpdateShowAnnouncement:
-            if (const auto notice = update_channel_->notice();
-                notice && !notice->announcement.empty()) {
-                // Un-escaped once, by the page: twice would turn "&amp;lt;" into markup.
-                html_panel_.ShowHtmlText(AnnouncementPage(notice->announcement));
-            }
-            break;
-        case kUpgradeCancelled:
-            if (upgrade_) {
-                upgrade_->window().Show(SW_HIDE);
-                SetTimer(hwnd(), kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
-            }
-            break;
-        case kUpgradeHandedOver:
-            Teardown();
-            break;
-        default:
-            break;
+void CTickraDlg::OnUpdateNotice(const std::optional<UpdateNotice>& notice) {
+    if (!notice) {
+        return;
+    }
+    if (!notice->announcement.empty()) {
+        // Un-escaped once, by the page: twice would turn "&amp;lt;" into markup.
+        html_panel_.ShowHtmlText(AnnouncementPage(notice->announcement));
+    }
+    if (!notice->upgrade_address.empty() && !upgrade_) {
+        // The offer reports its end from inside its own handlers: it is acted on afterwards.
+        upgrade_ = std::make_unique<CUpGradeDlg>(
+            *notice, services_.upgrade, [mailbox = mailbox(), this](CUpGradeDlg::End end) {
+                mailbox->Post([this, end] { OnUpgradeEnd(end); });
+            });
+        upgrade_->Create(hwnd());
+        upgrade_->window().Show(SW_SHOW);
+        SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    }
+}
+
+void CTickraDlg::OnUpgradeEnd(CUpGradeDlg::End end) {
+    if (end == CUpGradeDlg::End::kHandedOver) {
+        Teardown();
+    } else if (upgrade_) {
+        upgrade_->window().Show(SW_HIDE);
+        SetTimer(hwnd(), kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
     }
 }
 
@@ -386,14 +380,6 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
-        case kRunTaskMessage:
-            RunPostedTask(lparam, !ended_);
-            return 0;
-        case kUpdateMessage:
-            if (wparam == kUpdateReport && !ended_) {
-                OnUpdateReport(lparam);
-            }
-            return 0;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
             if (notify->idFrom == IDC_HELP_LINK &&
@@ -407,7 +393,7 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             if (wparam == kUpgradeReleaseTimerId) {
                 KillTimer(hwnd(), kUpgradeReleaseTimerId);
                 ReleaseUpgradeDialog();
-            } else {
+            } else if (wparam == kRefreshTimerId) {
                 OnRefreshTick();
             }
             return std::nullopt;
@@ -680,15 +666,16 @@ void CTickraDlg::Teardown() {
     // From here on no handler may reach what is freed below: nested message loops (the About
     // box, a message box) still deliver messages until they return.
     ended_ = true;
+    if (mailbox()) {
+        mailbox()->Close();  // answers still on their way find nothing to run
+    }
     KillTimer(hwnd(), kRefreshTimerId);
     KillTimer(hwnd(), kUpgradeReleaseTimerId);
     // Transfers still under way are aborted; a thread stuck anyway is not waited for.
+    DropWorker(update_worker_);
     if (transfers_) {
         transfers_->Stop(std::chrono::milliseconds(300));
         balance_->Stop(std::chrono::milliseconds(300));
-    }
-    if (update_channel_) {
-        update_channel_->Close();  // a late answer of the update check finds no dialog
     }
     tray_.SetIcon(nullptr, nullptr);
     ReleaseUpgradeDialog();
@@ -697,6 +684,9 @@ void CTickraDlg::Teardown() {
     while (!rows_.empty()) {
         RemoveRow(rows_, rows_.size() - 1, ticker_state_);
     }
+    // A box of ours still open (a message, the About box) would keep the process until someone
+    // dismissed it.
+    ui::EndOwnedDialogs(hwnd());
     EndDialog(IDOK);
 }
 

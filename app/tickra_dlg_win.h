@@ -120,7 +120,8 @@ private:
     void RefreshChart(const std::string& code);
     void AbandonStuckTransfers();
     void OnChartRequest(bool requested);
-    void OnUpdateReport(LPARAM report);
+    void OnUpdateNotice(const std::optional<UpdateNotice>& notice);
+    void OnUpgradeEnd(CUpGradeDlg::End end);
     void CreateTickerHost();
     void ReleaseUpgradeDialog();
     // Hands the ticker state to the ticker and repaints it where it belongs.
@@ -147,6 +148,7 @@ private:
     // a slow history provider never stops the ticker.
     std::unique_ptr<TickTransfers> transfers_;
     std::unique_ptr<BalanceRun> balance_;
+    std::unique_ptr<NetWorker> update_worker_;
     int balance_button_ = 0;  // the balance command under way, 0 for none
 
     std::unique_ptr<CDisplayMinDlg> chart_;
@@ -156,7 +158,6 @@ private:
     std::unique_ptr<CNProgressBar> ticker_host_;
     CHtmlCtrl html_panel_;
     CTrayIcon tray_;
-    std::shared_ptr<UpdateChannel> update_channel_;
     WatchList rows_;
     TickerState ticker_state_;
     RefreshCycle cycle_;

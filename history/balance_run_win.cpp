@@ -4,8 +4,9 @@
 
 namespace tickra {
 
-BalanceRun::BalanceRun(HWND owner, AbortableHttpFunction http, HistoryHosts hosts)
-    : owner_(owner), http_(std::move(http)), hosts_(std::move(hosts)) {}
+BalanceRun::BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http,
+                       HistoryHosts hosts)
+    : mailbox_(std::move(mailbox)), http_(std::move(http)), hosts_(std::move(hosts)) {}
 
 void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result) {
     Stop();
@@ -15,7 +16,7 @@ void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHand
     if (!worker_) {
         worker_ = std::make_unique<NetWorker>();
     }
-    worker_->Post([this, owner = owner_, http = http_, hosts = hosts_, now,
+    worker_->Post([this, mailbox = mailbox_, http = http_, hosts = hosts_, now,
                    items = std::move(items), generation = generation_](TransferControl& control) {
         const HttpFunction bound = BindControl(http, control);
         const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
@@ -27,7 +28,7 @@ void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHand
             }
             std::string data_date;
             const float price = ComputeBalancePrice(item.code, fetch, data_date);
-            PostTask(owner, [this, generation, item, price, data_date] {
+            mailbox->Post([this, generation, item, price, data_date] {
                 Deliver(generation, item, price, data_date);
             });
         }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/local_time.h"
+#include "base/mailbox_win.h"
 #include "history/balance_price.h"
 #include "history/history_table.h"
 #include "net/http_client_win.h"
@@ -24,8 +25,8 @@ public:
     using ResultHandler =
         std::function<void(const BalanceItem& item, float price, const std::string& data_date)>;
 
-    // owner: the window whose thread gets the results; it must run posted tasks.
-    BalanceRun(HWND owner, AbortableHttpFunction http, HistoryHosts hosts);
+    // mailbox: where the results go, to the owner's thread.
+    BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http, HistoryHosts hosts);
 
     // Computes the items' prices for the day of now (none: the clock failed, so every price
     // fails); the results reach on_result one by one, in order, on the owner's thread.
@@ -42,7 +43,7 @@ private:
     void Deliver(unsigned generation, const BalanceItem& item, float price,
                  const std::string& data_date);
 
-    HWND owner_;
+    std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
     HistoryHosts hosts_;
     std::unique_ptr<NetWorker> worker_;  // made with the first run: most runs compute nothing

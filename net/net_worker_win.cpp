@@ -80,21 +80,4 @@ void DropWorker(std::unique_ptr<NetWorker>& worker, std::chrono::milliseconds bo
     }
 }
 
-bool PostTask(HWND window, std::function<void()> task) {
-    auto* carried = new std::function<void()>(std::move(task));
-    if (!PostMessageW(window, kRunTaskMessage, 0, reinterpret_cast<LPARAM>(carried))) {
-        delete carried;
-        return false;
-    }
-    return true;
-}
-
-void RunPostedTask(LPARAM task, bool run) {
-    const std::unique_ptr<std::function<void()>> carried(
-        reinterpret_cast<std::function<void()>*>(task));
-    if (run && carried && *carried) {
-        (*carried)();
-    }
-}
-
 }  // namespace tickra

@@ -1,5 +1,6 @@
 // A thread that runs transfers one after another, so that the user-interface thread never waits
-// for the network. Jobs take values and hand their results back by posting; they touch no window.
+// for the network. Jobs take values and hand their results back through the owner's mailbox; they
+// touch no window.
 #pragma once
 
 #include <chrono>
@@ -39,14 +40,5 @@ private:
 // no bound reaches (Wine) ends by itself, some time. Nothing happens without a worker.
 void DropWorker(std::unique_ptr<NetWorker>& worker,
                 std::chrono::milliseconds bound = std::chrono::milliseconds(0));
-
-// The message that carries a task to the window thread; its long parameter owns the task.
-inline constexpr UINT kRunTaskMessage = WM_APP + 1;
-
-// Runs task on the thread that owns window, from any thread: the window must handle
-// kRunTaskMessage with RunPostedTask. False (and the task freed) when the window is gone.
-bool PostTask(HWND window, std::function<void()> task);
-// The window side: takes the task carried by a kRunTaskMessage and runs it unless told not to.
-void RunPostedTask(LPARAM task, bool run = true);
 
 }  // namespace tickra

@@ -5,6 +5,8 @@
 
 namespace tickra {
 
+// Tells a dialog to run the work waiting in its mailbox; it carries nothing.
+inline constexpr UINT kMailboxMessage = WM_APP + 1;
 // The tray icon's callback message.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;
 // Reports of the update worker and of the upgrade dialog; word parameter kUpdateReport.

@@ -1,5 +1,10 @@
 #include "ui/dialog.h"
 
+#include "res/messages.h"
+
+#include <cwchar>
+#include <vector>
+
 namespace ui {
 
 namespace {
@@ -26,6 +31,34 @@ bool ReturnsResultDirectly(UINT message) {
 }
 
 }  // namespace
+
+void EndOwnedDialogs(HWND owner) {
+    struct Search {
+        HWND owner;
+        std::vector<HWND> found;
+    } search{owner, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM context) -> BOOL {
+            auto* search = reinterpret_cast<Search*>(context);
+            wchar_t class_name[8] = {};
+            GetClassNameW(window, class_name, 8);
+            if (GetWindow(window, GW_OWNER) == search->owner &&
+                wcscmp(class_name, L"#32770") == 0) {
+                search->found.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    for (HWND window : search.found) {
+        EndOwnedDialogs(window);  // a box may own a box
+        if (Dialog::FromWindow(window) != nullptr) {
+            DestroyWindow(window);  // our modal loop ends with its window
+        } else {
+            EndDialog(window, IDCANCEL);
+        }
+    }
+}
 
 bool IsReturnOrEscapeKey(const MSG& message) {
     // Only key messages: a mouse message's word parameter can be 13 too (Ctrl+Shift+click).
@@ -148,6 +181,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lparam);
         self->hwnd_ = hwnd;
+        self->mailbox_ = std::make_shared<tickra::Mailbox>(hwnd, tickra::kMailboxMessage);
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -159,6 +193,14 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     try {
         if (message == WM_INITDIALOG) {
             return self->OnInitDialog() ? TRUE : FALSE;
+        }
+        if (message == tickra::kMailboxMessage) {
+            self->mailbox_->RunPending();  // the message carries nothing to check
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        if (message == WM_DESTROY) {
+            self->mailbox_->Close();  // before the handlers free what queued work would reach
         }
         const std::optional<LRESULT> result = self->OnMessage(message, wparam, lparam);
         if (message == WM_NCDESTROY) {

@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "base/mailbox_win.h"
 #include "ui/window.h"
 
 namespace ui {
@@ -28,6 +30,9 @@ public:
     void Destroy();
 
     HWND hwnd() const { return hwnd_; }
+    // Where other threads leave work for this dialog's thread; it exists from WM_INITDIALOG on and
+    // is closed at WM_DESTROY, so work that comes later is freed unrun.
+    const std::shared_ptr<tickra::Mailbox>& mailbox() const { return mailbox_; }
     Window window() const { return Window(hwnd_); }
     Window Item(int id) const { return Window(GetDlgItem(hwnd_, id)); }
     std::string ItemText(int id) const { return Item(id).Text(); }
@@ -55,10 +60,15 @@ private:
 
     int template_id_;
     HWND hwnd_ = nullptr;
+    std::shared_ptr<tickra::Mailbox> mailbox_;
     bool modal_ = false;
     bool ended_ = false;
     INT_PTR result_ = 0;
 };
+
+// Ends every dialog and message box of this thread that the owner owns, ours or the system's, so
+// that their modal loops return.
+void EndOwnedDialogs(HWND owner);
 
 // A key message of Return or Escape, which a dialog manager would turn into OK or Cancel.
 bool IsReturnOrEscapeKey(const MSG& message);

@@ -32,6 +32,7 @@ std::optional<UpdateNotice> ParseUpdateNotice(std::string_view page) {
     }
     UpdateNotice notice;
     if (fields[0] != kProgramVersion) {  // any difference counts: versions are never ordered
+        notice.version = fields[0];
         notice.upgrade_address = fields[1];
         notice.upgrade_description = fields[3];
         notice.download_page = fields[6];

@@ -18,6 +18,7 @@ std::string UpdatePageObject(const LocalTime& now);
 // What a notice of exactly seven fields gives. The upgrade fields stay empty when the version
 // is the program's own.
 struct UpdateNotice {
+    std::string version;              // field 0
     std::string upgrade_address;      // field 1
     std::string upgrade_description;  // field 3
     std::string download_page;        // field 6

@@ -4,23 +4,30 @@
 #include <shellapi.h>
 
 #include <utility>
-#include <vector>
 
+#include "base/code_page_win.h"
 #include "base/file_win.h"
-#include "res/messages.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "update/executable_check.h"
-#include "update/update_notice.h"
+#include "update/image_version_win.h"
+#include "update/upgrade_offer.h"
 #include "update/upgrade_signature_win.h"
 
 namespace tickra {
 
 namespace {
 
-// The image may be large.
+// The image may be large; its signature is 64 bytes, and never needs long.
 const TransferLimits kImageLimits{5000, 120000, 64u << 20};
+const TransferLimits kSignatureLimits{5000, 10000, 1024};
 constexpr int kProgressSteps = 100;
+
+constexpr wchar_t kImageName[] = L"\\Tickra.upg";
+// The download goes here first: Tickra.upg is only ever a checked image, which the dialog may tell
+// the user to rename by hand.
+constexpr wchar_t kPartName[] = L"\\Tickra.upg.part";
+constexpr wchar_t kSignatureName[] = L"\\Tickra.upg.sig";
 
 std::wstring CurrentDirectoryW() {
     std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
@@ -37,48 +44,94 @@ bool IsCompleteProgram(const DownloadResult& result, const std::string& bytes) {
            bytes.size() == result.bytes && IsWindowsExecutable(bytes);
 }
 
+// What one press of "升级" asks the worker for.
+struct UpgradeJob {
+    std::string url;
+    std::wstring folder;
+    std::string public_key;
+    std::string offered_version;
+    std::string running_version;
+};
+
+// Downloads, checks and, when every check has passed, puts the image in its place. Runs on the
+// worker; whatever the verdict, no unchecked file is left.
+CUpGradeDlg::Verdict FetchUpgrade(const UpgradeServices& services, const UpgradeJob& job,
+                                  TransferControl& control, const DownloadProgress& progress) {
+    using Verdict = CUpGradeDlg::Verdict;
+    const std::wstring part = job.folder + kPartName;
+    const Verdict verdict = [&] {
+        const DownloadResult result = services.download(job.url, part, kImageLimits, control,
+                                                        progress);
+        const std::string bytes = ReadFileBytes(part, kImageLimits.max_bytes);
+        if (control.aborted() || !IsCompleteProgram(result, bytes)) {
+            return Verdict::kIncomplete;
+        }
+        // The signature comes the same way as the image, from beside it.
+        const std::wstring signature_file = job.folder + kSignatureName;
+        const DownloadResult signed_by =
+            services.download(job.url + ".sig", signature_file, kSignatureLimits, control, {});
+        const std::string signature = ReadFileBytes(signature_file, 64);
+        DeleteFileW(signature_file.c_str());
+        if (!signed_by.completed || signed_by.status != 200 ||
+            !VerifyUpgradeSignature(bytes, signature, job.public_key)) {
+            return Verdict::kUnsigned;
+        }
+        const std::optional<ImageVersion> version = ReadImageVersion(part);
+        if (!version || !IsOfferedUpgrade(*version, job.offered_version, job.running_version)) {
+            return Verdict::kNotOffered;
+        }
+        if (!MoveFileExW(part.c_str(), (job.folder + kImageName).c_str(),
+                         MOVEFILE_REPLACE_EXISTING)) {
+            return Verdict::kNotSaved;
+        }
+        return Verdict::kVerified;
+    }();
+    if (verdict != Verdict::kVerified) {
+        DeleteFileW(part.c_str());
+    }
+    return verdict;
+}
+
 constexpr char kIncompleteLine[] =
     "\r\n\r\n升级文件没有完整下载，或不是有效的程序，未升级。请稍后再试。";
 constexpr char kUnsignedLine[] = "\r\n\r\n升级文件的发布者签名无法验证，未升级。";
+constexpr char kNotOfferedLine[] = "\r\n\r\n升级文件不是所提供的 Tickra 新版本，未升级。";
+constexpr char kNotSavedLine[] = "\r\n\r\n升级文件无法保存到程序的文件夹，未升级。";
 constexpr char kNoKeyLine[] = "\r\n\r\n本程序没有发布者公钥，无法验证升级文件，不会自动升级。";
 
 }  // namespace
 
 UpgradeServices DefaultUpgradeServices() {
-    return {[](const std::string& url, const std::wstring& path, TransferControl& control,
-               const DownloadProgress& progress) {
-                return DownloadUrlToFile(url, path, kImageLimits, &control, progress);
+    return {[](const std::string& url, const std::wstring& path, const TransferLimits& limits,
+               TransferControl& control, const DownloadProgress& progress) {
+                return DownloadUrlToFile(url, path, limits, &control, progress);
             },
             ui::SystemMessageBox(),
             [](HWND owner, const std::wstring& renamer) {
                 ShellExecuteW(owner, L"open", renamer.c_str(), nullptr, nullptr, SW_HIDE);
             },
-            CurrentDirectoryW(), build::kUpgradeKey};
+            CurrentDirectoryW(), build::kUpgradeKey, kProgramVersion};
 }
 
-CUpGradeDlg::CUpGradeDlg(std::string upgrade_address, std::string download_page,
-                         std::string description, UpgradeServices services)
+void RemoveUnfinishedUpgrade(const std::wstring& folder) {
+    DeleteFileW((folder + kPartName).c_str());
+    DeleteFileW((folder + kSignatureName).c_str());
+}
+
+CUpGradeDlg::CUpGradeDlg(UpdateNotice offer, UpgradeServices services,
+                         std::function<void(End)> on_end)
     : ui::Dialog(IDD_UPGRADE),
-      upgrade_address_(std::move(upgrade_address)),
-      download_page_(std::move(download_page)),
-      description_(std::move(description)),
-      services_(std::move(services)) {}
+      offer_(std::move(offer)),
+      services_(std::move(services)),
+      on_end_(std::move(on_end)) {}
 
 bool CUpGradeDlg::OnInitDialog() {
-    SetItemText(IDC_UPGRADE_TEXT, ExpandLineBreaks(description_));
+    SetItemText(IDC_UPGRADE_TEXT, DescriptionText(offer_.upgrade_description));
     Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETRANGE32, 0, kProgressSteps);
     if (services_.public_key.empty()) {
         AddLine(kNoKeyLine);
     }
     return true;
-}
-
-std::optional<LRESULT> CUpGradeDlg::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == kRunTaskMessage) {
-        RunPostedTask(lparam, !abandoned_);
-        return 0;
-    }
-    return ui::Dialog::OnMessage(message, wparam, lparam);
 }
 
 bool CUpGradeDlg::PreTranslateMessage(MSG& message) {
@@ -93,7 +146,9 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
     if (id == IDCANCEL) {
         DropWorker(worker_);
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
-        PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport, kUpgradeCancelled);
+        if (on_end_) {
+            on_end_(End::kCancelled);
+        }
         return true;
     }
     return false;
@@ -106,7 +161,12 @@ void CUpGradeDlg::Abandon() {
 }
 
 void CUpGradeDlg::AddLine(std::string_view line) {
-    SetItemText(IDC_UPGRADE_TEXT, ItemText(IDC_UPGRADE_TEXT) + std::string(line));
+    // Appended where the text ends: reading the whole text back and writing it again would cost
+    // as much as the text is long, for every line.
+    const ui::Window text = Item(IDC_UPGRADE_TEXT);
+    const auto end = static_cast<WPARAM>(text.Send(WM_GETTEXTLENGTH));
+    text.Send(EM_SETSEL, end, static_cast<LPARAM>(end));
+    text.Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Widen(line).c_str()));
 }
 
 void CUpGradeDlg::Upgrade() {
@@ -120,37 +180,22 @@ void CUpGradeDlg::Upgrade() {
     Item(IDOK).Enable(false);
     Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, 0);
     worker_ = std::make_unique<NetWorker>();
-    worker_->Post([this, dialog = hwnd(), progress_bar = Item(IDC_UPGRADE_PROGRESS).hwnd(),
-                   download = services_.download, url = upgrade_address_,
-                   key = services_.public_key, image = services_.folder + L"\\Tickra.upg",
-                   signature_file =
-                       services_.folder + L"\\Tickra.upg.sig"](TransferControl& control) {
+    worker_->Post([this, mailbox = mailbox(), services = services_,
+                   job = UpgradeJob{offer_.upgrade_address, services_.folder, services_.public_key,
+                                    offer_.version, services_.running_version}](
+                      TransferControl& control) {
         int shown = 0;
-        const DownloadResult result =
-            download(url, image, control, [&](uint64_t bytes, uint64_t length) {
+        const Verdict verdict =
+            FetchUpgrade(services, job, control, [&](uint64_t bytes, uint64_t length) {
                 const int step = length > 0 ? static_cast<int>(bytes * kProgressSteps / length) : 0;
                 if (step != shown) {
                     shown = step;
-                    PostMessageW(progress_bar, PBM_SETPOS, static_cast<WPARAM>(step), 0);
+                    mailbox->Post([this, step] {
+                        Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, static_cast<WPARAM>(step));
+                    });
                 }
             });
-        const std::string bytes = ReadFileBytes(image, kImageLimits.max_bytes);
-        Verdict verdict = Verdict::kIncomplete;
-        if (!control.aborted() && IsCompleteProgram(result, bytes)) {
-            // The signature comes the same way as the image, from beside it.
-            const DownloadResult signed_by = download(url + ".sig", signature_file, control, {});
-            const std::string signature = ReadFileBytes(signature_file, 64);
-            DeleteFileW(signature_file.c_str());
-            verdict = signed_by.completed && signed_by.status == 200 &&
-                              VerifyUpgradeSignature(bytes, signature, key)
-                          ? Verdict::kVerified
-                          : Verdict::kUnsigned;
-        }
-        if (verdict != Verdict::kVerified) {
-            // Tickra.upg is only ever a verified image: the user may be told to rename it.
-            DeleteFileW(image.c_str());
-        }
-        PostTask(dialog, [this, verdict] { OnDownloaded(verdict); });
+        mailbox->Post([this, verdict] { OnDownloaded(verdict); });
     });
 }
 
@@ -165,23 +210,36 @@ void CUpGradeDlg::OnDownloaded(Verdict verdict) {
         bool& busy;
         ~Idle() { busy = false; }
     } idle{busy_};
+    switch (verdict) {
+        case Verdict::kVerified:
+            break;
+        case Verdict::kIncomplete:
+            AddLine(kIncompleteLine);
+            return;
+        case Verdict::kUnsigned:
+            AddLine(kUnsignedLine);
+            return;
+        case Verdict::kNotOffered:
+            AddLine(kNotOfferedLine);
+            return;
+        case Verdict::kNotSaved:
+            AddLine(kNotSavedLine);
+            return;
+    }
     const std::wstring renamer = services_.folder + L"\\rename.exe";
-    if (verdict != Verdict::kVerified) {
-        AddLine(verdict == Verdict::kIncomplete ? kIncompleteLine : kUnsignedLine);
+    if (GetFileAttributesW(renamer.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        AddLine(RenamerMissingText("", offer_.download_page));
         return;
     }
-    if (GetFileAttributesW(renamer.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        services_.message_box(hwnd(), "下载完成，程序将重新启动，运行新程序。", "Tickra",
-                              MB_OK | MB_ICONEXCLAMATION);
-        if (abandoned_) {
-            return;  // the program is ending: no new one is started behind its back
-        }
-        services_.start_renamer(hwnd(), renamer);
-        PostMessageW(GetWindow(hwnd(), GW_OWNER), kUpdateMessage, kUpdateReport,
-                     kUpgradeHandedOver);
-        return;
+    services_.message_box(hwnd(), "下载完成，程序将重新启动，运行新程序。", "Tickra",
+                          MB_OK | MB_ICONEXCLAMATION);
+    if (abandoned_) {
+        return;  // the program is ending: no new one is started behind its back
     }
-    SetItemText(IDC_UPGRADE_TEXT, RenamerMissingText(ItemText(IDC_UPGRADE_TEXT), download_page_));
+    services_.start_renamer(hwnd(), renamer);
+    if (on_end_) {
+        on_end_(End::kHandedOver);
+    }
 }
 
 }  // namespace tickra

@@ -12,13 +12,15 @@
 #include "net/net_worker_win.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
+#include "update/update_notice.h"
 
 namespace tickra {
 
 struct UpgradeServices {
     // Runs on a worker; the control aborts it, progress is told on the worker's thread.
     std::function<DownloadResult(const std::string& url, const std::wstring& path,
-                                 TransferControl& control, const DownloadProgress& progress)>
+                                 const TransferLimits& limits, TransferControl& control,
+                                 const DownloadProgress& progress)>
         download;
     ui::MessageBoxFunction message_box;
     // Starts the renamer hidden; its result is not needed.
@@ -27,14 +29,23 @@ struct UpgradeServices {
     std::wstring folder;
     // The publisher's public key (128 hexadecimal digits); empty: nothing can be verified.
     std::string public_key;
+    // The running program's version: only a newer one is handed over.
+    std::string running_version;
 };
 
 UpgradeServices DefaultUpgradeServices();
 
+// A download that did not end in a hand-over leaves nothing but this name behind, and only when
+// the program ended during it; the next start removes it.
+void RemoveUnfinishedUpgrade(const std::wstring& folder);
+
 class CUpGradeDlg : public ui::Dialog {
 public:
-    CUpGradeDlg(std::string upgrade_address, std::string download_page, std::string description,
-                UpgradeServices services = DefaultUpgradeServices());
+    // How the offer ended: the user cancelled it, or the new program was handed over and this one
+    // must end. Told from inside the dialog's own handlers: the owner acts on it later.
+    enum class End { kCancelled, kHandedOver };
+
+    CUpGradeDlg(UpdateNotice offer, UpgradeServices services, std::function<void(End)> on_end);
 
     bool PreTranslateMessage(MSG& message) override;
 
@@ -48,22 +59,21 @@ public:
     // Exit while busy: the window goes at once, and the waiting handler hands nothing over.
     void Abandon();
 
+    // What became of a download: handed over only when it is a whole program with the
+    // publisher's signature, of the version offered.
+    enum class Verdict { kVerified, kIncomplete, kUnsigned, kNotOffered, kNotSaved };
+
 protected:
     bool OnInitDialog() override;
-    std::optional<LRESULT> OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    // What became of a download: handed over only when it is a whole program with the
-    // publisher's signature.
-    enum class Verdict { kVerified, kIncomplete, kUnsigned };
     void OnDownloaded(Verdict verdict);
     void AddLine(std::string_view line);
 
-    std::string upgrade_address_;
-    std::string download_page_;
-    std::string description_;
+    UpdateNotice offer_;
     UpgradeServices services_;
+    std::function<void(End)> on_end_;
     std::unique_ptr<NetWorker> worker_;
     bool busy_ = false;
     bool abandoned_ = false;

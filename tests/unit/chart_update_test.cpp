@@ -8,6 +8,7 @@
 #include "unit/test_support.h"
 #include "update/executable_check.h"
 #include "update/update_notice.h"
+#include "update/upgrade_offer.h"
 
 namespace tickra {
 namespace {
@@ -101,6 +102,52 @@ std::string Image(uint16_t machine, uint16_t characteristics, uint32_t pe_offset
         bytes[pe_offset + 23] = static_cast<char>(characteristics >> 8);
     }
     return bytes;
+}
+
+TEST(UpgradeOffer, OnlyTickraOfTheOfferedNewerVersionIsHandedOver) {
+    struct Case {
+        ImageVersion image;
+        const char* offered;
+        bool handed_over;
+    };
+    const char* running = "2.0.20080708";
+    const Case cases[] = {
+        {{"Tickra", "2.0.20080709"}, "2.0.20080709", true},
+        {{"Tickra", "2.1"}, "2.1.0", true},                   // compared as numbers
+        {{"Tickra", "10.0"}, "10.0", true},                   // not as text
+        {{"Tickra", "1.0"}, "1.0", false},                    // an older release replayed
+        {{"Tickra", "2.0.20080708"}, "2.0.20080708", false},  // the running one
+        {{"Tickra", "2.0.20080708"}, "2.0.20080709", false},  // not what was offered
+        {{"ReName", "2.0.20080709"}, "2.0.20080709", false},  // another signed program
+        {{"", ""}, "2.0.20080709", false},                    // no version resource
+        {{"Tickra", "2.0.x"}, "2.0.x", false},
+        {{"Tickra", "2..1"}, "2..1", false},
+        {{"Tickra", "99999999999999999999"}, "99999999999999999999", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsOfferedUpgrade(c.image, c.offered, running), c.handed_over)
+            << c.image.product_name << " " << c.image.file_version << " offered " << c.offered;
+    }
+}
+
+TEST(UpgradeOffer, ALongDescriptionIsCutAtACharacterBoundary) {
+    std::string characters = "x";
+    for (int i = 0; i < 3000; ++i) {
+        characters += "新";
+    }
+    const std::string a(kMaxDescriptionBytes - 2, 'a');
+    const std::pair<std::string, std::string> cases[] = {
+        {"新版本\\n修正", "新版本\r\n修正"},
+        // Two-byte characters after one byte: the limit falls inside one.
+        {characters, characters.substr(0, kMaxDescriptionBytes - 1) + "…"},
+        // A line break cut in two leaves no stray backslash...
+        {a + "b\\n" + std::string(100, 'c'), a + "b…"},
+        // ...but a character whose second byte looks like one stays whole.
+        {a + "\x81\x5c" + std::string(100, 'c'), a + "\x81\x5c…"},
+    };
+    for (const auto& [description, shown] : cases) {
+        EXPECT_EQ(DescriptionText(description), shown) << description.size();
+    }
 }
 
 TEST(ExecutableCheck, OnlyWholeX64Programs) {

@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "app/tickra_dlg_win.h"
+#include "base/mailbox_win.h"
 #include "base/code_page_win.h"
 #include "net/http_client_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
+#include "update/upgrade_offer.h"
 #include "tickra/build_config.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "win/win_test_support.h"
@@ -38,6 +40,12 @@ std::string OwnImageUnixPath() {
     return unix_path;
 }
 
+// Tickra one version on, the image the tests offer as an upgrade (a Unix path, for the simulator).
+std::string NextImageUnixPath() {
+    const char* path = std::getenv("TICKRA_NEXT_EXE");
+    return path != nullptr ? path : "";
+}
+
 // The whole dialog with a taskbar, the simulator behind every host and the upgrade's outside
 // world recorded.
 struct ChartUpdateTest : ::testing::Test {
@@ -49,6 +57,8 @@ struct ChartUpdateTest : ::testing::Test {
     std::function<void()> while_upgrade_box_is_open;
     std::string public_key = build::kUpgradeKey;
     std::shared_ptr<std::atomic<int>> update_answers = std::make_shared<std::atomic<int>>(0);
+    // Told of each download of the upgrade, on the worker's thread.
+    std::function<void(const std::string& url, const TransferLimits& limits)> upgrade_download;
     std::unique_ptr<CTickraDlg> dialog;
 
     void SetUp() override {
@@ -86,6 +96,15 @@ struct ChartUpdateTest : ::testing::Test {
         services.upgrade.start_renamer = [this](HWND, const std::wstring& renamer) {
             renamers_started.push_back(renamer);
         };
+        if (upgrade_download) {
+            services.upgrade.download = [this, download = services.upgrade.download](
+                                            const std::string& url, const std::wstring& path,
+                                            const TransferLimits& limits, TransferControl& control,
+                                            const DownloadProgress& progress) {
+                upgrade_download(url, limits);
+                return download(url, path, limits, control, progress);
+            };
+        }
         services.upgrade.folder = std::wstring(folder.path().begin(), folder.path().end());
         services.upgrade.public_key = public_key;
         services.help_url = "http://help.test/tickra.html";
@@ -214,46 +233,85 @@ TEST_F(ChartUpdateTest, AnOfferOpensTheUpgradeDialogAndCancelClosesIt) {
     ASSERT_TRUE(testing::PumpUntil([this] { return dialog->upgrade_dialog() == nullptr; }));
 }
 
-TEST_F(ChartUpdateTest, OnlyACompleteProgramIsHandedOver) {
+TEST_F(ChartUpdateTest, OnlyACompleteSignedProgramOfTheOfferedVersionIsHandedOver) {
+    ASSERT_FALSE(NextImageUnixPath().empty()) << "TICKRA_NEXT_EXE names the newer image";
     folder.WriteFile("rename.exe", "stand-in renamer");
-    Sim("update?case=other");
+    folder.WriteFile("Tickra.upg.part", "left by a download that Exit cut short");
+    Sim("update?case=newer");
     Start();
+    EXPECT_EQ(GetFileAttributesA((folder.path() + "\\Tickra.upg.part").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "an unfinished download is removed at start";
     ASSERT_TRUE(WaitForUpgradeOffer());
     struct Bad {
         const char* scenario;
         const char* line;
     };
+    // This test program carries Tickra's version resource at the running version: signed, whole,
+    // and still not the version offered (a replayed older release looks the same).
     for (const Bad& bad : {Bad{"upgrade?case=html", "没有完整下载"},
                            Bad{"upgrade?case=truncated&file=", "没有完整下载"},
                            Bad{"upgrade?case=changed&file=", "签名无法验证"},
                            Bad{"upgrade?case=foreign&file=", "签名无法验证"},
                            Bad{"upgrade?case=nosig&file=", "签名无法验证"},
-                           Bad{"upgrade?case=shortsig&file=", "签名无法验证"}}) {
+                           Bad{"upgrade?case=shortsig&file=", "签名无法验证"},
+                           Bad{"upgrade?case=valid&file=", "不是所提供的 Tickra 新版本"}}) {
         const std::string scenario = bad.scenario;
         Sim(scenario + (scenario.back() == '=' ? OwnImageUnixPath() : ""));
         const size_t before = UpgradeText().size();
         PressUpgrade();
         EXPECT_TRUE(renamers_started.empty()) << scenario;
         EXPECT_NE(UpgradeText().find(bad.line, before), std::string::npos) << scenario;
-        EXPECT_EQ(GetFileAttributesA((folder.path() + "\\Tickra.upg").c_str()),
-                  INVALID_FILE_ATTRIBUTES)
-            << scenario << ": only a verified image is left for the user to rename";
+        for (const char* name : {"\\Tickra.upg", "\\Tickra.upg.part", "\\Tickra.upg.sig"}) {
+            EXPECT_EQ(GetFileAttributesA((folder.path() + name).c_str()), INVALID_FILE_ATTRIBUTES)
+                << scenario << ": " << name << " is left behind";
+        }
         EXPECT_TRUE(IsWindow(dialog->hwnd())) << scenario;
     }
 
-    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    Sim("upgrade?case=valid&file=" + NextImageUnixPath());
     PressUpgrade();
     ASSERT_EQ(renamers_started.size(), 1u);
     EXPECT_EQ(Narrow(renamers_started[0]), folder.path() + "\\rename.exe");
     EXPECT_EQ(boxes.back().text, "下载完成，程序将重新启动，运行新程序。");
+    EXPECT_NE(GetFileAttributesA((folder.path() + "\\Tickra.upg").c_str()), INVALID_FILE_ATTRIBUTES);
     // The hand-over report ends the program: the dialog tears itself down.
     EXPECT_TRUE(testing::PumpUntil([this] { return dialog->hwnd() == nullptr; }));
 }
 
+TEST_F(ChartUpdateTest, TheSignatureIsFetchedWithItsOwnSmallBounds) {
+    Sim("update?case=newer");
+    Sim("upgrade?case=valid&file=" + NextImageUnixPath());
+    std::vector<std::pair<std::string, TransferLimits>> asked;
+    upgrade_download = [&asked](const std::string& url, const TransferLimits& limits) {
+        asked.emplace_back(url, limits);
+    };
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    PressUpgrade();
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].first, asked[0].first + ".sig");
+    EXPECT_LE(asked[1].second.max_bytes, 1024u);
+    EXPECT_LE(asked[1].second.total_ms, 10000u);
+}
+
+TEST_F(ChartUpdateTest, AHugeDescriptionIsCutAndVerdictsAreAppended) {
+    Sim("update?case=long");
+    Sim("upgrade?case=html");
+    Start();
+    ASSERT_TRUE(WaitForUpgradeOffer());
+    const std::string shown = UpgradeText();
+    EXPECT_LE(shown.size(), kMaxDescriptionBytes + 2);
+    EXPECT_EQ(shown.substr(shown.size() - 2), "…");
+    PressUpgrade();
+    EXPECT_EQ(UpgradeText().rfind(shown, 0), 0u) << "the description stays as it was";
+    EXPECT_NE(UpgradeText().find("没有完整下载", shown.size()), std::string::npos);
+}
+
 TEST_F(ChartUpdateTest, ExitWhileTheHandOverBoxIsOpenEndsWithoutHandingOver) {
     folder.WriteFile("rename.exe", "stand-in renamer");
-    Sim("update?case=other");
-    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    Sim("update?case=newer");
+    Sim("upgrade?case=valid&file=" + NextImageUnixPath());
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
     while_upgrade_box_is_open = [this] {
@@ -298,8 +356,8 @@ TEST_F(ChartUpdateTest, ABuildWithoutAKeyOffersButNeverHandsOver) {
 }
 
 TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
-    Sim("update?case=other");
-    Sim("upgrade?case=valid&file=" + OwnImageUnixPath());
+    Sim("update?case=newer");
+    Sim("upgrade?case=valid&file=" + NextImageUnixPath());
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
     PressUpgrade();
@@ -322,22 +380,34 @@ TEST_F(ChartUpdateTest, ExitDuringASlowUpdateCheckIsSafe) {
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr);
 }
 
-TEST(UpdateChannel, OnceClosedItPostsNothing) {
+TEST(Mailbox, RunsTasksInOrderAndFreesWhatIsLeftWhenClosed) {
     HWND window =
         CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
-    for (bool closed : {false, true}) {
-        UpdateChannel channel(window);
-        if (closed) {
-            channel.Close();
-        }
-        EXPECT_EQ(channel.Report(UpdateNotice{}), !closed);
-        MSG message;
-        EXPECT_EQ(PeekMessageW(&message, window, kUpdateMessage, kUpdateMessage, PM_REMOVE) != 0,
-                  !closed);
-        while (PeekMessageW(&message, window, kUpdateMessage, kUpdateMessage, PM_REMOVE)) {
-        }
+    Mailbox mailbox(window, kMailboxMessage);
+    std::string ran;
+    for (char task : std::string("abc")) {
+        EXPECT_TRUE(mailbox.Post([&ran, task] { ran += task; }));
     }
+    MSG message;
+    int messages = 0;
+    while (PeekMessageW(&message, window, kMailboxMessage, kMailboxMessage, PM_REMOVE)) {
+        EXPECT_EQ(message.lParam, 0) << "the message carries nothing";
+        ++messages;
+        mailbox.RunPending();
+    }
+    EXPECT_EQ(ran, "abc");
+    EXPECT_EQ(messages, 1);
+
+    // What waits when the window goes is freed unrun, and nothing is taken afterwards.
+    auto held = std::make_shared<int>(0);
+    EXPECT_TRUE(mailbox.Post([held] { ++*held; }));
+    mailbox.Close();
+    EXPECT_EQ(held.use_count(), 1);
+    EXPECT_FALSE(mailbox.Post([held] { ++*held; }));
+    EXPECT_EQ(held.use_count(), 1);
+    mailbox.RunPending();
+    EXPECT_EQ(*held, 0);
     DestroyWindow(window);
 }
 

@@ -25,7 +25,9 @@ Control endpoints (not recorded):
          huge (a valid 32768 x 32768 picture of about 130 KB)
     POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
          marker), same (this version, an announcement), other (version 1.0 with an upgrade
-         offer), eight (eight fields), after (text after the second marker)
+         offer), newer (the version after this one, with an upgrade offer), long (the same
+         with a description of 3.6 MB), eight (eight fields), after (text after the second
+         marker)
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
          html (an error page), truncated (the file, cut short of its length), slow (the file
          in twenty parts over five seconds), changed (one byte changed after signing), foreign
@@ -239,6 +241,8 @@ def chart_image(code, alpha):
 # The program's version, as CMakeLists.txt gives it: the notices that name "this version" use it.
 VERSION = re.search(r'project\(Tickra VERSION ([0-9.]+)',
                     (Path(__file__).resolve().parents[2] / 'CMakeLists.txt').read_text()).group(1)
+# The version after it, which the tests' upgrade image carries.
+NEXT_VERSION = '.'.join(VERSION.split('.')[:-1] + [str(int(VERSION.split('.')[-1]) + 1)])
 
 
 def update_page(case, host):
@@ -251,6 +255,10 @@ def update_page(case, host):
         'same': f'[/]{VERSION}|||||{announcement}|[/]',
         'other': (f'[/]1.0|http://{host}/upgrade/Tickra.exe||新版本 2.1\\n修正了若干问题'
                   f'\\n请升级||{announcement}|http://{host}/download.html[/]'),
+        'newer': (f'[/]{NEXT_VERSION}|http://{host}/upgrade/Tickra.exe||新版本\\n修正了若干问题'
+                  f'||{announcement}|http://{host}/download.html[/]'),
+        'long': (f'[/]{NEXT_VERSION}|http://{host}/upgrade/Tickra.exe||{"新版本说明。" * 300000}'
+                 f'||公告|http://{host}/download.html[/]'),
         'eight': f'[/]1.0|http://{host}/upgrade/Tickra.exe||说明||{announcement}|x|y[/]',
         'after': f'[/]{VERSION}|||||短公告|[/]后面的文字[/]1.0|a|b|c|d|e|f[/]',
     }

@@ -5,6 +5,7 @@ of Tickra.exe, and the package. Debian's python3-cryptography does the key work.
     package.py new-key KEYFILE
     package.py public-key KEYFILE
     package.py package KEYFILE EXE VERSION BASE_URL DIST
+    package.py sign KEYFILE FILE            (writes FILE.sig)
 """
 import hashlib
 import sys
@@ -82,6 +83,9 @@ if __name__ == '__main__':
         new_key(sys.argv[2])
     elif len(sys.argv) == 3 and sys.argv[1] == 'public-key':
         print(public_key_hex(load_key(sys.argv[2])))
+    elif len(sys.argv) == 4 and sys.argv[1] == 'sign':
+        Path(sys.argv[3] + '.sig').write_bytes(signature(load_key(sys.argv[2]),
+                                                         Path(sys.argv[3]).read_bytes()))
     elif len(sys.argv) == 7 and sys.argv[1] == 'package':
         package(load_key(sys.argv[2]), *sys.argv[3:])
     else:

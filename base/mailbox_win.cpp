@@ -1,0 +1,63 @@
+#include "base/mailbox_win.h"
+
+#include <utility>
+
+namespace tickra {
+
+bool Mailbox::Post(std::function<void()> task) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    if (closed_) {
+        lock.unlock();
+        task = nullptr;  // freed outside the lock: it may own anything
+        return false;
+    }
+    tasks_.push_back(std::move(task));
+    if (!signalled_) {
+        // A full message queue refuses; the next task tries again.
+        signalled_ = PostMessageW(window_, message_, 0, 0) != FALSE;
+    }
+    return true;
+}
+
+void Mailbox::RunPending() {
+    size_t waiting = 0;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        signalled_ = false;  // tasks posted from here on need a message of their own
+        waiting = tasks_.size();
+    }
+    // Only what was waiting: a task that posts another must not keep this message forever.
+    for (; waiting > 0; --waiting) {
+        std::function<void()> task;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (closed_ || tasks_.empty()) {
+                return;
+            }
+            task = std::move(tasks_.front());
+            tasks_.pop_front();
+        }
+        try {
+            if (task) {
+                task();
+            }
+        } catch (...) {  // a task that throws loses its own work, not the ones behind it
+        }
+    }
+}
+
+void Mailbox::Close() {
+    std::deque<std::function<void()>> unrun;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        closed_ = true;
+        unrun.swap(tasks_);
+    }
+}
+
+bool Mailbox::closed() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return closed_;
+}
+
+}  // namespace tickra
