@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/file_win.h"
+
 namespace tickra {
 
 TickTransfers::TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http)
@@ -18,7 +20,7 @@ void TickTransfers::FetchQuote(const std::string& host, const std::string& objec
 }
 
 void TickTransfers::FetchChart(const std::string& url,
-                               std::function<void(const std::wstring& path)> on_done) {
+                               std::function<void(std::optional<ChartPicture> picture)> on_done) {
     if (chart_path_.empty()) {
         // The user's temporary folder: the root of drive C: is not writable for most users.
         wchar_t folder[MAX_PATH + 1] = {};
@@ -27,15 +29,22 @@ void TickTransfers::FetchChart(const std::string& url,
     }
     chart_in_flight_ = true;
     // The worker may outlive this object: it is reached only from the owner's thread.
-    worker_->Post([this, mailbox = mailbox_, url, path = chart_path_, generation = generation_,
+    worker_->Post([this, mailbox = mailbox_, decoder = decoder_, url, path = chart_path_,
+                   generation = generation_,
                    on_done = std::move(on_done)](TransferControl& control) {
-        DownloadToFile(url, path, {}, &control);
-        mailbox->Post([this, generation, on_done, path] {
+        std::shared_ptr<ChartPicture> picture;
+        if (DownloadToFile(url, path, {}, &control)) {
+            // Decoded here: a large picture would hold the window thread for a tick or more.
+            if (auto decoded = decoder->Decode(ReadFileBytes(path, 16u << 20))) {
+                picture = std::make_shared<ChartPicture>(std::move(*decoded));
+            }
+        }
+        mailbox->Post([this, generation, on_done, picture] {
             if (generation != generation_) {
                 return;  // given up; a newer download may be under way
             }
             chart_in_flight_ = false;
-            on_done(path);
+            on_done(picture ? std::optional<ChartPicture>(std::move(*picture)) : std::nullopt);
         });
     });
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/mailbox_win.h"
+#include "chart/chart_picture_win.h"
 #include "net/http.h"
 #include "net/http_client_win.h"
 #include "net/net_worker_win.h"
@@ -25,9 +26,10 @@ public:
     // after Abandon (the refresh cycle drops the answer of a check it gave up).
     void FetchQuote(const std::string& host, const std::string& object,
                     std::function<void(const HttpAnswer& answer)> on_answer);
-    // Downloads the chart image into the user's temporary folder; on_done gets the file's path
-    // on the owner's thread, whether or not the download worked.
-    void FetchChart(const std::string& url, std::function<void(const std::wstring& path)> on_done);
+    // Downloads the chart image into the user's temporary folder and decodes it there too; on_done
+    // gets the picture on the owner's thread, or nothing when none came.
+    void FetchChart(const std::string& url,
+                    std::function<void(std::optional<ChartPicture> picture)> on_done);
     bool chart_in_flight() const { return chart_in_flight_; }
 
     // Gives up the transfers under way with their thread, which ends by itself some time (a
@@ -43,6 +45,7 @@ private:
     unsigned generation_ = 0;  // of the worker: a chart download of an abandoned one is dropped
     bool chart_in_flight_ = false;
     std::wstring chart_path_;
+    std::shared_ptr<ChartDecoder> decoder_ = std::make_shared<ChartDecoder>();
 };
 
 }  // namespace tickra

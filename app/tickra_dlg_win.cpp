@@ -130,9 +130,9 @@ void CTickraDlg::RefreshChart(const std::string& code) {
         return;  // one download at a time; the window keeps its image meanwhile
     }
     transfers_->FetchChart(ChartUrl(services_.chart_host, code, services_.clock()),
-                           [this](const std::wstring& path) {
+                           [this](std::optional<ChartPicture> picture) {
                                if (ticker_host_ && ticker_host_->chart_requested()) {
-                                   chart_->LoadImage(path);
+                                   chart_->ShowPicture(std::move(picture));
                                }
                            });
 }
@@ -247,7 +247,8 @@ void CTickraDlg::OnRefreshTick() {
     }
     AbandonStuckTransfers();
     if (cycle_.quote_in_flight()) {
-        return;  // the feed is slow: the cycle waits for its answer
+        ShowTickerState();  // the feed is slow: the cycle waits, the ticker still keeps its place
+        return;
     }
     const auto row = static_cast<size_t>(
         cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION)));

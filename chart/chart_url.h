@@ -22,10 +22,10 @@ struct Size {
 // the bytes start with no PNG header.
 std::optional<Size> PngSize(std::string_view bytes);
 
-// Whether a chart picture of that size may be decoded: a chart is a few hundred pixels wide, and
-// a header that claims 32768 x 32768 would take gigabytes once decoded.
+// Whether a chart picture of that size may be decoded: a chart is a few hundred pixels wide (its
+// window about 300 x 200), and a header that claims 32768 x 32768 would take gigabytes decoded.
 constexpr bool ChartPictureFits(Size size) {
-    constexpr int kMaxSide = 4096;
+    constexpr int kMaxSide = 1024;
     return size.width > 0 && size.height > 0 && size.width <= kMaxSide && size.height <= kMaxSide;
 }
 

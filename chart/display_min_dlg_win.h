@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/unique_handle_win.h"
+#include "chart/chart_picture_win.h"
 #include "chart/chart_url.h"
 #include "ui/dialog.h"
 
@@ -17,12 +18,11 @@ class CDisplayMinDlg : public ui::Dialog {
 public:
     // ticker: the window this one is placed above; on_close: told when the user closes this one.
     CDisplayMinDlg(HWND ticker, std::function<void()> on_close);
-    ~CDisplayMinDlg() override;
 
-    // Decodes an image file; on failure the window keeps no image and shows an empty client area.
-    bool LoadImage(const std::wstring& path);
-    bool has_image() const { return static_cast<bool>(image_); }
-    Size image_size() const { return image_size_; }
+    // Shows a decoded picture; nothing blanks the window, so it never shows another stock's.
+    void ShowPicture(std::optional<ChartPicture> picture);
+    bool has_image() const { return picture_.has_value(); }
+    Size image_size() const { return picture_ ? picture_->size : Size{}; }
 
 protected:
     bool OnInitDialog() override;
@@ -32,15 +32,11 @@ protected:
 private:
     // Hides the window, which stays for the next click, and tells the owner.
     void Close();
-    void ReleaseImage();
     void Paint();
 
     HWND ticker_;
     std::function<void()> on_close_;
-    ULONG_PTR gdiplus_token_ = 0;
-    UniqueBitmap image_;  // 32-bit premultiplied, top-down
-    Size image_size_;
-    bool image_has_alpha_ = false;
+    std::optional<ChartPicture> picture_;
 };
 
 }  // namespace tickra

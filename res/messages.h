@@ -9,13 +9,6 @@ namespace tickra {
 inline constexpr UINT kMailboxMessage = WM_APP + 1;
 // The tray icon's callback message.
 inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;
-// Reports of the update worker and of the upgrade dialog; word parameter kUpdateReport.
-inline constexpr UINT kUpdateMessage = WM_USER + 101;
-inline constexpr WPARAM kUpdateReport = 1001;
-inline constexpr LPARAM kUpdateCheckEnded = 0;
-inline constexpr LPARAM kUpdateShowAnnouncement = 201;
-inline constexpr LPARAM kUpgradeCancelled = 441;
-inline constexpr LPARAM kUpgradeHandedOver = 442;
 
 inline constexpr UINT_PTR kRefreshTimerId = 1000;
 // A cancelled upgrade dialog is freed a little after it was hidden, by this one-shot timer.

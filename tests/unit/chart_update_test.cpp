@@ -182,7 +182,8 @@ TEST(ChartPicture, TheHeaderIsReadAndBoundedBeforeDecoding) {
         return bytes + std::string(5, '\0');
     };
     EXPECT_EQ(PngSize(png(300, 200)), (Size{300, 200}));
-    EXPECT_TRUE(ChartPictureFits(*PngSize(png(4096, 4096))));
+    EXPECT_TRUE(ChartPictureFits(*PngSize(png(1024, 1024))));
+    EXPECT_FALSE(ChartPictureFits(*PngSize(png(1025, 200))));
     EXPECT_FALSE(ChartPictureFits(*PngSize(png(32768, 32768))));
     EXPECT_FALSE(ChartPictureFits(*PngSize(png(300, 0xFFFFFFFF))));
     EXPECT_FALSE(ChartPictureFits(*PngSize(png(0, 200))));

@@ -187,15 +187,14 @@ TEST_F(ChartUpdateTest, ReturnAndEscapeCloseTheChartWindowAsItsCloseBoxDoes) {
     EXPECT_TRUE(ChartShown()) << "a click brings the chart back";
 }
 
-TEST_F(ChartUpdateTest, APictureTooLargeToDecodeLeavesTheLastOne) {
+TEST_F(ChartUpdateTest, APictureTooLargeToDecodeBlanksTheChart) {
     Start();
     ClickTicker();
     Tick();
     ASSERT_TRUE(dialog->chart_window()->has_image());
     Sim("scenario?code=600000&chart=huge");  // 32768 x 32768: gigabytes once decoded
     Tick();
-    EXPECT_TRUE(dialog->chart_window()->has_image());
-    EXPECT_EQ(dialog->chart_window()->image_size(), (Size{300, 200}));
+    EXPECT_FALSE(dialog->chart_window()->has_image()) << "the last picture may be another stock's";
 }
 
 TEST_F(ChartUpdateTest, AnErrorPageLeavesTheChartBlank) {
@@ -280,19 +279,21 @@ TEST_F(ChartUpdateTest, OnlyACompleteSignedProgramOfTheOfferedVersionIsHandedOve
 }
 
 TEST_F(ChartUpdateTest, TheSignatureIsFetchedWithItsOwnSmallBounds) {
+    ASSERT_FALSE(NextImageUnixPath().empty()) << "TICKRA_NEXT_EXE names the newer image";
     Sim("update?case=newer");
     Sim("upgrade?case=valid&file=" + NextImageUnixPath());
-    std::vector<std::pair<std::string, TransferLimits>> asked;
-    upgrade_download = [&asked](const std::string& url, const TransferLimits& limits) {
-        asked.emplace_back(url, limits);
+    // Filled on the worker, which may outlive the test.
+    auto asked = std::make_shared<std::vector<std::pair<std::string, TransferLimits>>>();
+    upgrade_download = [asked](const std::string& url, const TransferLimits& limits) {
+        asked->emplace_back(url, limits);
     };
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
     PressUpgrade();
-    ASSERT_EQ(asked.size(), 2u);
-    EXPECT_EQ(asked[1].first, asked[0].first + ".sig");
-    EXPECT_LE(asked[1].second.max_bytes, 1024u);
-    EXPECT_LE(asked[1].second.total_ms, 10000u);
+    ASSERT_EQ(asked->size(), 2u);
+    EXPECT_EQ((*asked)[1].first, (*asked)[0].first + ".sig");
+    EXPECT_LE((*asked)[1].second.max_bytes, 1024u);
+    EXPECT_LE((*asked)[1].second.total_ms, 10000u);
 }
 
 TEST_F(ChartUpdateTest, AHugeDescriptionIsCutAndVerdictsAreAppended) {

@@ -359,6 +359,26 @@ TEST_F(SimulatedFeedTest, ATransferStuckInEndlessHeadersIsGivenUp) {
     EXPECT_LT(took, std::chrono::seconds(20));
 }
 
+TEST_F(SimulatedFeedTest, ATickThatWaitsForTheFeedStillKeepsTheTickerInPlace) {
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create({}));
+    SimControl("scenario?code=600000&case=silent&delay=6");
+    Start("[600000]\r\n");
+    ASSERT_FALSE(dialog->idle()) << "the start-up check waits for the feed";
+    // The shell lays itself out again and takes the gap back.
+    RECT band;
+    GetWindowRect(taskbar.rebar(), &band);
+    MapWindowPoints(nullptr, taskbar.taskbar(), reinterpret_cast<POINT*>(&band), 2);
+    MoveWindow(taskbar.rebar(), band.left, band.top, band.right - band.left + 220,
+               band.bottom - band.top, TRUE);
+    SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0);
+    RECT rebar, notify;
+    GetWindowRect(taskbar.rebar(), &rebar);
+    GetWindowRect(taskbar.notify(), &notify);
+    EXPECT_EQ(notify.left - rebar.right, 220);
+    dialog.reset();
+}
+
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
     const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +

@@ -81,7 +81,7 @@ TEST(MainDialogLifecycle, MessagesAfterExitInsideTheAboutBoxFindNothingFreed) {
             EXPECT_TRUE(IsWindow(main)) << "the modal dialog ends when its loop does";
             SendMessageW(main, TaskbarCreatedMessage(), 0, 0);
             SendMessageW(main, WM_TIMER, kRefreshTimerId, 0);
-            SendMessageW(main, kUpdateMessage, kUpdateReport, kUpdateCheckEnded);
+            SendMessageW(main, kMailboxMessage, 0, 0x10);
             SendMessageW(main, WM_COMMAND, ID_TRAY_SETTINGS, 0);
             EXPECT_FALSE(IsWindowVisible(main)) << "nothing runs after Exit";
             SendMessageW(about, WM_COMMAND, IDOK, 0);
@@ -91,6 +91,35 @@ TEST(MainDialogLifecycle, MessagesAfterExitInsideTheAboutBoxFindNothingFreed) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_TRUE(about_ran);
     EXPECT_EQ(dialog.ticker_host(), nullptr);
+}
+
+bool box_timed_out = false;
+
+TEST(MainDialogLifecycle, ExitFromTheTrayEndsABoxTheDialogHasOpen) {
+    ScopedWorkingDirectory folder;
+    std::vector<MessageBoxRecord> boxes;
+    DialogServices services = testing::TestServices(&boxes);
+    services.message_box = ui::SystemMessageBox();
+    CTickraDlg dialog("", services);
+    HWND box = nullptr;
+    testing::RunInsideNextLoop([&] {
+        HWND main = dialog.hwnd();
+        testing::RunInsideNextLoop([&, main] {
+            box = FindWindowW(L"#32770", L"Tickra");
+            box = box == main ? FindWindowExW(nullptr, main, L"#32770", L"Tickra") : box;
+            SendMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+            // Without Exit's help the box would wait for the user: give it a way out.
+            box_timed_out = false;
+            SetTimer(box, 1, 5000, [](HWND hwnd, UINT, UINT_PTR, DWORD) {
+                box_timed_out = true;
+                EndDialog(hwnd, IDOK);
+            });
+        });
+        SendMessageW(main, WM_COMMAND, IDC_APPLY, 0);  // no code: "先输入股票代码。"
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_NE(box, nullptr);
+    EXPECT_FALSE(box_timed_out) << "the box closed with Exit, not by itself";
 }
 
 TEST(MainDialogLifecycle, TheAnnouncementPanelForgetsItsWindowWithTheDialog) {
