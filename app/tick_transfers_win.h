@@ -1,5 +1,6 @@
-// The tick's transfers, the quote check and the chart image, one after another on a thread of
-// their own, so that a slow or silent provider never stops the dialog or the ticker.
+// The tick's transfers, the quote check and the chart picture, each kind on a thread of its own,
+// so that a slow or silent provider never stops the dialog or the ticker, and a stuck chart host
+// never delays a quote.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "base/mailbox_win.h"
@@ -19,31 +21,40 @@ namespace tickra {
 
 class TickTransfers {
 public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
     // mailbox: where the results go, to the owner's thread.
     TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http);
 
-    // Asks the host for the object; the answer reaches on_answer on the owner's thread, even
-    // after Abandon (the refresh cycle drops the answer of a check it gave up).
-    void FetchQuote(const std::string& host, const std::string& object,
+    // Asks the host for the object; the answer reaches on_answer on the owner's thread unless the
+    // transfer was given up first. False, and nothing asked, while a given-up quote transfer still
+    // runs: its host is taken to be down.
+    bool FetchQuote(const std::string& host, const std::string& object, TimePoint now,
                     std::function<void(const HttpAnswer& answer)> on_answer);
-    // Downloads the chart image into the user's temporary folder and decodes it there too; on_done
-    // gets the picture on the owner's thread, or nothing when none came.
-    void FetchChart(const std::string& url,
+    // Downloads the chart picture into the user's temporary folder and decodes it there too;
+    // on_done gets the picture on the owner's thread, or nothing when none came. False, and
+    // nothing asked, while a chart transfer is under way or a given-up one still runs.
+    bool FetchChart(const std::string& url, TimePoint now,
                     std::function<void(std::optional<ChartPicture> picture)> on_done);
-    bool chart_in_flight() const { return chart_in_flight_; }
+    bool quote_in_flight() const { return quote_.busy(); }
+    bool chart_in_flight() const { return chart_.busy(); }
 
-    // Gives up the transfers under way with their thread, which ends by itself some time (a
-    // transfer stuck where no bound reaches); a chart download it was making is not delivered.
-    void Abandon();
-    // Aborts what is under way and waits for the thread up to the bound.
-    void Stop(std::chrono::milliseconds bound);
+    // Gives up the transfers under way for too long, each kind on its own.
+    struct GivenUp {
+        bool quote = false, chart = false;
+    };
+    GivenUp GiveUpOverdue(TimePoint now);
+
+    // Exit: everything under way aborts at once; Join then waits for the threads until the
+    // deadline and lets go of the rest.
+    void Cancel();
+    bool Join(TimePoint deadline);
 
 private:
     std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
-    std::unique_ptr<NetWorker> worker_;
-    unsigned generation_ = 0;  // of the worker: a chart download of an abandoned one is dropped
-    bool chart_in_flight_ = false;
+    NetSlot quote_;
+    NetSlot chart_;
     std::wstring chart_path_;
     std::shared_ptr<ChartDecoder> decoder_ = std::make_shared<ChartDecoder>();
 };

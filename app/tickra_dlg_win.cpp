@@ -14,7 +14,6 @@
 #include "net/http_client_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
-#include "taskbar/taskbar_button_win.h"
 #include "tickra/build_config.h"
 #include "watch/profile_file_win.h"
 #include "watch/watch_list_loader.h"
@@ -60,7 +59,7 @@ CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
       arguments_(std::move(arguments)),
       services_(std::move(services)),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      tray_(IDR_TRAY_MENU) {}
+      tray_(IDR_TRAY_MENU, shell_) {}
 
 CTickraDlg::~CTickraDlg() {
     // Ended without Exit (a failed start, a test): the window goes while every member it may
@@ -126,10 +125,9 @@ void CTickraDlg::CreateTickerHost() {
 }
 
 void CTickraDlg::RefreshChart(const std::string& code) {
-    if (transfers_->chart_in_flight()) {
-        return;  // one download at a time; the window keeps its image meanwhile
-    }
+    // One download at a time; the window keeps its picture meanwhile.
     transfers_->FetchChart(ChartUrl(services_.chart_host, code, services_.clock()),
+                           std::chrono::steady_clock::now(),
                            [this](std::optional<ChartPicture> picture) {
                                if (ticker_host_ && ticker_host_->chart_requested()) {
                                    chart_->ShowPicture(std::move(picture));
@@ -201,14 +199,18 @@ void CTickraDlg::CheckFirstRow() {
 }
 
 void CTickraDlg::StartQuote(size_t row, bool first_check) {
+    const auto now = std::chrono::steady_clock::now();
     std::optional<PendingQuote> pending =
-        cycle_.StartQuote(rows_[row], *checker_, services_.clock(), first_check);
+        cycle_.StartQuote(rows_[row], *checker_, services_.clock(), first_check, now);
     if (!pending) {
         return;
     }
-    transfers_->FetchQuote(
-        checker_->host(), pending->object,
+    const bool asked = transfers_->FetchQuote(
+        checker_->host(), pending->object, now,
         [this, pending = *pending](const HttpAnswer& answer) { OnQuoteAnswer(pending, answer); });
+    if (!asked) {
+        OnQuoteAnswer(*pending, HttpAnswer{});  // a given-up request still hangs: the host is down
+    }
 }
 
 void CTickraDlg::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
@@ -218,17 +220,12 @@ void CTickraDlg::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& an
     }
 }
 
-void CTickraDlg::AbandonStuckTransfers() {
-    // Longer than a transfer's bounds allow (8 s in all, 5 s of silence): WinInet is stuck
-    // where no bound reaches, and closing its handle does not help under Wine.
-    constexpr auto kGiveUpAfter = std::chrono::seconds(15);
-    const std::optional<PendingQuote> stuck =
-        cycle_.Overdue(std::chrono::steady_clock::now(), kGiveUpAfter);
-    if (!stuck) {
-        return;
+void CTickraDlg::GiveUpStuckTransfers() {
+    const auto now = std::chrono::steady_clock::now();
+    const std::optional<PendingQuote> stuck = cycle_.Overdue(now, kGiveUpAfter);
+    if (transfers_->GiveUpOverdue(now).quote && stuck) {
+        OnQuoteAnswer(*stuck, HttpAnswer{});  // network trouble, shown as such
     }
-    transfers_->Abandon();
-    OnQuoteAnswer(*stuck, HttpAnswer{});  // network trouble, shown as such
 }
 
 bool CTickraDlg::idle() const {
@@ -245,7 +242,7 @@ void CTickraDlg::OnRefreshTick() {
         ShowTickerState();
         return;
     }
-    AbandonStuckTransfers();
+    GiveUpStuckTransfers();
     if (cycle_.quote_in_flight()) {
         ShowTickerState();  // the feed is slow: the cycle waits, the ticker still keeps its place
         return;
@@ -639,7 +636,7 @@ void CTickraDlg::EndBalance() {
     if (!balance_running()) {
         return;
     }
-    balance_->Stop();
+    balance_->Cancel();
     SetItemText(IDC_COMPUTE, "计算");
     SetItemText(IDC_COMPUTE_ALL, "计");
     SetItemText(IDC_COMPUTE_PROGRESS, "");
@@ -652,12 +649,12 @@ void CTickraDlg::ShowSettings() {
     // Once the user has asked for the window, no late frame paint may hide it again.
     hide_on_frame_paints_ = 0;
     ShowWindow(hwnd(), SW_SHOW);
-    SetTaskbarButton(hwnd(), true);
+    shell_.SetButton(hwnd(), true);
 }
 
 void CTickraDlg::HideSettings() {
     ShowWindow(hwnd(), SW_HIDE);
-    SetTaskbarButton(hwnd(), false);
+    shell_.SetButton(hwnd(), false);
 }
 
 void CTickraDlg::Teardown() {
@@ -672,13 +669,25 @@ void CTickraDlg::Teardown() {
     }
     KillTimer(hwnd(), kRefreshTimerId);
     KillTimer(hwnd(), kUpgradeReleaseTimerId);
-    // Transfers still under way are aborted; a thread stuck anyway is not waited for.
-    DropWorker(update_worker_);
-    if (transfers_) {
-        transfers_->Stop(std::chrono::milliseconds(300));
-        balance_->Stop(std::chrono::milliseconds(300));
-    }
+    // Everything under way is aborted or handed over first, then all of it is waited for once,
+    // with one bound; a thread stuck anyway is let go.
     tray_.SetIcon(nullptr, nullptr);
+    if (update_worker_) {
+        update_worker_->Cancel();
+    }
+    if (transfers_) {
+        transfers_->Cancel();
+        balance_->Cancel();
+    }
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    if (transfers_) {
+        transfers_->Join(deadline);
+        balance_->Join(deadline);
+    }
+    if (update_worker_) {
+        update_worker_->Join(deadline);
+    }
+    shell_.Finish(deadline);  // the icon's removal
     ReleaseUpgradeDialog();
     ticker_host_.reset();  // gives the taskbar its room back
     chart_.reset();

@@ -19,6 +19,7 @@
 #include "net/http.h"
 #include "net/http_client_win.h"
 #include "taskbar/n_progress_bar_win.h"
+#include "taskbar/shell_thread_win.h"
 #include "taskbar/tray_icon_win.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
@@ -118,7 +119,7 @@ private:
     void StartQuote(size_t row, bool first_check);
     void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);
     void RefreshChart(const std::string& code);
-    void AbandonStuckTransfers();
+    void GiveUpStuckTransfers();
     void OnChartRequest(bool requested);
     void OnUpdateNotice(const std::optional<UpdateNotice>& notice);
     void OnUpgradeEnd(CUpGradeDlg::End end);
@@ -157,6 +158,7 @@ private:
     std::unique_ptr<CUpGradeDlg> abandoned_upgrade_;
     std::unique_ptr<CNProgressBar> ticker_host_;
     CHtmlCtrl html_panel_;
+    ShellThread shell_;  // before the tray icon, which hands its calls to it
     CTrayIcon tray_;
     WatchList rows_;
     TickerState ticker_state_;

@@ -9,13 +9,12 @@ BalanceRun::BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction h
     : mailbox_(std::move(mailbox)), http_(std::move(http)), hosts_(std::move(hosts)) {}
 
 void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result) {
-    Stop();
+    Cancel();
+    StopWorker(worker_);  // an earlier run's thread, if stuck, ends by itself
+    worker_ = std::make_unique<NetWorker>();
     on_result_ = std::move(on_result);
     total_ = items.size();
     done_ = 0;
-    if (!worker_) {
-        worker_ = std::make_unique<NetWorker>();
-    }
     worker_->Post([this, mailbox = mailbox_, http = http_, hosts = hosts_, now,
                    items = std::move(items), generation = generation_](TransferControl& control) {
         const HttpFunction bound = BindControl(http, control);
@@ -44,13 +43,16 @@ void BalanceRun::Deliver(unsigned generation, const BalanceItem& item, float pri
     on_result_(item, price, data_date);
 }
 
-void BalanceRun::Stop(std::chrono::milliseconds bound) {
+void BalanceRun::Cancel() {
     ++generation_;
-    if (running()) {
-        // A transfer may be stuck for seconds: the worker goes, a new run makes a new one.
-        DropWorker(worker_, bound);
+    if (worker_) {
+        worker_->Cancel();
     }
     total_ = done_ = 0;
+}
+
+bool BalanceRun::Join(std::chrono::steady_clock::time_point deadline) {
+    return !worker_ || worker_->Join(deadline);
 }
 
 }  // namespace tickra

@@ -31,9 +31,10 @@ public:
     // Computes the items' prices for the day of now (none: the clock failed, so every price
     // fails); the results reach on_result one by one, in order, on the owner's thread.
     void Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result);
-    // Ends the run: results not yet delivered are dropped. A transfer still under way is aborted,
-    // and its thread waited for up to the bound, then left to end by itself.
-    void Stop(std::chrono::milliseconds bound = std::chrono::milliseconds(0));
+    // Ends the run: results not yet delivered are dropped and a transfer still under way is
+    // aborted, without waiting. Join waits for the thread until the deadline and lets it go then.
+    void Cancel();
+    bool Join(std::chrono::steady_clock::time_point deadline);
 
     bool running() const { return done_ < total_; }
     size_t done() const { return done_; }
@@ -46,7 +47,7 @@ private:
     std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
     HistoryHosts hosts_;
-    std::unique_ptr<NetWorker> worker_;  // made with the first run: most runs compute nothing
+    std::unique_ptr<NetWorker> worker_;  // one per run: most runs of the program compute nothing
     ResultHandler on_result_;
     unsigned generation_ = 0;  // results of an older run are dropped
     size_t total_ = 0;

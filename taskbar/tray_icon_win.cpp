@@ -31,7 +31,7 @@ UINT TaskbarCreatedMessage() {
     return message;
 }
 
-CTrayIcon::CTrayIcon(UINT id) {
+CTrayIcon::CTrayIcon(UINT id, ShellThread& shell) : shell_(shell) {
     data_.cbSize = sizeof(data_);
     data_.uID = id;
     CopyField(data_.szTip, ui::LoadResourceString(id), kTipBytes);
@@ -39,11 +39,7 @@ CTrayIcon::CTrayIcon(UINT id) {
 }
 
 CTrayIcon::~CTrayIcon() {
-    if (IsShown()) {
-        data_.uFlags = TipAndMessageFlags();
-        Shell_NotifyIconW(NIM_DELETE, &data_);
-        data_.hIcon = nullptr;
-    }
+    SetIcon(nullptr, nullptr);
     window_hook_.HookWindow(nullptr);
     parent_hook_.HookWindow(nullptr);
 }
@@ -67,39 +63,42 @@ UINT CTrayIcon::TipAndMessageFlags() const {
            (data_.uCallbackMessage != 0 && data_.hWnd != nullptr ? NIF_MESSAGE : 0);
 }
 
-bool CTrayIcon::SetIcon(HICON icon, const char* tip) {
+void CTrayIcon::SetIcon(HICON icon, const char* tip) {
+    DWORD operation = NIM_DELETE;
+    ShellCallKind kind = ShellCallKind::kIcon;
     data_.uFlags = 0;
-    DWORD operation;
     if (icon != nullptr) {
         operation = IsShown() ? NIM_MODIFY : NIM_ADD;
+        if (operation == NIM_MODIFY && icon == data_.hIcon && tip != nullptr) {
+            kind = ShellCallKind::kTip;  // a newer one may replace it while it waits
+        }
         data_.hIcon = icon;
         data_.uFlags = NIF_ICON;
-    } else {
-        if (!IsShown()) {
-            return true;
-        }
-        operation = NIM_DELETE;
+    } else if (!IsShown()) {
+        return;
     }
     if (tip != nullptr) {
         CopyField(data_.szTip, tip, kTipBytes);
     }
     data_.uFlags |= TipAndMessageFlags();
-    const bool accepted = Shell_NotifyIconW(operation, &data_) != FALSE;
-    if (operation == NIM_DELETE || !accepted) {
+    shell_.NotifyIcon(kind, operation, data_);
+    if (operation == NIM_DELETE) {
         data_.hIcon = nullptr;
     }
-    return accepted;
 }
 
-bool CTrayIcon::ShowBalloon(std::string_view title, std::string_view text, UINT timeout_ms,
+void CTrayIcon::ShowBalloon(std::string_view title, std::string_view text, UINT timeout_ms,
                             DWORD icon_kind) {
-    data_.cbSize = sizeof(data_);
-    data_.uFlags = NIF_INFO;
-    data_.uTimeout = timeout_ms;
-    data_.dwInfoFlags = icon_kind;
-    CopyField(data_.szInfo, text, kBalloonTextBytes);
-    CopyField(data_.szInfoTitle, title, kBalloonTitleBytes);
-    return Shell_NotifyIconW(NIM_MODIFY, &data_) != FALSE;
+    if (!IsShown()) {
+        return;
+    }
+    NOTIFYICONDATAW balloon = data_;
+    balloon.uFlags = NIF_INFO;
+    balloon.uTimeout = timeout_ms;
+    balloon.dwInfoFlags = icon_kind;
+    CopyField(balloon.szInfo, text, kBalloonTextBytes);
+    CopyField(balloon.szInfoTitle, title, kBalloonTitleBytes);
+    shell_.NotifyIcon(ShellCallKind::kBalloon, NIM_MODIFY, balloon);
 }
 
 LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
@@ -128,9 +127,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
 LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM) {
     if (IsShown()) {
         data_.uFlags = NIF_ICON | TipAndMessageFlags();
-        if (!Shell_NotifyIconW(NIM_ADD, &data_)) {
-            data_.hIcon = nullptr;
-        }
+        shell_.NotifyIcon(ShellCallKind::kIcon, NIM_ADD, data_);
     }
     return 0;
 }

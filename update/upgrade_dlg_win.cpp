@@ -144,7 +144,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
-        DropWorker(worker_);
+        StopWorker(worker_);
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         if (on_end_) {
             on_end_(End::kCancelled);
@@ -156,7 +156,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
-    DropWorker(worker_);
+    StopWorker(worker_);
     Destroy();  // and the message box it owns, whose loop then returns
 }
 
@@ -203,7 +203,7 @@ void CUpGradeDlg::OnDownloaded(Verdict verdict) {
     if (!worker_) {
         return;  // cancelled: whatever came is not wanted
     }
-    DropWorker(worker_, std::chrono::milliseconds(200));  // its job has ended
+    StopWorker(worker_, std::chrono::milliseconds(200));  // its job has ended
     Item(IDOK).Enable(true);
     busy_ = true;
     struct Idle {

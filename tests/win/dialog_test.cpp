@@ -406,10 +406,12 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);
     SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
     EXPECT_EQ(tickers(), 1);
-    // The new taskbar received the icon: operation 0 (add) for icon 4.
-    std::ifstream requests(folder.path() + "\\tray.log");
+    // The new taskbar received the icon, from the shell thread: operation 0 (add) for icon 4.
     std::string first;
-    std::getline(requests, first);
+    EXPECT_TRUE(testing::PumpUntil([&] {
+        std::ifstream requests(folder.path() + "\\tray.log");
+        return std::getline(requests, first) && !first.empty();
+    }));
     EXPECT_EQ(first.substr(0, 4), "0\t4\t");
 }
 

@@ -1,0 +1,154 @@
+// A thread that runs jobs one after another, so that the window thread never waits. Each job gets
+// the worker's control, through which Cancel aborts what it is doing (a transfer's control closes
+// its connection). Jobs take values and hand their results back through the owner's mailbox; they
+// touch no window and no state of their owner's.
+//
+// Two verbs end work: Cancel aborts and does not wait; Stop aborts and waits, with a bound. A
+// thread still busy after the bound is let go: it holds nothing of its owner's, and finished()
+// tells when it has ended. (Wine does not end a blocked WinInet call when its handle is closed.)
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace tickra {
+
+template <class Control>
+class Worker {
+public:
+    using Job = std::function<void(Control& control)>;
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    Worker() : state_(std::make_shared<State>()) {
+        thread_ = std::thread([state = state_] { state->Run(); });
+    }
+    // Stops with a short bound: Exit must not wait for a stalled host.
+    ~Worker() {
+        if (thread_.joinable()) {
+            Stop(std::chrono::milliseconds(300));
+        }
+    }
+    Worker(const Worker&) = delete;
+    Worker& operator=(const Worker&) = delete;
+
+    // Queues a job; once cancelled, the worker takes none.
+    void Post(Job job) {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        if (!state_->cancelled) {
+            state_->jobs.push_back(std::move(job));
+            state_->wake.notify_one();
+        }
+    }
+
+    // Drops the jobs still waiting and aborts the running one; the thread ends by itself.
+    void Cancel() {
+        std::deque<Job> dropped;
+        {
+            const std::lock_guard<std::mutex> lock(state_->mutex);
+            state_->cancelled = true;
+            dropped.swap(state_->jobs);
+            state_->control.Abort();
+            state_->wake.notify_all();
+        }
+    }
+
+    // Waits for the thread to end until the deadline; true when it has. A thread still busy is let
+    // go. Call after Cancel, or the thread never ends.
+    bool Join(TimePoint deadline) {
+        if (!thread_.joinable()) {
+            return finished();
+        }
+        bool ended = false;
+        {
+            std::unique_lock<std::mutex> lock(state_->mutex);
+            ended = state_->changed.wait_until(lock, deadline, [this] { return state_->finished; });
+        }
+        if (ended) {
+            thread_.join();
+        } else {
+            thread_.detach();
+        }
+        return ended;
+    }
+
+    bool Stop(std::chrono::milliseconds bound) {
+        Cancel();
+        return Join(std::chrono::steady_clock::now() + bound);
+    }
+
+    // Waits until no job waits or runs, or until the deadline; true when idle. Nothing is aborted.
+    bool WaitIdle(TimePoint deadline) {
+        std::unique_lock<std::mutex> lock(state_->mutex);
+        return state_->changed.wait_until(lock, deadline, [this] {
+            return state_->finished || (state_->jobs.empty() && !state_->running);
+        });
+    }
+    bool idle() const {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->finished || (state_->jobs.empty() && !state_->running);
+    }
+
+    // The thread has ended (after Cancel or Stop), whether or not it was waited for.
+    bool finished() const {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->finished;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable wake;
+        std::condition_variable changed;  // a job ended, or the thread did
+        std::deque<Job> jobs;
+        bool cancelled = false;
+        bool running = false;
+        bool finished = false;
+        Control control;
+
+        void Run() {
+            std::unique_lock<std::mutex> lock(mutex);
+            for (;;) {
+                wake.wait(lock, [this] { return cancelled || !jobs.empty(); });
+                if (cancelled) {
+                    break;
+                }
+                Job job = std::move(jobs.front());
+                jobs.pop_front();
+                running = true;
+                lock.unlock();
+                try {
+                    job(control);
+                } catch (...) {  // a job that throws loses its result, not the worker
+                }
+                job = nullptr;  // what it holds goes before the owner hears it has ended
+                lock.lock();
+                running = false;
+                changed.notify_all();
+            }
+            finished = true;
+            changed.notify_all();
+        }
+    };
+
+    std::shared_ptr<State> state_;  // shared with the thread, which may outlive the worker
+    std::thread thread_;
+};
+
+// Cancels the worker, waits for its thread up to the bound, and lets it go. Nothing happens
+// without a worker.
+template <class Control>
+void StopWorker(std::unique_ptr<Worker<Control>>& worker,
+                std::chrono::milliseconds bound = std::chrono::milliseconds(0)) {
+    if (worker) {
+        worker->Stop(bound);
+        worker.reset();
+    }
+}
+
+}  // namespace tickra
