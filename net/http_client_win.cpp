@@ -46,13 +46,15 @@ std::optional<DWORD> QueryNumber(HINTERNET request, DWORD what) {
 }
 
 // The request handle of one transfer, closed once: when the transfer ends, or earlier by an
-// abort from another thread.
+// abort from another thread. Every call on it goes through Quick or Wait, which make it only while
+// the transfer is wanted; after either has said no, the handle is never touched again.
 class Request {
 public:
     Request(HINTERNET handle, TransferControl* control) : handle_(handle), control_(control) {
         if (handle_ != nullptr && control_ != nullptr && !control_->Attach(handle_)) {
             handle_ = nullptr;
         }
+        usable_ = handle_ != nullptr;
     }
     ~Request() {
         if (handle_ == nullptr) {
@@ -67,25 +69,83 @@ public:
     Request(const Request&) = delete;
     Request& operator=(const Request&) = delete;
 
-    HINTERNET get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
+    // A call that returns at once: options, headers already received.
+    template <class Call>
+    bool Quick(Call&& call) {
+        if (!usable_) {
+            return false;
+        }
+        if (control_ == nullptr) {
+            call(handle_);
+            return true;
+        }
+        return Wanted(control_->Quick([&] { call(handle_); }));
+    }
+    // A call that may wait for the server.
+    template <class Call>
+    bool Wait(Call&& call) {
+        if (!usable_ || (control_ != nullptr && !Wanted(control_->BeginWait()))) {
+            return false;
+        }
+        call(handle_);
+        return control_ == nullptr || Wanted(control_->EndWait());
+    }
 
 private:
+    bool Wanted(bool wanted) {
+        usable_ = usable_ && wanted;
+        return wanted;
+    }
+
     HINTERNET handle_;
     TransferControl* control_;
+    bool usable_ = false;
 };
 
 // Reads what has arrived, at most capacity bytes; read is 0 at the end of the data. Under Wine a
 // read waits until its whole buffer is full, so a body dribbled a byte at a time would never
 // reach the check of the total bound between two reads: each read asks only for what is there.
-bool ReadSome(HINTERNET request, char* buffer, DWORD capacity, DWORD& read) {
+bool ReadSome(Request& request, char* buffer, DWORD capacity, DWORD& read) {
     DWORD available = 0;
     read = 0;
-    if (!InternetQueryDataAvailable(request, &available, 0, 0)) {
+    BOOL ok = FALSE;
+    if (!request.Wait(
+            [&](HINTERNET handle) { ok = InternetQueryDataAvailable(handle, &available, 0, 0); }) ||
+        !ok) {
         return false;
     }
-    return available == 0 ||
-           InternetReadFile(request, buffer, available < capacity ? available : capacity, &read);
+    if (available == 0) {
+        return true;
+    }
+    return request.Wait([&](HINTERNET handle) {
+        ok = InternetReadFile(handle, buffer, available < capacity ? available : capacity, &read);
+    }) && ok;
+}
+
+struct Head {
+    unsigned long status = 0;     // 0 when there was none
+    std::optional<DWORD> length;  // Content-Length, when given
+};
+
+// Sets the time-outs, sends the request and reads the head of the answer; nothing when no answer
+// came or the transfer was aborted.
+std::optional<Head> Send(Request& request, unsigned long idle_timeout_ms, const char* headers,
+                         std::string payload) {
+    BOOL sent = FALSE;
+    Head head;
+    if (!request.Quick([&](HINTERNET handle) { SetTimeouts(handle, idle_timeout_ms); }) ||
+        !request.Wait([&](HINTERNET handle) {
+            sent = HttpSendRequestA(
+                handle, headers, headers != nullptr ? static_cast<DWORD>(-1) : 0,
+                payload.empty() ? nullptr : payload.data(), static_cast<DWORD>(payload.size()));
+        }) ||
+        !sent || !request.Quick([&](HINTERNET handle) {
+            head.status = QueryNumber(handle, HTTP_QUERY_STATUS_CODE).value_or(0);
+            head.length = QueryNumber(handle, HTTP_QUERY_CONTENT_LENGTH);
+        })) {
+        return std::nullopt;
+    }
+    return head;
 }
 
 // Redirects are not followed: a server that points at itself would be asked for ever.
@@ -96,7 +156,9 @@ constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_AUTO_REDIRECT;
 void TransferControl::Abort() {
     const std::lock_guard<std::mutex> lock(mutex_);
     aborted_ = true;
-    if (request_ != nullptr) {
+    // Between two calls the transfer sees the flag before its next one and closes the handle
+    // itself; a call that waits holds on to the handle, and closing it is what ends the wait.
+    if (request_ != nullptr && waiting_) {
         InternetCloseHandle(request_);
         request_ = nullptr;
     }
@@ -115,6 +177,18 @@ bool TransferControl::Attach(void* request) {
     }
     request_ = request;
     return true;
+}
+
+bool TransferControl::BeginWait() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    waiting_ = !aborted_;
+    return waiting_;
+}
+
+bool TransferControl::EndWait() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    waiting_ = false;
+    return !aborted_;
 }
 
 void TransferControl::Release(void* request) {
@@ -147,24 +221,16 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
         (object.empty() || object.front() != '/' ? "/" : "") + std::string(object);
     const std::string method(verb);
     const char* accept[] = {"*/*", nullptr};
-    const Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(),
-                                           "HTTP/1.0", nullptr, accept, kRequestFlags, 0),
-                          control);
-    if (!request) {
-        return answer;
-    }
-    SetTimeouts(request.get(), limits.idle_timeout_ms);
-
+    Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(), "HTTP/1.0",
+                                     nullptr, accept, kRequestFlags, 0),
+                    control);
     // The body is a C string: it ends at its first NUL.
-    std::string payload(body.substr(0, body.find('\0')));
-    if (!HttpSendRequestA(request.get(), kFormContentType, static_cast<DWORD>(-1),
-                          payload.empty() ? nullptr : payload.data(),
-                          static_cast<DWORD>(payload.size()))) {
+    const std::optional<Head> head = Send(request, limits.idle_timeout_ms, kFormContentType,
+                                          std::string(body.substr(0, body.find('\0'))));
+    if (!head) {
         return answer;
     }
-    answer.status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE).value_or(0);
-    // An early close reads as a normal end of data: only the promised length tells.
-    const std::optional<DWORD> promised = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH);
+    answer.status = head->status;
 
     std::string result;
     uint64_t received = 0;
@@ -172,7 +238,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     const Deadline deadline(limits.total_ms);
     for (;;) {
         DWORD read = 0;
-        if (!ReadSome(request.get(), chunk.data(), 512, read)) {
+        if (!ReadSome(request, chunk.data(), 512, read)) {
             return answer;
         }
         if (read == 0) {
@@ -187,7 +253,8 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
             return answer;
         }
     }
-    if (promised && received != *promised) {
+    // An early close reads as a normal end of data: only the promised length tells.
+    if (head->length && received != *head->length) {
         return answer;
     }
     answer.complete = true;
@@ -223,27 +290,23 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     if (connection) {
         SetTimeouts(connection.get(), limits.idle_timeout_ms);
     }
-    const Request request(
+    Request request(
         connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", nullptr,
                                       nullptr, nullptr, INTERNET_FLAG_RELOAD | kRequestFlags, 0)
                    : nullptr,
         control);
-    bool sent = false;
-    if (request) {
-        SetTimeouts(request.get(), limits.idle_timeout_ms);
-        sent = HttpSendRequestA(request.get(), nullptr, 0, nullptr, 0) != FALSE;
-    }
-    if (sent) {
-        result.status = QueryNumber(request.get(), HTTP_QUERY_STATUS_CODE).value_or(0);
-        if (auto length = QueryNumber(request.get(), HTTP_QUERY_CONTENT_LENGTH)) {
-            result.content_length = *length;
+    const std::optional<Head> head = Send(request, limits.idle_timeout_ms, nullptr, {});
+    if (head) {
+        result.status = head->status;
+        if (head->length) {
+            result.content_length = *head->length;
         }
     }
 
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     // An answer announced larger than the bound is not fetched at all.
-    if (!file || !sent || (result.content_length && *result.content_length > limits.max_bytes)) {
+    if (!file || !head || (result.content_length && *result.content_length > limits.max_bytes)) {
         return result;
     }
 
@@ -251,7 +314,7 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     const Deadline deadline(limits.total_ms);
     for (;;) {
         DWORD read = 0;
-        if (!ReadSome(request.get(), chunk.data(), static_cast<DWORD>(chunk.size()), read)) {
+        if (!ReadSome(request, chunk.data(), static_cast<DWORD>(chunk.size()), read)) {
             return result;
         }
         if (read == 0) {

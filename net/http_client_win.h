@@ -33,15 +33,33 @@ public:
     void Abort();
     bool aborted() const;
 
-    // Transfer side: the control holds the request handle while it is in use, so that it is
-    // closed exactly once, by whichever side comes first.
+    // Transfer side. The control holds the request handle from Attach to Release, so that it is
+    // closed exactly once and the transfer makes no call after it is closed: a closed handle's
+    // value goes to the next handle WinInet makes, perhaps another transfer's. A call that returns
+    // at once is made under the control's lock. One that may wait for the server is made between
+    // BeginWait and EndWait; an abort meanwhile closes the handle to end the wait (the call keeps
+    // WinInet's own hold on it until it returns), any other abort leaves the closing to Release.
+    // Left open, as WinInet's blocking calls give no way to close it: an abort in the instant
+    // between BeginWait and the call taking hold of the handle.
     bool Attach(void* request);  // false (and the handle closed) when already aborted
+    template <class Call>
+    bool Quick(Call&& call) {  // false, and no call made, once aborted
+        const std::lock_guard<std::mutex> lock(mutex_);
+        if (aborted_) {
+            return false;
+        }
+        call();
+        return true;
+    }
+    bool BeginWait();  // false once aborted: make no call
+    bool EndWait();    // false when aborted meanwhile: the handle may be closed
     void Release(void* request);
 
 private:
     mutable std::mutex mutex_;
     void* request_ = nullptr;
     bool aborted_ = false;
+    bool waiting_ = false;
 };
 
 // Sends one HTTP/1.0 request with "Accept: */*" and a form content type, as user agent

@@ -7,8 +7,10 @@
 #include <mshtml.h>
 #include <oaidl.h>
 #include <ole2.h>
+#include <shellapi.h>
 
 #include "base/code_page_win.h"
+#include "update/link_policy.h"
 #include "update/update_notice.h"
 
 namespace tickra {
@@ -25,6 +27,34 @@ ComPtr<IConnectionPoint> NavigationEvents(const ComPtr<IWebBrowser2>& browser) {
         points->FindConnectionPoint(DIID_DWebBrowserEvents2, point.put());
     }
     return point;
+}
+
+// An argument of a browser event: by value, or by reference to a variant.
+const VARIANT& Argument(const DISPPARAMS& params, UINT last_first) {
+    const VARIANT& argument = params.rgvarg[last_first];
+    if (argument.vt == (VT_BYREF | VT_VARIANT) && argument.pvarVal != nullptr) {
+        return *argument.pvarVal;
+    }
+    return argument;
+}
+
+// The whole string, embedded NULs included, so that nothing hides behind one.
+std::wstring_view Text(const VARIANT& argument) {
+    if (argument.vt != VT_BSTR || argument.bstrVal == nullptr) {
+        return {};
+    }
+    return {argument.bstrVal, SysStringLen(argument.bstrVal)};
+}
+
+VARIANT_BOOL* CancelFlag(const DISPPARAMS& params, UINT last_first) {
+    const VARIANT& argument = params.rgvarg[last_first];
+    return argument.vt == (VT_BYREF | VT_BOOL) ? argument.pboolVal : nullptr;
+}
+
+void Cancel(VARIANT_BOOL* cancel) {
+    if (cancel != nullptr) {
+        *cancel = VARIANT_TRUE;
+    }
 }
 
 }  // namespace
@@ -188,16 +218,32 @@ public:
                            DLCTL_NO_CLIENTPULL;
             return S_OK;
         }
-        if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs >= 7) {
-            // Arguments arrive last first: the address is the sixth from the end, Cancel the last.
-            const VARIANT* url = &params->rgvarg[5];
-            if (url->vt == (VT_BYREF | VT_VARIANT) && url->pvarVal != nullptr) {
-                url = url->pvarVal;
+        if (id == DISPID_BEFORENAVIGATE2 && params != nullptr && params->cArgs == 7) {
+            // (browser, address, flags, frame, post data, headers, Cancel), last first.
+            const LinkDecision decision = DecidePanelNavigation(Text(Argument(*params, 5)));
+            if (decision.action == LinkAction::kShowInPanel) {
+                return S_OK;
             }
-            VARIANT* cancel = &params->rgvarg[0];
-            if (url->vt == VT_BSTR && url->bstrVal != nullptr && IsAppLink(Narrow(url->bstrVal)) &&
-                cancel->vt == (VT_BYREF | VT_BOOL)) {
-                *cancel->pboolVal = VARIANT_TRUE;
+            Cancel(CancelFlag(*params, 0));
+            // A frame of the page is not a click of the user's: it opens nothing.
+            const VARIANT& browser = params->rgvarg[6];
+            if (decision.action == LinkAction::kOpenOutside && owner_ != nullptr &&
+                browser.vt == VT_DISPATCH && owner_->IsPanelBrowser(browser.pdispVal)) {
+                owner_->OpenOutside(decision.address);
+            }
+            return S_OK;
+        }
+        if (id == DISPID_NEWWINDOW2 && params != nullptr && params->cArgs == 2) {
+            Cancel(CancelFlag(*params, 0));  // (new browser, Cancel), last first
+            return S_OK;
+        }
+        if (id == DISPID_NEWWINDOW3 && params != nullptr && params->cArgs == 5) {
+            // (new browser, Cancel, flags, referrer, address), last first. The panel makes no
+            // windows, but a link with a target is still a link the user clicked.
+            Cancel(CancelFlag(*params, 3));
+            const LinkDecision decision = DecidePanelNavigation(Text(Argument(*params, 0)));
+            if (decision.action == LinkAction::kOpenOutside && owner_ != nullptr) {
+                owner_->OpenOutside(decision.address);
             }
             return S_OK;
         }
@@ -213,7 +259,10 @@ private:
     CHtmlCtrl* owner_;
 };
 
-CHtmlCtrl::CHtmlCtrl() = default;
+CHtmlCtrl::CHtmlCtrl()
+    : open_url_([](const std::wstring& url) {
+          ShellExecuteW(nullptr, L"open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+      }) {}
 
 CHtmlCtrl::~CHtmlCtrl() {
     Destroy();  // here, while its WM_DESTROY still reaches Close
@@ -309,6 +358,27 @@ void CHtmlCtrl::OnDocumentReady() {
             ShowWindow(fallback_.get(), SW_HIDE);
         }
     }
+}
+
+void CHtmlCtrl::OpenOutside(const std::wstring& url) const {
+    if (open_url_) {
+        open_url_(url);
+    }
+}
+
+bool CHtmlCtrl::IsPanelBrowser(IDispatch* browser) const {
+    if (!browser_ || browser == nullptr) {
+        return false;
+    }
+    // COM identity: the same object gives the same IUnknown, whichever interface was asked for.
+    ComPtr<IUnknown> ours = browser_.As<IUnknown>(IID_IUnknown);
+    ComPtr<IUnknown> theirs;
+    browser->QueryInterface(IID_IUnknown, theirs.put_void());
+    return ours && ours.get() == theirs.get();
+}
+
+IDispatch* CHtmlCtrl::navigation_events() const {
+    return static_cast<IDispatch*>(site_.get());
 }
 
 HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {

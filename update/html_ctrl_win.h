@@ -1,15 +1,18 @@
 // The announcement panel: the platform's web-browser control in a small OLE container of our
 // own, given its HTML as text. No border, no scroll bars, no context menu, no scripts, ActiveX or
-// Java, and links to "app:" addresses are refused. Where no browser engine can show a page (Wine
-// without Gecko), the announcement is shown as plain text instead of a blank panel.
+// Java, and it goes nowhere but its own blank page: a web link opens in the user's browser, any
+// other is refused. Where no browser engine can show a page (Wine without Gecko), the
+// announcement is shown as plain text instead of a blank panel.
 #pragma once
 
 #include <windows.h>
 
 #include <exdisp.h>
 
+#include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/com_ptr_win.h"
 #include "base/unique_handle_win.h"
@@ -21,6 +24,10 @@ class HtmlSite;
 
 class CHtmlCtrl : public ui::CustomWindow {
 public:
+    // Opens a web address outside the program; by default in the user's browser, through the
+    // shell.
+    using UrlOpener = std::function<void(const std::wstring& url)>;
+
     CHtmlCtrl();
     ~CHtmlCtrl() override;
 
@@ -31,6 +38,7 @@ public:
     bool has_browser() const { return static_cast<bool>(browser_); }
     void SetContextMenuSuppressed(bool suppressed) { suppress_context_menu_ = suppressed; }
     bool context_menu_suppressed() const { return suppress_context_menu_; }
+    void SetUrlOpener(UrlOpener open) { open_url_ = std::move(open); }
 
     // Replaces the page by the HTML (GB2312); S_OK, or the error of the failing step.
     HRESULT ShowHtmlText(std::string_view html);
@@ -39,6 +47,14 @@ public:
     bool PreTranslateMessage(MSG& message);
     // The browser's blank page has loaded.
     void OnDocumentReady();
+    // A link of the announcement, cancelled in the panel, to be opened outside.
+    void OpenOutside(const std::wstring& url) const;
+    // The panel's own browser, not one of the frames inside its page.
+    bool IsPanelBrowser(IDispatch* browser) const;
+
+    // What the browser reports its navigations to, and the browser itself; for tests.
+    IDispatch* navigation_events() const;
+    IWebBrowser2* browser() const { return browser_.get(); }
 
     // The plain-text stand-in, when the browser has no document to show.
     HWND fallback() const { return fallback_.get(); }
@@ -59,6 +75,7 @@ private:
     std::wstring start_url_ = L"about:blank";
     std::string pending_html_;
     bool suppress_context_menu_ = false;
+    UrlOpener open_url_;
 };
 
 }  // namespace tickra

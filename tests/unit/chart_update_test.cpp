@@ -7,6 +7,7 @@
 #include "chart/chart_url.h"
 #include "unit/test_support.h"
 #include "update/executable_check.h"
+#include "update/link_policy.h"
 #include "update/update_notice.h"
 #include "update/upgrade_offer.h"
 
@@ -83,6 +84,51 @@ TEST(UpdateNotice, AppLinksAreRefusedInAnyCase) {
                                 std::pair{"aPp:", true}, std::pair{"http://app:80", false},
                                 std::pair{"ap", false}, std::pair{"application", false}}) {
         EXPECT_EQ(IsAppLink(address), app) << address;
+    }
+}
+
+// The announcement is anyone's to write: only its web links leave the panel, in the browser.
+TEST(PanelLinks, OnlyWebAddressesOpenAndOnlyTheBlankPageShows) {
+    const auto show = LinkAction::kShowInPanel;
+    const auto open = LinkAction::kOpenOutside;
+    const auto cancel = LinkAction::kCancel;
+    struct Case {
+        const wchar_t* address;
+        LinkAction action;
+        const wchar_t* opened;
+    };
+    const Case cases[] = {
+        {L"about:blank", show, L""},
+        {L"ABOUT:Blank", show, L""},
+        {L"http://www.example.com/a?b=1#c", open, L"http://www.example.com/a?b=1#c"},
+        {L"HTTPS://Example.com", open, L"HTTPS://Example.com"},
+        {L"  http://x.test/\r\n", open, L"http://x.test/"},
+        {L"http://x.test/\" --new-window file:c:/", cancel, L""},
+        {L"http://x.test/a b", cancel, L""},
+        {L"http://x.test/\ta", cancel, L""},
+        {L"http:///c:/windows", cancel, L""},
+        {L"http:\\\\server\\share", cancel, L""},
+        {L"http:", cancel, L""},
+        {L"\xFF48ttp://x.test", cancel, L""},  // a full-width letter is no "h"
+        {L"httpx://x.test", cancel, L""},
+        {L"file:///c:/windows/system32/calc.exe", cancel, L""},
+        {L"C:\\Windows\\System32\\calc.exe", cancel, L""},
+        {L"\\\\server\\share\\run.exe", cancel, L""},
+        {L"javascript:alert(1)", cancel, L""},
+        {L"vbscript:msgbox(1)", cancel, L""},
+        {L"mailto:a@b.test", cancel, L""},
+        {L"ms-settings:privacy", cancel, L""},
+        {L"app:run", cancel, L""},
+        {L"res://ieframe.dll/navcancl.htm", cancel, L""},
+        {L"about:blank#x", cancel, L""},
+        {L"about:home", cancel, L""},
+        {L"", cancel, L""},
+        {L"%%%", cancel, L""},
+    };
+    for (const Case& c : cases) {
+        const LinkDecision decision = DecidePanelNavigation(c.address);
+        EXPECT_EQ(decision.action, c.action) << ::testing::PrintToString(std::wstring(c.address));
+        EXPECT_EQ(decision.address, c.opened);
     }
 }
 

@@ -2,12 +2,15 @@
 
 #include <winsock2.h>
 #include <windows.h>
+#include <wininet.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "net/http_client_win.h"
 #include "net/net_worker_win.h"
@@ -180,6 +183,134 @@ TEST_F(HttpClientTest, AWorkerStopsWithinItsBoundWhileATransferIsStuck) {
     control.Abort();
     EXPECT_FALSE(HttpRequest("", "GET", SimHost(), "/_case/normal", {}, &control).complete)
         << "an aborted control lets nothing through";
+}
+
+// The WinInet calls of one transfer, watched through this program's imports: an abort comes from
+// another thread right after a chosen call returns, and every later call of the transfer is
+// checked against its request handle having been closed.
+struct WatchedTransfer {
+    enum Moment { kAfterSend, kAfterAvailable, kAfterRead };
+    Moment abort_after = kAfterSend;
+    DWORD thread = GetCurrentThreadId();
+    TransferControl control;
+    HINTERNET request = nullptr;
+    std::atomic<bool> closed{false};
+    int calls_after_close = 0;
+
+    void Use(HINTERNET handle) {
+        if (GetCurrentThreadId() == thread && handle != nullptr && handle == request && closed) {
+            ++calls_after_close;
+        }
+    }
+    void Returned(Moment moment) {
+        if (GetCurrentThreadId() == thread && moment == abort_after && !control.aborted()) {
+            std::thread([this] { control.Abort(); }).join();
+        }
+    }
+};
+std::atomic<WatchedTransfer*> watched{nullptr};
+
+template <class Function>
+Function Real(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"wininet.dll"), name)));
+}
+const auto real_open = Real<decltype(&HttpOpenRequestA)>("HttpOpenRequestA");
+const auto real_send = Real<decltype(&HttpSendRequestA)>("HttpSendRequestA");
+const auto real_query = Real<decltype(&HttpQueryInfoA)>("HttpQueryInfoA");
+const auto real_available =
+    Real<decltype(&InternetQueryDataAvailable)>("InternetQueryDataAvailable");
+const auto real_read = Real<decltype(&InternetReadFile)>("InternetReadFile");
+const auto real_option = Real<decltype(&InternetSetOptionA)>("InternetSetOptionA");
+const auto real_close = Real<decltype(&InternetCloseHandle)>("InternetCloseHandle");
+
+HINTERNET WINAPI WatchedOpen(HINTERNET connection, LPCSTR verb, LPCSTR object, LPCSTR version,
+                             LPCSTR referrer, LPCSTR* accept, DWORD flags, DWORD_PTR context) {
+    HINTERNET request =
+        real_open(connection, verb, object, version, referrer, accept, flags, context);
+    if (GetCurrentThreadId() == watched.load()->thread) {
+        watched.load()->request = request;
+    }
+    return request;
+}
+BOOL WINAPI WatchedSend(HINTERNET request, LPCSTR headers, DWORD length, LPVOID body, DWORD size) {
+    watched.load()->Use(request);
+    const BOOL ok = real_send(request, headers, length, body, size);
+    watched.load()->Returned(WatchedTransfer::kAfterSend);
+    return ok;
+}
+BOOL WINAPI WatchedQuery(HINTERNET request, DWORD what, LPVOID buffer, LPDWORD size,
+                         LPDWORD index) {
+    watched.load()->Use(request);
+    return real_query(request, what, buffer, size, index);
+}
+BOOL WINAPI WatchedAvailable(HINTERNET request, LPDWORD available, DWORD flags, DWORD_PTR context) {
+    watched.load()->Use(request);
+    const BOOL ok = real_available(request, available, flags, context);
+    watched.load()->Returned(WatchedTransfer::kAfterAvailable);
+    return ok;
+}
+BOOL WINAPI WatchedRead(HINTERNET request, LPVOID buffer, DWORD size, LPDWORD read) {
+    watched.load()->Use(request);
+    const BOOL ok = real_read(request, buffer, size, read);
+    watched.load()->Returned(WatchedTransfer::kAfterRead);
+    return ok;
+}
+BOOL WINAPI WatchedOption(HINTERNET handle, DWORD option, LPVOID value, DWORD size) {
+    watched.load()->Use(handle);
+    return real_option(handle, option, value, size);
+}
+BOOL WINAPI WatchedClose(HINTERNET handle) {
+    WatchedTransfer* transfer = watched;
+    transfer->Use(handle);  // a second close is a call on a closed handle too
+    if (handle != nullptr && handle == transfer->request) {
+        transfer->closed = true;
+    }
+    return real_close(handle);
+}
+
+TEST_F(HttpClientTest, AnAbortedTransferNeverTouchesItsClosedRequest) {
+    struct Case {
+        bool download;
+        WatchedTransfer::Moment abort_after;
+    };
+    const Case cases[] = {
+        {false, WatchedTransfer::kAfterSend}, {false, WatchedTransfer::kAfterAvailable},
+        {false, WatchedTransfer::kAfterRead}, {true, WatchedTransfer::kAfterSend},
+        {true, WatchedTransfer::kAfterRead},
+    };
+    testing::ScopedWorkingDirectory folder;
+    // Every transfer stays until the end: a worker left over from another test may still call.
+    std::vector<std::unique_ptr<WatchedTransfer>> transfers;
+    transfers.push_back(std::make_unique<WatchedTransfer>());
+    watched = transfers.back().get();
+    const testing::ImportPatch patches[] = {
+        {"wininet.dll", "HttpOpenRequestA", reinterpret_cast<void*>(&WatchedOpen)},
+        {"wininet.dll", "HttpSendRequestA", reinterpret_cast<void*>(&WatchedSend)},
+        {"wininet.dll", "HttpQueryInfoA", reinterpret_cast<void*>(&WatchedQuery)},
+        {"wininet.dll", "InternetQueryDataAvailable", reinterpret_cast<void*>(&WatchedAvailable)},
+        {"wininet.dll", "InternetReadFile", reinterpret_cast<void*>(&WatchedRead)},
+        {"wininet.dll", "InternetSetOptionA", reinterpret_cast<void*>(&WatchedOption)},
+        {"wininet.dll", "InternetCloseHandle", reinterpret_cast<void*>(&WatchedClose)},
+    };
+    for (const testing::ImportPatch& patch : patches) {
+        ASSERT_TRUE(patch.patched());
+    }
+    for (const Case& c : cases) {
+        transfers.push_back(std::make_unique<WatchedTransfer>());
+        WatchedTransfer& transfer = *transfers.back();
+        transfer.abort_after = c.abort_after;
+        watched = &transfer;
+        const std::string url = "http://" + SimHost() + "/_case/normal";
+        const bool completed =
+            c.download ? DownloadUrlToFile(url, Wide(folder.path() + "\\x"), {}, &transfer.control)
+                             .completed
+                       : HttpRequest("", "GET", SimHost(), "/_case/normal", {}, &transfer.control)
+                             .complete;
+        EXPECT_FALSE(completed) << c.download << c.abort_after;
+        EXPECT_EQ(transfer.calls_after_close, 0) << c.download << c.abort_after;
+        EXPECT_TRUE(transfer.closed) << c.download << c.abort_after;
+    }
 }
 
 TEST_F(HttpClientTest, DownloadWritesTheBodyAndReportsTheTransfer) {
