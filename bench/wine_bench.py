@@ -13,6 +13,12 @@ built and run the same way.
                                                30): how long the main dialog and the ticker take
                                                to answer a sent message, every 200 ms, and how
                                                long Exit takes during a silent transfer
+    wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
+                                               a chart host that never ends its headers while
+                                               the chart window is open (chart, 60 s): how soon
+                                               a posted Settings shows the dialog, the share of
+                                               ticks that asked for a quote, Exit time and
+                                               Tickra's thread count
 
 Both run Tickra in a folder of its own with four stocks and the simulator on the build's port.
 """
@@ -176,6 +182,105 @@ def responsiveness(build, seconds):
     print(f'Exit during a silent transfer: {exit_seconds:.2f} s to the end of the process')
 
 
+def threads(pid):
+    return len(list(Path(f'/proc/{pid}/task').iterdir()))
+
+
+def quote_requests(sim_url):
+    import json
+    import urllib.request
+    with urllib.request.urlopen(f'{sim_url}log', timeout=10) as answer:
+        log = json.loads(answer.read())
+    return sum(1 for entry in log
+               if entry['path'].split('?')[0].strip('/').isdigit() and '?' in entry['path'])
+
+
+def stuck(build, case):
+    """Tickra beside a hung shell or a chart host that never answers: see the module's text."""
+    from harness import Driver
+    import os
+    import urllib.request
+    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
+    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
+    driver = Driver()
+    sim = start_simulator(build)
+    sim_url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
+    processes = []
+    hang, window = 20, (20 if case == 'shell' else 60)
+    settings, ticks_share, exit_seconds, counts, gap_after, full_after = [], 0.0, None, [], None, None
+    try:
+        with tempfile.TemporaryDirectory() as folder:
+            (Path(folder) / 'code.ini').write_bytes(STOCKS.encode())
+            taskbar = None
+            if case == 'shell':
+                processes.append(launch(build, build / 'tools' / 'classic_taskbar.exe', folder))
+                for _ in range(300):
+                    taskbar = next((h for h, _ in driver.find_all('Shell_TrayWnd')
+                                    if driver.has_child(h, 'TrayNotifyWnd')), None)
+                    if taskbar:
+                        break
+                    time.sleep(0.1)
+            else:
+                for code in ('600000', '000001', '600036', '1A0001'):
+                    urllib.request.urlopen(urllib.request.Request(
+                        f'{sim_url}scenario?code={code}&chart=headers', method='POST'),
+                        timeout=10).read()
+            process = launch(build, build / 'Tickra.exe', folder)
+            processes.append(process)
+            dialog = driver.find('#32770', 'Tickra', 30000)
+            time.sleep(3)
+            pid = wine_pid('Tickra.exe')
+            counts.append(threads(pid))
+            if case == 'shell':
+                rebar = driver.child(taskbar, 'ReBarWindow32')
+                notify = driver.child(taskbar, 'TrayNotifyWnd')
+                driver('post', taskbar, 0x8000 + 7, hang, 0)
+            else:
+                host = driver.find('TickraTickerWindow', '-', 30000)
+                driver('post', driver.child(host, 'tickra_progress32'), 0x0201, 1, 0x50005)
+            requests_before, started = quote_requests(sim_url), time.monotonic()
+            while time.monotonic() - started < window - 2:
+                asked = time.monotonic()
+                driver('post', dialog, 0x0111, 32773, 0)
+                driver('wait-visible', dialog, 1, 20000)
+                settings.append((time.monotonic() - asked) * 1000)
+                driver('post', dialog, 0x0111, 1, 0)
+                driver('wait-visible', dialog, 0, 20000)
+                time.sleep(1)
+            elapsed = time.monotonic() - started
+            ticks_share = (quote_requests(sim_url) - requests_before) / (elapsed / 2)
+            if case == 'shell':
+                time.sleep(max(0, hang + 3 - elapsed))
+                gap_after = driver.rect(notify)[0] - driver.rect(rebar)[2]
+            time.sleep(max(0, 60 - (time.monotonic() - started)))
+            counts.append(threads(pid))
+            if case == 'shell':
+                driver('post', taskbar, 0x8000 + 7, hang, 0)  # and Exit during this one
+                time.sleep(1)
+            asked = time.monotonic()
+            driver('post', dialog, 0x0111, 32772, 0)
+            process.wait(timeout=60)
+            exit_seconds = time.monotonic() - asked
+            if case == 'shell':
+                time.sleep(hang + 2)
+                full_after = driver.rect(notify)[0] - driver.rect(rebar)[2]
+    finally:
+        driver.close()
+        for p in processes:
+            if p.poll() is None:
+                p.kill()
+        sim.terminate()
+    print(f'{case}: Settings visible after a posted command: p50 '
+          f'{percentile(settings, 0.5):.0f} ms, max {max(settings):.0f} ms '
+          f'({len(settings)} times)')
+    print(f'{case}: share of ticks that asked for a quote: {ticks_share:.0%}')
+    print(f'{case}: Exit {exit_seconds:.2f} s to the end of the process')
+    print(f'{case}: Tickra threads {counts[0]} at the start, {counts[1]} after 60 s')
+    if case == 'shell':
+        print(f'{case}: gap beside the ReBar after the hang {gap_after} px; after a hung Exit, '
+              f'{full_after} px (0: full width again)')
+
+
 def paint(build, runs):
     """Runs the in-process repaint test, which times 10,000 repaints, and reports its figures."""
     for _ in range(runs):
@@ -192,6 +297,8 @@ if __name__ == '__main__':
         startup(build, int(sys.argv[3]) if len(sys.argv) > 3 else 5)
     elif sys.argv[2] == 'paint':
         paint(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
+    elif sys.argv[2] == 'stuck':
+        stuck(build, sys.argv[3])
     elif sys.argv[2] == 'responsiveness':
         responsiveness(build, int(sys.argv[3]) if len(sys.argv) > 3 else 30)
     else:

@@ -183,9 +183,18 @@ void CNProgressBar::MakeRoom() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    const RebarBounds room =
-        ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_);
-    MoveWindow(rebar_.hwnd, room.x, room.y, room.width, room.height, TRUE);
+    MoveRebar(ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_));
+}
+
+void CNProgressBar::MoveRebar(const RebarBounds& bounds) {
+    // The ReBar is the shell's: a move that waited for it would hang with a hung shell. This one
+    // is applied when the shell's thread runs again, so the ticker goes where the ReBar will be.
+    SetWindowPos(rebar_.hwnd, nullptr, bounds.x, bounds.y, bounds.width, bounds.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS);
+    POINT origin{0, 0};
+    MapWindowPoints(taskbar_.hwnd, nullptr, &origin, 1);
+    rebar_.rect = {origin.x + bounds.x, origin.y + bounds.y, origin.x + bounds.x + bounds.width,
+                   origin.y + bounds.y + bounds.height};
 }
 
 void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
@@ -200,8 +209,7 @@ void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
 
 void CNProgressBar::PlaceTicker() {
     switch (placement_) {
-        case Placement::kClassic:
-            rebar_.Read();
+        case Placement::kClassic:  // after MakeRoom, which knows where the ReBar is going
             ShowIn(taskbar_.hwnd, TickerRect(rebar_.rect, metrics_));
             break;
         case Placement::kWindows11:
@@ -316,8 +324,7 @@ void CNProgressBar::RestoreTaskbar() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
-    const RebarBounds back = RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect);
-    MoveWindow(rebar_.hwnd, back.x, back.y, back.width, back.height, TRUE);
+    MoveRebar(RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect));
 }
 
 LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {

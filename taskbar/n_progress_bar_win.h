@@ -72,6 +72,7 @@ private:
     void Reembed();
     void UpdateScaling();
     void MakeRoom();
+    void MoveRebar(const RebarBounds& bounds);
     void PlaceTicker();
     void RestoreTaskbar();
     void Repaint();

@@ -30,7 +30,9 @@ CTextProgressCtrl::CTextProgressCtrl()
       text_colour_(GetSysColor(COLOR_HIGHLIGHT)) {}
 
 bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
-    return Create({kClassName, PROGRESS_CLASSW}, 0, style, rect, parent, id);
+    // The parent may be the shell's taskbar: telling it of the child's birth and death would wait
+    // for its thread.
+    return Create({kClassName, PROGRESS_CLASSW}, WS_EX_NOPARENTNOTIFY, style, rect, parent, id);
 }
 
 void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {

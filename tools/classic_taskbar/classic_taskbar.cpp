@@ -106,6 +106,20 @@ LRESULT CALLBACK TaskbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpar
             return 0;
         case WM_ERASEBKGND:
             return 1;
+        case kHangMessage: {
+            HWND rebar = FindWindowExW(hwnd, nullptr, L"ReBarWindow32", nullptr);
+            HWND notify = FindWindowExW(hwnd, nullptr, L"TrayNotifyWnd", nullptr);
+            RECT band, area;
+            if (rebar != nullptr && notify != nullptr && GetWindowRect(rebar, &band) &&
+                GetWindowRect(notify, &area)) {
+                MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&band), 2);
+                MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&area), 2);
+                MoveWindow(rebar, band.left, band.top, area.left - band.left,
+                           band.bottom - band.top, TRUE);
+            }
+            Sleep(static_cast<DWORD>(wparam) * 1000);  // the hang itself
+            return 0;
+        }
         case WM_DESTROY:
             if (GetWindowLongPtrW(hwnd, GWLP_USERDATA) != 0) {
                 PostQuitMessage(0);

@@ -8,6 +8,11 @@
 
 namespace tickra::tools {
 
+// Posted to the "Shell_TrayWnd" with a number of seconds as word parameter: the taskbar widens its
+// ReBar back to the notification area, as a shell does when it lays itself out again, and then
+// stops answering for that long, as a hung shell does.
+inline constexpr UINT kHangMessage = WM_APP + 7;
+
 struct ClassicTaskbarLayout {
     int thickness = 30;      // height, or width when vertical
     bool vertical = false;   // at the left edge instead of the bottom

@@ -22,7 +22,8 @@ Control endpoints (not recorded):
          two seconds late), baddate (line breaks and sections in the date cell), nonfinite
          (a 1e309 cell)
     POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty,
-         huge (a valid 32768 x 32768 picture of about 130 KB)
+         huge (a valid 32768 x 32768 picture of about 130 KB), headers (header lines without
+         end, for up to a minute)
     POST /_sim/update?case=K[&delay=S]            the update page: none (no marker), one (one
          marker), same (this version, an announcement), other (version 1.0 with an upgrade
          offer), newer (the version after this one, with an upgrade offer), long (the same
@@ -412,6 +413,8 @@ class Handler(BaseHTTPRequestHandler):
             return self._send(200, b'', 'image/png')
         if case == 'huge':
             return self._send(200, huge_png(), 'image/png')
+        if case == 'headers':  # a host that takes the request and never ends its headers
+            return self._case('headers', {}, b'')
         self._send(200, chart_image(code, case == 'alpha'), 'image/png')
 
     def _update_page(self):
