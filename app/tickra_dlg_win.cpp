@@ -157,8 +157,11 @@ void CTickraDlg::OnUpdateNotice(const std::optional<UpdateNotice>& notice) {
                 mailbox->Post([this, end] { OnUpgradeEnd(end); });
             });
         upgrade_->Create(hwnd());
-        upgrade_->window().Show(SW_SHOW);
-        SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        // Shown without taking the focus from whatever the user is doing: activation would also
+        // wait for the shell, whose input the ticker shares.
+        upgrade_->window().Show(SW_SHOWNOACTIVATE);
+        SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
@@ -251,8 +254,9 @@ void CTickraDlg::OnRefreshTick() {
         cycle_.ChooseRow(static_cast<int>(rows_.size()), ItemText(IDC_ROTATION)));
     if (ticker_host_->chart_requested()) {
         if (!chart_->window().IsVisible()) {
-            chart_->window().Show(SW_SHOW);
-            SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+            chart_->window().Show(SW_SHOWNOACTIVATE);
+            SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         }
         RefreshChart(rows_[row].code);
     } else {

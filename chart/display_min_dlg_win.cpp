@@ -16,9 +16,9 @@ bool CDisplayMinDlg::OnInitDialog() {
     if (ticker_ != nullptr && GetWindowRect(ticker_, &ticker) && GetWindowRect(hwnd(), &own)) {
         const Point at = ChartWindowPosition(ticker.left, ticker.top, ticker.right,
                                              {own.right - own.left, own.bottom - own.top});
-        SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    return true;
+    return false;  // no focus: the window shows without it
 }
 
 void CDisplayMinDlg::ShowPicture(std::optional<ChartPicture> picture) {

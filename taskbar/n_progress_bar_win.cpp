@@ -201,6 +201,12 @@ void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
     if (hwnd() == nullptr) {
         CreateWindowIn(parent, RECT{r.left, r.top, r.right, r.bottom},
                        WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0);
+        // A child of another thread's window shares that thread's input state, so that focus and
+        // activation would wait for the shell, and a hung shell would hold every dialog of ours.
+        const DWORD shell_thread = GetWindowThreadProcessId(parent, nullptr);
+        if (hwnd() != nullptr && shell_thread != GetCurrentThreadId()) {
+            AttachThreadInput(GetCurrentThreadId(), shell_thread, FALSE);
+        }
         return;
     }
     MoveWindow(hwnd(), r.left, r.top, r.width(), r.height(), TRUE);
