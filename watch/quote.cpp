@@ -23,7 +23,7 @@ std::string_view NamedFeedCode(std::string_view head) {
     if (head.empty() || head.back() != '=') {
         return {};
     }
-    // Walked from the start, so that a trail byte that looks like a digit is never taken for one.
+    // Walked from the start, so that a trail byte that looks like a letter is never taken for one.
     const size_t end = head.size() - 1;
     size_t run = 0;  // where the letters and digits before the "=" begin
     for (size_t i = 0, width = 0; i < end; i += width) {

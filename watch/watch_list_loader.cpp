@@ -35,8 +35,8 @@ std::vector<std::string> ReadNameList(Fill fill) {
     std::vector<char> buffer;
     for (size_t size = kNameListFirstSize;; size *= 2) {
         buffer.assign(size, '\0');
-        // size - 2 says the list was cut (Wine says so too when the names fit as wide characters
-        // but not as GB2312 bytes). A whole list that happens to give size - 2 is asked again.
+        // size - 2 or more says the list was cut (Wine says so too when the names fit as wide
+        // characters but not as GB2312 bytes). A whole list that happens to say so is asked again.
         if (fill(buffer.data(), size) < size - 2) {
             return ParseNameList(buffer.data(), size);
         }
