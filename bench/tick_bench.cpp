@@ -78,7 +78,7 @@ BENCHMARK(BM_Tick);
 void BM_ParseQuote(benchmark::State& state) {
     const std::string record = TypicalRecord();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(ParseQuote(record));
+        benchmark::DoNotOptimize(ParseQuote(record, "0600000"));
     }
 }
 BENCHMARK(BM_ParseQuote);

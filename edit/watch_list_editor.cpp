@@ -43,10 +43,12 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
 
     // While a row is edited the list is locked, so the selection is the row Modify loaded.
     const bool change = editing_ && Valid(selected);
-    // code.ini has one section per code: a second row of the same code would share it, and
-    // deleting either would lose both after a restart.
-    if (!change && std::any_of(rows_.begin(), rows_.end(),
-                               [&](const WatchRow& row) { return row.code == code; })) {
+    // code.ini has one section per code, whatever the case of its letters (the profile
+    // functions ignore it): a second row of the same code would share it, and deleting either
+    // would lose both after a restart.
+    if (!change && std::any_of(rows_.begin(), rows_.end(), [&](const WatchRow& row) {
+            return UpperCaseMbcs(row.code) == code;
+        })) {
         return ApplyResult::kDuplicate;
     }
     // The file first: the list shows only what it holds.
@@ -132,7 +134,8 @@ WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& it
     }
     stored->sale = sale;
     stored->data_date = data_date;
-    pending_data_date_.clear();
+    // The pending date is left alone: it belongs to the price in the edit fields (a row being
+    // edited, or a "计算" result), which Apply stores later.
     row = static_cast<size_t>(stored - rows_.data());
     return StoreResult::kStored;
 }

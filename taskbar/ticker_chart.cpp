@@ -1,5 +1,7 @@
 #include "taskbar/ticker_chart.h"
 
+#include <cmath>
+
 namespace tickra {
 
 TickerMetrics ScaleTickerMetrics(int dpi) {
@@ -29,14 +31,21 @@ std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntr
     if (first < 0) {
         first = 0;  // a short text: the history has no slots before 0
     }
+    // Rows are whole pixels: a value that is no number has none, and converting it would be
+    // undefined. Such a value ends the chart as a missing sample does.
+    if (!std::isfinite(reference) || !std::isfinite(v[kLast])) {
+        return segments;
+    }
     const int h = window_height - 1;
 
     float max = v[kLast];
     float min = v[kLast];
+    int oldest = kLast;  // the oldest sample drawn
     for (int i = kLast; i >= first; --i) {
-        if (v[i] == -1.0f) {
+        if (v[i] == -1.0f || !std::isfinite(v[i])) {
             break;
         }
+        oldest = i;
         if (v[i] > max) {
             max = v[i];
         } else if (v[i] < min) {
@@ -44,6 +53,9 @@ std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntr
         }
     }
     const float range = max - min;
+    if (!std::isfinite(range)) {
+        return segments;  // two prices too far apart for a float's span
+    }
 
     // Row of a price: the highest on row 0, the lowest on row h; a flat history sits mid-height.
     auto row = [&](float price) -> int {
@@ -67,7 +79,7 @@ std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntr
     std::array<int, StockEntry::kHistorySize> x{}, y{};
     for (int i = kLast; i >= first; --i) {
         x[i] = metrics.right - metrics.point_spacing * (kLast - i);
-        y[i] = v[i] < min ? -1 : row(v[i]);
+        y[i] = i < oldest || v[i] < min ? -1 : row(v[i]);
     }
     for (int i = first; i < kLast; ++i) {
         const int a = y[i], b = y[i + 1];

@@ -12,11 +12,12 @@ class ProfileFile {
 public:
     virtual ~ProfileFile() = default;
 
-    // Fills buffer with the section names as a double-NUL-terminated list, cut to fit the buffer
-    // as GetPrivateProfileSectionNamesA does.
-    virtual void GetSectionNames(char* buffer, size_t size) = 0;
-    // The key names of one section, delivered the same way.
-    virtual void GetKeyNames(const std::string& section, char* buffer, size_t size) = 0;
+    // Fills buffer with the section names as a double-NUL-terminated list, cut to fit the buffer,
+    // and returns what GetPrivateProfileSectionNamesA returns: the bytes stored without the final
+    // NUL, or size - 2 when the list was cut.
+    virtual size_t GetSectionNames(char* buffer, size_t size) = 0;
+    // The key names of one section, delivered and counted the same way.
+    virtual size_t GetKeyNames(const std::string& section, char* buffer, size_t size) = 0;
     // The value of one key, NUL-terminated and cut to the buffer; empty when missing.
     virtual void GetString(const std::string& section, const std::string& key, char* buffer,
                            size_t size) = 0;
@@ -33,11 +34,11 @@ public:
     ConfirmedWrites(ProfileFile& file, bool allowed, std::function<bool()> confirm)
         : file_(file), allowed_(allowed), confirm_(std::move(confirm)) {}
 
-    void GetSectionNames(char* buffer, size_t size) override {
-        file_.GetSectionNames(buffer, size);
+    size_t GetSectionNames(char* buffer, size_t size) override {
+        return file_.GetSectionNames(buffer, size);
     }
-    void GetKeyNames(const std::string& section, char* buffer, size_t size) override {
-        file_.GetKeyNames(section, buffer, size);
+    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override {
+        return file_.GetKeyNames(section, buffer, size);
     }
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override {

@@ -20,13 +20,13 @@ bool PrivateProfileFile::HoldsText() const {
                        [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
-void PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
-    GetPrivateProfileSectionNamesA(buffer, static_cast<DWORD>(size), path_.c_str());
+size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
+    return GetPrivateProfileSectionNamesA(buffer, static_cast<DWORD>(size), path_.c_str());
 }
 
-void PrivateProfileFile::GetKeyNames(const std::string& section, char* buffer, size_t size) {
-    GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, static_cast<DWORD>(size),
-                             path_.c_str());
+size_t PrivateProfileFile::GetKeyNames(const std::string& section, char* buffer, size_t size) {
+    return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, static_cast<DWORD>(size),
+                                    path_.c_str());
 }
 
 void PrivateProfileFile::GetString(const std::string& section, const std::string& key, char* buffer,

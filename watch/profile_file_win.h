@@ -15,8 +15,8 @@ public:
     // Whether the file holds anything but blanks; a missing file holds nothing.
     bool HoldsText() const;
 
-    void GetSectionNames(char* buffer, size_t size) override;
-    void GetKeyNames(const std::string& section, char* buffer, size_t size) override;
+    size_t GetSectionNames(char* buffer, size_t size) override;
+    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override;
     bool WriteString(const std::string& section, const char* key, const char* value) override;

@@ -1,9 +1,9 @@
 #include "watch/quote.h"
 
 #include <array>
+#include <cmath>
 
 #include "base/mbcs.h"
-
 #include "base/text_util.h"
 
 namespace tickra {
@@ -11,6 +11,29 @@ namespace tickra {
 namespace {
 constexpr size_t kShortestQuote = 51;  // bytes; anything shorter carries no quote
 constexpr size_t kFieldCount = 11;
+constexpr size_t kFeedCodeLength = 7;
+
+bool IsAsciiLetterOrDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The feed code an answer names ahead of its record, as in "var hq_str_0600000=": the seven
+// letters or digits just before the "=" that ends the text. Empty when it names none.
+std::string_view NamedFeedCode(std::string_view head) {
+    if (head.empty() || head.back() != '=') {
+        return {};
+    }
+    // Walked from the start, so that a trail byte that looks like a letter is never taken for one.
+    const size_t end = head.size() - 1;
+    size_t run = 0;  // where the letters and digits before the "=" begin
+    for (size_t i = 0, width = 0; i < end; i += width) {
+        width = CharWidth(head, i);
+        if (width != 1 || !IsAsciiLetterOrDigit(head[i])) {
+            run = i + width;
+        }
+    }
+    return end - run == kFeedCodeLength ? head.substr(run, kFeedCodeLength) : std::string_view();
+}
 }  // namespace
 
 std::string FeedCode(std::string_view code) {
@@ -25,7 +48,7 @@ std::string QuoteObjectName(const LocalTime& time, std::string_view feed_code) {
     return FormatTime(time, "%H%M%S") + "?" + std::string(feed_code);
 }
 
-Quote ParseQuote(std::string_view response) {
+Quote ParseQuote(std::string_view response, std::string_view feed_code) {
     Quote quote;
     if (response.size() < kShortestQuote) {
         return quote;
@@ -34,6 +57,12 @@ Quote ParseQuote(std::string_view response) {
     // step over double-byte characters, whose trail byte may look like an apostrophe.
     const size_t open = FindMbcs(response, '\'');
     if (open == std::string_view::npos) {
+        return quote;
+    }
+    // A feed that mixes answers up must not show one stock's price as another's, nor measure it
+    // against the other's alert prices.
+    const std::string_view named = NamedFeedCode(response.substr(0, open));
+    if (!named.empty() && UpperCaseMbcs(named) != UpperCaseMbcs(feed_code)) {
         return quote;
     }
     const size_t close = FindMbcs(response, '\'', open + 1);
@@ -59,12 +88,20 @@ Quote ParseQuote(std::string_view response) {
         quote.kind = Quote::Kind::kSuspended;
         return quote;
     }
+    const float previous_close = ParseFloat(fields[2]);
+    const float price = ParseFloat(fields[10]);
+    const float change = ParseFloat(fields[7]);
+    // "1e309", "inf" or "nan" is no price: it would raise alerts at "inf元", and a "nan" kept as
+    // the previous price would let no later crossing fire.
+    if (!std::isfinite(previous_close) || !std::isfinite(price) || !std::isfinite(change)) {
+        return quote;
+    }
     quote.kind = Quote::Kind::kGood;
     quote.name = fields[1];
     quote.last_text = fields[10];
-    quote.previous_close = ParseFloat(fields[2]);
-    quote.price = ParseFloat(fields[10]);
-    quote.change = ParseFloat(fields[7]);
+    quote.previous_close = previous_close;
+    quote.price = price;
+    quote.change = change;
     return quote;
 }
 

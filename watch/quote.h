@@ -25,9 +25,11 @@ struct Quote {
     float change = 0.0f;
 };
 
-// Reads a feed response. Bodies of 50 bytes or fewer, records without an apostrophe and records
-// with fewer than 11 fields are missing quotes; an opening price of exactly "0.000" means the
-// stock is suspended today.
-Quote ParseQuote(std::string_view response);
+// Reads a feed response to a request for feed_code. Bodies of 50 bytes or fewer, records without
+// an apostrophe and records with fewer than 11 fields are missing quotes; so are records whose
+// previous close, change or last price is no finite number, and answers that name another feed
+// code before the record ("var hq_str_0600519=" when 0600000 was asked for). An opening price of
+// exactly "0.000" means the stock is suspended today.
+Quote ParseQuote(std::string_view response, std::string_view feed_code);
 
 }  // namespace tickra

@@ -29,7 +29,7 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
         return {};
     }
 
-    const Quote quote = ParseQuote(answer.body);
+    const Quote quote = ParseQuote(answer.body, FeedCode(code));
     std::string text;
     switch (quote.kind) {
         case Quote::Kind::kMissing:

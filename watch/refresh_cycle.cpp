@@ -1,6 +1,7 @@
 #include "watch/refresh_cycle.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "base/text_util.h"
 
@@ -76,7 +77,9 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
     const QuoteOutcome outcome =
         checker.Apply(RequestForRow(*row), answer, pending.now, ticker, reference_price, alerts);
     if (outcome.reached) {
-        entry.previous_price = outcome.price;
+        // The ticker's chart turns these prices into pixel rows: only numbers may go in.
+        const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
+        entry.previous_price = price;
         if (!outcome.good_line.empty()) {
             entry.last_good_line = outcome.good_line;
         }
@@ -86,7 +89,7 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
                 std::copy(entry.history.begin() + 1, entry.history.end(), entry.history.begin());
                 entry.minute_stamp = minute;
             }
-            entry.history[StockEntry::kLatest] = outcome.price;
+            entry.history[StockEntry::kLatest] = price;
         }
     }
     if (!pending.first_check) {

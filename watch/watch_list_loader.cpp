@@ -27,23 +27,47 @@ std::vector<std::string> ParseNameList(const char* buffer, size_t size) {
     return names;
 }
 
+namespace {
+
+// fill(buffer, size) is one of the profile functions that deliver a name list.
+template <typename Fill>
+std::vector<std::string> ReadNameList(Fill fill) {
+    std::vector<char> buffer;
+    for (size_t size = kNameListFirstSize;; size *= 2) {
+        buffer.assign(size, '\0');
+        // size - 2 or more says the list was cut (Wine says so too when the names fit as wide
+        // characters but not as GB2312 bytes). A whole list that happens to say so is asked again.
+        if (fill(buffer.data(), size) < size - 2) {
+            return ParseNameList(buffer.data(), size);
+        }
+        if (size >= kNameListMaxSize) {
+            break;
+        }
+    }
+    std::vector<std::string> names = ParseNameList(buffer.data(), buffer.size());
+    if (!names.empty()) {
+        names.pop_back();  // Windows ends a cut list with its last name cut short
+    }
+    return names;
+}
+
+}  // namespace
+
 std::vector<std::string> ReadSectionNames(ProfileFile& file) {
-    std::array<char, kNameListBufferSize> buffer{};
-    file.GetSectionNames(buffer.data(), buffer.size());
-    return ParseNameList(buffer.data(), buffer.size());
+    return ReadNameList(
+        [&](char* buffer, size_t size) { return file.GetSectionNames(buffer, size); });
 }
 
 std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section) {
-    std::array<char, kNameListBufferSize> buffer{};
-    file.GetKeyNames(section, buffer.data(), buffer.size());
-    return ParseNameList(buffer.data(), buffer.size());
+    return ReadNameList(
+        [&](char* buffer, size_t size) { return file.GetKeyNames(section, buffer, size); });
 }
 
 WatchList LoadWatchList(ProfileFile& file) {
     WatchList rows;
     for (const std::string& section : ReadSectionNames(file)) {
-        // A name longer than any stock code is no row: it may be one the profile functions cut,
-        // and editing it would write a section of another name.
+        // A name longer than any stock code is no row: the ticker could not ask the feed for it,
+        // and a name the profile functions cut would be written as a section of another name.
         if (section.empty() || section.size() > kMaxCodeBytes) {
             continue;
         }

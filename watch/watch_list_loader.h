@@ -10,8 +10,11 @@
 
 namespace tickra {
 
-// Size of the buffer the profile functions fill with section and key names.
-inline constexpr size_t kNameListBufferSize = 512;
+// Sizes of the buffer the profile functions fill with section and key names: it starts at the
+// first and doubles while the list does not fit, up to the last, which holds half a million
+// codes. A list still cut there loses its last name, which may be cut short.
+inline constexpr size_t kNameListFirstSize = 512;
+inline constexpr size_t kNameListMaxSize = size_t{4} << 20;
 // Size of the buffer a value is read into: at most 255 bytes of a value are kept.
 inline constexpr size_t kValueBufferSize = 256;
 // The longest section name that can be a stock code: six characters, with room to spare.
@@ -21,11 +24,12 @@ inline constexpr size_t kMaxCodeBytes = 16;
 // that was cut without its final double NUL yields just the names that arrived whole.
 std::vector<std::string> ParseNameList(const char* buffer, size_t size);
 
+// The whole list of names, read with a buffer that grows until it fits.
 std::vector<std::string> ReadSectionNames(ProfileFile& file);
 std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section);
 
-// One row per named section, in file order, with its four keys "under", "over", "sale" and
-// "cdt" (exact case); every row gets a fresh stock entry.
+// One row per section whose name can be a stock code, in file order, with its four keys
+// "under", "over", "sale" and "cdt" (exact case); every row gets a fresh stock entry.
 WatchList LoadWatchList(ProfileFile& file);
 
 }  // namespace tickra

@@ -6,7 +6,9 @@ from harness import ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase, 
     tickra_processes
 
 IDC_CODE, IDC_APPLY, IDC_COMPUTE_ALL, IDC_WATCH_LIST = 1000, 1001, 1014, 1013
+IDC_MESSAGE_LIST = 1016
 IDOK = 1
+NIIF_WARNING = 2
 WM_LBUTTONDOWN = 0x0201
 
 
@@ -65,6 +67,39 @@ class HostileTest(TickraTestCase):
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
         self.assertLess(time.monotonic() - started, 2)
+
+    def test_quotes_that_are_no_price_of_this_stock_raise_nothing(self):
+        self.start_simulator()
+        self.sim('price?code=600000&close=10&price=10.5')
+        self.sim('price?code=600519&close=1700&price=1800')
+        self.start_taskbar()
+        tickra = self.start(code_ini='[600000]\r\nover=10.20\r\n')
+        dialog = self.driver.find('#32770', 'Tickra')
+        asked = lambda: sum('?0600000 ' in line for line in self.simulator_log())
+        for scenario in ('case=nonfinite', 'case=nonfinite&last=nan', 'case=otherstock'):
+            self.sim(f'scenario?code=600000&{scenario}')
+            seen = asked()
+            wait_for(lambda: asked() >= seen + 2, what=f'two answers with {scenario}')
+            self.assertEqual(self.balloons(), [], scenario)
+        # Each was a missing quote, which leaves 0 as the last price: the real crossing fires.
+        self.sim('scenario?code=600000&case=normal')
+        crossed = ('到价提示', '浦发银行价格上穿,设定价是10.200元,当前10.500元', 3000, NIIF_WARNING)
+        wait_for(lambda: crossed in self.balloons(), what='the crossing after them')
+        self.assertEqual(len(self.balloons()), 1)
+        self.assertEqual(len(self.driver.list_rows(
+            int(self.driver('item', dialog, IDC_MESSAGE_LIST)), 1)), 1)
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+
+    def test_a_long_code_ini_loads_every_row(self):
+        codes = [str(600000 + i) for i in range(120)]
+        tickra = self.start(code_ini=''.join(f'[{code}]\r\nunder=1\r\n' for code in codes))
+        dialog = self.driver.find('#32770', 'Tickra')
+        rows = wait_for(lambda: self.driver.list_rows(
+            int(self.driver('item', dialog, IDC_WATCH_LIST)), 2), what='the loaded list')
+        self.assertEqual(rows, [[code, '1'] for code in codes])
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
 
     def test_a_locked_code_ini_is_reported_and_the_list_keeps_what_the_file_holds(self):
         original = '[600000]\r\n'

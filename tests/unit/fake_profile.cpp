@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/mbcs.h"
+
 namespace tickra::testing {
 
 FakeProfile::FakeProfile(std::string_view ini, Cut cut) : cut_(cut) {
@@ -14,23 +16,32 @@ FakeProfile::FakeProfile(std::string_view ini, Cut cut) : cut_(cut) {
         }
         ini.remove_prefix(std::min(end + 1, ini.size()));
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            sections_.push_back({std::string(line.substr(1, line.size() - 2)), {}});
+            const std::string_view name = line.substr(1, line.size() - 2);
+            sections_.push_back({std::string(name), UpperCaseMbcs(name), {}});
         } else if (const size_t eq = line.find('='); eq != line.npos && !sections_.empty()) {
             sections_.back().keys.emplace_back(line.substr(0, eq), line.substr(eq + 1));
         }
     }
 }
 
+namespace {
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return UpperCaseMbcs(a) == UpperCaseMbcs(b);
+}
+}  // namespace
+
 const FakeProfile::Section* FakeProfile::Find(const std::string& name) const {
+    const std::string folded = UpperCaseMbcs(name);
     for (const Section& s : sections_) {
-        if (s.name == name) {
+        if (s.folded == folded) {
             return &s;
         }
     }
     return nullptr;
 }
 
-void FakeProfile::FillList(const std::vector<std::string>& names, char* buffer, size_t size) const {
+size_t FakeProfile::FillList(const std::vector<std::string>& names, char* buffer,
+                             size_t size) const {
     size_t pos = 0;
     for (const std::string& name : names) {
         if (pos + name.size() + 2 > size) {  // the name, its NUL and the final NUL
@@ -45,7 +56,7 @@ void FakeProfile::FillList(const std::vector<std::string>& names, char* buffer, 
                 buffer[size - 2] = '\0';
                 buffer[size - 1] = '\0';
             }
-            return;
+            return size - 2;
         }
         std::memcpy(buffer + pos, name.data(), name.size());
         pos += name.size();
@@ -55,24 +66,25 @@ void FakeProfile::FillList(const std::vector<std::string>& names, char* buffer, 
     if (pos == 0 && size > 1) {
         buffer[1] = '\0';
     }
+    return pos;
 }
 
-void FakeProfile::GetSectionNames(char* buffer, size_t size) {
+size_t FakeProfile::GetSectionNames(char* buffer, size_t size) {
     std::vector<std::string> names;
     for (const Section& s : sections_) {
         names.push_back(s.name);
     }
-    FillList(names, buffer, size);
+    return FillList(names, buffer, size);
 }
 
-void FakeProfile::GetKeyNames(const std::string& section, char* buffer, size_t size) {
+size_t FakeProfile::GetKeyNames(const std::string& section, char* buffer, size_t size) {
     std::vector<std::string> names;
     if (const Section* s = Find(section)) {
         for (const auto& [key, value] : s->keys) {
             names.push_back(key);
         }
     }
-    FillList(names, buffer, size);
+    return FillList(names, buffer, size);
 }
 
 void FakeProfile::GetString(const std::string& section, const std::string& key, char* buffer,
@@ -80,7 +92,7 @@ void FakeProfile::GetString(const std::string& section, const std::string& key, 
     std::string value;
     if (const Section* s = Find(section)) {
         for (const auto& [k, v] : s->keys) {
-            if (k == key) {
+            if (SameIgnoringCase(k, key)) {
                 value = v;
                 break;
             }

@@ -1,5 +1,6 @@
-// An in-memory profile file that fills buffers the way the Windows profile functions do,
-// including how a list that does not fit is cut.
+// An in-memory profile file that fills buffers and answers the way the Windows profile functions
+// do: section and key names found without regard to ASCII case, and a list that does not fit cut
+// and answered with size - 2.
 #pragma once
 
 #include <optional>
@@ -22,8 +23,8 @@ public:
     // ini: "[section]" lines and "key=value" lines. An empty text stands for a missing file.
     explicit FakeProfile(std::string_view ini, Cut cut = Cut::kWindows);
 
-    void GetSectionNames(char* buffer, size_t size) override;
-    void GetKeyNames(const std::string& section, char* buffer, size_t size) override;
+    size_t GetSectionNames(char* buffer, size_t size) override;
+    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override;
     bool WriteString(const std::string& section, const char* key, const char* value) override;
@@ -39,10 +40,11 @@ public:
 private:
     struct Section {
         std::string name;
+        std::string folded;  // the name upper-cased, as it is looked up
         std::vector<std::pair<std::string, std::string>> keys;
     };
     const Section* Find(const std::string& name) const;
-    void FillList(const std::vector<std::string>& names, char* buffer, size_t size) const;
+    size_t FillList(const std::vector<std::string>& names, char* buffer, size_t size) const;
 
     std::vector<Section> sections_;
     Cut cut_;

@@ -123,6 +123,38 @@ TEST_F(QuoteCheckTest, FirstCheckComparesWithTheCloseThenWithTheLastPrice) {
     EXPECT_TRUE(ticker.flags.break_below);
 }
 
+TEST_F(QuoteCheckTest, ARecordThatIsNoPriceOfThisStockIsAMissingQuote) {
+    const std::string other_stock =
+        "var hq_str_0600519" +
+        FeedRecord("贵州茅台", "1700.00", "1700", "100", "1800.00").substr(10);
+    const std::pair<const char*, std::string> cases[] = {
+        {"1e309", FeedRecord("浦发银行", "10.000", "10.05", "0.25", "1e309")},
+        {"-inf", FeedRecord("浦发银行", "10.000", "10.05", "-0.25", "-inf")},
+        {"nan", FeedRecord("浦发银行", "10.000", "10.05", "0.25", "nan")},
+        {"another stock", other_stock},
+    };
+    for (const auto& [what, response] : cases) {
+        sink.raised.clear();
+        reference = 7.0f;
+        QuoteCheckRequest request;
+        request.code = "600000";
+        request.break_below = 9.5f;
+        request.cross_above = 10.2f;
+        request.previous_price = 10.0f;
+        const QuoteOutcome outcome =
+            checker.Apply(request, Answered(response), now, ticker, reference, sink);
+        EXPECT_EQ(outcome.price, 0.0f) << what;
+        EXPECT_EQ(ticker.text, "600000 代码有误.") << what;
+        EXPECT_TRUE(sink.raised.empty()) << what;
+        EXPECT_EQ(reference, 7.0f) << what;
+        // The price kept is 0, as after any missing quote, so the next crossing still fires.
+        request.previous_price = outcome.price;
+        checker.Apply(request, Answered(FeedRecord("浦发银行", "10.000", "10.3", "0.3", "10.300")),
+                      now, ticker, reference, sink);
+        EXPECT_EQ(sink.Titles(), std::vector<std::string>{"到价提示"}) << what;
+    }
+}
+
 TEST_F(QuoteCheckTest, FlagsAreClearedOnEveryCheck) {
     ticker.flags = {true, true, true, true};
     Check("600000", FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01"));

@@ -44,14 +44,43 @@ TEST(ParseQuote, SortsResponsesIntoMissingSuspendedAndGood) {
         {"apostrophe after a lone lead byte", "\x81'" + std::string(60, ';'), Quote::Kind::kGood},
         {"record ends inside a character", "'a;b;1;1;;;;0;;;1;\x81" + std::string(40, ' '),
          Quote::Kind::kGood},
+        {"last price 1e309", FeedRecord("x", "10", "10", "0", "1e309"), Quote::Kind::kMissing},
+        {"last price -inf", FeedRecord("x", "10", "10", "0", "-inf"), Quote::Kind::kMissing},
+        {"last price nan", FeedRecord("x", "10", "10", "0", "nan"), Quote::Kind::kMissing},
+        {"last price beyond a float", FeedRecord("x", "10", "10", "0", "1e39"),
+         Quote::Kind::kMissing},
+        {"previous close inf", FeedRecord("x", "inf", "10", "0", "10"), Quote::Kind::kMissing},
+        {"change nan", FeedRecord("x", "10", "10", "nan", "10"), Quote::Kind::kMissing},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(ParseQuote(c.response).kind, c.kind) << c.what;
+        EXPECT_EQ(ParseQuote(c.response, "0600000").kind, c.kind) << c.what;
+    }
+}
+
+TEST(ParseQuote, AnAnswerNamingAnotherFeedCodeIsMissing) {
+    // FeedRecord begins "var hq_str=": the record with a feed code named before it.
+    auto named = [](const std::string& head) {
+        return head + FeedRecord("x", "10", "10", "0", "10").substr(10);
+    };
+    struct Case {
+        std::string response;
+        const char* asked;
+        Quote::Kind kind;
+    };
+    const Case cases[] = {
+        {named("var hq_str_0600000"), "0600000", Quote::Kind::kGood},
+        {named("var hq_str_0600519"), "0600000", Quote::Kind::kMissing},
+        {named("var hq_str_11a0002"), "11A0002", Quote::Kind::kGood},
+        {named("var hq_str_x"), "0600000", Quote::Kind::kGood},  // names no code
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseQuote(c.response, c.asked).kind, c.kind) << c.response.substr(0, 20);
     }
 }
 
 TEST(ParseQuote, TakesNameNumbersAndTheLastPriceTextAsReceived) {
-    const Quote q = ParseQuote(FeedRecord("浦发银行", "10.000", "10.050", "0.250", "10.250"));
+    const Quote q =
+        ParseQuote(FeedRecord("浦发银行", "10.000", "10.050", "0.250", "10.250"), "0600000");
     EXPECT_EQ(q.name, "浦发银行");
     EXPECT_EQ(q.last_text, "10.250");
     EXPECT_FLOAT_EQ(q.previous_close, 10.0f);
@@ -59,7 +88,8 @@ TEST(ParseQuote, TakesNameNumbersAndTheLastPriceTextAsReceived) {
     EXPECT_FLOAT_EQ(q.price, 10.25f);
 
     // A name cut after a lead byte: the separator after it is still a separator.
-    const Quote odd = ParseQuote(FeedRecord("浦发\xD2", "10.000", "10.050", "0.250", "10.250"));
+    const Quote odd =
+        ParseQuote(FeedRecord("浦发\xD2", "10.000", "10.050", "0.250", "10.250"), "0600000");
     EXPECT_EQ(odd.name, "浦发\xD2");
     EXPECT_FLOAT_EQ(odd.previous_close, 10.0f);
     EXPECT_FLOAT_EQ(odd.price, 10.25f);

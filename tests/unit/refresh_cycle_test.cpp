@@ -102,10 +102,13 @@ TEST_F(RefreshRowTest, ShiftsOncePerTradingMinuteAndAlwaysKeepsTheLatest) {
 }
 
 TEST_F(RefreshRowTest, AMissingQuoteEntersZero) {
-    Answer(At(10, 5), Answered(""));
-    EXPECT_EQ(row().entry->previous_price, 0.0f);
-    EXPECT_EQ(row().entry->history[50], 0.0f);
-    EXPECT_EQ(ticker.reference_price, -1.0f);
+    // A price that is no number is a missing quote too: the ticker's chart reads the history.
+    for (const char* last : {"", "nan", "1e309"}) {
+        Answer(At(10, 5), Answered(*last ? FeedRecord("浦发银行", "10", "10", "0", last) : ""));
+        EXPECT_EQ(row().entry->previous_price, 0.0f) << last;
+        EXPECT_EQ(row().entry->history[50], 0.0f) << last;
+        EXPECT_EQ(ticker.reference_price, -1.0f) << last;
+    }
 }
 
 TEST_F(RefreshRowTest, NetworkTroubleLeavesTheEntryAndRaisesNoAlertAfterwards) {

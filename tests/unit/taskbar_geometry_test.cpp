@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "taskbar/host_geometry.h"
 #include "taskbar/ticker_chart.h"
 
@@ -140,6 +142,22 @@ TEST(TickerChart, FreeAndEmptyCases) {
     const auto flat = ComputeChartSegments(HistoryEnding({10, 10, 10}), 9, 150, 22);
     ASSERT_EQ(flat.size(), 2u);
     EXPECT_EQ(flat[0], (ChartSegment{194, 10, 196, 10, true})) << "above yesterday: red";
+}
+
+TEST(TickerChart, AValueThatIsNoNumberIsNeverDrawn) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const auto drawn = [](const History& v, float reference) {
+        return ComputeChartSegments(v, reference, 150, 22);
+    };
+    const auto two_points = drawn(HistoryEnding({11, 12}), 11);
+    ASSERT_EQ(two_points.size(), 1u);
+    // A sample that is no number ends the chart as a missing one does.
+    EXPECT_EQ(drawn(HistoryEnding({10, nan, 11, 12}), 11), two_points);
+    EXPECT_EQ(drawn(HistoryEnding({1e30f, inf, 11, 12}), 11), two_points);
+    EXPECT_EQ(drawn(HistoryEnding({11, 12, -inf}), 11), std::vector<ChartSegment>{});
+    EXPECT_EQ(drawn(HistoryEnding({11, 12}), nan), std::vector<ChartSegment>{});
+    EXPECT_EQ(drawn(HistoryEnding({-3e38f, 3e38f}), 0), std::vector<ChartSegment>{});
 }
 
 }  // namespace

@@ -114,6 +114,25 @@ TEST_F(EditorTest, CodesAreUpperCasedAndADuplicateIsRefused) {
     EXPECT_EQ(fields, (EditFields{"1A0001", "4", "5", "6"}));
 }
 
+TEST_F(EditorTest, ADuplicateIsFoundWhateverTheCaseOfItsLetters) {
+    struct Case {
+        const char* held;
+        const char* typed;
+        WatchListEditor::ApplyResult result;
+    };
+    const Case cases[] = {
+        {"1a0001", "1A0001", WatchListEditor::ApplyResult::kDuplicate},
+        // Two double-byte characters whose trail bytes differ only as "a" and "A" differ.
+        {"\x81\x61", "\x81\x41", WatchListEditor::ApplyResult::kAdded},
+    };
+    for (const Case& c : cases) {
+        rows.clear();
+        Add(c.held);
+        fields = {c.typed, "", "", ""};
+        EXPECT_EQ(editor.Apply(fields, -1), c.result) << c.held;
+    }
+}
+
 TEST_F(EditorTest, ModifyThenCancelLeavesTheRowAndGoesBackToAdding) {
     Add("600000", "2008-07-08");
     ASSERT_TRUE(editor.Modify(0, fields));
@@ -147,6 +166,29 @@ TEST_F(EditorTest, AComputedDateIsStoredWithTheRow) {
     fields.sale = "19.01";
     editor.Apply(fields, 0);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "19.01", "2008-07-07"}}));
+}
+
+TEST_F(EditorTest, ComputeAllKeepsTheDateOfThePriceInTheFields) {
+    struct Case {
+        const char* what;
+        bool modify;  // else a "计算" result for a new code waits in the fields
+    };
+    for (const Case& c : {Case{"row being edited", true}, Case{"computed price", false}}) {
+        rows.clear();
+        file.writes.clear();
+        Add("A", "2008-07-01");
+        Add("B");
+        if (c.modify) {
+            editor.Modify(0, fields);
+        } else {
+            pending = "2008-07-01";
+            fields = {"C", "", "", "19.01"};
+        }
+        size_t row = 0;
+        editor.StoreBalance({rows[1].entry->serial, "B", "3"}, 5.0f, "2008-07-08", row);
+        editor.Apply(fields, 0);
+        EXPECT_EQ(file.writes.back(), (Write{c.modify ? "A" : "C", "cdt", "2008-07-01"})) << c.what;
+    }
 }
 
 TEST_F(EditorTest, DeleteRemovesTheSectionAndForgetsTheHistory) {
@@ -202,7 +244,7 @@ TEST_F(EditorTest, AComputedBalanceIsStoredOnlyForTheRowItWasComputedFor) {
     EXPECT_EQ(editor.StoreBalance({b, "B", "3"}, 19.005f, "20080708", row), Result::kStored);
     EXPECT_EQ(row, 1u);
     EXPECT_EQ(file.writes, (std::vector<Write>{{"B", "sale", "19.00"}, {"B", "cdt", "20080708"}}));
-    EXPECT_TRUE(pending.empty());
+    EXPECT_EQ(pending, "20080701") << "the date of the edit fields is not touched";
 
     file.writes.clear();
     EXPECT_EQ(editor.StoreBalance({a, "A", "2"}, 5.0f, "d", row), Result::kSkipped) << "edited";

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -50,16 +51,50 @@ TEST(ParseNameList, ExactFitOf73SixCharacterNames) {
     EXPECT_EQ(ParseNameList(list.data(), list.size()), names);
 }
 
-TEST(LoadWatchList, LongFilesLoadOnlyTheNamesThatFit) {
+TEST(LoadWatchList, LongFilesLoadEveryRow) {
     for (auto cut : {FakeProfile::Cut::kWindows, FakeProfile::Cut::kWine}) {
-        for (auto [sections, rows] : {std::pair{73, 73}, std::pair{74, 73}, std::pair{80, 73}}) {
+        for (int sections : {73, 74, 80, 1000}) {
             FakeProfile file(testing::SixDigitSections(sections), cut);
             const WatchList list = LoadWatchList(file);
-            ASSERT_EQ(list.size(), static_cast<size_t>(rows)) << sections;
+            ASSERT_EQ(list.size(), static_cast<size_t>(sections)) << sections;
             EXPECT_EQ(list.front().code, "600000");
-            EXPECT_EQ(list.back().code, "600072");
+            EXPECT_EQ(list.back().code, std::to_string(600000 + sections - 1));
+            EXPECT_EQ(list.back().under, "1");
         }
     }
+}
+
+TEST(LoadWatchList, LongNamesNeitherHideRowsNorBecomeRows) {
+    const std::string long_name(5000, 'x');
+    for (auto cut : {FakeProfile::Cut::kWindows, FakeProfile::Cut::kWine}) {
+        FakeProfile file("[600000]\n" + long_name + "=1\nunder=9\n[" + long_name +
+                             "]\nunder=1\n[600001]\nover=2\n",
+                         cut);
+        std::vector<Names> rows;
+        for (const WatchRow& row : LoadWatchList(file)) {
+            rows.push_back({row.code, row.under, row.over});
+        }
+        EXPECT_EQ(rows, (std::vector<Names>{{"600000", "9", ""}, {"600001", "", "2"}}));
+    }
+}
+
+// A list that never fits, however large the buffer: one name without end, cut as Windows cuts.
+class EndlessList : public FakeProfile {
+public:
+    EndlessList() : FakeProfile("") {}
+    size_t GetSectionNames(char* buffer, size_t size) override {
+        largest = std::max(largest, size);
+        std::fill_n(buffer, size - 2, 'x');
+        buffer[size - 2] = buffer[size - 1] = '\0';
+        return size - 2;
+    }
+    size_t largest = 0;
+};
+
+TEST(ReadSectionNames, TheBufferStopsGrowingAtItsBoundAndDropsTheCutName) {
+    EndlessList file;
+    EXPECT_EQ(ReadSectionNames(file), Names{});
+    EXPECT_EQ(file.largest, kNameListMaxSize);
 }
 
 TEST(LoadWatchList, RowsFollowTheFile) {

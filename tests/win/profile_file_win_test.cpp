@@ -8,14 +8,26 @@
 namespace tickra {
 namespace {
 
-// The system's own profile functions, including how they cut a list that does not fit.
-TEST(PrivateProfileFile, CutListsYieldOnlyWholeNames) {
+// The system's own profile functions: how they cut a list that does not fit and say so, and
+// that the watch list is read whole all the same.
+TEST(PrivateProfileFile, CutListsAreToldAndLongListsLoadWhole) {
     testing::ScopedWorkingDirectory folder;
-    folder.WriteFile("code.ini", testing::SixDigitSections(80, ""));
+    folder.WriteFile("code.ini", testing::SixDigitSections(120, "over=2\r\ncdt=2008-07-08\r\n") +
+                                     "[700000]\r\n" + std::string(600, 'k') + "=1\r\nunder=9\r\n");
     PrivateProfileFile file(folder.path() + "\\code.ini");
-    const std::vector<std::string> names = ReadSectionNames(file);
-    ASSERT_EQ(names.size(), 73u);
-    EXPECT_EQ(names.back(), "600072");
+    std::vector<char> buffer(512);
+    EXPECT_EQ(file.GetSectionNames(buffer.data(), buffer.size()), 510u);
+    const std::vector<std::string> cut = ParseNameList(buffer.data(), buffer.size());
+    ASSERT_EQ(cut.size(), 73u);
+    EXPECT_EQ(cut.back(), "600072");
+    EXPECT_EQ(file.GetKeyNames("700000", buffer.data(), buffer.size()), 510u);
+
+    const WatchList rows = LoadWatchList(file);
+    ASSERT_EQ(rows.size(), 121u);
+    EXPECT_EQ(rows[119].code, "600119");
+    EXPECT_EQ(rows[119].over, "2");
+    EXPECT_EQ(rows[119].data_date, "2008-07-08");
+    EXPECT_EQ(rows[120].under, "9");
 }
 
 TEST(PrivateProfileFile, EmptyAndMissingFilesGiveOneEmptyName) {

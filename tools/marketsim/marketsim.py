@@ -45,7 +45,8 @@ nul (a NUL byte inside the first 512 bytes), notfound (404 page), slow (answers 
 delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
 truncated (fewer bytes than Content-Length), garbage, drip (one byte every 0.2 s), redirect (a
 302 to itself), headers (header lines without end, for up to a minute), oddname (the name cut
-after the first byte of its last character).
+after the first byte of its last character), nonfinite (the last price "1e309", or the text
+given as last=TEXT), otherstock (the record of 600519, or of the code given as other=CODE).
 """
 import argparse
 import datetime
@@ -267,17 +268,23 @@ def update_page(case, host):
     return body.encode('gb2312')
 
 
+def feed_code_of(code):
+    """The seven-character feed code of a watch-list code."""
+    return '0000001' if code == '1A0001' else ('0' if code[:1] in '56' else '1') + code
+
+
 def stock_code(feed_code):
     """The watch-list code of a seven-character feed code."""
     return '1A0001' if feed_code == '0000001' else feed_code[1:]
 
 
-def quote_record(feed_code, name, close, price, suspended=False):
+def quote_record(feed_code, name, close, price, suspended=False, last=None):
+    """The feed's record; last, when given, is the last price's text as sent."""
     change = price - close
     opening = '0.000' if suspended else f'{close:.2f}'
     fields = [feed_code, name, f'{close:.2f}', opening, f'{max(close, price):.2f}',
               f'{min(close, price):.2f}', '1234567', f'{change:.2f}', '98765432', '0.00',
-              f'{price:.2f}', time.strftime('%Y-%m-%d'), time.strftime('%H:%M:%S')]
+              last or f'{price:.2f}', time.strftime('%Y-%m-%d'), time.strftime('%H:%M:%S')]
     return f"var hq_str_{feed_code}='{';'.join(fields)}';\n".encode('gb2312')
 
 
@@ -399,6 +406,15 @@ class Handler(BaseHTTPRequestHandler):
         if case == 'oddname':  # the name cut after the first byte of its last character
             encoded = name.encode('gb2312')
             return self._send(200, record.replace(encoded, encoded[:-1], 1))
+        if case == 'nonfinite':  # a last price that is no finite number
+            return self._send(200, quote_record(feed_code, name, close, price,
+                                                last=scenario.get('last', '1e309')))
+        if case == 'otherstock':  # another stock's record, named as that stock's
+            other = scenario.get('other', '600519')
+            other_close, other_price = self.server.market.quote(other)
+            record = quote_record(feed_code_of(other), NAMES.get(other, f'股票{other}'),
+                                  other_close, other_price)
+            return self._send(200, record)
         self._case(case, {k: [v] for k, v in scenario.items()}, record)
 
     # --- chart, update page, upgrade image ------------------------------------------------------
