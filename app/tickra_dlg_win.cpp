@@ -48,9 +48,7 @@ DialogServices DefaultServices() {
             build::kChartHost,
             build::kUpdateHost,
             build::kHelpUrl,
-            [](const std::string& url) {
-                ShellExecuteA(nullptr, nullptr, url.c_str(), nullptr, "", SW_SHOW);
-            },
+            nullptr,
             DefaultUpgradeServices()};
 }
 
@@ -81,6 +79,7 @@ bool CTickraDlg::OnInitDialog() {
     balance_ = std::make_unique<BalanceRun>(mailbox(), services_.http, services_.history_hosts);
 
     html_panel_.CreateOverControl(IDC_AD_PANEL, hwnd());
+    html_panel_.SetUrlOpener([this](const std::wstring& url) { OpenUrl(url); });
     html_panel_.SetContextMenuSuppressed(true);
     html_panel_.Navigate(L"about:blank");
     RemoveUnfinishedUpgrade(services_.upgrade.folder);
@@ -171,6 +170,14 @@ void CTickraDlg::OnUpgradeEnd(CUpGradeDlg::End end) {
     } else if (upgrade_) {
         upgrade_->window().Show(SW_HIDE);
         SetTimer(hwnd(), kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
+    }
+}
+
+void CTickraDlg::OpenUrl(const std::wstring& url) {
+    if (services_.open_url) {
+        services_.open_url(Narrow(url));
+    } else {
+        shell_.Open(url);  // starting the browser may take a while
     }
 }
 
@@ -386,7 +393,7 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
             if (notify->idFrom == IDC_HELP_LINK &&
                 (notify->code == NM_CLICK || notify->code == NM_RETURN)) {
-                services_.open_url(services_.help_url);
+                OpenUrl(Widen(services_.help_url));
                 return 0;
             }
             return std::nullopt;

@@ -47,7 +47,7 @@ struct DialogServices {
     std::string chart_host;
     std::string update_host;
     std::string help_url;
-    // Opens an address in the user's browser.
+    // Opens an address in the user's browser; empty: on the shell thread, as the program does.
     std::function<void(const std::string& url)> open_url;
     UpgradeServices upgrade;
 };
@@ -123,6 +123,7 @@ private:
     void OnChartRequest(bool requested);
     void OnUpdateNotice(const std::optional<UpdateNotice>& notice);
     void OnUpgradeEnd(CUpGradeDlg::End end);
+    void OpenUrl(const std::wstring& url);
     void CreateTickerHost();
     void ReleaseUpgradeDialog();
     // Hands the ticker state to the ticker and repaints it where it belongs.

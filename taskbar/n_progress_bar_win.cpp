@@ -225,7 +225,8 @@ void CNProgressBar::PlaceTicker() {
             break;
         case Placement::kStandalone: {
             last_work_area_ = WorkArea();
-            const Rect r = StandaloneTickerRect(last_work_area_, WineTrayTop(), metrics_);
+            last_tray_top_ = WineTrayTop();
+            const Rect r = StandaloneTickerRect(last_work_area_, last_tray_top_, metrics_);
             SetWindowPos(standalone_.hwnd(), HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
                          SWP_NOACTIVATE | SWP_SHOWWINDOW);
             ShowIn(standalone_.hwnd(), {0, 0, r.width(), r.height()});
@@ -295,7 +296,8 @@ void CNProgressBar::KeepInPlace() {
             notify_.Read();
             break;
         case Placement::kStandalone:
-            needed = needed || WorkArea() != last_work_area_;
+            // Wine's tray bar comes with the first icon, which the shell thread may add later.
+            needed = needed || WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_;
             break;
     }
     if (placement_ != Placement::kStandalone &&

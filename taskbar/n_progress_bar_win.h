@@ -83,6 +83,7 @@ private:
     LayoutMode layout_mode_ = LayoutMode::kNone;
     ShellWindow rebar_, notify_, taskbar_;
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
+    int last_tray_top_ = 0;
     ui::CustomWindow standalone_;
     HostMetrics metrics_;
     int dpi_ = 96;

@@ -1,5 +1,9 @@
 #include "taskbar/shell_thread_win.h"
 
+#include <objbase.h>
+
+#include <utility>
+
 #include "taskbar/taskbar_button_win.h"
 
 namespace tickra {
@@ -24,6 +28,12 @@ void ShellThread::SetButton(HWND window, bool shown) {
     Hand(ShellCallKind::kButton, call);
 }
 
+void ShellThread::Open(std::wstring address) {
+    Call call;
+    call.address = std::move(address);
+    Hand(ShellCallKind::kOpen, std::move(call));
+}
+
 void ShellThread::Hand(ShellCallKind kind, Call call) {
     {
         const std::lock_guard<std::mutex> lock(calls_->mutex);
@@ -45,6 +55,15 @@ void ShellThread::Calls::Drain() {
         }
         if (call->button_window != nullptr) {
             SetTaskbarButton(call->button_window, call->button_shown);
+        } else if (!call->address.empty()) {
+            // The shell's verbs may use COM, which this thread starts for the call.
+            const HRESULT com =
+                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+            ShellExecuteW(nullptr, L"open", call->address.c_str(), nullptr, nullptr,
+                          SW_SHOWNORMAL);
+            if (SUCCEEDED(com)) {
+                CoUninitialize();
+            }
         } else {
             Shell_NotifyIconW(call->operation, &call->data);
         }

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "base/worker.h"
 #include "taskbar/tray_queue.h"
@@ -26,6 +27,8 @@ public:
     void NotifyIcon(ShellCallKind kind, DWORD operation, const NOTIFYICONDATAW& data);
     // The window's button on the taskbar, shown or removed.
     void SetButton(HWND window, bool shown);
+    // Opens an address in the user's browser: starting it may wait for it.
+    void Open(std::wstring address);
 
     // Waits until every request handed over so far was made, or until the deadline.
     bool WaitIdle(std::chrono::steady_clock::time_point deadline);
@@ -39,6 +42,7 @@ private:
         NOTIFYICONDATAW data{};
         HWND button_window = nullptr;
         bool button_shown = false;
+        std::wstring address;
     };
     struct NoControl {
         void Abort() {}
