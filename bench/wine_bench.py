@@ -186,11 +186,14 @@ def threads(pid):
     return len(list(Path(f'/proc/{pid}/task').iterdir()))
 
 
-def quote_requests(sim_url):
+def requests_made(sim_url, kind):
+    """How many quote or chart requests the simulator has received."""
     import json
     import urllib.request
     with urllib.request.urlopen(f'{sim_url}log', timeout=10) as answer:
         log = json.loads(answer.read())
+    if kind == 'chart':
+        return sum(1 for entry in log if entry['path'].startswith('/chart/'))
     return sum(1 for entry in log
                if entry['path'].split('?')[0].strip('/').isdigit() and '?' in entry['path'])
 
@@ -208,6 +211,7 @@ def stuck(build, case):
     processes = []
     hang, window = 20, (20 if case == 'shell' else 60)
     settings, ticks_share, exit_seconds, counts, gap_after, full_after = [], 0.0, None, [], None, None
+    charts = 0
     try:
         with tempfile.TemporaryDirectory() as folder:
             (Path(folder) / 'code.ini').write_bytes(STOCKS.encode())
@@ -238,7 +242,7 @@ def stuck(build, case):
             else:
                 host = driver.find('TickraTickerWindow', '-', 30000)
                 driver('post', driver.child(host, 'tickra_progress32'), 0x0201, 1, 0x50005)
-            requests_before, started = quote_requests(sim_url), time.monotonic()
+            requests_before, started = requests_made(sim_url, 'quote'), time.monotonic()
             while time.monotonic() - started < window - 2:
                 asked = time.monotonic()
                 driver('post', dialog, 0x0111, 32773, 0)
@@ -248,12 +252,13 @@ def stuck(build, case):
                 driver('wait-visible', dialog, 0, 20000)
                 time.sleep(1)
             elapsed = time.monotonic() - started
-            ticks_share = (quote_requests(sim_url) - requests_before) / (elapsed / 2)
+            ticks_share = (requests_made(sim_url, 'quote') - requests_before) / (elapsed / 2)
             if case == 'shell':
                 time.sleep(max(0, hang + 3 - elapsed))
                 gap_after = driver.rect(notify)[0] - driver.rect(rebar)[2]
             time.sleep(max(0, 60 - (time.monotonic() - started)))
             counts.append(threads(pid))
+            charts = requests_made(sim_url, 'chart')
             if case == 'shell':
                 driver('post', taskbar, 0x8000 + 7, hang, 0)  # and Exit during this one
                 time.sleep(1)
@@ -276,6 +281,8 @@ def stuck(build, case):
     print(f'{case}: share of ticks that asked for a quote: {ticks_share:.0%}')
     print(f'{case}: Exit {exit_seconds:.2f} s to the end of the process')
     print(f'{case}: Tickra threads {counts[0]} at the start, {counts[1]} after 60 s')
+    if case == 'chart':
+        print(f'{case}: chart requests in all: {charts}')
     if case == 'shell':
         print(f'{case}: gap beside the ReBar after the hang {gap_after} px; after a hung Exit, '
               f'{full_after} px (0: full width again)')
