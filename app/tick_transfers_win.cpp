@@ -66,8 +66,9 @@ bool TickTransfers::FetchChart(const std::string& url, TimePoint now,
     return true;
 }
 
-TickTransfers::GivenUp TickTransfers::GiveUpOverdue(TimePoint now) {
-    return {quote_.GiveUpIfOverdue(now), chart_.GiveUpIfOverdue(now)};
+TickTransfers::GivenUp TickTransfers::GiveUpOverdue(TimePoint now,
+                                                    std::chrono::steady_clock::duration limit) {
+    return {quote_.GiveUpIfOverdue(now, limit), chart_.GiveUpIfOverdue(now, limit)};
 }
 
 void TickTransfers::Cancel() {

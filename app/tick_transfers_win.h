@@ -39,11 +39,11 @@ public:
     bool quote_in_flight() const { return quote_.busy(); }
     bool chart_in_flight() const { return chart_.busy(); }
 
-    // Gives up the transfers under way for too long, each kind on its own.
+    // Gives up the transfers under way for limit or longer, each kind on its own.
     struct GivenUp {
         bool quote = false, chart = false;
     };
-    GivenUp GiveUpOverdue(TimePoint now);
+    GivenUp GiveUpOverdue(TimePoint now, std::chrono::steady_clock::duration limit);
 
     // Exit: everything under way aborts at once; Join then waits for the threads until the
     // deadline and lets go of the rest.

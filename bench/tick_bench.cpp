@@ -47,21 +47,20 @@ struct TickFixture {
     }();
     QuoteChecker checker{"127.0.0.1:18400", true};
     RefreshCycle cycle;
-    WatchList rows = [] {
-        WatchList list;
-        list.emplace_back("600000", "9.50", "11.00", "10.10", "");
-        return list;
+    WatchModel model = [] {
+        WatchModel watched;
+        watched.rows.emplace_back("600000", "9.50", "11.00", "10.10", "");
+        return watched;
     }();
-    TickerState ticker;
-    float reference = -1.0f;
     NullSink sink;
     int minute = 0;
 
     // The tick's own work on both sides of the transfer: the request, then the answer.
     void Tick() {
         now->tm_min = (++minute / 30) % 60;  // a new minute every 30 ticks, as at 2 s a tick
-        const std::optional<PendingQuote> pending = cycle.StartQuote(rows.front(), checker, now);
-        cycle.FinishQuote(*pending, Answered(record), rows, checker, ticker, reference, sink);
+        const std::optional<PendingQuote> pending =
+            cycle.StartQuote(model.rows.front(), checker, now);
+        cycle.FinishQuote(*pending, Answered(record), model, checker, sink);
     }
 };
 
@@ -69,7 +68,7 @@ void BM_Tick(benchmark::State& state) {
     TickFixture fixture;
     for (auto _ : state) {
         fixture.Tick();
-        benchmark::DoNotOptimize(fixture.ticker.text.data());
+        benchmark::DoNotOptimize(fixture.model.ticker.text.data());
     }
     state.counters["record_bytes"] = static_cast<double>(fixture.record.size());
 }

@@ -56,16 +56,16 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    ChartPicture picture{UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits,
-                                                       nullptr, 0)),
-                         *size, Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE};
+    ChartPicture picture{
+        UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)), *size,
+        Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE};
     if (picture.bitmap) {
         const size_t row_bytes = size_t{width} * 4;
         for (size_t row = 0; row < height; ++row) {
-            std::memcpy(static_cast<char*>(bits) + row * row_bytes,
-                        static_cast<const char*>(data.Scan0) +
-                            static_cast<ptrdiff_t>(row) * data.Stride,
-                        row_bytes);
+            std::memcpy(
+                static_cast<char*>(bits) + row * row_bytes,
+                static_cast<const char*>(data.Scan0) + static_cast<ptrdiff_t>(row) * data.Stride,
+                row_bytes);
         }
     }
     decoded.UnlockBits(&data);

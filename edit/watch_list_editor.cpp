@@ -12,10 +12,6 @@ EditFields ClearedFields() {
     return {"", "0", "0", "0"};
 }
 
-WatchListEditor::WatchListEditor(WatchList& rows, ProfileFile& file, TickerState& ticker,
-                                 std::string& pending_data_date)
-    : rows_(rows), file_(file), ticker_(ticker), pending_data_date_(pending_data_date) {}
-
 bool Storable(std::string_view text, bool section_name) {
     for (size_t i = 0, width = 0; i < text.size(); i += width) {
         width = CharWidth(text, i);
@@ -32,44 +28,44 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     if (fields.code.empty()) {
         return ApplyResult::kCodeMissing;
     }
-    if (!Storable(fields.code, true) || !Storable(fields.under, false) ||
-        !Storable(fields.over, false) || !Storable(fields.sale, false)) {
+    if (!Storable(fields.code, true) || !Storable(fields.break_below, false) ||
+        !Storable(fields.cross_above, false) || !Storable(fields.balance, false)) {
         return ApplyResult::kNotStorable;  // nothing is changed: the fields stay for correcting
     }
     const std::string code = UpperCaseMbcs(fields.code);
     auto price = [](const std::string& text) { return text.empty() ? std::string("0") : text; };
-    const std::string under = price(fields.under), over = price(fields.over),
-                      sale = price(fields.sale);
+    const std::string break_below = price(fields.break_below),
+                      cross_above = price(fields.cross_above), balance = price(fields.balance);
 
     // While a row is edited the list is locked, so the selection is the row Modify loaded.
     const bool change = editing_ && Valid(selected);
     // code.ini has one section per code, whatever the case of its letters (the profile
     // functions ignore it): a second row of the same code would share it, and deleting either
     // would lose both after a restart.
-    if (!change && std::any_of(rows_.begin(), rows_.end(), [&](const WatchRow& row) {
+    if (!change && std::any_of(model_.rows.begin(), model_.rows.end(), [&](const WatchRow& row) {
             return UpperCaseMbcs(row.code) == code;
         })) {
         return ApplyResult::kDuplicate;
     }
     // The file first: the list shows only what it holds.
-    if (!file_.WriteString(code, "under", under.c_str()) ||
-        !file_.WriteString(code, "over", over.c_str()) ||
-        !file_.WriteString(code, "sale", sale.c_str()) ||
-        !file_.WriteString(code, "cdt", pending_data_date_.c_str())) {
+    if (!file_.WriteString(code, "under", break_below.c_str()) ||
+        !file_.WriteString(code, "over", cross_above.c_str()) ||
+        !file_.WriteString(code, "sale", balance.c_str()) ||
+        !file_.WriteString(code, "cdt", model_.pending_data_date.c_str())) {
         return ApplyResult::kNotSaved;
     }
     if (!change) {
-        rows_.emplace_back(code, "", "", "", "");
+        model_.rows.emplace_back(code, "", "", "", "");
     }
-    WatchRow& row = change ? rows_[static_cast<size_t>(selected)] : rows_.back();
-    row.under = under;
-    row.over = over;
-    row.sale = sale;
-    if (!pending_data_date_.empty()) {
-        row.data_date = pending_data_date_;
+    WatchRow& row = change ? model_.rows[static_cast<size_t>(selected)] : model_.rows.back();
+    row.break_below = break_below;
+    row.cross_above = cross_above;
+    row.balance = balance;
+    if (!model_.pending_data_date.empty()) {
+        row.data_date = model_.pending_data_date;
     }
 
-    pending_data_date_.clear();
+    model_.pending_data_date.clear();
     fields = ClearedFields();
     editing_ = false;
     return change ? ApplyResult::kChanged : ApplyResult::kAdded;
@@ -79,15 +75,15 @@ bool WatchListEditor::Modify(int selected, EditFields& fields) {
     if (!Valid(selected)) {
         return false;
     }
-    const WatchRow& row = rows_[static_cast<size_t>(selected)];
-    fields = {row.code, row.under, row.over, row.sale};
-    pending_data_date_ = row.data_date;
+    const WatchRow& row = model_.rows[static_cast<size_t>(selected)];
+    fields = {row.code, row.break_below, row.cross_above, row.balance};
+    model_.pending_data_date = row.data_date;
     editing_ = true;
     return true;
 }
 
 void WatchListEditor::Cancel(EditFields& fields) {
-    pending_data_date_.clear();
+    model_.pending_data_date.clear();
     fields = ClearedFields();
     editing_ = false;
 }
@@ -96,47 +92,50 @@ WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
     if (!Valid(selected)) {
         return DeleteResult::kNoSelection;
     }
-    if (!file_.WriteString(rows_[static_cast<size_t>(selected)].code, nullptr, nullptr)) {
+    if (!file_.WriteString(model_.rows[static_cast<size_t>(selected)].code, nullptr, nullptr)) {
         return DeleteResult::kNotSaved;
     }
-    RemoveRow(rows_, static_cast<size_t>(selected), ticker_);
+    model_.RemoveRow(static_cast<size_t>(selected));
     return DeleteResult::kDeleted;
 }
 
 bool WatchListEditor::MoveUp(int selected) {
-    if (rows_.size() < 2 || selected <= 0 || !Valid(selected)) {
+    if (model_.rows.size() < 2 || selected <= 0 || !Valid(selected)) {
         return false;
     }
-    std::swap(rows_[static_cast<size_t>(selected)], rows_[static_cast<size_t>(selected - 1)]);
+    std::swap(model_.rows[static_cast<size_t>(selected)],
+              model_.rows[static_cast<size_t>(selected - 1)]);
     return true;
 }
 
 bool WatchListEditor::MoveDown(int selected) {
-    if (rows_.size() < 2 || !Valid(selected) || static_cast<size_t>(selected) == rows_.size() - 1) {
+    if (model_.rows.size() < 2 || !Valid(selected) ||
+        static_cast<size_t>(selected) == model_.rows.size() - 1) {
         return false;
     }
-    std::swap(rows_[static_cast<size_t>(selected)], rows_[static_cast<size_t>(selected + 1)]);
+    std::swap(model_.rows[static_cast<size_t>(selected)],
+              model_.rows[static_cast<size_t>(selected + 1)]);
     return true;
 }
 
 WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& item, float price,
                                                            const std::string& data_date,
                                                            size_t& row) {
-    WatchRow* stored = FindRow(rows_, item.entry);
+    WatchRow* stored = FindRow(model_.rows, item.entry);
     if (price == -1.0f || stored == nullptr || stored->code != item.code ||
-        stored->sale != item.sale) {
+        stored->balance != item.balance) {
         return StoreResult::kSkipped;
     }
-    const std::string sale = Format("%.2f", price);
-    if (!file_.WriteString(stored->code, "sale", sale.c_str()) ||
+    const std::string balance = Format("%.2f", price);
+    if (!file_.WriteString(stored->code, "sale", balance.c_str()) ||
         !file_.WriteString(stored->code, "cdt", data_date.c_str())) {
         return StoreResult::kNotSaved;
     }
-    stored->sale = sale;
+    stored->balance = balance;
     stored->data_date = data_date;
     // The pending date is left alone: it belongs to the price in the edit fields (a row being
     // edited, or a "计算" result), which Apply stores later.
-    row = static_cast<size_t>(stored - rows_.data());
+    row = static_cast<size_t>(stored - model_.rows.data());
     return StoreResult::kStored;
 }
 

@@ -9,12 +9,13 @@
 #include "watch/profile_file.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
+#include "watch/watch_model.h"
 
 namespace tickra {
 
 // The four edit fields above the watch list.
 struct EditFields {
-    std::string code, under, over, sale;
+    std::string code, break_below, cross_above, balance;
     bool operator==(const EditFields&) const = default;
 };
 
@@ -27,9 +28,8 @@ bool Storable(std::string_view text, bool section_name);
 
 class WatchListEditor {
 public:
-    // pending_data_date: the data date of the balance price in the fields, owned by the dialog.
-    WatchListEditor(WatchList& rows, ProfileFile& file, TickerState& ticker,
-                    std::string& pending_data_date);
+    // The model's pending data date is the one of the balance price in the fields.
+    WatchListEditor(WatchModel& model, ProfileFile& file) : model_(model), file_(file) {}
 
     bool editing() const { return editing_; }
 
@@ -47,19 +47,18 @@ public:
     // Move a row with its entry; false when it cannot move. code.ini keeps its order.
     bool MoveUp(int selected);
     bool MoveDown(int selected);
-    // Stores a balance price computed for a row as its sale and data date. A failed computation
+    // Stores a balance price computed for a row as its balance price and data date. A failed
+    // computation
     // (-1), and a row deleted or edited meanwhile, are skipped. row: the index of the row stored.
     enum class StoreResult { kSkipped, kStored, kNotSaved };
     StoreResult StoreBalance(const BalanceItem& item, float price, const std::string& data_date,
                              size_t& row);
 
 private:
-    bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }
+    bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < model_.rows.size(); }
 
-    WatchList& rows_;
+    WatchModel& model_;
     ProfileFile& file_;
-    TickerState& ticker_;
-    std::string& pending_data_date_;
     bool editing_ = false;
 };
 

@@ -20,7 +20,7 @@ float BalanceFormula(const std::vector<float>& newest_first);
 // texts when the work began, so that a row changed meanwhile is not overwritten.
 struct BalanceItem {
     uint64_t entry = 0;
-    std::string code, sale;
+    std::string code, balance;
 };
 
 // Fetches one provider's table: (code, provider tag) → table text, empty on failure.

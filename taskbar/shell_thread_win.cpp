@@ -59,8 +59,7 @@ void ShellThread::Calls::Drain() {
             // The shell's verbs may use COM, which this thread starts for the call.
             const HRESULT com =
                 CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-            ShellExecuteW(nullptr, L"open", call->address.c_str(), nullptr, nullptr,
-                          SW_SHOWNORMAL);
+            ShellExecuteW(nullptr, L"open", call->address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
             if (SUCCEEDED(com)) {
                 CoUninitialize();
             }

@@ -41,7 +41,10 @@ void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
     }
     flags_ = state->flags;
     text_colour_ = state->colour;
-    history_ = state->history;
+    history_.reset();
+    if (state->history != nullptr) {
+        history_ = *state->history;
+    }
     reference_price_ = state->reference_price;
     ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
 }
@@ -124,7 +127,7 @@ void CTextProgressCtrl::Paint() {
                       DT_SINGLELINE | DT_VCENTER);
             DrawMarkers(dc, client);
         }
-        if (history_ != nullptr) {
+        if (history_) {
             DrawChart(dc, client, text_width);
         }
         SelectClipRgn(dc, nullptr);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "taskbar/ticker_chart.h"
@@ -23,7 +24,7 @@ public:
     bool CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id);
 
     // Copies flags, text colour, history, reference price and text; does not repaint. Nothing
-    // happens without a state.
+    // happens without a state. The history is copied too: the row it belongs to may be deleted.
     void ApplyTickerState(const TickerState* state);
 
     void SetBarColour(COLORREF colour) { bar_colour_ = colour; }
@@ -51,7 +52,7 @@ private:
     COLORREF text_colour_;
     std::string ticker_text_;
     DisplayFlags flags_;
-    const std::array<float, StockEntry::kHistorySize>* history_ = nullptr;
+    std::optional<std::array<float, StockEntry::kHistorySize>> history_;
     float reference_price_ = 0.0f;
     TickerMetrics metrics_;
 };

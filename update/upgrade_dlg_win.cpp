@@ -60,8 +60,8 @@ CUpGradeDlg::Verdict FetchUpgrade(const UpgradeServices& services, const Upgrade
     using Verdict = CUpGradeDlg::Verdict;
     const std::wstring part = job.folder + kPartName;
     const Verdict verdict = [&] {
-        const DownloadResult result = services.download(job.url, part, kImageLimits, control,
-                                                        progress);
+        const DownloadResult result =
+            services.download(job.url, part, kImageLimits, control, progress);
         const std::string bytes = ReadFileBytes(part, kImageLimits.max_bytes);
         if (control.aborted() || !IsCompleteProgram(result, bytes)) {
             return Verdict::kIncomplete;
@@ -110,7 +110,9 @@ UpgradeServices DefaultUpgradeServices() {
             [](HWND owner, const std::wstring& renamer) {
                 ShellExecuteW(owner, L"open", renamer.c_str(), nullptr, nullptr, SW_HIDE);
             },
-            CurrentDirectoryW(), build::kUpgradeKey, kProgramVersion};
+            CurrentDirectoryW(),
+            build::kUpgradeKey,
+            kProgramVersion};
 }
 
 void RemoveUnfinishedUpgrade(const std::wstring& folder) {
@@ -182,8 +184,8 @@ void CUpGradeDlg::Upgrade() {
     worker_ = std::make_unique<NetWorker>();
     worker_->Post([this, mailbox = mailbox(), services = services_,
                    job = UpgradeJob{offer_.upgrade_address, services_.folder, services_.public_key,
-                                    offer_.version, services_.running_version}](
-                      TransferControl& control) {
+                                    offer_.version,
+                                    services_.running_version}](TransferControl& control) {
         int shown = 0;
         const Verdict verdict =
             FetchUpgrade(services, job, control, [&](uint64_t bytes, uint64_t length) {

@@ -23,7 +23,8 @@ struct ImageVersion {
 // Only Tickra, only the version the notice offered, and only a newer one than runs now: a valid
 // signature alone would let anyone on the way replay an older release, or any other program the
 // key ever signed.
-bool IsOfferedUpgrade(const ImageVersion& image, std::string_view offered, std::string_view running);
+bool IsOfferedUpgrade(const ImageVersion& image, std::string_view offered,
+                      std::string_view running);
 
 // At most this many bytes of the description are shown: the offer arrives over plain HTTP.
 inline constexpr size_t kMaxDescriptionBytes = 4096;

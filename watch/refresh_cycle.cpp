@@ -35,47 +35,38 @@ QuoteCheckRequest RequestForRow(const WatchRow& row) {
     QuoteCheckRequest request;
     request.code = row.code;
     request.previous_price = row.entry->previous_price;
-    request.break_below = ParseFloat(row.under);
-    request.cross_above = ParseFloat(row.over);
-    request.balance = ParseFloat(row.sale);
+    request.break_below = ParseFloat(row.break_below);
+    request.cross_above = ParseFloat(row.cross_above);
+    request.balance = ParseFloat(row.balance);
     request.last_good_line = row.entry->last_good_line;
     return request;
 }
 
-std::optional<PendingQuote> RefreshCycle::StartQuote(
-    const WatchRow& row, const QuoteChecker& checker, const LocalTime& now, bool first_check,
-    std::chrono::steady_clock::time_point started) {
+std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
+                                                     const QuoteChecker& checker,
+                                                     const LocalTime& now, bool first_check) {
     if (under_way_) {
         return std::nullopt;
     }
     under_way_.emplace(PendingQuote{++last_id_, row.entry->serial, checker.Object(row.code, now),
-                                    now, first_check, started});
+                                    now, first_check});
     return under_way_;
 }
 
-std::optional<PendingQuote> RefreshCycle::Overdue(std::chrono::steady_clock::time_point now,
-                                                  std::chrono::steady_clock::duration limit) const {
-    if (under_way_ && now - under_way_->started >= limit) {
-        return under_way_;
-    }
-    return std::nullopt;
-}
-
 bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
-                               WatchList& rows, QuoteChecker& checker, TickerState& ticker,
-                               float& reference_price, AlertSink& alerts) {
+                               WatchModel& model, QuoteChecker& checker, AlertSink& alerts) {
     if (!under_way_ || pending.id != under_way_->id) {
         return false;
     }
     under_way_.reset();
-    WatchRow* row = FindRow(rows, pending.entry);
+    WatchRow* row = FindRow(model.rows, pending.entry);
     if (row == nullptr) {
         return false;
     }
     // The prices as they are now: an edit made while the answer was on its way counts.
     StockEntry& entry = *row->entry;
-    const QuoteOutcome outcome =
-        checker.Apply(RequestForRow(*row), answer, pending.now, ticker, reference_price, alerts);
+    const QuoteOutcome outcome = checker.Apply(RequestForRow(*row), answer, pending.now,
+                                               model.ticker, model.reference_price, alerts);
     if (outcome.reached) {
         // The ticker's chart turns these prices into pixel rows: only numbers may go in.
         const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
@@ -93,8 +84,8 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
         }
     }
     if (!pending.first_check) {
-        ticker.reference_price = reference_price;
-        ticker.history = &entry.history;
+        model.ticker.reference_price = model.reference_price;
+        model.ticker.history = &entry.history;
     }
     return true;
 }

@@ -1,7 +1,6 @@
 // The refresh cycle: each tick picks the row to show, checks its quote and keeps its history.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "watch/quote_check.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
+#include "watch/watch_model.h"
 
 namespace tickra {
 
@@ -27,7 +27,6 @@ struct PendingQuote {
     std::string object;
     LocalTime now;
     bool first_check = false;  // start-up's check: no history, no ticker chart
-    std::chrono::steady_clock::time_point started;
 };
 
 class RefreshCycle {
@@ -38,24 +37,19 @@ public:
 
     // Starts the quote check of a row; nothing while one is under way, so that a slow feed
     // stretches the cycle instead of piling up requests.
-    std::optional<PendingQuote> StartQuote(
-        const WatchRow& row, const QuoteChecker& checker, const LocalTime& now,
-        bool first_check = false,
-        std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now());
+    std::optional<PendingQuote> StartQuote(const WatchRow& row, const QuoteChecker& checker,
+                                           const LocalTime& now, bool first_check = false);
     bool quote_in_flight() const { return under_way_.has_value(); }
-    // The check under way when it began longer than limit before now: a server that sends headers
-    // without end outlasts every bound of its transfer, and the cycle must not wait for it.
-    std::optional<PendingQuote> Overdue(std::chrono::steady_clock::time_point now,
-                                        std::chrono::steady_clock::duration limit) const;
+    // The check under way: one whose transfer was given up is finished as network trouble.
+    const std::optional<PendingQuote>& under_way() const { return under_way_; }
 
     // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
     // price, one history shift per trading minute, the latest price in the last history slot.
     // Points the ticker at the row's history. Network trouble leaves the entry as it was. False
     // when the row has gone meanwhile, or the answer is for a check that is no longer the one
     // under way (given up as network trouble): the answer is dropped.
-    bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchList& rows,
-                     QuoteChecker& checker, TickerState& ticker, float& reference_price,
-                     AlertSink& alerts);
+    bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchModel& model,
+                     QuoteChecker& checker, AlertSink& alerts);
 
 private:
     int current_index_ = 0;

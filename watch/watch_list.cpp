@@ -7,12 +7,12 @@ namespace tickra {
 
 WatchRow::WatchRow() : entry(std::make_unique<StockEntry>()) {}
 
-WatchRow::WatchRow(std::string code_, std::string under_, std::string over_, std::string sale_,
+WatchRow::WatchRow(std::string code_, std::string break_below_, std::string cross_above_, std::string balance_,
                    std::string data_date_)
     : code(std::move(code_)),
-      under(std::move(under_)),
-      over(std::move(over_)),
-      sale(std::move(sale_)),
+      break_below(std::move(break_below_)),
+      cross_above(std::move(cross_above_)),
+      balance(std::move(balance_)),
       data_date(std::move(data_date_)),
       entry(std::make_unique<StockEntry>()) {}
 
@@ -20,12 +20,12 @@ std::string& WatchRow::Cell(int column) {
     switch (column) {
         case kColCode:
             return code;
-        case kColUnder:
-            return under;
-        case kColOver:
-            return over;
-        case kColSale:
-            return sale;
+        case kColBreakBelow:
+            return break_below;
+        case kColCrossAbove:
+            return cross_above;
+        case kColBalance:
+            return balance;
         default:
             return data_date;
     }

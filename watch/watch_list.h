@@ -12,18 +12,19 @@
 namespace tickra {
 
 // Columns of the watch list view, in display order.
-enum WatchColumn { kColCode, kColUnder, kColOver, kColSale, kColDataDate, kWatchColumnCount };
+enum WatchColumn { kColCode, kColBreakBelow, kColCrossAbove, kColBalance, kColDataDate, kWatchColumnCount };
 
 struct WatchRow {
     WatchRow();
-    WatchRow(std::string code, std::string under, std::string over, std::string sale,
+    WatchRow(std::string code, std::string break_below, std::string cross_above, std::string balance,
              std::string data_date);
 
     const std::string& Cell(int column) const;
     std::string& Cell(int column);
 
     // The prices stay text; they are converted afresh whenever a rule uses them.
-    std::string code, under, over, sale, data_date;
+    // The three prices are kept under "under", "over" and "sale" in code.ini.
+    std::string code, break_below, cross_above, balance, data_date;
     std::unique_ptr<StockEntry> entry;  // never null
 };
 

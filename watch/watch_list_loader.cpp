@@ -74,9 +74,9 @@ WatchList LoadWatchList(ProfileFile& file) {
         WatchRow row;
         row.code = section;
         for (const std::string& key : ReadKeyNames(file, section)) {
-            std::string* target = key == "under"  ? &row.under
-                                  : key == "over" ? &row.over
-                                  : key == "sale" ? &row.sale
+            std::string* target = key == "under"  ? &row.break_below
+                                  : key == "over" ? &row.cross_above
+                                  : key == "sale" ? &row.balance
                                   : key == "cdt"  ? &row.data_date
                                                   : nullptr;
             if (target == nullptr) {

@@ -127,7 +127,7 @@ TEST(TrayQueue, KeepsTheOrderAndEveryBalloonButOnlyTheNewestWaitingTip) {
     using Kind = ShellCallKind;
     TrayQueue<std::string> queue;
     const std::pair<Kind, const char*> asked[] = {
-        {Kind::kIcon, "add"},    {Kind::kTip, "tip 1"},      {Kind::kBalloon, "balloon 1"},
+        {Kind::kIcon, "add"},    {Kind::kTip, "tip 1"},         {Kind::kBalloon, "balloon 1"},
         {Kind::kTip, "tip 2"},   {Kind::kBalloon, "balloon 2"}, {Kind::kButton, "button"},
         {Kind::kIcon, "delete"},
     };

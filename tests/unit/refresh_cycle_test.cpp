@@ -57,17 +57,16 @@ TEST(RefreshCycle, TradingWindowsIncludeBothEnds) {
 struct RefreshRowTest : ::testing::Test {
     QuoteChecker checker{"h", false};
     RefreshCycle cycle;
-    WatchList rows;
-    TickerState ticker;
-    float reference = -1.0f;
+    WatchModel model;
+    WatchList& rows = model.rows;
+    TickerState& ticker = model.ticker;
     testing::RecordingSink sink;
 
     RefreshRowTest() { rows.emplace_back("600000", "", "", "", ""); }
     WatchRow& row() { return rows.front(); }
     bool Answer(LocalTime at, const HttpAnswer& answer) {
         const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, at);
-        return pending &&
-               cycle.FinishQuote(*pending, answer, rows, checker, ticker, reference, sink);
+        return pending && cycle.FinishQuote(*pending, answer, model, checker, sink);
     }
     void Tick(LocalTime at, const std::string& last) {
         Answer(at, Answered(FeedRecord("浦发银行", "10.00", "10.01", "0.10", last)));
@@ -112,7 +111,7 @@ TEST_F(RefreshRowTest, AMissingQuoteEntersZero) {
 }
 
 TEST_F(RefreshRowTest, NetworkTroubleLeavesTheEntryAndRaisesNoAlertAfterwards) {
-    row().under = "9.50";
+    row().break_below = "9.50";
     Tick(At(10, 0), "10.10");
     const std::array<float, StockEntry::kHistorySize> before = row().entry->history;
     Answer(At(10, 1), HttpAnswer{});
@@ -132,35 +131,31 @@ TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
     RemoveRow(rows, 0, ticker);
     rows.emplace_back("600000", "", "", "", "");  // a new row for the same code
     EXPECT_FALSE(cycle.FinishQuote(*pending, Answered(FeedRecord("浦发银行", "10", "10", "0", "9")),
-                                   rows, checker, ticker, reference, sink));
+                                   model, checker, sink));
     EXPECT_EQ(ticker.text, "shown");
     EXPECT_EQ(row().entry->previous_price, -1.0f);
     EXPECT_TRUE(cycle.StartQuote(row(), checker, At(10, 0))) << "the next tick asks again";
 }
 
 TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
-    const auto t0 = std::chrono::steady_clock::time_point{} + std::chrono::hours(1);
-    const std::optional<PendingQuote> abandoned =
-        cycle.StartQuote(row(), checker, At(10, 0), false, t0);
-    constexpr auto kLimit = std::chrono::seconds(15);
-    EXPECT_FALSE(cycle.Overdue(t0 + std::chrono::seconds(14), kLimit));
-    const std::optional<PendingQuote> overdue = cycle.Overdue(t0 + kLimit, kLimit);
-    ASSERT_TRUE(overdue);
-    EXPECT_EQ(overdue->id, abandoned->id);
-    ASSERT_TRUE(cycle.FinishQuote(*overdue, HttpAnswer{}, rows, checker, ticker, reference, sink));
-    EXPECT_FALSE(cycle.Overdue(t0 + std::chrono::hours(1), kLimit)) << "given up: none under way";
+    const std::optional<PendingQuote> abandoned = cycle.StartQuote(row(), checker, At(10, 0));
+    const std::optional<PendingQuote> stuck = cycle.under_way();
+    ASSERT_TRUE(stuck);
+    EXPECT_EQ(stuck->id, abandoned->id);
+    ASSERT_TRUE(cycle.FinishQuote(*stuck, HttpAnswer{}, model, checker, sink));  // given up
+    EXPECT_FALSE(cycle.under_way());
     const std::optional<PendingQuote> next = cycle.StartQuote(row(), checker, At(10, 1));
     const HttpAnswer late = Answered(FeedRecord("浦发银行", "10", "10", "0", "9"));
-    EXPECT_FALSE(cycle.FinishQuote(*abandoned, late, rows, checker, ticker, reference, sink));
+    EXPECT_FALSE(cycle.FinishQuote(*abandoned, late, model, checker, sink));
     EXPECT_TRUE(cycle.quote_in_flight()) << "the late answer does not end the check under way";
     EXPECT_EQ(row().entry->previous_price, -1.0f);
 }
 
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
-    row().under = "10.2";
+    row().break_below = "10.2";
     Tick(At(10, 0), "10.10");
     EXPECT_TRUE(ticker.flags.break_below);
-    row().under = "abc";  // edited to something that is not a number: the rule is off
+    row().break_below = "abc";  // edited to something that is not a number: the rule is off
     Tick(At(10, 0), "10.10");
     EXPECT_FALSE(ticker.flags.break_below);
 }

@@ -14,17 +14,18 @@ using Write = FakeProfile::Write;
 using Rows = std::vector<std::vector<std::string>>;
 
 struct EditorTest : ::testing::Test {
-    WatchList rows;
+    WatchModel model;
+    WatchList& rows = model.rows;
+    TickerState& ticker = model.ticker;
+    std::string& pending = model.pending_data_date;
     FakeProfile file{""};
-    TickerState ticker;
-    std::string pending;
-    WatchListEditor editor{rows, file, ticker, pending};
+    WatchListEditor editor{model, file};
     EditFields fields = ClearedFields();
 
     Rows Texts() const {
         Rows texts;
         for (const WatchRow& r : rows) {
-            texts.push_back({r.code, r.under, r.over, r.sale, r.data_date});
+            texts.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
         }
         return texts;
     }
@@ -53,7 +54,7 @@ TEST_F(EditorTest, TextThatWouldChangeTheFileIsRefused) {
     for (const EditFields& typed : refused) {
         fields = typed;
         EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kNotStorable)
-            << typed.code << typed.under;
+            << typed.code << typed.break_below;
         EXPECT_EQ(fields, typed) << "kept for correcting";
     }
     EXPECT_TRUE(rows.empty());
@@ -69,7 +70,7 @@ TEST_F(EditorTest, AFileThatCannotBeWrittenLeavesTheListAsTheFileIs) {
     EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kNotSaved);
     EXPECT_EQ(fields, (EditFields{"000001", "1", "2", "3"})) << "kept for another try";
     ASSERT_TRUE(editor.Modify(0, fields));
-    fields.under = "9";
+    fields.break_below = "9";
     EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kNotSaved);
     EXPECT_EQ(editor.Delete(0), WatchListEditor::DeleteResult::kNotSaved);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
@@ -152,7 +153,7 @@ TEST_F(EditorTest, ModifyThenCancelLeavesTheRowAndGoesBackToAdding) {
 TEST_F(EditorTest, ModifyWithADataDateKeepsItThroughApply) {
     Add("600000", "2008-07-08");
     editor.Modify(0, fields);
-    fields.under = "9.50";
+    fields.break_below = "9.50";
     EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kChanged);
     EXPECT_EQ(Texts(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
     EXPECT_EQ(file.writes.back(), (Write{"600000", "cdt", "2008-07-08"}));
@@ -163,7 +164,7 @@ TEST_F(EditorTest, AComputedDateIsStoredWithTheRow) {
     Add("600000");
     editor.Modify(0, fields);
     pending = "2008-07-07";  // "计算" found it
-    fields.sale = "19.01";
+    fields.balance = "19.01";
     editor.Apply(fields, 0);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "19.01", "2008-07-07"}}));
 }

@@ -59,7 +59,7 @@ TEST(LoadWatchList, LongFilesLoadEveryRow) {
             ASSERT_EQ(list.size(), static_cast<size_t>(sections)) << sections;
             EXPECT_EQ(list.front().code, "600000");
             EXPECT_EQ(list.back().code, std::to_string(600000 + sections - 1));
-            EXPECT_EQ(list.back().under, "1");
+            EXPECT_EQ(list.back().break_below, "1");
         }
     }
 }
@@ -72,7 +72,7 @@ TEST(LoadWatchList, LongNamesNeitherHideRowsNorBecomeRows) {
                          cut);
         std::vector<Names> rows;
         for (const WatchRow& row : LoadWatchList(file)) {
-            rows.push_back({row.code, row.under, row.over});
+            rows.push_back({row.code, row.break_below, row.cross_above});
         }
         EXPECT_EQ(rows, (std::vector<Names>{{"600000", "9", ""}, {"600001", "", "2"}}));
     }
@@ -130,7 +130,7 @@ TEST(LoadWatchList, RowsFollowTheFile) {
         const WatchList list = LoadWatchList(file);
         std::vector<Names> rows;
         for (const WatchRow& row : list) {
-            rows.push_back({row.code, row.under, row.over, row.sale, row.data_date});
+            rows.push_back({row.code, row.break_below, row.cross_above, row.balance, row.data_date});
         }
         EXPECT_EQ(rows, c.rows) << c.what;
     }
@@ -138,7 +138,7 @@ TEST(LoadWatchList, RowsFollowTheFile) {
 
 TEST(LoadWatchList, ValuesKeepAtMost255Bytes) {
     FakeProfile file("[600000]\nunder=" + std::string(300, '7') + "\n");
-    EXPECT_EQ(LoadWatchList(file).at(0).under, std::string(255, '7'));
+    EXPECT_EQ(LoadWatchList(file).at(0).break_below, std::string(255, '7'));
 }
 
 TEST(LoadWatchList, EveryRowStartsWithAFreshStockEntry) {

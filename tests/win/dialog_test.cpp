@@ -105,9 +105,9 @@ TEST(MainDialog, StartsWithItsControlsSetUp) {
 
     EXPECT_EQ(dialog.window().Text(), "Tickra");
     EXPECT_EQ(dialog.ItemText(IDC_ROTATION), "1");
-    EXPECT_EQ(dialog.ItemText(IDC_UNDER), "0");
-    EXPECT_EQ(dialog.ItemText(IDC_OVER), "0");
-    EXPECT_EQ(dialog.ItemText(IDC_SALE), "0");
+    EXPECT_EQ(dialog.ItemText(IDC_BREAK_BELOW), "0");
+    EXPECT_EQ(dialog.ItemText(IDC_CROSS_ABOVE), "0");
+    EXPECT_EQ(dialog.ItemText(IDC_BALANCE), "0");
     EXPECT_EQ(dialog.ItemText(IDC_APPLY), "添加");
     EXPECT_FALSE(dialog.Item(IDC_CANCEL_EDIT).IsVisible());
     EXPECT_TRUE(IsWindow(dialog.Item(IDC_HELP_LINK).hwnd()));

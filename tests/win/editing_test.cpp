@@ -49,15 +49,16 @@ struct EditingTest : ::testing::Test {
         SendMessageW(dialog->hwnd(), WM_COMMAND, id, 0);
         ASSERT_TRUE(testing::WaitIdle(*dialog));
     }
-    void Fields(const char* code, const char* under, const char* over, const char* sale) {
+    void Fields(const char* code, const char* break_below, const char* cross_above,
+                const char* balance) {
         dialog->SetItemText(IDC_CODE, code);
-        dialog->SetItemText(IDC_UNDER, under);
-        dialog->SetItemText(IDC_OVER, over);
-        dialog->SetItemText(IDC_SALE, sale);
+        dialog->SetItemText(IDC_BREAK_BELOW, break_below);
+        dialog->SetItemText(IDC_CROSS_ABOVE, cross_above);
+        dialog->SetItemText(IDC_BALANCE, balance);
     }
     std::vector<std::string> FieldTexts() const {
-        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_UNDER), dialog->ItemText(IDC_OVER),
-                dialog->ItemText(IDC_SALE)};
+        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_BREAK_BELOW), dialog->ItemText(IDC_CROSS_ABOVE),
+                dialog->ItemText(IDC_BALANCE)};
     }
     void Select(int row) {
         LVITEMW item{};
@@ -76,7 +77,7 @@ struct EditingTest : ::testing::Test {
         PrivateProfileFile file(folder.path() + "\\code.ini");
         Rows rows;
         for (const WatchRow& r : LoadWatchList(file)) {
-            rows.push_back({r.code, r.under, r.over, r.sale, r.data_date});
+            rows.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
         }
         return rows;
     }
@@ -183,7 +184,7 @@ TEST_F(EditingTest, ModifyKeepsTheDataDateThroughApply) {
     Start("[600000]\r\nunder=1\r\nover=2\r\nsale=3\r\ncdt=2008-07-08\r\n");
     Select(0);
     Command(IDC_MODIFY);
-    dialog->SetItemText(IDC_UNDER, "9.50");
+    dialog->SetItemText(IDC_BREAK_BELOW, "9.50");
     Command(IDC_APPLY);
     EXPECT_EQ(View(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
     EXPECT_EQ(File(), View());
@@ -268,7 +269,7 @@ TEST_F(EditingTest, ComputeShowsTheBalancePriceAndApplyStoresItsDate) {
     boxes.clear();
     Fields("600000", "0", "0", "0");
     Command(IDC_COMPUTE);
-    const std::string price = dialog->ItemText(IDC_SALE);
+    const std::string price = dialog->ItemText(IDC_BALANCE);
     EXPECT_TRUE(std::regex_match(price, std::regex(R"(\d+\.\d\d)"))) << price;
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"计算完毕.\r\n\r\n数据日期:" +
                                                    LatestTradingDay() + ",平衡价:" + price + "."});

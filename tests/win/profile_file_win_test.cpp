@@ -25,9 +25,9 @@ TEST(PrivateProfileFile, CutListsAreToldAndLongListsLoadWhole) {
     const WatchList rows = LoadWatchList(file);
     ASSERT_EQ(rows.size(), 121u);
     EXPECT_EQ(rows[119].code, "600119");
-    EXPECT_EQ(rows[119].over, "2");
+    EXPECT_EQ(rows[119].cross_above, "2");
     EXPECT_EQ(rows[119].data_date, "2008-07-08");
-    EXPECT_EQ(rows[120].under, "9");
+    EXPECT_EQ(rows[120].break_below, "9");
 }
 
 TEST(PrivateProfileFile, EmptyAndMissingFilesGiveOneEmptyName) {
@@ -47,7 +47,7 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
     file.WriteString("600000", "cdt", "2008年7月8日");
     const WatchList rows = LoadWatchList(file);
     ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].under, "9.50");
+    EXPECT_EQ(rows[0].break_below, "9.50");
     EXPECT_EQ(rows[0].data_date, "2008年7月8日");
 }
 

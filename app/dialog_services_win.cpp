@@ -1,0 +1,28 @@
+#include "app/dialog_services_win.h"
+
+#include "net/transfer_slot.h"
+#include "tickra/build_config.h"
+
+namespace tickra {
+
+DialogServices DefaultServices() {
+    return {[](std::string_view body, std::string_view verb, std::string_view host,
+               std::string_view object, TransferControl& control) {
+                return HttpRequest(body, verb, host, object, {}, &control);
+            },
+            LocalNow,
+            [] { return std::chrono::steady_clock::now(); },
+            std::chrono::milliseconds(build::kRefreshPeriodMs),
+            kGiveUpAfter,
+            std::chrono::milliseconds(300),
+            ui::SystemMessageBox(),
+            build::kQuoteHost,
+            {build::kHistoryPostHost, build::kHistoryGetHost},
+            build::kChartHost,
+            build::kUpdateHost,
+            build::kHelpUrl,
+            nullptr,
+            DefaultUpgradeServices()};
+}
+
+}  // namespace tickra

@@ -1,0 +1,42 @@
+// What the main dialog and its parts reach the outside world through: the network, the clocks,
+// the time limits, message boxes and the hosts of the build. Tests replace them.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+#include "base/local_time.h"
+#include "history/history_table.h"
+#include "net/http_client_win.h"
+#include "ui/message_box.h"
+#include "update/upgrade_dlg_win.h"
+
+namespace tickra {
+
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+struct DialogServices {
+    AbortableHttpFunction http;  // run on a worker, never on the dialog's thread
+    Clock clock;                 // local time: what is asked for, and when alerts happened
+    // Elapsed time, for giving up transfers and bounding waits.
+    std::function<SteadyTime()> steady_clock;
+    std::chrono::milliseconds refresh_period;  // the refresh timer
+    // A transfer under way this long is given up: longer than its own bounds allow.
+    std::chrono::steady_clock::duration give_up_after;
+    std::chrono::milliseconds exit_bound;  // Exit waits no longer for threads to end
+    ui::MessageBoxFunction message_box;
+    std::string quote_host;
+    HistoryHosts history_hosts;
+    std::string chart_host;
+    std::string update_host;
+    std::string help_url;
+    // Opens an address in the user's browser; empty: on the shell thread, as the program does.
+    std::function<void(const std::string& url)> open_url;
+    UpgradeServices upgrade;
+};
+
+// The network, the clocks and the hosts of the build.
+DialogServices DefaultServices();
+
+}  // namespace tickra

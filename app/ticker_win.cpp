@@ -1,0 +1,138 @@
+#include "app/ticker_win.h"
+
+#include <utility>
+
+#include "chart/chart_url.h"
+
+namespace tickra {
+
+Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
+               AlertSink& alerts, bool tips_switch)
+    : model_(model),
+      services_(std::move(services)),
+      alerts_(alerts),
+      checker_(services_.quote_host, tips_switch),
+      transfers_(std::move(mailbox), services_.http) {}
+
+void Ticker::Create(HWND owner) {
+    host_ = std::make_unique<CNProgressBar>(services_.message_box);
+    host_->set_on_chart_request([this](bool requested) { OnChartRequest(requested); });
+    host_->MatchTaskbarColour();
+    chart_ = std::make_unique<CDisplayMinDlg>(host_->hwnd(),
+                                              [this] { host_->set_chart_requested(false); });
+    chart_->Create(owner);
+}
+
+void Ticker::CheckFirstRow() {
+    if (model_.rows.empty()) {
+        SetEmptyListState(model_.ticker);
+        Show();
+    } else {
+        StartQuote(0, true);  // its history starts with the first tick
+    }
+}
+
+void Ticker::Tick(std::string_view rotation_text) {
+    if (model_.rows.empty()) {
+        SetEmptyListState(model_.ticker);
+        Show();
+        return;
+    }
+    GiveUpStuckTransfers();
+    if (cycle_.quote_in_flight()) {
+        Show();  // the feed is slow: the cycle waits, the ticker still keeps its place
+        return;
+    }
+    const auto row =
+        static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()), rotation_text));
+    ShowChart(row);
+    StartQuote(row, false);
+}
+
+void Ticker::Show() {
+    if (host_) {
+        host_->ApplyTickerState(&model_.ticker);
+        host_->KeepInPlace();
+    }
+}
+
+void Ticker::Reembed() {
+    // At logon the shell may come while start-up still waits in a box, before there is a ticker.
+    if (host_) {
+        host_->RequestReembed();
+    }
+}
+
+bool Ticker::idle() const {
+    return !cycle_.quote_in_flight() && !transfers_.chart_in_flight();
+}
+
+void Ticker::StartQuote(size_t row, bool first_check) {
+    const std::optional<PendingQuote> pending =
+        cycle_.StartQuote(model_.rows[row], checker_, services_.clock(), first_check);
+    if (!pending) {
+        return;
+    }
+    const bool asked = transfers_.FetchQuote(
+        checker_.host(), pending->object, services_.steady_clock(),
+        [this, pending = *pending](const HttpAnswer& answer) { OnQuoteAnswer(pending, answer); });
+    if (!asked) {
+        OnQuoteAnswer(*pending, HttpAnswer{});  // a given-up request still hangs: the host is down
+    }
+}
+
+void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
+    if (cycle_.FinishQuote(pending, answer, model_, checker_, alerts_)) {
+        Show();
+    }
+}
+
+void Ticker::GiveUpStuckTransfers() {
+    const TickTransfers::GivenUp given_up =
+        transfers_.GiveUpOverdue(services_.steady_clock(), services_.give_up_after);
+    if (given_up.quote && cycle_.under_way()) {
+        OnQuoteAnswer(*cycle_.under_way(), HttpAnswer{});  // network trouble, shown as such
+    }
+}
+
+void Ticker::ShowChart(size_t row) {
+    if (!host_->chart_requested()) {
+        chart_->window().Show(SW_HIDE);
+        return;
+    }
+    if (!chart_->window().IsVisible()) {
+        // Without the focus: the user is busy elsewhere, and activation would wait for the shell.
+        chart_->window().Show(SW_SHOWNOACTIVATE);
+        SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    // One download at a time; the window keeps its picture meanwhile.
+    transfers_.FetchChart(ChartUrl(services_.chart_host, model_.rows[row].code, services_.clock()),
+                          services_.steady_clock(), [this](std::optional<ChartPicture> picture) {
+                              if (host_ && host_->chart_requested()) {
+                                  chart_->ShowPicture(std::move(picture));
+                              }
+                          });
+}
+
+void Ticker::OnChartRequest(bool requested) {
+    // Off hides the window at once; on shows it with the next tick, which fetches the picture.
+    if (!requested && chart_) {
+        chart_->window().Show(SW_HIDE);
+    }
+}
+
+void Ticker::Cancel() {
+    transfers_.Cancel();
+}
+
+bool Ticker::Join(SteadyTime deadline) {
+    return transfers_.Join(deadline);
+}
+
+void Ticker::Destroy() {
+    host_.reset();  // gives the taskbar its room back
+    chart_.reset();
+}
+
+}  // namespace tickra

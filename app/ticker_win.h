@@ -1,0 +1,70 @@
+// The ticker: each tick picks the row to show, asks for its quote and, while the user wants it,
+// for its chart; the answers come back through the dialog's mailbox, update the model and reach
+// the ticker in the taskbar. A transfer stuck too long is given up, and a slow feed stretches the
+// cycle instead of piling up requests.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+
+#include "app/dialog_services_win.h"
+#include "app/tick_transfers_win.h"
+#include "base/mailbox_win.h"
+#include "chart/display_min_dlg_win.h"
+#include "taskbar/n_progress_bar_win.h"
+#include "watch/alert_rules.h"
+#include "watch/quote_check.h"
+#include "watch/refresh_cycle.h"
+#include "watch/watch_model.h"
+
+namespace tickra {
+
+class Ticker {
+public:
+    // alerts: where the alert rules' balloons and message lines go.
+    Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
+           AlertSink& alerts, bool tips_switch);
+
+    // Puts the ticker into the taskbar (a message box tells when it cannot) and makes the hidden
+    // chart window, owned by owner.
+    void Create(HWND owner);
+    // Start-up's check of the first row, at once and whatever the time, or the empty-list hint.
+    void CheckFirstRow();
+    // One tick of the refresh cycle; rotation_text: how many ticks each stock stays.
+    void Tick(std::string_view rotation_text);
+    // Hands the model's ticker state to the ticker and keeps the ticker in its place.
+    void Show();
+    // The shell announced a new taskbar.
+    void Reembed();
+    // No transfer is under way.
+    bool idle() const;
+
+    // Exit: transfers abort at once; Join waits for their threads until the deadline. Destroy
+    // then gives the taskbar its room back.
+    void Cancel();
+    bool Join(SteadyTime deadline);
+    void Destroy();
+
+    CNProgressBar* host() const { return host_.get(); }
+    CDisplayMinDlg* chart_window() const { return chart_.get(); }
+
+private:
+    void StartQuote(size_t row, bool first_check);
+    void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);
+    void GiveUpStuckTransfers();
+    void ShowChart(size_t row);
+    void OnChartRequest(bool requested);
+
+    WatchModel& model_;
+    DialogServices services_;
+    AlertSink& alerts_;
+    QuoteChecker checker_;
+    RefreshCycle cycle_;
+    TickTransfers transfers_;
+    std::unique_ptr<CNProgressBar> host_;
+    std::unique_ptr<CDisplayMinDlg> chart_;
+};
+
+}  // namespace tickra

@@ -1,0 +1,85 @@
+#include "app/update_offer_win.h"
+
+#include <utility>
+
+#include "res/messages.h"
+#include "update/update_check_win.h"
+
+namespace tickra {
+
+UpdateOffer::UpdateOffer(HWND owner, DialogServices services, std::shared_ptr<Mailbox> mailbox,
+                         Outputs outputs)
+    : owner_(owner),
+      services_(std::move(services)),
+      mailbox_(std::move(mailbox)),
+      outputs_(std::move(outputs)) {}
+
+void UpdateOffer::Start() {
+    RemoveUnfinishedUpgrade(services_.upgrade.folder);
+    worker_ = std::make_unique<NetWorker>();
+    StartUpdateCheck(*worker_, mailbox_, services_.http, services_.update_host, services_.clock,
+                     [this](const std::optional<UpdateNotice>& notice) { OnNotice(notice); });
+}
+
+void UpdateOffer::OnNotice(const std::optional<UpdateNotice>& notice) {
+    if (!notice) {
+        return;
+    }
+    if (!notice->announcement.empty()) {
+        // Un-escaped once, by the page: twice would turn "&amp;lt;" into markup.
+        outputs_.show_announcement(AnnouncementPage(notice->announcement));
+    }
+    if (notice->upgrade_address.empty() || upgrade_) {
+        return;
+    }
+    // The dialog reports its end from inside its own handlers: it is acted on afterwards.
+    upgrade_ = std::make_unique<CUpGradeDlg>(*notice, services_.upgrade,
+                                             [mailbox = mailbox_, this](CUpGradeDlg::End end) {
+                                                 mailbox->Post([this, end] { OnEnd(end); });
+                                             });
+    upgrade_->Create(owner_);
+    // Shown without taking the focus from whatever the user is doing.
+    upgrade_->window().Show(SW_SHOWNOACTIVATE);
+    SetWindowPos(upgrade_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void UpdateOffer::OnEnd(CUpGradeDlg::End end) {
+    if (end == CUpGradeDlg::End::kHandedOver) {
+        outputs_.end_program();
+    } else if (upgrade_) {
+        upgrade_->window().Show(SW_HIDE);
+        SetTimer(owner_, kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
+    }
+}
+
+bool UpdateOffer::OnTimer(UINT_PTR id) {
+    if (id != kUpgradeReleaseTimerId) {
+        return false;
+    }
+    KillTimer(owner_, kUpgradeReleaseTimerId);
+    Release();
+    return true;
+}
+
+void UpdateOffer::Cancel() {
+    KillTimer(owner_, kUpgradeReleaseTimerId);
+    if (worker_) {
+        worker_->Cancel();
+    }
+}
+
+bool UpdateOffer::Join(SteadyTime deadline) {
+    return !worker_ || worker_->Join(deadline);
+}
+
+void UpdateOffer::Release() {
+    if (upgrade_ && upgrade_->busy()) {
+        // One of its handlers waits in a message box: close the window now, free it later.
+        upgrade_->Abandon();
+        abandoned_ = std::move(upgrade_);
+    }
+    upgrade_.reset();
+}
+
+}  // namespace tickra

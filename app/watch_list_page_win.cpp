@@ -1,0 +1,206 @@
+#include "app/watch_list_page_win.h"
+
+#include <commctrl.h>
+
+#include <utility>
+
+#include "res/resource.h"
+#include "watch/watch_list_loader.h"
+
+namespace tickra {
+
+WatchListPage::WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services)
+    : dialog_(dialog), model_(model), services_(std::move(services)) {}
+
+void WatchListPage::Create(const std::string& code_ini_path) {
+    watch_view_ = ui::ListView(dialog_.Item(IDC_WATCH_LIST).hwnd());
+    message_view_ = ui::ListView(dialog_.Item(IDC_MESSAGE_LIST).hwnd());
+    dialog_.Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
+    model_.pending_data_date.clear();
+    WriteFields(ClearedFields());
+    dialog_.SetItemText(IDC_ROTATION, "1");
+
+    // Column widths are for 96 dpi; at higher scaling they grow with the dialog's font.
+    const int dpi = ui::ScreenDpi();
+    auto width = [dpi](int pixels) { return MulDiv(pixels, dpi, 96); };
+    watch_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    watch_view_.InsertColumn(kColCode, "代码", width(60));
+    watch_view_.InsertColumn(kColBreakBelow, "下破", width(60));
+    watch_view_.InsertColumn(kColCrossAbove, "上穿", width(60));
+    watch_view_.InsertColumn(kColBalance, "平衡价", width(80));
+    watch_view_.InsertColumn(kColDataDate, "数据日期", width(100));
+    message_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    message_view_.InsertColumn(0, "信息内容", width(420));
+    message_view_.InsertColumn(1, "日期", width(100));
+    Load(code_ini_path);
+}
+
+void WatchListPage::Load(const std::string& code_ini_path) {
+    code_ini_path_ = code_ini_path;
+    code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
+    model_.rows = LoadWatchList(*code_ini_file_);
+    // Text but no list: another encoding or a damaged file, which the first edit would replace.
+    const bool unreadable = model_.rows.empty() && code_ini_file_->HoldsText();
+    if (unreadable) {
+        Tell(
+            "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
+            "在您同意之前，程序不会写入它。");
+    }
+    code_ini_ = std::make_unique<ConfirmedWrites>(*code_ini_file_, !unreadable, [this] {
+        return services_.message_box(dialog_.hwnd(),
+                                     "code.ini 里没有能读出的股票列表，保存会覆盖其中的内容。"
+                                     "要保存吗？",
+                                     "Tickra", MB_YESNO | MB_ICONQUESTION) == IDYES;
+    });
+    watch_view_.DeleteAllItems();
+    for (const WatchRow& row : model_.rows) {
+        AppendRowToView(row);
+    }
+    editor_ = std::make_unique<WatchListEditor>(model_, *code_ini_);
+}
+
+bool WatchListPage::OnCommand(int id) {
+    switch (id) {
+        case IDC_APPLY:
+            OnApply();
+            return true;
+        case IDC_MODIFY:
+            OnModify();
+            return true;
+        case IDC_CANCEL_EDIT:
+            OnCancelEdit();
+            return true;
+        case IDC_DELETE:
+            OnDelete();
+            return true;
+        case IDC_MOVE_UP:
+        case IDC_MOVE_DOWN:
+            OnMove(id == IDC_MOVE_UP);
+            return true;
+        default:
+            return false;
+    }
+}
+
+WatchListEditor::StoreResult WatchListPage::StoreBalance(const BalanceItem& item, float price,
+                                                         const std::string& data_date) {
+    size_t row = 0;
+    const WatchListEditor::StoreResult result = editor_->StoreBalance(item, price, data_date, row);
+    if (result == WatchListEditor::StoreResult::kStored) {
+        ShowRow(row);
+    }
+    return result;
+}
+
+void WatchListPage::AddMessage(const std::string& line, const std::string& time_text) const {
+    message_view_.InsertItem(0, line);
+    message_view_.SetItemText(0, 1, time_text);
+}
+
+void WatchListPage::Tell(std::string_view text) const {
+    services_.message_box(dialog_.hwnd(), text, "Tickra", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void WatchListPage::TellNotSaved() const {
+    Tell("code.ini 无法保存，这次修改没有生效。\r\n\r\n" + code_ini_path_);
+}
+
+EditFields WatchListPage::ReadFields() const {
+    return {dialog_.ItemText(IDC_CODE), dialog_.ItemText(IDC_BREAK_BELOW),
+            dialog_.ItemText(IDC_CROSS_ABOVE), dialog_.ItemText(IDC_BALANCE)};
+}
+
+void WatchListPage::WriteFields(const EditFields& fields) const {
+    dialog_.SetItemText(IDC_CODE, fields.code);
+    dialog_.SetItemText(IDC_BREAK_BELOW, fields.break_below);
+    dialog_.SetItemText(IDC_CROSS_ABOVE, fields.cross_above);
+    dialog_.SetItemText(IDC_BALANCE, fields.balance);
+}
+
+void WatchListPage::ShowEditMode() const {
+    const bool editing = editor_->editing();
+    dialog_.SetItemText(IDC_APPLY, editing ? "修改" : "添加");
+    for (int id : {IDC_WATCH_LIST, IDC_MOVE_UP, IDC_MOVE_DOWN, IDC_MODIFY, IDC_DELETE, IDC_CODE}) {
+        dialog_.Item(id).Enable(!editing);
+    }
+    dialog_.Item(IDC_CANCEL_EDIT).Show(editing ? SW_SHOW : SW_HIDE);
+}
+
+void WatchListPage::AppendRowToView(const WatchRow& row) const {
+    const int index = watch_view_.InsertItem(watch_view_.Count(), row.code);
+    for (int column = kColBreakBelow; column < kWatchColumnCount; ++column) {
+        watch_view_.SetItemText(index, column, row.Cell(column));
+    }
+}
+
+void WatchListPage::ShowRow(size_t index) const {
+    for (int column = kColCode; column < kWatchColumnCount; ++column) {
+        watch_view_.SetItemText(static_cast<int>(index), column, model_.rows[index].Cell(column));
+    }
+}
+
+void WatchListPage::OnApply() {
+    EditFields fields = ReadFields();
+    switch (editor_->Apply(fields, watch_view_.SelectedItem())) {
+        case WatchListEditor::ApplyResult::kCodeMissing:
+            Tell("先输入股票代码。");
+            return;
+        case WatchListEditor::ApplyResult::kNotSaved:
+            TellNotSaved();
+            return;
+        case WatchListEditor::ApplyResult::kDuplicate:
+            Tell("这只股票已在列表中。");
+            return;
+        case WatchListEditor::ApplyResult::kNotStorable:
+            Tell("代码中不能有 [ ] = 或控制字符，价格中不能有控制字符。");
+            return;
+        case WatchListEditor::ApplyResult::kAdded:
+            AppendRowToView(model_.rows.back());
+            break;
+        case WatchListEditor::ApplyResult::kChanged:
+            ShowRow(static_cast<size_t>(watch_view_.SelectedItem()));
+            break;
+    }
+    WriteFields(fields);
+    ShowEditMode();
+}
+
+void WatchListPage::OnModify() {
+    EditFields fields;
+    if (editor_->Modify(watch_view_.SelectedItem(), fields)) {
+        WriteFields(fields);
+        ShowEditMode();
+    }
+}
+
+void WatchListPage::OnCancelEdit() {
+    EditFields fields;
+    editor_->Cancel(fields);
+    WriteFields(fields);
+    ShowEditMode();
+}
+
+void WatchListPage::OnDelete() {
+    const int selected = watch_view_.SelectedItem();
+    const WatchListEditor::DeleteResult result = editor_->Delete(selected);
+    if (result == WatchListEditor::DeleteResult::kNotSaved) {
+        TellNotSaved();
+    } else if (result == WatchListEditor::DeleteResult::kDeleted) {
+        watch_view_.DeleteItem(selected);
+        if (on_row_deleted_) {
+            on_row_deleted_();
+        }
+    }
+}
+
+void WatchListPage::OnMove(bool up) {
+    const int selected = watch_view_.SelectedItem();
+    if (up ? editor_->MoveUp(selected) : editor_->MoveDown(selected)) {
+        // The two rows trade texts in place, so a long list keeps its scroll position.
+        ShowRow(static_cast<size_t>(selected));
+        ShowRow(static_cast<size_t>(up ? selected - 1 : selected + 1));
+        watch_view_.ClearSelection();  // each further move needs a new selection
+    }
+}
+
+}  // namespace tickra

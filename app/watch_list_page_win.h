@@ -1,0 +1,67 @@
+// The settings window's watch list: its list view, the edit fields above it and the editing
+// commands with their message boxes, and the message list below it.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "app/dialog_services_win.h"
+#include "edit/watch_list_editor.h"
+#include "ui/dialog.h"
+#include "ui/list_view.h"
+#include "watch/profile_file.h"
+#include "watch/profile_file_win.h"
+#include "watch/watch_model.h"
+
+namespace tickra {
+
+class WatchListPage {
+public:
+    // dialog: the window whose controls these are.
+    WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services);
+
+    // Sets up the list views and the fields, and loads the rows of code.ini at path.
+    void Create(const std::string& code_ini_path);
+    // Runs an editing command; false for another command.
+    bool OnCommand(int id);
+    bool editing() const { return editor_ && editor_->editing(); }
+    // Told after a row went: the ticker may still show its history.
+    void set_on_row_deleted(std::function<void()> handler) { on_row_deleted_ = std::move(handler); }
+
+    // A "计" result, stored in its row of the list and of code.ini unless the row has gone or
+    // changed.
+    WatchListEditor::StoreResult StoreBalance(const BalanceItem& item, float price,
+                                              const std::string& data_date);
+    // A new line at the top of the message list.
+    void AddMessage(const std::string& line, const std::string& time_text) const;
+    void Tell(std::string_view text) const;
+    void TellNotSaved() const;
+
+private:
+    void Load(const std::string& code_ini_path);
+    EditFields ReadFields() const;
+    void WriteFields(const EditFields& fields) const;
+    void ShowEditMode() const;
+    void AppendRowToView(const WatchRow& row) const;
+    void ShowRow(size_t index) const;
+    void OnApply();
+    void OnModify();
+    void OnCancelEdit();
+    void OnDelete();
+    void OnMove(bool up);
+
+    ui::Dialog& dialog_;
+    WatchModel& model_;
+    DialogServices services_;
+    std::string code_ini_path_;
+    std::unique_ptr<PrivateProfileFile> code_ini_file_;
+    std::unique_ptr<ProfileFile> code_ini_;  // writes through to the file once allowed
+    std::unique_ptr<WatchListEditor> editor_;
+    ui::ListView watch_view_;
+    ui::ListView message_view_;
+    std::function<void()> on_row_deleted_;
+};
+
+}  // namespace tickra
