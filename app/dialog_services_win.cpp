@@ -15,6 +15,7 @@ DialogServices DefaultServices() {
             std::chrono::milliseconds(build::kRefreshPeriodMs),
             kGiveUpAfter,
             std::chrono::milliseconds(300),
+            std::chrono::milliseconds(2000),
             ui::SystemMessageBox(),
             build::kQuoteHost,
             {build::kHistoryPostHost, build::kHistoryGetHost},

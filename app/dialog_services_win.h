@@ -25,6 +25,8 @@ struct DialogServices {
     // A transfer under way this long is given up: longer than its own bounds allow.
     std::chrono::steady_clock::duration give_up_after;
     std::chrono::milliseconds exit_bound;  // Exit waits no longer for threads to end
+    // A cancelled upgrade dialog is freed this long after it was hidden.
+    std::chrono::milliseconds upgrade_release_delay;
     ui::MessageBoxFunction message_box;
     std::string quote_host;
     HistoryHosts history_hosts;

@@ -49,7 +49,8 @@ void UpdateOffer::OnEnd(CUpGradeDlg::End end) {
         outputs_.end_program();
     } else if (upgrade_) {
         upgrade_->window().Show(SW_HIDE);
-        SetTimer(owner_, kUpgradeReleaseTimerId, kUpgradeReleaseDelayMs, nullptr);
+        SetTimer(owner_, kUpgradeReleaseTimerId,
+                 static_cast<UINT>(services_.upgrade_release_delay.count()), nullptr);
     }
 }
 

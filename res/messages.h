@@ -13,6 +13,5 @@ inline constexpr UINT kTrayCallbackMessage = WM_USER + 100;
 inline constexpr UINT_PTR kRefreshTimerId = 1000;
 // A cancelled upgrade dialog is freed a little after it was hidden, by this one-shot timer.
 inline constexpr UINT_PTR kUpgradeReleaseTimerId = 1001;
-inline constexpr UINT kUpgradeReleaseDelayMs = 2000;
 
 }  // namespace tickra

@@ -57,6 +57,8 @@ struct ChartUpdateTest : ::testing::Test {
     std::function<void()> while_upgrade_box_is_open;
     std::string public_key = build::kUpgradeKey;
     std::shared_ptr<std::atomic<int>> update_answers = std::make_shared<std::atomic<int>>(0);
+    std::shared_ptr<std::atomic<bool>> hold_update_page =
+        std::make_shared<std::atomic<bool>>(false);
     // Told of each download of the upgrade, on the worker's thread.
     std::function<void(const std::string& url, const TransferLimits& limits)> upgrade_download;
     std::unique_ptr<CTickraDlg> dialog;
@@ -75,14 +77,15 @@ struct ChartUpdateTest : ::testing::Test {
         services.quote_host = services.chart_host = services.update_host = sim;
         // Answers that come on another thread: the update check's.
         // The worker may outlive this test: it counts into memory it shares.
-        services.http = [answers = update_answers, http = services.http,
-                         ui_thread = GetCurrentThreadId()](
+        services.http = [answers = update_answers, hold = hold_update_page, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
                             std::string_view object, TransferControl& control) {
-            HttpAnswer answer = http(body, verb, host, object, control);
-            if (object.find("blog/") != std::string_view::npos) {
-                ++*answers;
+            const bool update_page = object.find("blog/") != std::string_view::npos;
+            while (update_page && *hold) {
+                Sleep(1);  // a slow update page
             }
+            HttpAnswer answer = http(body, verb, host, object, control);
+            *answers += update_page ? 1 : 0;
             return answer;
         };
         services.upgrade.message_box = [this](HWND, std::string_view text, std::string_view caption,
@@ -108,6 +111,7 @@ struct ChartUpdateTest : ::testing::Test {
         services.upgrade.folder = std::wstring(folder.path().begin(), folder.path().end());
         services.upgrade.public_key = public_key;
         services.help_url = "http://help.test/tickra.html";
+        services.upgrade_release_delay = std::chrono::milliseconds(1);
         services.open_url = [this](const std::string& url) { opened.push_back(url); };
         dialog = std::make_unique<CTickraDlg>("", services);
         ASSERT_TRUE(dialog->Create());
@@ -371,11 +375,13 @@ TEST_F(ChartUpdateTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
 }
 
 TEST_F(ChartUpdateTest, ExitDuringASlowUpdateCheckIsSafe) {
-    Sim("update?case=other&delay=2");
+    Sim("update?case=other");
+    *hold_update_page = true;
     Start();
     SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_EXIT, 0);
     EXPECT_EQ(dialog->hwnd(), nullptr);
     // The answer comes after Exit; it must find nothing to write into or post to.
+    *hold_update_page = false;
     EXPECT_TRUE(testing::PumpUntil([this] { return *update_answers == 1; }));
     testing::PumpUntil([] { return false; }, std::chrono::milliseconds(100));
     EXPECT_EQ(dialog->upgrade_dialog(), nullptr);

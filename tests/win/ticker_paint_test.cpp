@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <vector>
 
@@ -128,13 +129,17 @@ TEST_F(TickerPaintTest, WithoutStateOnlyTheBackgroundShows) {
 
 // Leaks are checked here; the times are figures for the benchmark (bench/wine_bench.py paint),
 // not a verdict, since a loaded machine stretches them.
-TEST_F(TickerPaintTest, TenThousandRepaintsLeakNothing) {
+// A thousand repaints find any leak of a paint; the paint benchmark asks for ten thousand
+// (TICKRA_REPAINTS) for its figures.
+TEST_F(TickerPaintTest, RepaintsLeakNothing) {
+    const char* requested = std::getenv("TICKRA_REPAINTS");
+    const int repaints = requested != nullptr ? std::atoi(requested) : 1000;
     host->KeepInPlace();
     const int gdi_before = testing::CountGdiObjects();
     const int windows_before = testing::CountWindows();
     const double cpu_before = ThreadCpuMs();
     std::vector<double> ms;
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < repaints; ++i) {
         const auto start = std::chrono::steady_clock::now();
         host->KeepInPlace();  // repaints at once
         ms.push_back(
