@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "base/unique_handle_win.h"
-#include "chart/chart_url.h"
+#include "chart/png_header.h"
 
 namespace tickra {
 

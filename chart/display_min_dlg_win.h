@@ -9,7 +9,7 @@
 
 #include "base/unique_handle_win.h"
 #include "chart/chart_picture_win.h"
-#include "chart/chart_url.h"
+#include "chart/chart_geometry.h"
 #include "ui/dialog.h"
 
 namespace tickra {

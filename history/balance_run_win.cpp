@@ -16,7 +16,8 @@ void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHand
     total_ = items.size();
     done_ = 0;
     worker_->Post([this, mailbox = mailbox_, http = http_, hosts = hosts_, now,
-                   items = std::move(items), generation = generation_](TransferControl& control) {
+                   items = std::move(items),
+                   generation = generation_.Next()](TransferControl& control) {
         const HttpFunction bound = BindControl(http, control);
         const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
             return now ? FetchHistoryTable(code, provider, bound, hosts, *now) : std::string();
@@ -36,7 +37,7 @@ void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHand
 
 void BalanceRun::Deliver(unsigned generation, const BalanceItem& item, float price,
                          const std::string& data_date) {
-    if (generation != generation_ || !running()) {
+    if (!generation_.IsCurrent(generation) || !running()) {
         return;  // stopped meanwhile
     }
     ++done_;
@@ -44,7 +45,7 @@ void BalanceRun::Deliver(unsigned generation, const BalanceItem& item, float pri
 }
 
 void BalanceRun::Cancel() {
-    ++generation_;
+    generation_.Drop();
     if (worker_) {
         worker_->Cancel();
     }

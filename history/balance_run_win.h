@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "base/generation.h"
 #include "base/local_time.h"
 #include "base/mailbox_win.h"
 #include "history/balance_price.h"
@@ -49,7 +50,7 @@ private:
     HistoryHosts hosts_;
     std::unique_ptr<NetWorker> worker_;  // one per run: most runs of the program compute nothing
     ResultHandler on_result_;
-    unsigned generation_ = 0;  // results of an older run are dropped
+    Generation generation_;  // results of an older run are dropped
     size_t total_ = 0;
     size_t done_ = 0;
 };

@@ -11,6 +11,7 @@
 #include <memory>
 #include <utility>
 
+#include "base/generation.h"
 #include "base/worker.h"
 
 namespace tickra {
@@ -45,12 +46,12 @@ public:
         }
         busy_ = true;
         started_ = now;
-        worker_->Post(make_job(++generation_));
+        worker_->Post(make_job(generation_.Next()));
     }
 
     // The result of a transfer came back: true when it is the one under way, which has now ended.
     bool Finish(unsigned generation) {
-        if (!busy_ || generation != generation_) {
+        if (!busy_ || !generation_.IsCurrent(generation)) {
             return false;  // given up meanwhile
         }
         busy_ = false;
@@ -66,7 +67,7 @@ public:
         worker_->Cancel();
         abandoned_ = std::move(worker_);  // no other lives: nothing starts while one does
         busy_ = false;
-        ++generation_;
+        generation_.Drop();
         return true;
     }
 
@@ -78,7 +79,7 @@ public:
             }
         }
         busy_ = false;
-        ++generation_;
+        generation_.Drop();
     }
     bool Join(TimePoint deadline) {
         bool ended = true;
@@ -95,7 +96,7 @@ private:
     std::unique_ptr<Worker<Control>> abandoned_;  // given up, its thread perhaps still running
     bool busy_ = false;
     TimePoint started_;
-    unsigned generation_ = 0;
+    Generation generation_;
 };
 
 }  // namespace tickra

@@ -146,6 +146,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
+        download_.Drop();
         StopWorker(worker_);
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         if (on_end_) {
@@ -158,6 +159,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
+    download_.Drop();
     StopWorker(worker_);
     Destroy();  // and the message box it owns, whose loop then returns
 }
@@ -182,7 +184,7 @@ void CUpGradeDlg::Upgrade() {
     Item(IDOK).Enable(false);
     Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, 0);
     worker_ = std::make_unique<NetWorker>();
-    worker_->Post([this, mailbox = mailbox(), services = services_,
+    worker_->Post([this, mailbox = mailbox(), services = services_, ticket = download_.Next(),
                    job = UpgradeJob{offer_.upgrade_address, services_.folder, services_.public_key,
                                     offer_.version,
                                     services_.running_version}](TransferControl& control) {
@@ -197,12 +199,12 @@ void CUpGradeDlg::Upgrade() {
                     });
                 }
             });
-        mailbox->Post([this, verdict] { OnDownloaded(verdict); });
+        mailbox->Post([this, ticket, verdict] { OnDownloaded(ticket, verdict); });
     });
 }
 
-void CUpGradeDlg::OnDownloaded(Verdict verdict) {
-    if (!worker_) {
+void CUpGradeDlg::OnDownloaded(unsigned ticket, Verdict verdict) {
+    if (!download_.IsCurrent(ticket)) {
         return;  // cancelled: whatever came is not wanted
     }
     StopWorker(worker_, std::chrono::milliseconds(200));  // its job has ended

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "base/generation.h"
 #include "net/http_client_win.h"
 #include "net/net_worker_win.h"
 #include "ui/dialog.h"
@@ -68,13 +69,14 @@ protected:
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    void OnDownloaded(Verdict verdict);
+    void OnDownloaded(unsigned ticket, Verdict verdict);
     void AddLine(std::string_view line);
 
     UpdateNotice offer_;
     UpgradeServices services_;
     std::function<void(End)> on_end_;
     std::unique_ptr<NetWorker> worker_;
+    Generation download_;  // a cancelled download's verdict is dropped
     bool busy_ = false;
     bool abandoned_ = false;
 };
