@@ -231,6 +231,9 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
         return answer;
     }
     answer.status = head->status;
+    if (head->length && *head->length > limits.max_bytes) {
+        return answer;  // announced beyond the bound: no use reading what would be thrown away
+    }
 
     std::string result;
     uint64_t received = 0;
@@ -291,8 +294,11 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
         SetTimeouts(connection.get(), limits.idle_timeout_ms);
     }
     Request request(
-        connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", nullptr,
-                                      nullptr, nullptr, INTERNET_FLAG_RELOAD | kRequestFlags, 0)
+        // HTTP/1.0, as for requests: a kept-alive connection would be drained of an unwanted
+        // body when it is closed, a refused 20 MB picture included.
+        connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/",
+                                      "HTTP/1.0", nullptr, nullptr,
+                                      INTERNET_FLAG_RELOAD | kRequestFlags, 0)
                    : nullptr,
         control);
     const std::optional<Head> head = Send(request, limits.idle_timeout_ms, nullptr, {});
