@@ -389,6 +389,17 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+        case WM_DWMCOLORIZATIONCOLORCHANGED:
+        case WM_DISPLAYCHANGE:
+            // These reach top-level windows only, and the ticker is a child of the taskbar.
+            // Which setting changed is not asked: the high-contrast switch names none.
+            if (ticker_host_) {
+                ticker_host_->MatchTaskbarColour();
+            }
+            return std::nullopt;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
             if (notify->idFrom == IDC_HELP_LINK &&
