@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/start_with_windows_win.h"
 #include "base/code_page_win.h"
 #include "base/text_util.h"
 #include "chart/chart_url.h"
@@ -389,6 +390,10 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
+        case WM_INITMENUPOPUP:  // the tray menu, about to open
+            StartWithWindows().CheckMenuEntry(reinterpret_cast<HMENU>(wparam),
+                                              ID_TRAY_START_WITH_WINDOWS);
+            return std::nullopt;
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
         case WM_THEMECHANGED:
@@ -455,6 +460,12 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
             return true;
         case ID_TRAY_EXIT:
             Teardown();
+            return true;
+        case ID_TRAY_START_WITH_WINDOWS:
+            if (const std::string failure = StartWithWindows().Toggle(Widen(arguments_));
+                !failure.empty()) {
+                Tell(failure);
+            }
             return true;
         case IDC_APPLY:
             OnApply();

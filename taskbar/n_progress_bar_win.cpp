@@ -113,8 +113,12 @@ void CNProgressBar::MatchTaskbarColour() {
         return;
     }
     ReadColours();
-    colour_rereads_ = kColourRereads;
-    SetTimer(hwnd(), kColourTimerId, kColourRereadMs, nullptr);
+    // The taskbar's pixels change when the shell gets round to repainting; the setting a window
+    // of its own follows is already current when the change is announced.
+    if (placement_ != Placement::kStandalone) {
+        colour_rereads_ = kColourRereads;
+        SetTimer(hwnd(), kColourTimerId, kColourRereadMs, nullptr);
+    }
 }
 
 void CNProgressBar::ReadColours() {

@@ -30,9 +30,9 @@ public:
     ~CNProgressBar() override;
 
     // Takes its colours from what it is drawn on: the taskbar beside it, or for a window of its
-    // own the taskbar's light or dark setting; the system's colours in high contrast. Looks now
-    // and a few times within the next second, since the shell repaints in its own time. The main
-    // dialog calls it again for every change of colours, theme or display.
+    // own the taskbar's light or dark setting; the system's colours in high contrast. In a
+    // taskbar it looks now and a few times within the next second, since the shell repaints in
+    // its own time. The main dialog calls it again for every change of colours, theme or display.
     void MatchTaskbarColour();
     // Re-opens or follows the ticker's place when the shell has changed, and repaints it.
     void KeepInPlace();
