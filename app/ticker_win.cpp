@@ -63,6 +63,12 @@ void Ticker::Reembed() {
     }
 }
 
+void Ticker::MatchBackground() {
+    if (host_) {
+        host_->MatchTaskbarColour();
+    }
+}
+
 bool Ticker::idle() const {
     return !cycle_.quote_in_flight() && !transfers_.chart_in_flight();
 }

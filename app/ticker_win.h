@@ -38,6 +38,8 @@ public:
     void Show();
     // The shell announced a new taskbar.
     void Reembed();
+    // Colours, theme or display changed: the ticker reads what it is drawn on again.
+    void MatchBackground();
     // No transfer is under way.
     bool idle() const;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/start_with_windows_win.h"
 #include "base/code_page_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -160,6 +161,21 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
+        case WM_INITMENUPOPUP:  // the tray menu, about to open
+            StartWithWindows().CheckMenuEntry(reinterpret_cast<HMENU>(wparam),
+                                              ID_TRAY_START_WITH_WINDOWS);
+            return std::nullopt;
+        case WM_SETTINGCHANGE:
+        case WM_SYSCOLORCHANGE:
+        case WM_THEMECHANGED:
+        case WM_DWMCOLORIZATIONCOLORCHANGED:
+        case WM_DISPLAYCHANGE:
+            // These reach top-level windows only, and the ticker is a child of the taskbar.
+            // Which setting changed is not asked: the high-contrast switch names none.
+            if (ticker_ && !ended_) {
+                ticker_->MatchBackground();
+            }
+            return std::nullopt;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
             if (notify->idFrom == IDC_HELP_LINK &&
@@ -213,6 +229,12 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
             return true;
         case ID_TRAY_EXIT:
             Teardown();
+            return true;
+        case ID_TRAY_START_WITH_WINDOWS:
+            if (const std::string failure = StartWithWindows().Toggle(Widen(arguments_));
+                !failure.empty()) {
+                page_->Tell(failure);
+            }
             return true;
         default:
             if (page_->OnCommand(id)) {

@@ -36,5 +36,6 @@
 
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_SETTINGS 32773
+#define ID_TRAY_START_WITH_WINDOWS 32774
 
 #include "tickra/version.h"

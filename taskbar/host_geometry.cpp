@@ -73,6 +73,16 @@ RebarBounds RestoreRebar(LayoutMode mode, const Rect& t, const Rect& b, const Re
     return {0, t.top + b.top, n.width(), n.top - b.top};
 }
 
+ScreenPoint BackgroundSamplePoint(const Rect& ticker, const Rect& n) {
+    if (n.left >= ticker.right) {
+        return {(ticker.right + n.left) / 2, (ticker.top + ticker.bottom) / 2};
+    }
+    if (n.top >= ticker.bottom) {
+        return {(ticker.left + ticker.right) / 2, (ticker.bottom + n.top) / 2};
+    }
+    return {ticker.left - 1, (ticker.top + ticker.bottom) / 2};
+}
+
 int OsGeneration(bool known, unsigned long platform, unsigned long major, unsigned long minor) {
     constexpr unsigned long kWindows = 1, kNt = 2;  // VER_PLATFORM_WIN32_WINDOWS, _NT
     if (!known) {

@@ -12,6 +12,11 @@ struct Rect {
     bool operator==(const Rect&) const = default;
 };
 
+struct ScreenPoint {
+    int x = 0, y = 0;
+    bool operator==(const ScreenPoint&) const = default;
+};
+
 // A position and size for MoveWindow, in the taskbar's client coordinates.
 struct RebarBounds {
     int x = 0, y = 0, width = 0, height = 0;
@@ -60,6 +65,10 @@ bool GapTooSmall(const Rect& taskbar, const Rect& rebar, const Rect& notify,
 // The ReBar reaching the notification area again.
 RebarBounds RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar,
                          const Rect& notify);
+
+// A pixel of the taskbar itself, in the space the ticker leaves before the notification area:
+// the ticker's own pixels would only give its own colours back. Screen coordinates.
+ScreenPoint BackgroundSamplePoint(const Rect& ticker, const Rect& notify);
 
 // The OS generation of a GetVersionEx result: -1 unknown, 0–2 Windows 95/98/Me, 3 NT 4, 4 2000,
 // 5 XP, 6 later.

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "taskbar/ticker_chart.h"
+#include "taskbar/ticker_theme_win.h"
 #include "ui/window.h"
 
 namespace tickra {
@@ -96,9 +97,7 @@ CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
     }
     UpdateScaling();
     Embed();
-    SetBarColour(0x00FF00);
-    SetBackgroundColour(0x000000);
-    SetTextColour(0xFFFFFF);
+    SetColours({0x000000, PaletteFor(0x000000)});  // until it has looked at its background
     SendMessageW(hwnd(), PBM_SETRANGE32, 0, 100);
 }
 
@@ -110,16 +109,32 @@ CNProgressBar::~CNProgressBar() {
 }
 
 void CNProgressBar::MatchTaskbarColour() {
-    RECT place;
-    if (hwnd() == nullptr || placement_ == Placement::kStandalone ||
-        !GetWindowRect(hwnd(), &place)) {
-        return;  // a window of its own has no taskbar under it and keeps its black
+    if (hwnd() == nullptr) {
+        return;
     }
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, place.left + 10, place.top + 10);
-    ReleaseDC(nullptr, screen);
-    if (colour != CLR_INVALID) {
-        SetBackgroundColour(colour);
+    ReadColours();
+    // The taskbar's pixels change when the shell gets round to repainting; the setting a window
+    // of its own follows is already current when the change is announced.
+    if (placement_ != Placement::kStandalone) {
+        colour_rereads_ = kColourRereads;
+        SetTimer(hwnd(), kColourTimerId, kColourRereadMs, nullptr);
+    }
+}
+
+void CNProgressBar::ReadColours() {
+    RECT place;
+    if (hwnd() == nullptr || !GetWindowRect(hwnd(), &place)) {
+        return;
+    }
+    const bool own_window = placement_ == Placement::kStandalone;
+    std::optional<ScreenPoint> sample;
+    if (!own_window && notify_.Read()) {
+        sample = BackgroundSamplePoint(ToRect(place), notify_.rect);
+    }
+    const std::optional<TickerColours> colours =
+        ChooseTickerColours(ReadThemeInputs(own_window, sample));
+    if (colours && SetColours(*colours)) {
+        Repaint();
     }
 }
 
@@ -250,6 +265,7 @@ void CNProgressBar::Reembed() {
             MakeRoom();
         }
         PlaceTicker();
+        MatchTaskbarColour();  // a restarted shell may come with other colours
         return;
     }
     if (!standalone) {
@@ -262,6 +278,7 @@ void CNProgressBar::Reembed() {
     layout_mode_ = LayoutMode::kNone;
     UpdateScaling();
     Embed();
+    MatchTaskbarColour();
 }
 
 void CNProgressBar::KeepInPlace() {
@@ -336,6 +353,13 @@ void CNProgressBar::RestoreTaskbar() {
 }
 
 LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER && wparam == kColourTimerId) {
+        ReadColours();
+        if (--colour_rereads_ <= 0) {
+            KillTimer(hwnd(), kColourTimerId);
+        }
+        return 0;
+    }
     if (message != WM_LBUTTONDOWN) {
         return CTextProgressCtrl::OnMessage(message, wparam, lparam);
     }

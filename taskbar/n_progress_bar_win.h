@@ -29,7 +29,10 @@ public:
     // Gives a classic ReBar its room back.
     ~CNProgressBar() override;
 
-    // Takes the colour of the taskbar under the ticker as its background.
+    // Takes its colours from what it is drawn on: the taskbar beside it, or for a window of its
+    // own the taskbar's light or dark setting; the system's colours in high contrast. In a
+    // taskbar it looks now and a few times within the next second, since the shell repaints in
+    // its own time. The main dialog calls it again for every change of colours, theme or display.
     void MatchTaskbarColour();
     // Re-opens or follows the ticker's place when the shell has changed, and repaints it.
     void KeepInPlace();
@@ -44,6 +47,8 @@ public:
     void set_on_chart_request(std::function<void(bool requested)> handler) {
         on_chart_request_ = std::move(handler);
     }
+    // Colours are still to be looked at again after the last MatchTaskbarColour.
+    bool rereading_colours() const { return colour_rereads_ > 0; }
     // Tests fix the display scaling instead of asking the taskbar.
     void set_dpi_for_testing(int dpi) { dpi_override_ = dpi; }
     // The window the ticker lives in when it has one of its own.
@@ -56,6 +61,9 @@ protected:
 
 private:
     static constexpr int kReembedTries = 10;
+    static constexpr UINT_PTR kColourTimerId = 101;
+    static constexpr UINT kColourRereadMs = 300;
+    static constexpr int kColourRereads = 3;
 
     struct ShellWindow {
         HWND hwnd = nullptr;
@@ -76,6 +84,7 @@ private:
     void PlaceTicker();
     void RestoreTaskbar();
     void Repaint();
+    void ReadColours();
     void ShowIn(HWND parent, const Rect& rect);
 
     bool enabled_ = true;
@@ -89,6 +98,7 @@ private:
     int dpi_ = 96;
     int dpi_override_ = 0;
     int reembed_tries_ = 0;
+    int colour_rereads_ = 0;
     bool lost_ = false;  // the taskbar vanished; re-embedding is under way or given up
     bool chart_requested_ = false;
     std::function<void(bool)> on_chart_request_;

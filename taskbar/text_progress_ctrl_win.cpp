@@ -25,9 +25,8 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 CTextProgressCtrl::CTextProgressCtrl()
-    : bar_colour_(GetSysColor(COLOR_HIGHLIGHT)),
-      background_colour_(GetSysColor(COLOR_WINDOW)),
-      text_colour_(GetSysColor(COLOR_HIGHLIGHT)) {}
+    : colours_{GetSysColor(COLOR_WINDOW), PaletteFor(GetSysColor(COLOR_WINDOW))},
+      meaning_(kWhite) {}
 
 bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
     // The parent may be the shell's taskbar: telling it of the child's birth and death would wait
@@ -40,13 +39,26 @@ void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
         return;
     }
     flags_ = state->flags;
-    text_colour_ = state->colour;
+    meaning_ = state->colour;
     history_.reset();
     if (state->history != nullptr) {
         history_ = *state->history;
     }
     reference_price_ = state->reference_price;
     ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
+    if (hwnd() != nullptr) {
+        if (const std::wstring line = Widen(ticker_text_); line != window_text_) {
+            SetWindowTextW(hwnd(), line.c_str());
+        }
+    }
+}
+
+bool CTextProgressCtrl::SetColours(const TickerColours& colours) {
+    if (colours == colours_) {
+        return false;
+    }
+    colours_ = colours;
+    return true;
 }
 
 LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -98,8 +110,8 @@ void CTextProgressCtrl::Paint() {
         filled.right = client.left + static_cast<int>((client.right - client.left) * fraction);
         RECT unfilled = client;
         unfilled.left = filled.right;
-        FillSolid(dc, filled, bar_colour_);
-        FillSolid(dc, unfilled, background_colour_);
+        FillSolid(dc, filled, colours_.palette.bar);
+        FillSolid(dc, unfilled, colours_.background);
 
         const UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                                           FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
@@ -116,7 +128,7 @@ void CTextProgressCtrl::Paint() {
             SelectClipRgn(dc, clip.get());
 
             const std::wstring text = Widen(ticker_text_);
-            SetTextColor(dc, text_colour_);
+            SetTextColor(dc, ColourFor(colours_.palette, meaning_));
             RECT measured{};
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
                       DT_CALCRECT | DT_SINGLELINE);
@@ -166,8 +178,8 @@ void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
     GetWindowRect(hwnd(), &window);
     const std::vector<ChartSegment> segments = ComputeChartSegments(
         *history_, reference_price_, text_width, window.bottom - window.top, metrics_.chart);
-    const UniquePen red(CreatePen(PS_SOLID, 1, 0x0000FF));
-    const UniquePen green(CreatePen(PS_SOLID, 1, 0x00FF00));
+    const UniquePen red(CreatePen(PS_SOLID, 1, colours_.palette.red));
+    const UniquePen green(CreatePen(PS_SOLID, 1, colours_.palette.green));
     const SelectObjectGuard pen_guard(dc, red.get());
     for (const ChartSegment& s : segments) {
         SelectObject(dc, s.red ? red.get() : green.get());

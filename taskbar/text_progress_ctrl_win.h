@@ -9,6 +9,7 @@
 #include <string>
 
 #include "taskbar/ticker_chart.h"
+#include "taskbar/ticker_palette.h"
 #include "ui/custom_window.h"
 #include "watch/ticker_state.h"
 
@@ -25,11 +26,12 @@ public:
 
     // Copies flags, text colour, history, reference price and text; does not repaint. Nothing
     // happens without a state. The history is copied too: the row it belongs to may be deleted.
+    // The line becomes the window's text, for screen readers.
     void ApplyTickerState(const TickerState* state);
 
-    void SetBarColour(COLORREF colour) { bar_colour_ = colour; }
-    void SetBackgroundColour(COLORREF colour) { background_colour_ = colour; }
-    void SetTextColour(COLORREF colour) { text_colour_ = colour; }
+    // The background and the colours drawn on it; true when they changed.
+    bool SetColours(const TickerColours& colours);
+    const TickerColours& colours() const { return colours_; }
     // The sizes of what is drawn, for the display's scaling.
     void SetMetrics(const TickerMetrics& metrics) { metrics_ = metrics; }
 
@@ -42,14 +44,15 @@ private:
     void DrawChart(HDC dc, const RECT& client, int text_width) const;
 
     // The control is a progress bar underneath, and is painted as one whose bar stays empty: the
-    // bar's position, range and colour exist only for that.
+    // bar's position and range exist only for that.
     int position_ = 0;
     int upper_ = 100;
     int lower_ = 0;
-    COLORREF bar_colour_;
     std::wstring window_text_;
-    COLORREF background_colour_;
-    COLORREF text_colour_;
+    TickerColours colours_;
+    // What the quote check's colour means (kRed, kGreen, kGrey or plain); the palette gives the
+    // shade for the background.
+    Colour meaning_;
     std::string ticker_text_;
     DisplayFlags flags_;
     std::optional<std::array<float, StockEntry::kHistorySize>> history_;

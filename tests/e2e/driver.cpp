@@ -21,9 +21,18 @@
 //   lv-select HWND ROW               selects a list-view row
 //   lock HEX                         opens a file (a Windows path, UTF-8 in hex) without sharing
 //   unlock                           closes it again
+//   light-taskbar 1|0|-              sets the taskbar's light setting (SystemUsesLightTheme), or
+//                                    deletes it
+//   setting-change TEXT              broadcasts WM_SETTINGCHANGE naming TEXT, as Windows does
+//   pixel X Y                        the screen's pixel: R G B
+//   wait-pixel X Y R G B TIMEOUT_MS  waits for the pixel to take that colour; answers the ms taken
+//   startup-shortcut [delete]        Tickra.lnk in the Startup folder: target, working folder and
+//                                    arguments, each UTF-8 in hex, or "-" when there is none
 //   quit
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 #include <cstdio>
 #include <iostream>
@@ -125,6 +134,49 @@ private:
     HANDLE process_ = nullptr;
     char* memory_ = nullptr;
 };
+
+COLORREF ScreenPixel(int x, int y) {
+    HDC screen = GetDC(nullptr);
+    const COLORREF colour = GetPixel(screen, x, y);
+    ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+std::string StartupShortcut(bool remove) {
+    static const bool com = SUCCEEDED(CoInitialize(nullptr));
+    PWSTR folder = nullptr;
+    if (!com || FAILED(SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &folder))) {
+        return "err no Startup folder";
+    }
+    const std::wstring path = std::wstring(folder) + L"\\Tickra.lnk";
+    CoTaskMemFree(folder);
+    if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return "ok -";
+    }
+    if (remove) {
+        return DeleteFileW(path.c_str()) ? "ok" : "err";
+    }
+    IShellLinkW* link = nullptr;
+    IPersistFile* file = nullptr;
+    std::string answer = "err unreadable";
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Load(path.c_str(), STGM_READ))) {
+        wchar_t target[MAX_PATH] = {}, working[MAX_PATH] = {}, arguments[MAX_PATH] = {};
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
+        link->GetWorkingDirectory(working, MAX_PATH);
+        link->GetArguments(arguments, MAX_PATH);
+        answer = "ok " + Hex(Utf8(target)) + " " + Hex(Utf8(working)) + " " + Hex(Utf8(arguments));
+    }
+    if (file != nullptr) {
+        file->Release();
+    }
+    if (link != nullptr) {
+        link->Release();
+    }
+    return answer;
+}
 
 std::string Run(const std::string& line) {
     std::istringstream in(line);
@@ -304,6 +356,59 @@ std::string Run(const std::string& line) {
         MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide, 2047);
         return SendMessageW(ParseHwnd(hwnd), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide)) ? "ok"
                                                                                             : "err";
+    }
+    if (command == "light-taskbar") {
+        std::string value;
+        in >> value;
+        HKEY key = nullptr;
+        if (RegCreateKeyExW(HKEY_CURRENT_USER,
+                            L"Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize", 0,
+                            nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+            return "err";
+        }
+        LSTATUS status;
+        if (value == "-") {
+            status = RegDeleteValueW(key, L"SystemUsesLightTheme");
+            status = status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status;
+        } else {
+            const DWORD light = static_cast<DWORD>(std::stoul(value));
+            status = RegSetValueExW(key, L"SystemUsesLightTheme", 0, REG_DWORD,
+                                    reinterpret_cast<const BYTE*>(&light), sizeof(light));
+        }
+        RegCloseKey(key);
+        return status == ERROR_SUCCESS ? "ok" : "err";
+    }
+    if (command == "setting-change") {
+        std::string text;
+        in >> text;
+        const std::wstring wide = Arg(text);
+        DWORD_PTR ignored = 0;
+        return SendMessageTimeoutW(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                                   reinterpret_cast<LPARAM>(wide.c_str()), SMTO_ABORTIFHUNG, 5000,
+                                   &ignored)
+                   ? "ok"
+                   : "err";
+    }
+    if (command == "pixel") {
+        int x = 0, y = 0;
+        in >> x >> y;
+        const COLORREF c = ScreenPixel(x, y);
+        return "ok " + std::to_string(GetRValue(c)) + " " + std::to_string(GetGValue(c)) + " " +
+               std::to_string(GetBValue(c));
+    }
+    if (command == "wait-pixel") {
+        int x = 0, y = 0, r = 0, g = 0, b = 0;
+        DWORD timeout = 0;
+        in >> x >> y >> r >> g >> b >> timeout;
+        const DWORD start = GetTickCount();
+        return WaitFor([&] { return ScreenPixel(x, y) == RGB(r, g, b); }, timeout)
+                   ? "ok " + std::to_string(GetTickCount() - start)
+                   : "err";
+    }
+    if (command == "startup-shortcut") {
+        std::string verb;
+        in >> verb;
+        return StartupShortcut(verb == "delete");
     }
     if (command == "lv-rows") {
         std::string hwnd;

@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstdio>
 #include <vector>
 
+#include "base/code_page_win.h"
 #include "taskbar/n_progress_bar_win.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "win/win_test_support.h"
@@ -155,6 +158,123 @@ TEST_F(TickerPaintTest, RepaintsLeakNothing) {
     // how the host schedules the two processes; the paint's own work is the thread's CPU time.
     std::printf("ticker repaint under Wine: median %.3f ms wall, %.3f ms CPU, %zu repaints\n",
                 median, cpu_per_paint, ms.size());
+}
+
+TEST_F(TickerPaintTest, TheWindowTextIsTheLineShownForScreenReaders) {
+    auto text = [this] {
+        wchar_t buffer[128] = {};
+        GetWindowTextW(host->hwnd(), buffer, 128);
+        return Narrow(buffer);
+    };
+    EXPECT_EQ(text(), state.text);
+    state.text = "600000 网络不通.";
+    host->ApplyTickerState(&state);
+    EXPECT_EQ(text(), state.text);
+}
+
+// WCAG 2 contrast of two pixels.
+double Contrast(COLORREF a, COLORREF b) {
+    auto luminance = [](COLORREF c) {
+        auto linear = [](unsigned v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(GetRValue(c)) + 0.7152 * linear(GetGValue(c)) +
+               0.0722 * linear(GetBValue(c));
+    };
+    const double x = luminance(a) + 0.05, y = luminance(b) + 0.05;
+    return std::max(x, y) / std::min(x, y);
+}
+
+// The best contrast against the background among the pixels of columns [x0, x1) that pass the
+// filter: the solid strokes, whatever the edges are blended into.
+template <class Filter>
+double BestContrast(const Capture& ticker, int x0, int x1, Filter filter) {
+    const COLORREF background = ticker.At(1, 1);
+    double best = 1.0;
+    for (int y = 0; y < 22; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            if (filter(ticker.At(x, y))) {
+                best = std::max(best, Contrast(ticker.At(x, y), background));
+            }
+        }
+    }
+    return best;
+}
+
+TEST(TickerTheme, ReadableOnLightAndDarkTaskbarsAndFollowsEachChangeMessage) {
+    testing::ScopedWorkingDirectory folder;
+    tools::ClassicTaskbarLayout layout;
+    layout.bar_colour = RGB(243, 243, 243);
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(layout));
+    std::vector<testing::MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog.Create());
+    CNProgressBar* host = dialog.ticker_host();
+    ASSERT_NE(host, nullptr);
+    ASSERT_EQ(GetParent(host->hwnd()), taskbar.taskbar());
+
+    std::array<float, StockEntry::kHistorySize> history;
+    history.fill(-1.0f);
+    history[48] = 10.0f;
+    history[49] = 11.0f;
+    history[50] = 12.0f;
+    TickerState state;
+    state.text = "浦发银行 11.00 0.00%";
+    state.colour = kWhite;
+    state.history = &history;
+    state.reference_price = 11.0f;
+    auto background = [host] { return Capture(host->hwnd()).At(1, 1); };
+    // Drawn and captured at once: the dialog's own ticks put its empty-list line back.
+    auto check_readable = [&](const char* name) {
+        host->ApplyTickerState(&state);
+        host->KeepInPlace();
+        const Capture ticker(host->hwnd());
+        EXPECT_GE(BestContrast(ticker, 2, 140, [](COLORREF) { return true; }), 4.5) << name;
+        EXPECT_GE(BestContrast(ticker, 150, 198,
+                               [](COLORREF c) {
+                                   return GetRValue(c) > GetGValue(c) &&
+                                          GetRValue(c) > GetBValue(c);
+                               }),
+                  3.0)
+            << name << ": red above the reference";
+        EXPECT_GE(BestContrast(ticker, 150, 198,
+                               [](COLORREF c) {
+                                   return GetGValue(c) > GetRValue(c) &&
+                                          GetGValue(c) > GetBValue(c);
+                               }),
+                  3.0)
+            << name << ": green below it";
+    };
+    ASSERT_TRUE(testing::PumpUntil([&] { return background() == RGB(243, 243, 243); }))
+        << std::hex << background();
+    check_readable("light");
+
+    const std::pair<UINT, COLORREF> changes[] = {
+        {WM_SETTINGCHANGE, RGB(0, 0, 0)},       {WM_SYSCOLORCHANGE, RGB(255, 255, 255)},
+        {WM_THEMECHANGED, RGB(16, 16, 16)},     {WM_DWMCOLORIZATIONCOLORCHANGED, RGB(0, 120, 215)},
+        {WM_DISPLAYCHANGE, RGB(128, 128, 128)},
+    };
+    for (const auto& [message, colour] : changes) {
+        // Until the looks after the last change are over, any change would be seen without a
+        // message.
+        ASSERT_TRUE(testing::PumpUntil([host] { return !host->rereading_colours(); }));
+        taskbar.SetBarColour(colour);
+        const auto sent = std::chrono::steady_clock::now();
+        SendMessageW(
+            dialog.hwnd(), message, 0,
+            message == WM_SETTINGCHANGE ? reinterpret_cast<LPARAM>(L"ImmersiveColorSet") : 0);
+        EXPECT_TRUE(testing::PumpUntil([&] { return background() == colour; },
+                                       std::chrono::milliseconds(1000)))
+            << std::hex << message << ": " << background();
+        std::printf(
+            "ticker background followed message 0x%04X in %.0f ms\n", message,
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - sent)
+                .count());
+        check_readable(colour == 0 ? "dark" : "after a change");
+    }
+    dialog.Teardown();
 }
 
 }  // namespace

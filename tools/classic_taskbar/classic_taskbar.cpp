@@ -49,7 +49,7 @@ void LogTrayRequest(const COPYDATASTRUCT& copy) {
     }
 }
 
-constexpr COLORREF kBarColour = RGB(0x20, 0x2A, 0x38);
+COLORREF bar_colour = RGB(0x20, 0x2A, 0x38);
 constexpr COLORREF kButtonColour = RGB(0x36, 0x44, 0x58);
 constexpr COLORREF kTextColour = RGB(0xE8, 0xEC, 0xF0);
 
@@ -64,7 +64,7 @@ void PaintBar(HWND hwnd, bool buttons, bool clock) {
     HDC dc = BeginPaint(hwnd, &paint);
     RECT client;
     GetClientRect(hwnd, &client);
-    Fill(dc, client, kBarColour);
+    Fill(dc, client, bar_colour);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kTextColour);
     if (buttons && client.right > client.bottom) {
@@ -178,8 +178,14 @@ void ClassicTaskbar::Destroy() {
     taskbar_ = rebar_ = notify_ = nullptr;
 }
 
+void ClassicTaskbar::SetBarColour(COLORREF colour) {
+    bar_colour = colour;
+    RedrawWindow(taskbar_, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
 bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
     tray_log_path = layout.tray_log != nullptr ? layout.tray_log : L"";
+    bar_colour = layout.bar_colour;
     RegisterOnce(L"Shell_TrayWnd", TaskbarProc);
     RegisterOnce(L"ReBarWindow32", RebarProc);
     RegisterOnce(L"TrayNotifyWnd", NotifyProc);

@@ -22,6 +22,7 @@ struct ClassicTaskbarLayout {
     bool windows11 = false;  // the Windows 11 layout: a content bridge, a 0-pixel ReBar, "Start"
     bool quit_on_destroy = false;       // end the thread's message loop when the taskbar goes
     const wchar_t* tray_log = nullptr;  // file that gets one line per tray request, or none
+    COLORREF bar_colour = RGB(0x20, 0x2A, 0x38);
 };
 
 class ClassicTaskbar {
@@ -33,6 +34,9 @@ public:
 
     bool Create(const ClassicTaskbarLayout& layout);
     void Destroy();
+    // Paints the bar in another colour from its next paint on, as a shell does after a change
+    // of theme.
+    void SetBarColour(COLORREF colour);
 
     HWND taskbar() const { return taskbar_; }
     HWND rebar() const { return rebar_; }

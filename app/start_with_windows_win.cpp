@@ -1,0 +1,105 @@
+#include "app/start_with_windows_win.h"
+
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include <vector>
+
+#include "base/code_page_win.h"
+#include "base/com_ptr_win.h"
+
+namespace tickra {
+
+namespace {
+
+std::wstring UserStartupFolder() {
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Startup, KF_FLAG_CREATE, nullptr, &path))) {
+        folder = path;
+    }
+    CoTaskMemFree(path);
+    return folder;
+}
+
+std::wstring ThisProgram() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length < buffer.size()) {
+            return std::wstring(buffer.data(), length);
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring WorkingFolder() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(length, L'\0');
+    folder.resize(GetCurrentDirectoryW(length, folder.data()));
+    return folder;
+}
+
+ComPtr<IShellLinkW> NewShellLink() {
+    ComPtr<IShellLinkW> link;
+    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                     link.put_void());
+    return link;
+}
+
+}  // namespace
+
+StartWithWindows::StartWithWindows(std::wstring folder)
+    : folder_(folder.empty() ? UserStartupFolder() : std::move(folder)),
+      path_(folder_.empty() ? std::wstring() : folder_ + L"\\Tickra.lnk") {}
+
+bool StartWithWindows::IsOn() const {
+    if (path_.empty() || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    const ComPtr<IShellLinkW> link = NewShellLink();
+    const ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    wchar_t target[MAX_PATH * 4] = {};
+    if (!file || FAILED(file->Load(path_.c_str(), STGM_READ)) ||
+        link->GetPath(target, MAX_PATH * 4, nullptr, SLGP_RAWPATH) != S_OK) {
+        return false;
+    }
+    // A shortcut left by a copy of Tickra elsewhere starts that one, not this.
+    const std::wstring program = ThisProgram();
+    return CompareStringOrdinal(target, -1, program.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+bool StartWithWindows::Create(const std::wstring& arguments) const {
+    const ComPtr<IShellLinkW> link = NewShellLink();
+    const ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
+    // code.ini is read from the working folder, so the shortcut starts Tickra where it runs now.
+    return file && SUCCEEDED(link->SetPath(ThisProgram().c_str())) &&
+           SUCCEEDED(link->SetWorkingDirectory(WorkingFolder().c_str())) &&
+           SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+           SUCCEEDED(file->Save(path_.c_str(), TRUE));
+}
+
+std::string StartWithWindows::Toggle(const std::wstring& arguments) const {
+    if (IsOn()) {
+        if (!DeleteFileW(path_.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+            return "无法删除启动文件夹里的快捷方式，Tickra 仍会随 Windows 启动。\r\n\r\n" +
+                   Narrow(path_);
+        }
+        return {};
+    }
+    if (path_.empty() || !Create(arguments)) {
+        return "无法在启动文件夹里建立快捷方式，Tickra 不会随 Windows 启动。\r\n\r\n" +
+               (path_.empty() ? std::string("找不到启动文件夹。") : Narrow(path_));
+    }
+    return {};
+}
+
+void StartWithWindows::CheckMenuEntry(HMENU menu, UINT command) const {
+    if (menu != nullptr && GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+        CheckMenuItem(menu, command, MF_BYCOMMAND | (IsOn() ? MF_CHECKED : MF_UNCHECKED));
+    }
+}
+
+}  // namespace tickra
