@@ -296,9 +296,8 @@ DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
     Request request(
         // HTTP/1.0, as for requests: a kept-alive connection would be drained of an unwanted
         // body when it is closed, a refused 20 MB picture included.
-        connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/",
-                                      "HTTP/1.0", nullptr, nullptr,
-                                      INTERNET_FLAG_RELOAD | kRequestFlags, 0)
+        connection ? HttpOpenRequestA(connection.get(), "GET", object[0] ? object : "/", "HTTP/1.0",
+                                      nullptr, nullptr, INTERNET_FLAG_RELOAD | kRequestFlags, 0)
                    : nullptr,
         control);
     const std::optional<Head> head = Send(request, limits.idle_timeout_ms, nullptr, {});

@@ -9,7 +9,6 @@ namespace ui {
 
 namespace {
 
-
 // Messages whose result is the dialog procedure's own return value, not DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
     switch (message) {

@@ -7,8 +7,8 @@ namespace tickra {
 
 WatchRow::WatchRow() : entry(std::make_unique<StockEntry>()) {}
 
-WatchRow::WatchRow(std::string code_, std::string break_below_, std::string cross_above_, std::string balance_,
-                   std::string data_date_)
+WatchRow::WatchRow(std::string code_, std::string break_below_, std::string cross_above_,
+                   std::string balance_, std::string data_date_)
     : code(std::move(code_)),
       break_below(std::move(break_below_)),
       cross_above(std::move(cross_above_)),

@@ -12,12 +12,19 @@
 namespace tickra {
 
 // Columns of the watch list view, in display order.
-enum WatchColumn { kColCode, kColBreakBelow, kColCrossAbove, kColBalance, kColDataDate, kWatchColumnCount };
+enum WatchColumn {
+    kColCode,
+    kColBreakBelow,
+    kColCrossAbove,
+    kColBalance,
+    kColDataDate,
+    kWatchColumnCount
+};
 
 struct WatchRow {
     WatchRow();
-    WatchRow(std::string code, std::string break_below, std::string cross_above, std::string balance,
-             std::string data_date);
+    WatchRow(std::string code, std::string break_below, std::string cross_above,
+             std::string balance, std::string data_date);
 
     const std::string& Cell(int column) const;
     std::string& Cell(int column);

@@ -130,7 +130,8 @@ TEST(LoadWatchList, RowsFollowTheFile) {
         const WatchList list = LoadWatchList(file);
         std::vector<Names> rows;
         for (const WatchRow& row : list) {
-            rows.push_back({row.code, row.break_below, row.cross_above, row.balance, row.data_date});
+            rows.push_back(
+                {row.code, row.break_below, row.cross_above, row.balance, row.data_date});
         }
         EXPECT_EQ(rows, c.rows) << c.what;
     }

@@ -76,8 +76,8 @@ struct EditingTest : ::testing::Test {
         dialog->SetItemText(IDC_BALANCE, balance);
     }
     std::vector<std::string> FieldTexts() const {
-        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_BREAK_BELOW), dialog->ItemText(IDC_CROSS_ABOVE),
-                dialog->ItemText(IDC_BALANCE)};
+        return {dialog->ItemText(IDC_CODE), dialog->ItemText(IDC_BREAK_BELOW),
+                dialog->ItemText(IDC_CROSS_ABOVE), dialog->ItemText(IDC_BALANCE)};
     }
     void Select(int row) {
         LVITEMW item{};
@@ -337,8 +337,8 @@ TEST_F(EditingTest, ComputeAllCountsItsProgressAndStopsWhenPressedAgain) {
     SendMessageW(dialog->hwnd(), WM_COMMAND, IDC_COMPUTE_ALL, 0);
     EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_ALL), "停");
     EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_PROGRESS), "0/3");
-    ASSERT_TRUE(testing::PumpUntil(
-        [this] { return dialog->ItemText(IDC_COMPUTE_PROGRESS) == "1/3"; }));
+    ASSERT_TRUE(
+        testing::PumpUntil([this] { return dialog->ItemText(IDC_COMPUTE_PROGRESS) == "1/3"; }));
     SendMessageW(dialog->hwnd(), WM_COMMAND, IDC_COMPUTE_ALL, 0);  // stop
     EXPECT_TRUE(dialog->idle());
     EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_ALL), "计");

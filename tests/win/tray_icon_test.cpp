@@ -81,7 +81,9 @@ struct TrayIconTest : ::testing::Test {
         tray.SetNotificationWnd(owner, kTrayCallbackMessage);
     }
     // The shell thread's calls reach the stand-in shell, which runs on this thread.
-    void Flush() { ASSERT_TRUE(testing::PumpUntil([this] { return shell_thread.idle(); })); }
+    void Flush() {
+        ASSERT_TRUE(testing::PumpUntil([this] { return shell_thread.idle(); }));
+    }
     void TearDown() override {
         tray.SetIcon(nullptr, nullptr);
         Flush();
