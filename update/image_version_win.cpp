@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/code_page_win.h"
+#include "base/library_win.h"
 
 namespace tickra {
 
@@ -14,17 +15,11 @@ namespace {
 // The version library, loaded only while an upgrade is checked: most runs never check one.
 class VersionLibrary {
 public:
-    VersionLibrary() : module_(LoadLibraryW(L"version.dll")) {
-        ok_ = module_ != nullptr && Load(size_, "GetFileVersionInfoSizeW") &&
-              Load(info_, "GetFileVersionInfoW") && Load(query_, "VerQueryValueW");
+    VersionLibrary() {
+        ok_ = library_.Load(size_, "GetFileVersionInfoSizeW") &&
+              library_.Load(info_, "GetFileVersionInfoW") &&
+              library_.Load(query_, "VerQueryValueW");
     }
-    ~VersionLibrary() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    VersionLibrary(const VersionLibrary&) = delete;
-    VersionLibrary& operator=(const VersionLibrary&) = delete;
 
     std::vector<char> Block(const std::wstring& path) const {
         DWORD ignored = 0;
@@ -50,14 +45,7 @@ public:
     }
 
 private:
-    template <typename Function>
-    bool Load(Function& function, const char* name) {
-        function =
-            reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return function != nullptr;
-    }
-
-    HMODULE module_;
+    Library library_{L"version.dll"};
     bool ok_ = false;
     decltype(&GetFileVersionInfoSizeW) size_ = nullptr;
     decltype(&GetFileVersionInfoW) info_ = nullptr;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "base/library_win.h"
+
 namespace tickra {
 
 namespace {
@@ -43,21 +45,17 @@ std::optional<std::array<uint8_t, 2 * kCoordinate>> ParseKey(std::string_view he
 // large library with it, and most runs never check one.
 class Cng {
 public:
-    Cng() : module_(LoadLibraryW(L"bcrypt.dll")) {
-        ok_ = module_ != nullptr && Load(open_, "BCryptOpenAlgorithmProvider") &&
-              Load(close_, "BCryptCloseAlgorithmProvider") &&
-              Load(create_hash_, "BCryptCreateHash") && Load(hash_data_, "BCryptHashData") &&
-              Load(finish_hash_, "BCryptFinishHash") && Load(destroy_hash_, "BCryptDestroyHash") &&
-              Load(import_, "BCryptImportKeyPair") && Load(verify_, "BCryptVerifySignature") &&
-              Load(destroy_key_, "BCryptDestroyKey");
+    Cng() {
+        ok_ = bcrypt_.Load(open_, "BCryptOpenAlgorithmProvider") &&
+              bcrypt_.Load(close_, "BCryptCloseAlgorithmProvider") &&
+              bcrypt_.Load(create_hash_, "BCryptCreateHash") &&
+              bcrypt_.Load(hash_data_, "BCryptHashData") &&
+              bcrypt_.Load(finish_hash_, "BCryptFinishHash") &&
+              bcrypt_.Load(destroy_hash_, "BCryptDestroyHash") &&
+              bcrypt_.Load(import_, "BCryptImportKeyPair") &&
+              bcrypt_.Load(verify_, "BCryptVerifySignature") &&
+              bcrypt_.Load(destroy_key_, "BCryptDestroyKey");
     }
-    ~Cng() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    Cng(const Cng&) = delete;
-    Cng& operator=(const Cng&) = delete;
 
     std::optional<std::array<uint8_t, 32>> Sha256(std::string_view data) const {
         BCRYPT_ALG_HANDLE sha = nullptr;
@@ -106,14 +104,7 @@ public:
     }
 
 private:
-    template <typename Function>
-    bool Load(Function& function, const char* name) {
-        function =
-            reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return function != nullptr;
-    }
-
-    HMODULE module_;
+    Library bcrypt_{L"bcrypt.dll"};
     bool ok_ = false;
     decltype(&BCryptOpenAlgorithmProvider) open_ = nullptr;
     decltype(&BCryptCloseAlgorithmProvider) close_ = nullptr;
