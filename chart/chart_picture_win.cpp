@@ -10,10 +10,63 @@
 
 namespace tickra {
 
+namespace {
+
+namespace flat = Gdiplus::DllExports;
+
+}  // namespace
+
+// The few GDI+ functions a decode needs, from the library loaded at the first picture: linked
+// in, it would be mapped at start by every run, most of which show no chart.
+struct ChartDecoder::Library {
+    HMODULE module = LoadLibraryW(L"gdiplus.dll");
+    decltype(&Gdiplus::GdiplusStartup) startup = Get<decltype(startup)>("GdiplusStartup");
+    decltype(&Gdiplus::GdiplusShutdown) shutdown = Get<decltype(shutdown)>("GdiplusShutdown");
+    decltype(&flat::GdipCreateBitmapFromStream) from_stream =
+        Get<decltype(from_stream)>("GdipCreateBitmapFromStream");
+    decltype(&flat::GdipGetImageWidth) width = Get<decltype(width)>("GdipGetImageWidth");
+    decltype(&flat::GdipGetImageHeight) height = Get<decltype(height)>("GdipGetImageHeight");
+    decltype(&flat::GdipGetImagePixelFormat) format =
+        Get<decltype(format)>("GdipGetImagePixelFormat");
+    decltype(&flat::GdipBitmapLockBits) lock = Get<decltype(lock)>("GdipBitmapLockBits");
+    decltype(&flat::GdipBitmapUnlockBits) unlock = Get<decltype(unlock)>("GdipBitmapUnlockBits");
+    decltype(&flat::GdipDisposeImage) dispose = Get<decltype(dispose)>("GdipDisposeImage");
+
+    ~Library() {
+        if (module != nullptr) {
+            FreeLibrary(module);
+        }
+    }
+    bool complete() const {
+        return startup && shutdown && from_stream && width && height && format && lock && unlock &&
+               dispose;
+    }
+
+private:
+    template <class Function>
+    Function Get(const char* name) const {
+        return module != nullptr ? reinterpret_cast<Function>(
+                                       reinterpret_cast<void*>(GetProcAddress(module, name)))
+                                 : nullptr;
+    }
+};
+
+ChartDecoder::ChartDecoder() = default;
+
 ChartDecoder::~ChartDecoder() {
     if (token_ != 0) {
-        Gdiplus::GdiplusShutdown(token_);
+        library_->shutdown(token_);
     }
+}
+
+bool ChartDecoder::Start() {
+    if (token_ == 0 && !failed_) {
+        library_ = std::make_unique<Library>();
+        Gdiplus::GdiplusStartupInput input;
+        failed_ =
+            !library_->complete() || library_->startup(&token_, &input, nullptr) != Gdiplus::Ok;
+    }
+    return !failed_;
 }
 
 std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
@@ -23,11 +76,7 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
         return std::nullopt;
     }
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (token_ == 0 && !failed_) {
-        Gdiplus::GdiplusStartupInput input;
-        failed_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok;
-    }
-    if (failed_) {
+    if (!Start()) {
         return std::nullopt;
     }
     const ComPtr<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
@@ -35,17 +84,25 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
     if (!stream) {
         return std::nullopt;
     }
-    Gdiplus::Bitmap decoded(stream.get());
-    const UINT width = decoded.GetWidth();
-    const UINT height = decoded.GetHeight();
-    // The decoder must see the picture the header announced, within the bounds checked.
-    if (decoded.GetLastStatus() != Gdiplus::Ok || width != static_cast<UINT>(size->width) ||
-        height != static_cast<UINT>(size->height)) {
+    const Library& gdiplus = *library_;
+    Gdiplus::GpBitmap* decoded = nullptr;
+    if (gdiplus.from_stream(stream.get(), &decoded) != Gdiplus::Ok || decoded == nullptr) {
         return std::nullopt;
     }
-    Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    const std::unique_ptr<Gdiplus::GpBitmap, decltype(gdiplus.dispose)> owner(decoded,
+                                                                              gdiplus.dispose);
+    UINT width = 0, height = 0;
+    Gdiplus::PixelFormat format = 0;
+    // The decoder must see the picture the header announced, within the bounds checked.
+    if (gdiplus.width(decoded, &width) != Gdiplus::Ok ||
+        gdiplus.height(decoded, &height) != Gdiplus::Ok ||
+        gdiplus.format(decoded, &format) != Gdiplus::Ok ||
+        width != static_cast<UINT>(size->width) || height != static_cast<UINT>(size->height)) {
+        return std::nullopt;
+    }
+    const Gdiplus::GpRect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
     Gdiplus::BitmapData data{};
-    if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
+    if (gdiplus.lock(decoded, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
         Gdiplus::Ok) {
         return std::nullopt;
     }
@@ -56,19 +113,19 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    ChartPicture picture{UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits,
-                                                       nullptr, 0)),
-                         *size, Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE};
+    ChartPicture picture{
+        UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)), *size,
+        Gdiplus::IsAlphaPixelFormat(format) != FALSE};
     if (picture.bitmap) {
         const size_t row_bytes = size_t{width} * 4;
         for (size_t row = 0; row < height; ++row) {
-            std::memcpy(static_cast<char*>(bits) + row * row_bytes,
-                        static_cast<const char*>(data.Scan0) +
-                            static_cast<ptrdiff_t>(row) * data.Stride,
-                        row_bytes);
+            std::memcpy(
+                static_cast<char*>(bits) + row * row_bytes,
+                static_cast<const char*>(data.Scan0) + static_cast<ptrdiff_t>(row) * data.Stride,
+                row_bytes);
         }
     }
-    decoded.UnlockBits(&data);
+    gdiplus.unlock(decoded, &data);
     if (!picture.bitmap) {
         return std::nullopt;
     }
