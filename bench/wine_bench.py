@@ -55,13 +55,15 @@ def launch(build, exe, folder):
 
 
 def wine_pid(name):
-    """The Linux process of a Windows program started through Wine."""
+    """The Linux process of a Windows program started through Wine: the one whose first word is
+    the program itself (the shells and runners that started it name it later on)."""
     for status in Path('/proc').glob('[0-9]*/cmdline'):
         try:
-            if name.lower() in status.read_bytes().decode(errors='replace').lower():
-                return int(status.parent.name)
+            program = status.read_bytes().split(b'\0', 1)[0].decode(errors='replace')
         except OSError:
-            pass
+            continue
+        if program.replace('\\', '/').lower().endswith('/' + name.lower()):
+            return int(status.parent.name)
     return None
 
 

@@ -7,13 +7,54 @@
 #include <cstring>
 
 #include "base/com_ptr_win.h"
+#include "base/library_win.h"
 
 namespace tickra {
 
+namespace {
+
+namespace flat = Gdiplus::DllExports;
+
+}  // namespace
+
+// The few GDI+ functions a decode needs, from the library loaded at the first picture: linked
+// in, it would be mapped at start by every run, most of which show no chart.
+struct ChartDecoder::Library {
+    tickra::Library gdiplus{L"gdiplus.dll"};
+    decltype(&Gdiplus::GdiplusStartup) startup = nullptr;
+    decltype(&Gdiplus::GdiplusShutdown) shutdown = nullptr;
+    decltype(&flat::GdipCreateBitmapFromStream) from_stream = nullptr;
+    decltype(&flat::GdipGetImageWidth) width = nullptr;
+    decltype(&flat::GdipGetImageHeight) height = nullptr;
+    decltype(&flat::GdipGetImagePixelFormat) format = nullptr;
+    decltype(&flat::GdipBitmapLockBits) lock = nullptr;
+    decltype(&flat::GdipBitmapUnlockBits) unlock = nullptr;
+    decltype(&flat::GdipDisposeImage) dispose = nullptr;
+    const bool complete =
+        gdiplus.Load(startup, "GdiplusStartup") && gdiplus.Load(shutdown, "GdiplusShutdown") &&
+        gdiplus.Load(from_stream, "GdipCreateBitmapFromStream") &&
+        gdiplus.Load(width, "GdipGetImageWidth") && gdiplus.Load(height, "GdipGetImageHeight") &&
+        gdiplus.Load(format, "GdipGetImagePixelFormat") &&
+        gdiplus.Load(lock, "GdipBitmapLockBits") && gdiplus.Load(unlock, "GdipBitmapUnlockBits") &&
+        gdiplus.Load(dispose, "GdipDisposeImage");
+};
+
+ChartDecoder::ChartDecoder() = default;
+
 ChartDecoder::~ChartDecoder() {
     if (token_ != 0) {
-        Gdiplus::GdiplusShutdown(token_);
+        library_->shutdown(token_);
     }
+}
+
+bool ChartDecoder::Start() {
+    if (token_ == 0 && !failed_) {
+        library_ = std::make_unique<Library>();
+        Gdiplus::GdiplusStartupInput input;
+        failed_ =
+            !library_->complete || library_->startup(&token_, &input, nullptr) != Gdiplus::Ok;
+    }
+    return !failed_;
 }
 
 std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
@@ -23,11 +64,7 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
         return std::nullopt;
     }
     const std::lock_guard<std::mutex> lock(mutex_);
-    if (token_ == 0 && !failed_) {
-        Gdiplus::GdiplusStartupInput input;
-        failed_ = Gdiplus::GdiplusStartup(&token_, &input, nullptr) != Gdiplus::Ok;
-    }
-    if (failed_) {
+    if (!Start()) {
         return std::nullopt;
     }
     const ComPtr<IStream> stream(SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()),
@@ -35,17 +72,25 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
     if (!stream) {
         return std::nullopt;
     }
-    Gdiplus::Bitmap decoded(stream.get());
-    const UINT width = decoded.GetWidth();
-    const UINT height = decoded.GetHeight();
-    // The decoder must see the picture the header announced, within the bounds checked.
-    if (decoded.GetLastStatus() != Gdiplus::Ok || width != static_cast<UINT>(size->width) ||
-        height != static_cast<UINT>(size->height)) {
+    const Library& gdiplus = *library_;
+    Gdiplus::GpBitmap* decoded = nullptr;
+    if (gdiplus.from_stream(stream.get(), &decoded) != Gdiplus::Ok || decoded == nullptr) {
         return std::nullopt;
     }
-    Gdiplus::Rect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
+    const std::unique_ptr<Gdiplus::GpBitmap, decltype(gdiplus.dispose)> owner(decoded,
+                                                                              gdiplus.dispose);
+    UINT width = 0, height = 0;
+    Gdiplus::PixelFormat format = 0;
+    // The decoder must see the picture the header announced, within the bounds checked.
+    if (gdiplus.width(decoded, &width) != Gdiplus::Ok ||
+        gdiplus.height(decoded, &height) != Gdiplus::Ok ||
+        gdiplus.format(decoded, &format) != Gdiplus::Ok ||
+        width != static_cast<UINT>(size->width) || height != static_cast<UINT>(size->height)) {
+        return std::nullopt;
+    }
+    const Gdiplus::GpRect all(0, 0, static_cast<INT>(width), static_cast<INT>(height));
     Gdiplus::BitmapData data{};
-    if (decoded.LockBits(&all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
+    if (gdiplus.lock(decoded, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) !=
         Gdiplus::Ok) {
         return std::nullopt;
     }
@@ -58,7 +103,7 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
     void* bits = nullptr;
     ChartPicture picture{
         UniqueBitmap(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0)), *size,
-        Gdiplus::IsAlphaPixelFormat(decoded.GetPixelFormat()) != FALSE};
+        Gdiplus::IsAlphaPixelFormat(format) != FALSE};
     if (picture.bitmap) {
         const size_t row_bytes = size_t{width} * 4;
         for (size_t row = 0; row < height; ++row) {
@@ -68,7 +113,7 @@ std::optional<ChartPicture> ChartDecoder::Decode(std::string_view bytes) {
                 row_bytes);
         }
     }
-    decoded.UnlockBits(&data);
+    gdiplus.unlock(decoded, &data);
     if (!picture.bitmap) {
         return std::nullopt;
     }

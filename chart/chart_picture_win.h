@@ -20,11 +20,11 @@ struct ChartPicture {
     bool has_alpha = false;
 };
 
-// Decodes chart pictures on any thread. The image library starts with the first picture, not
-// with the program (most runs show none), and ends with the decoder.
+// Decodes chart pictures on any thread. The image library is loaded and started with the first
+// picture, not with the program (most runs show none), and ends with the decoder.
 class ChartDecoder {
 public:
-    ChartDecoder() = default;
+    ChartDecoder();
     ~ChartDecoder();
     ChartDecoder(const ChartDecoder&) = delete;
     ChartDecoder& operator=(const ChartDecoder&) = delete;
@@ -33,7 +33,11 @@ public:
     std::optional<ChartPicture> Decode(std::string_view bytes);
 
 private:
+    struct Library;
+    bool Start();
+
     std::mutex mutex_;
+    std::unique_ptr<Library> library_;
     ULONG_PTR token_ = 0;
     bool failed_ = false;
 };

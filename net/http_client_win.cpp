@@ -148,8 +148,12 @@ std::optional<Head> Send(Request& request, unsigned long idle_timeout_ms, const 
     return head;
 }
 
-// Redirects are not followed: a server that points at itself would be asked for ever.
-constexpr DWORD kRequestFlags = INTERNET_FLAG_NO_AUTO_REDIRECT;
+// Redirects are not followed: a server that points at itself would be asked for ever. Every
+// address we ask for is new (the time is in it), so a cached answer is never asked for again:
+// writing it would only fill the disk with a file a transfer. Cookies are not kept or sent: no
+// provider needs them, and WinInet keeps a record of every path it looked cookies up for.
+constexpr DWORD kRequestFlags =
+    INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
 
 }  // namespace
 

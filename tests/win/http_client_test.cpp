@@ -117,6 +117,28 @@ TEST_F(HttpClientTest, UnreachableHostGivesNothingAndAnEmptyFile) {
     EXPECT_EQ(ReadFileBytes(file), "");
 }
 
+// Each address is new (the time is in it): a cached copy or a cookie record per transfer would
+// only grow, on disk and in memory, for as long as the program runs.
+TEST_F(HttpClientTest, TransfersWriteNoCacheAndSendNoCookie) {
+    testing::ScopedWorkingDirectory folder;
+    const std::string site = "http://" + SimHost() + "/";
+    ASSERT_TRUE(InternetSetCookieA(site.c_str(), nullptr, "tracker=1"));
+    const std::string object = "_case/normal?t=" + std::to_string(GetTickCount64());
+    HttpRequest("", "GET", SimHost(), object);
+    const std::string request = LastRequest();
+    EXPECT_TRUE(DownloadToFile(site + object + "&chart", Wide(folder.path() + "\\x")));
+    const std::string download = LastRequest();
+    InternetSetCookieA(site.c_str(), nullptr, "tracker=; expires=Thu, 01-Jan-1970 00:00:01 GMT");
+
+    EXPECT_EQ(request.find("Cookie:"), std::string::npos) << request;
+    EXPECT_EQ(download.find("Cookie:"), std::string::npos) << download;
+    for (const std::string& url : {site + object, site + object + "&chart"}) {
+        DWORD size = 0;
+        EXPECT_FALSE(GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size)) << url;
+        EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND)) << url;
+    }
+}
+
 TEST_F(HttpClientTest, ASilentHostIsGivenUpWithinTheBound) {
     testing::ScopedWorkingDirectory folder;
     TransferLimits limits;
