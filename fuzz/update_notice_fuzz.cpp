@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "update/executable_check.h"
+#include "update/link_policy.h"
 #include "update/update_notice.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -20,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (tickra::AnnouncementPlainText(page).size() > size) {
         __builtin_trap();  // removing markup never adds text
     }
-    tickra::IsAppLink(page);
+    tickra::DecidePanelNavigation(std::wstring(page.begin(), page.end()));
     tickra::IsWindowsExecutable(page);
     return 0;
 }

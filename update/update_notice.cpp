@@ -61,10 +61,6 @@ std::string RenamerMissingText(std::string_view shown, std::string_view download
            std::string(download_page) + "重新下载。";
 }
 
-bool IsAppLink(std::string_view address) {
-    return address.size() >= 4 && UpperCaseMbcs(address.substr(0, 4)) == "APP:";
-}
-
 std::string AnnouncementPlainText(std::string_view html) {
     std::string text;
     bool in_tag = false;

@@ -38,9 +38,6 @@ std::string ExpandLineBreaks(std::string_view description);
 // What the upgrade dialog shows when the renamer is missing.
 std::string RenamerMissingText(std::string_view shown, std::string_view download_page);
 
-// True for addresses the panel must never follow: "app:" in any case.
-bool IsAppLink(std::string_view address);
-
 // The announcement as plain text, for when no browser engine can show it: tags removed, the
 // common entities and line-breaking tags turned into text.
 std::string AnnouncementPlainText(std::string_view html);

@@ -50,14 +50,6 @@ TEST(UpdateNotice, Texts) {
               "新版2.1 上线\r\n看看");
 }
 
-TEST(UpdateNotice, AppLinksAreRefusedInAnyCase) {
-    for (auto [address, app] : {std::pair{"app:run", true}, std::pair{"APP:x", true},
-                                std::pair{"aPp:", true}, std::pair{"http://app:80", false},
-                                std::pair{"ap", false}, std::pair{"application", false}}) {
-        EXPECT_EQ(IsAppLink(address), app) << address;
-    }
-}
-
 // The announcement is anyone's to write: only its web links leave the panel, in the browser.
 
 TEST(PanelLinks, OnlyWebAddressesOpenAndOnlyTheBlankPageShows) {
