@@ -15,8 +15,9 @@ built and run the same way.
                                                long Exit takes during a silent transfer
     wine_bench.py BUILD_DIR wininet [TRANSFERS]
                                                what one transfer through the HTTP client leaves in
-                                               the process's heaps, against a server that closes
-                                               every connection and one that keeps it open
+                                               the process's heaps, against a server that answers
+                                               HTTP/1.0 (and so ends the connection) and one that
+                                               answers HTTP/1.1
     wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
                                                the chart window is open (chart, 60 s): how soon
@@ -295,7 +296,7 @@ def stuck(build, case):
 
 
 def wininet(build, transfers):
-    """Heap bytes per transfer, with and without the server keeping the connection open."""
+    """Heap bytes per transfer, against a server answering HTTP/1.0 and one answering 1.1."""
     import http.server
     import threading
 
@@ -310,9 +311,8 @@ def wininet(build, transfers):
             self.end_headers()
             self.wfile.write(body)
 
-    for keep_alive in (False, True):
-        handler = type('Handler', (Quote,), {'protocol_version':
-                                             'HTTP/1.1' if keep_alive else 'HTTP/1.0'})
+    for version in ('HTTP/1.0', 'HTTP/1.1'):
+        handler = type('Handler', (Quote,), {'protocol_version': version})
         server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
         threading.Thread(target=server.serve_forever, daemon=True).start()
         try:
@@ -322,8 +322,7 @@ def wininet(build, transfers):
                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=True).stdout
         finally:
             server.shutdown()
-        print(f'server {"keeps each connection open" if keep_alive else "closes each connection"}'
-              f': {output.strip()}')
+        print(f'a server answering {version}: {output.strip()}')
 
 
 def paint(build, runs):

@@ -1,7 +1,7 @@
 // What one transfer through Tickra's HTTP client leaves behind in the process's heaps under Wine:
 // N requests for new addresses to HOST, after a few to warm up, and the bytes and blocks in use in
-// every heap before and after. bench/wine_bench.py runs it against a server that closes every
-// connection and one that keeps it open.
+// every heap before and after. bench/wine_bench.py runs it against a server that answers HTTP/1.0
+// and one that answers HTTP/1.1.
 // Usage: wininet_heap HOST:PORT N
 #include <windows.h>
 
