@@ -13,6 +13,11 @@ built and run the same way.
                                                30): how long the main dialog and the ticker take
                                                to answer a sent message, every 200 ms, and how
                                                long Exit takes during a silent transfer
+    wine_bench.py BUILD_DIR wininet [TRANSFERS]
+                                               what one transfer through the HTTP client leaves in
+                                               the process's heaps, against a server that answers
+                                               HTTP/1.0 (and so ends the connection) and one that
+                                               answers HTTP/1.1
     wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
                                                the chart window is open (chart, 60 s): how soon
@@ -290,6 +295,36 @@ def stuck(build, case):
               f'{full_after} px (0: full width again)')
 
 
+def wininet(build, transfers):
+    """Heap bytes per transfer, against a server answering HTTP/1.0 and one answering 1.1."""
+    import http.server
+    import threading
+
+    class Quote(http.server.BaseHTTPRequestHandler):
+        def log_message(self, *args):
+            pass
+
+        def do_GET(self):
+            body = b"var hq_str_0600000='0600000;x;10.00;10.00';\n"
+            self.send_response(200)
+            self.send_header('Content-Length', str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+    for version in ('HTTP/1.0', 'HTTP/1.1'):
+        handler = type('Handler', (Quote,), {'protocol_version': version})
+        server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            output = subprocess.run(
+                [str(build / 'wine-run'), str(build / 'tools' / 'wininet_heap.exe'),
+                 f'127.0.0.1:{server.server_address[1]}', str(transfers)],
+                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=True).stdout
+        finally:
+            server.shutdown()
+        print(f'a server answering {version}: {output.strip()}')
+
+
 def paint(build, runs):
     """Runs the in-process repaint test, which times 10,000 repaints, and reports its figures."""
     import os
@@ -308,6 +343,8 @@ if __name__ == '__main__':
         startup(build, int(sys.argv[3]) if len(sys.argv) > 3 else 5)
     elif sys.argv[2] == 'paint':
         paint(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
+    elif sys.argv[2] == 'wininet':
+        wininet(build, int(sys.argv[3]) if len(sys.argv) > 3 else 500)
     elif sys.argv[2] == 'stuck':
         stuck(build, sys.argv[3])
     elif sys.argv[2] == 'responsiveness':

@@ -14,8 +14,8 @@ and a chart picture fetched with every tick.
 Every SECONDS (default 60) it prints one sample: the process's resident memory (and its
 anonymous and file-backed parts), its threads and open files, the bytes the program holds
 through operator new, the bytes in use in all the process's heaps, the WinInet handles the
-program holds open, and the files in the WinInet cache of the prefix. At the end it prints each figure's slope per
-hour after the first 10 minutes (least squares), and the range of the program's own heap.
+program holds open, and the files in the WinInet cache of the prefix. At the end it prints the
+slope per hour of each figure after the first 10 minutes (least squares), with its range.
 """
 import argparse
 import os

@@ -20,6 +20,46 @@ namespace {
 constexpr wchar_t kPanelClass[] = L"TickraHtmlPanel";
 constexpr wchar_t kDocumentWindowClass[] = L"Internet Explorer_Server";
 
+// The automation library's strings, arrays and variants, which only the browser takes: loaded
+// with the first use, since most runs show no announcement and, linked in, it would be mapped at
+// start. Its functions are null when it cannot be loaded.
+class Automation {
+    HMODULE module_ = LoadLibraryW(L"oleaut32.dll");  // first: the functions are found in it
+
+    Automation() = default;  // kept loaded until the process ends
+    template <class Function>
+    Function Find(const char* name) const {
+        return module_ != nullptr ? reinterpret_cast<Function>(
+                                        reinterpret_cast<void*>(GetProcAddress(module_, name)))
+                                  : nullptr;
+    }
+
+public:
+    static const Automation& Get() {
+        static const Automation automation;
+        return automation;
+    }
+
+    decltype(&::SysAllocString) SysAllocString = Find<decltype(SysAllocString)>("SysAllocString");
+    decltype(&::SysFreeString) SysFreeString = Find<decltype(SysFreeString)>("SysFreeString");
+    decltype(&::SysStringLen) SysStringLen = Find<decltype(SysStringLen)>("SysStringLen");
+    decltype(&::VariantClear) VariantClear = Find<decltype(VariantClear)>("VariantClear");
+    decltype(&::SafeArrayCreateVector) SafeArrayCreateVector =
+        Find<decltype(SafeArrayCreateVector)>("SafeArrayCreateVector");
+    decltype(&::SafeArrayAccessData) SafeArrayAccessData =
+        Find<decltype(SafeArrayAccessData)>("SafeArrayAccessData");
+    decltype(&::SafeArrayUnaccessData) SafeArrayUnaccessData =
+        Find<decltype(SafeArrayUnaccessData)>("SafeArrayUnaccessData");
+    decltype(&::SafeArrayDestroy) SafeArrayDestroy =
+        Find<decltype(SafeArrayDestroy)>("SafeArrayDestroy");
+
+    bool complete() const {
+        return SysAllocString && SysFreeString && SysStringLen && VariantClear &&
+               SafeArrayCreateVector && SafeArrayAccessData && SafeArrayUnaccessData &&
+               SafeArrayDestroy;
+    }
+};
+
 // The browser's source of navigation events; empty without a browser.
 ComPtr<IConnectionPoint> NavigationEvents(const ComPtr<IWebBrowser2>& browser) {
     ComPtr<IConnectionPoint> point;
@@ -43,7 +83,7 @@ std::wstring_view Text(const VARIANT& argument) {
     if (argument.vt != VT_BSTR || argument.bstrVal == nullptr) {
         return {};
     }
-    return {argument.bstrVal, SysStringLen(argument.bstrVal)};
+    return {argument.bstrVal, Automation::Get().SysStringLen(argument.bstrVal)};
 }
 
 VARIANT_BOOL* CancelFlag(const DISPPARAMS& params, UINT last_first) {
@@ -211,7 +251,7 @@ public:
                         EXCEPINFO*, UINT*) override {
         if (id == DISPID_AMBIENT_DLCONTROL && result != nullptr) {
             // An announcement is text and pictures: nothing in it may run.
-            VariantInit(result);
+            *result = VARIANT{};
             result->vt = VT_I4;
             result->lVal = DLCTL_DLIMAGES | DLCTL_NO_SCRIPTS | DLCTL_NO_JAVA |
                            DLCTL_NO_RUNACTIVEXCTLS | DLCTL_NO_DLACTIVEXCTLS | DLCTL_NO_BEHAVIORS |
@@ -316,7 +356,7 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
 bool CHtmlCtrl::CreateBrowser() {
     browser_tried_ = true;
     ComPtr<IOleObject> object;
-    if (hwnd() == nullptr ||
+    if (hwnd() == nullptr || !Automation::Get().complete() ||
         FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                 object.put_void()))) {
         return false;  // no browser: the panel shows plain text
@@ -342,11 +382,11 @@ void CHtmlCtrl::Navigate(const wchar_t* url) {
         start_url_ = url;  // for when there is a page to show
         return;
     }
-    BSTR address = SysAllocString(url);
-    VARIANT empty;
-    VariantInit(&empty);
+    const Automation& ole = Automation::Get();
+    BSTR address = ole.SysAllocString(url);
+    VARIANT empty{};  // VT_EMPTY
     browser_->Navigate(address, &empty, &empty, &empty, &empty);
-    SysFreeString(address);
+    ole.SysFreeString(address);
 }
 
 void CHtmlCtrl::OnDocumentReady() {
@@ -403,23 +443,21 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
         return result;
     }
 
-    SAFEARRAY* array = SafeArrayCreateVector(VT_VARIANT, 0, 1);
+    const Automation& ole = Automation::Get();
+    SAFEARRAY* array = ole.SafeArrayCreateVector(VT_VARIANT, 0, 1);
     VARIANT* element = nullptr;
-    result = array != nullptr ? SafeArrayAccessData(array, reinterpret_cast<void**>(&element))
+    result = array != nullptr ? ole.SafeArrayAccessData(array, reinterpret_cast<void**>(&element))
                               : E_OUTOFMEMORY;
     if (SUCCEEDED(result)) {
         element->vt = VT_BSTR;
-        element->bstrVal = SysAllocString(Widen(html).c_str());
-        SafeArrayUnaccessData(array);
-        BSTR type = SysAllocString(L"text/html");
-        VARIANT name, features, replace;
-        VariantInit(&name);
+        element->bstrVal = ole.SysAllocString(Widen(html).c_str());
+        ole.SafeArrayUnaccessData(array);
+        BSTR type = ole.SysAllocString(L"text/html");
+        VARIANT name{}, features{}, replace{};
         name.vt = VT_BSTR;
-        name.bstrVal = SysAllocString(L"_self");
-        VariantInit(&features);
+        name.bstrVal = ole.SysAllocString(L"_self");
         features.vt = VT_BSTR;
-        features.bstrVal = SysAllocString(L"");
-        VariantInit(&replace);
+        features.bstrVal = ole.SysAllocString(L"");
         replace.vt = VT_BOOL;
         replace.boolVal = VARIANT_TRUE;
         ComPtr<IDispatch> window;
@@ -430,12 +468,12 @@ HRESULT CHtmlCtrl::ShowHtmlText(std::string_view html) {
         if (SUCCEEDED(result)) {
             result = document->close();
         }
-        SysFreeString(type);
-        VariantClear(&name);
-        VariantClear(&features);
+        ole.SysFreeString(type);
+        ole.VariantClear(&name);
+        ole.VariantClear(&features);
     }
     if (array != nullptr) {
-        SafeArrayDestroy(array);  // frees the string it holds
+        ole.SafeArrayDestroy(array);  // frees the string it holds
     }
     return result;
 }
