@@ -14,8 +14,9 @@ built and run the same way.
                                                to answer a sent message, every 200 ms, and how
                                                long Exit takes during a silent transfer
     wine_bench.py BUILD_DIR wininet [TRANSFERS]
-                                               what one transfer through the HTTP client leaves in
-                                               the process's heaps, against a server that answers
+                                               what one transfer leaves in the process's heaps,
+                                               through Tickra's HTTP client, bare WinInet calls and
+                                               a plain socket, against a server that answers
                                                HTTP/1.0 (and so ends the connection) and one that
                                                answers HTTP/1.1
     wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
@@ -296,7 +297,7 @@ def stuck(build, case):
 
 
 def wininet(build, transfers):
-    """Heap bytes per transfer, against a server answering HTTP/1.0 and one answering 1.1."""
+    """Heap bytes per transfer by each client, against servers answering HTTP/1.0 and 1.1."""
     import http.server
     import threading
 
@@ -316,13 +317,15 @@ def wininet(build, transfers):
         server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
         threading.Thread(target=server.serve_forever, daemon=True).start()
         try:
-            output = subprocess.run(
-                [str(build / 'wine-run'), str(build / 'tools' / 'wininet_heap.exe'),
-                 f'127.0.0.1:{server.server_address[1]}', str(transfers)],
-                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, check=True).stdout
+            for client in ('tickra', 'wininet', 'sockets'):
+                output = subprocess.run(
+                    [str(build / 'wine-run'), str(build / 'tools' / 'wininet_heap.exe'),
+                     f'127.0.0.1:{server.server_address[1]}', str(transfers), client],
+                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
+                    check=True).stdout
+                print(f'a server answering {version}: {output.strip()}')
         finally:
             server.shutdown()
-        print(f'a server answering {version}: {output.strip()}')
 
 
 def paint(build, runs):

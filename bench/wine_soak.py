@@ -2,14 +2,16 @@
 """The long soak: where Tickra's memory goes over hours under Wine.
 
     wine_soak.py BUILD_DIR [MINUTES] [--chart on|off] [--feed flap|good] [--every SECONDS]
-                 [--csv FILE] [--exe PATH] [--folder PATH]
+                 [--answer HTTP/1.0|HTTP/1.1] [--csv FILE] [--exe PATH] [--folder PATH]
 
 Runs the soak build (BUILD_DIR/tools/Tickra_soak.exe, Tickra with a probe linked in) with four
 stocks for MINUTES (default 120) against the market simulator, behind a front on the build's
 provider port that, with --feed flap (the default), answers every request in turn for 4 s each:
 good, silent, refused (nothing listens), 500, reset, 404, empty. The first 30 s are good, so the
 update check finds its announcement. With --chart on (the default) the chart window is opened
-and a chart picture fetched with every tick.
+and a chart picture fetched with every tick. Every answer ends its connection; --answer names the
+version its status line gives (default HTTP/1.0, as the simulator's; WinInet under Wine 8 keeps
+152 bytes for good of every HTTP/1.0 answer).
 
 Every SECONDS (default 60) it prints one sample: the process's resident memory (and its
 anonymous and file-backed parts), its threads and open files, the bytes the program holds
@@ -40,8 +42,8 @@ NOT_FOUND = b'<html><body><h1>Not Found</h1></body></html>'
 SERVER_ERROR = b'<html><body><h1>Internal Server Error</h1></body></html>'
 
 
-def answer(status, body):
-    return (f'HTTP/1.0 {status}\r\nContent-Type: text/html\r\nContent-Length: {len(body)}\r\n\r\n'
+def answer(version, status, body):
+    return (f'{version} {status}\r\nContent-Type: text/html\r\nContent-Length: {len(body)}\r\n\r\n'
             .encode() + body)
 
 
@@ -49,9 +51,9 @@ class Front(threading.Thread):
     """Listens on the build's provider port and answers as the current phase says; good
     requests go on to the simulator."""
 
-    def __init__(self, port, backend, flap, flap_from, phase_seconds=4):
+    def __init__(self, port, backend, flap, flap_from, version, phase_seconds=4):
         super().__init__(daemon=True)
-        self.port, self.backend, self.flap = port, backend, flap
+        self.port, self.backend, self.flap, self.version = port, backend, flap, version.encode()
         self.flap_from, self.phase_seconds = flap_from, phase_seconds
         self.stopped = threading.Event()
         self.served = {phase: 0 for phase in PHASES}
@@ -91,16 +93,19 @@ class Front(threading.Thread):
             if phase == 'good':
                 with socket.create_connection(('127.0.0.1', self.backend), timeout=30) as sim:
                     sim.sendall(request)
+                    first = True
                     while data := sim.recv(65536):
+                        if first:
+                            data, first = self.version + data[len(self.version):], False
                         connection.sendall(data)
             elif phase == 'silent':
                 self.stopped.wait(60)
             elif phase == '500':
-                connection.sendall(answer('500 Internal Server Error', SERVER_ERROR))
+                connection.sendall(answer(self.version.decode(), '500 Internal Server Error', SERVER_ERROR))
             elif phase == '404':
-                connection.sendall(answer('404 Not Found', NOT_FOUND))
+                connection.sendall(answer(self.version.decode(), '404 Not Found', NOT_FOUND))
             elif phase == 'empty':
-                connection.sendall(b'HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n')
+                connection.sendall(self.version + b' 200 OK\r\nContent-Length: 0\r\n\r\n')
             elif phase == 'reset':
                 connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack('ii', 1, 0))
         except OSError:
@@ -172,6 +177,7 @@ def main():
     parser.add_argument('--chart', choices=['on', 'off'], default='on')
     parser.add_argument('--feed', choices=['flap', 'good'], default='flap')
     parser.add_argument('--every', type=int, default=60)
+    parser.add_argument('--answer', choices=['HTTP/1.0', 'HTTP/1.1'], default='HTTP/1.0')
     parser.add_argument('--csv', type=Path)
     parser.add_argument('--exe', type=Path, help='another soak build of the same provider port')
     parser.add_argument('--folder', type=Path, help='run there and keep it (default: a temporary one)')
@@ -190,7 +196,8 @@ def main():
     backend = int(sim.stdout.readline().rsplit(':', 1)[1])
     urllib.request.urlopen(urllib.request.Request(
         f'http://127.0.0.1:{backend}/_sim/update?case=same', method='POST'), timeout=10).read()
-    front = Front(int(sim_port(build)), backend, args.feed == 'flap', time.monotonic() + 30)
+    front = Front(int(sim_port(build)), backend, args.feed == 'flap', time.monotonic() + 30,
+                  args.answer)
     front.start()
     process = None
     samples = []
