@@ -123,6 +123,18 @@ TEST(Worker, CancelDropsWaitingJobsAndAbortsTheRunningOneAndStopIsBounded) {
     EXPECT_EQ(ran, 0) << "the waiting job was dropped";
 }
 
+TEST(Worker, AJobAfterTheIdleThreadHasEndedGetsANewOne) {
+    std::atomic<int> ran{0};
+    Worker<FakeControl> worker(1ms);
+    EXPECT_FALSE(worker.serving()) << "no thread before the first job";
+    worker.Post([&](FakeControl&) { ++ran; });
+    ASSERT_TRUE(Eventually([&] { return ran == 1 && !worker.serving(); }));
+    worker.Post([&](FakeControl&) { ++ran; });
+    EXPECT_TRUE(Eventually([&] { return ran == 2; }));
+    EXPECT_TRUE(Eventually([&] { return !worker.serving(); }));
+    EXPECT_TRUE(worker.Stop(0ms)) << "nothing left to wait for";
+}
+
 TEST(TrayQueue, KeepsTheOrderAndEveryBalloonButOnlyTheNewestWaitingTip) {
     using Kind = ShellCallKind;
     TrayQueue<std::string> queue;
