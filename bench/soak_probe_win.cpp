@@ -16,6 +16,11 @@
 #include <cstdlib>
 #include <new>
 
+#include "bench/heap_walk_win.h"
+
+using tickra::HeapFigures;
+using tickra::WalkHeaps;
+
 namespace {
 
 std::atomic<long long> g_new_bytes{0};
@@ -50,33 +55,6 @@ void* AllocateOrThrow(size_t size) {
         }
         handler();
     }
-}
-
-struct HeapFigures {
-    unsigned long long bytes = 0, blocks = 0;
-    unsigned heaps = 0;
-};
-
-// Busy bytes in every heap of the process: ours (the C runtime's) and the system libraries'.
-HeapFigures WalkHeaps() {
-    HeapFigures figures;
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        if (!HeapLock(heaps[i])) {
-            continue;
-        }
-        ++figures.heaps;
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry)) {
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
-                figures.bytes += entry.cbData;
-                ++figures.blocks;
-            }
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return figures;
 }
 
 DWORD WINAPI Report(void*) {

@@ -16,9 +16,9 @@ built and run the same way.
     wine_bench.py BUILD_DIR wininet [TRANSFERS]
                                                what one transfer leaves in the process's heaps,
                                                through Tickra's HTTP client, bare WinInet calls and
-                                               a plain socket, against a server that answers
-                                               HTTP/1.0 (and so ends the connection) and one that
-                                               answers HTTP/1.1
+                                               a plain socket, against a server answering
+                                               HTTP/1.0, one answering HTTP/1.1 that ends each
+                                               connection, and one that keeps it open
     wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
                                                the chart window is open (chart, 60 s): how soon
@@ -297,7 +297,8 @@ def stuck(build, case):
 
 
 def wininet(build, transfers):
-    """Heap bytes per transfer by each client, against servers answering HTTP/1.0 and 1.1."""
+    """Heap bytes per transfer by each client, against a server answering HTTP/1.0, one answering
+    HTTP/1.1 that ends each connection, and one that keeps it open."""
     import http.server
     import threading
 
@@ -309,11 +310,16 @@ def wininet(build, transfers):
             body = b"var hq_str_0600000='0600000;x;10.00;10.00';\n"
             self.send_response(200)
             self.send_header('Content-Length', str(len(body)))
+            if self.ends:
+                self.send_header('Connection', 'close')
             self.end_headers()
             self.wfile.write(body)
 
-    for version in ('HTTP/1.0', 'HTTP/1.1'):
-        handler = type('Handler', (Quote,), {'protocol_version': version})
+    servers = {'answering HTTP/1.0': ('HTTP/1.0', False),
+               'answering HTTP/1.1, Connection: close': ('HTTP/1.1', True),
+               'answering HTTP/1.1, keeping the connection': ('HTTP/1.1', False)}
+    for name, (version, ends) in servers.items():
+        handler = type('Handler', (Quote,), {'protocol_version': version, 'ends': ends})
         server = http.server.ThreadingHTTPServer(('127.0.0.1', 0), handler)
         threading.Thread(target=server.serve_forever, daemon=True).start()
         try:
@@ -323,7 +329,7 @@ def wininet(build, transfers):
                      f'127.0.0.1:{server.server_address[1]}', str(transfers), client],
                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
                     check=True).stdout
-                print(f'a server answering {version}: {output.strip()}')
+                print(f'a server {name}: {output.strip()}')
         finally:
             server.shutdown()
 

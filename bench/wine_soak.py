@@ -10,8 +10,9 @@ provider port that, with --feed flap (the default), answers every request in tur
 good, silent, refused (nothing listens), 500, reset, 404, empty. The first 30 s are good, so the
 update check finds its announcement. With --chart on (the default) the chart window is opened
 and a chart picture fetched with every tick. Every answer ends its connection; --answer names the
-version its status line gives (default HTTP/1.0, as the simulator's; WinInet under Wine 8 keeps
-152 bytes for good of every HTTP/1.0 answer).
+version its status line gives (default HTTP/1.0, as the simulator's). WinInet under Wine 8 keeps
+152 bytes for good of every connection it ends itself: after an HTTP/1.0 answer, a reset, or one
+it gives up; after an HTTP/1.1 answer it keeps the connection and finds it ended later.
 
 Every SECONDS (default 60) it prints one sample: the process's resident memory (and its
 anonymous and file-backed parts), its threads and open files, the bytes the program holds

@@ -14,31 +14,13 @@
 
 #include <wininet.h>
 
+#include "bench/heap_walk_win.h"
 #include "net/http_client_win.h"
 
+using tickra::HeapFigures;
+using tickra::WalkHeaps;
+
 namespace {
-
-struct HeapFigures {
-    long long bytes = 0, blocks = 0;
-};
-
-HeapFigures WalkHeaps() {
-    HeapFigures figures;
-    HANDLE heaps[64];
-    const DWORD count = GetProcessHeaps(64, heaps);
-    for (DWORD i = 0; i < count && i < 64; ++i) {
-        HeapLock(heaps[i]);
-        PROCESS_HEAP_ENTRY entry{};
-        while (HeapWalk(heaps[i], &entry)) {
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
-                figures.bytes += entry.cbData;
-                ++figures.blocks;
-            }
-        }
-        HeapUnlock(heaps[i]);
-    }
-    return figures;
-}
 
 void BareWinInet(const std::string& host, int port, const std::string& path) {
     HINTERNET root = InternetOpenA("bench", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -112,7 +94,8 @@ int main(int argc, char** argv) {
     }
     const HeapFigures after = WalkHeaps();
     std::printf("%s, %d transfers: %+.1f bytes and %+.2f blocks per transfer\n", client.c_str(),
-                count, static_cast<double>(after.bytes - before.bytes) / count,
-                static_cast<double>(after.blocks - before.blocks) / count);
+                count,
+                (static_cast<double>(after.bytes) - static_cast<double>(before.bytes)) / count,
+                (static_cast<double>(after.blocks) - static_cast<double>(before.blocks)) / count);
     return 0;
 }
