@@ -1,8 +1,9 @@
 // What one transfer leaves behind in the process's heaps under Wine: N requests for new addresses
 // to HOST, after a few to warm up, and the bytes and blocks in use in every heap before and after.
-// CLIENT is Tickra's HTTP client (tickra, the default), the WinInet calls it makes with its flags
-// but bare (wininet), or a plain socket (sockets): what is the program's, what is WinInet's.
-// bench/wine_bench.py runs each against a server that answers HTTP/1.0 and one that answers 1.1.
+// CLIENT is Tickra's HTTP client (tickra, the default), the WinInet calls it makes, bare and
+// without asking to keep the connection (wininet), or a plain socket (sockets): what is the
+// program's, what is WinInet's.
+// bench/wine_bench.py runs each against servers that keep the connection or end it.
 // Usage: wininet_heap HOST:PORT N [tickra|wininet|sockets]
 #include <winsock2.h>
 #include <ws2tcpip.h>

@@ -154,6 +154,10 @@ std::optional<Head> Send(Request& request, unsigned long idle_timeout_ms, const 
 // provider needs them, and WinInet keeps a record of every path it looked cookies up for.
 constexpr DWORD kRequestFlags =
     INTERNET_FLAG_NO_AUTO_REDIRECT | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_NO_COOKIES;
+// Requests ask the server to keep the connection: a quote every 2 s then needs no new one, and
+// WinInet under Wine keeps 152 bytes for good of every connection it ends itself. Downloads do
+// not: WinInet would drain the unwanted rest of a refused image from a connection kept open.
+constexpr DWORD kKeepConnection = INTERNET_FLAG_KEEP_CONNECTION;
 
 }  // namespace
 
@@ -226,7 +230,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     const std::string method(verb);
     const char* accept[] = {"*/*", nullptr};
     Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(), "HTTP/1.0",
-                                     nullptr, accept, kRequestFlags, 0),
+                                     nullptr, accept, kRequestFlags | kKeepConnection, 0),
                     control);
     // The body is a C string: it ends at its first NUL.
     const std::optional<Head> head = Send(request, limits.idle_timeout_ms, kFormContentType,

@@ -119,7 +119,7 @@ TEST_F(HttpClientTest, UnreachableHostGivesNothingAndAnEmptyFile) {
 
 // Each address is new (the time is in it): a cached copy or a cookie record per transfer would
 // only grow, on disk and in memory, for as long as the program runs.
-TEST_F(HttpClientTest, TransfersWriteNoCacheAndSendNoCookie) {
+TEST_F(HttpClientTest, TransfersWriteNoCacheSendNoCookieAndOnlyRequestsKeepTheConnection) {
     testing::ScopedWorkingDirectory folder;
     const std::string site = "http://" + SimHost() + "/";
     ASSERT_TRUE(InternetSetCookieA(site.c_str(), nullptr, "tracker=1"));
@@ -132,6 +132,9 @@ TEST_F(HttpClientTest, TransfersWriteNoCacheAndSendNoCookie) {
 
     EXPECT_EQ(request.find("Cookie:"), std::string::npos) << request;
     EXPECT_EQ(download.find("Cookie:"), std::string::npos) << download;
+    // A download's unwanted rest would be drained from a connection kept open.
+    EXPECT_NE(request.find("Connection: Keep-Alive"), std::string::npos) << request;
+    EXPECT_EQ(download.find("Keep-Alive"), std::string::npos) << download;
     for (const std::string& url : {site + object, site + object + "&chart"}) {
         DWORD size = 0;
         EXPECT_FALSE(GetUrlCacheEntryInfoA(url.c_str(), nullptr, &size)) << url;
