@@ -61,16 +61,18 @@ def launch(build, exe, folder):
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
-def wine_pid(name):
-    """The Linux process of a Windows program started through Wine: the one whose first word is
-    the program itself (the shells and runners that started it name it later on)."""
+def wine_pid(name, folder):
+    """The Linux process of a Windows program started through Wine in folder: the one whose first
+    word is the program itself (the shells and runners that started it name it later on), and
+    whose working folder is folder, for other runs of the same program may be going on."""
     for status in Path('/proc').glob('[0-9]*/cmdline'):
         try:
             program = status.read_bytes().split(b'\0', 1)[0].decode(errors='replace')
+            if (program.replace('\\', '/').lower().endswith('/' + name.lower()) and
+                    (status.parent / 'cwd').resolve() == Path(folder).resolve()):
+                return int(status.parent.name)
         except OSError:
             continue
-        if program.replace('\\', '/').lower().endswith('/' + name.lower()):
-            return int(status.parent.name)
     return None
 
 
@@ -127,7 +129,7 @@ def memory(build, seconds, update_case):
             processes = [launch(build, build / 'Tickra.exe', a),
                          launch(build, build / 'tools' / 'empty_dialog.exe', b)]
             time.sleep(seconds)
-            tickra, empty = wine_pid('Tickra.exe'), wine_pid('empty_dialog.exe')
+            tickra, empty = wine_pid('Tickra.exe', a), wine_pid('empty_dialog.exe', b)
             t, e = resident_kib(tickra), resident_kib(empty)
             print(f'resident memory after {seconds} s: Tickra {t} KiB, empty dialog {e} KiB, '
                   f'ratio {t / e:.2f}')
@@ -242,7 +244,7 @@ def stuck(build, case):
             processes.append(process)
             dialog = driver.find('#32770', 'Tickra', 30000)
             time.sleep(3)
-            pid = wine_pid('Tickra.exe')
+            pid = wine_pid('Tickra.exe', folder)
             counts.append(threads(pid))
             if case == 'shell':
                 rebar = driver.child(taskbar, 'ReBarWindow32')

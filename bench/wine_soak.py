@@ -3,6 +3,7 @@
 
     wine_soak.py BUILD_DIR [MINUTES] [--chart on|off] [--feed flap|good] [--every SECONDS]
                  [--answer HTTP/1.0|HTTP/1.1] [--csv FILE] [--exe PATH] [--folder PATH]
+    wine_soak.py CSV --summarize
 
 Runs the soak build (BUILD_DIR/tools/Tickra_soak.exe, Tickra with a probe linked in) with four
 stocks for MINUTES (default 120) against the market simulator, behind a front on the build's
@@ -18,7 +19,9 @@ Every SECONDS (default 60) it prints one sample: the process's resident memory (
 anonymous and file-backed parts), its threads and open files, the bytes the program holds
 through operator new, the bytes in use in all the process's heaps, the WinInet handles the
 program holds open, and the files in the WinInet cache of the prefix. At the end it prints the
-slope per hour of each figure after the first 10 minutes (least squares), with its range.
+slope per hour of each figure after the first 10 minutes (least squares), with its range, and
+how fast its floor rose: the lowest value of the last 30 minutes against that of the first 30,
+which a thread's stack made and freed again does not move.
 """
 import argparse
 import os
@@ -182,7 +185,12 @@ def main():
     parser.add_argument('--csv', type=Path)
     parser.add_argument('--exe', type=Path, help='another soak build of the same provider port')
     parser.add_argument('--folder', type=Path, help='run there and keep it (default: a temporary one)')
+    parser.add_argument('--summarize', action='store_true',
+                        help='BUILD_DIR names the CSV of an earlier run: print its figures only')
     args = parser.parse_args()
+    if args.summarize:
+        summarize_csv(args.build)
+        return
     build = args.build.resolve()
     exe = (args.exe or build / 'tools' / 'Tickra_soak.exe').resolve()
     os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
@@ -221,7 +229,7 @@ def main():
                     driver('post', driver.child(host, 'tickra_progress32'), 0x0201, 1, 0x50005)
             finally:
                 driver.close()
-            pid = wine_pid('Tickra_soak.exe')
+            pid = wine_pid('Tickra_soak.exe', folder)
             probe = folder / 'soak_probe.txt'
             seen = 1  # the header line
             end = time.monotonic() + args.minutes * 60
@@ -252,8 +260,23 @@ def main():
         if csv:
             csv.close()
 
-    after = [(t, row) for t, row in samples if t >= WARM_UP_SECONDS]
     print(f'requests answered by phase: {front.served}')
+    summarize(samples)
+
+
+def floor_per_hour(points, window=1800):
+    """The rise of the lowest value from the first window to the last, per hour: what a figure
+    that jumps and falls back (a thread's stack made and freed) keeps for good."""
+    first, last = points[0][0], points[-1][0]
+    if last - first < 2 * window:
+        return None
+    early = min(v for t, v in points if t < first + window)
+    late = min(v for t, v in points if t > last - window)
+    return (late - early) / (last - first - window) * 3600
+
+
+def summarize(samples):
+    after = [(t, row) for t, row in samples if t >= WARM_UP_SECONDS]
     if len(after) < 2:
         print('too short for slopes: they start after the first 10 minutes')
         return
@@ -262,8 +285,19 @@ def main():
     for index, name in enumerate(COLUMNS[1:], start=1):
         values = [(t, row[index]) for t, row in after]
         low, high = min(v for _, v in values), max(v for _, v in values)
+        floor = floor_per_hour(values)
         print(f'  {name:16} slope {slope_per_hour(values):+12.1f}/h   '
-              f'first {values[0][1]}, last {values[-1][1]}, range {high - low}')
+              f'first {values[0][1]}, last {values[-1][1]}, range {high - low}'
+              + (f', floor {floor:+.1f}/h' if floor is not None else ''))
+
+
+def summarize_csv(path):
+    lines = Path(path).read_text().splitlines()
+    samples = []
+    for line in lines[1:]:
+        row = [float(v) for v in line.split(',')]
+        samples.append((row[0] * 60, row))
+    summarize(samples)
 
 
 if __name__ == '__main__':
