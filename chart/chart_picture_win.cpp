@@ -11,11 +11,7 @@
 
 namespace tickra {
 
-namespace {
-
 namespace flat = Gdiplus::DllExports;
-
-}  // namespace
 
 // The few GDI+ functions a decode needs, from the library loaded at the first picture: linked
 // in, it would be mapped at start by every run, most of which show no chart.
@@ -51,8 +47,7 @@ bool ChartDecoder::Start() {
     if (token_ == 0 && !failed_) {
         library_ = std::make_unique<Library>();
         Gdiplus::GdiplusStartupInput input;
-        failed_ =
-            !library_->complete || library_->startup(&token_, &input, nullptr) != Gdiplus::Ok;
+        failed_ = !library_->complete || library_->startup(&token_, &input, nullptr) != Gdiplus::Ok;
     }
     return !failed_;
 }

@@ -63,7 +63,9 @@ private:
 };
 
 // Sends one HTTP/1.0 request with "Accept: */*" and a form content type, as user agent
-// "MyAgent"; host may carry ":port". No transfer writes to the WinInet cache or sends cookies. An object without a leading "/" is asked for from the root.
+// "MyAgent", asking the server to keep the connection; host may carry ":port". No transfer writes
+// to the WinInet cache or sends cookies. An object without a leading "/" is asked for from the
+// root.
 // The body is read in 512-byte chunks, each cut at its first NUL byte. It is complete only when
 // the whole of it arrived within the bounds and matches Content-Length when that is given; an
 // answer that is not complete carries no body.
