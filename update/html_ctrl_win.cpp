@@ -10,6 +10,7 @@
 #include <shellapi.h>
 
 #include "base/code_page_win.h"
+#include "base/library_win.h"
 #include "update/link_policy.h"
 #include "update/update_notice.h"
 
@@ -22,41 +23,29 @@ constexpr wchar_t kDocumentWindowClass[] = L"Internet Explorer_Server";
 
 // The automation library's strings, arrays and variants, which only the browser takes: loaded
 // with the first use, since most runs show no announcement and, linked in, it would be mapped at
-// start. Its functions are null when it cannot be loaded.
-class Automation {
-    HMODULE module_ = LoadLibraryW(L"oleaut32.dll");  // first: the functions are found in it
+// start. Kept until the process ends.
+struct Automation {
+    Library oleaut32{L"oleaut32.dll"};
+    decltype(&::SysAllocString) SysAllocString = nullptr;
+    decltype(&::SysFreeString) SysFreeString = nullptr;
+    decltype(&::SysStringLen) SysStringLen = nullptr;
+    decltype(&::VariantClear) VariantClear = nullptr;
+    decltype(&::SafeArrayCreateVector) SafeArrayCreateVector = nullptr;
+    decltype(&::SafeArrayAccessData) SafeArrayAccessData = nullptr;
+    decltype(&::SafeArrayUnaccessData) SafeArrayUnaccessData = nullptr;
+    decltype(&::SafeArrayDestroy) SafeArrayDestroy = nullptr;
+    const bool complete = oleaut32.Load(SysAllocString, "SysAllocString") &&
+                          oleaut32.Load(SysFreeString, "SysFreeString") &&
+                          oleaut32.Load(SysStringLen, "SysStringLen") &&
+                          oleaut32.Load(VariantClear, "VariantClear") &&
+                          oleaut32.Load(SafeArrayCreateVector, "SafeArrayCreateVector") &&
+                          oleaut32.Load(SafeArrayAccessData, "SafeArrayAccessData") &&
+                          oleaut32.Load(SafeArrayUnaccessData, "SafeArrayUnaccessData") &&
+                          oleaut32.Load(SafeArrayDestroy, "SafeArrayDestroy");
 
-    Automation() = default;  // kept loaded until the process ends
-    template <class Function>
-    Function Find(const char* name) const {
-        return module_ != nullptr ? reinterpret_cast<Function>(
-                                        reinterpret_cast<void*>(GetProcAddress(module_, name)))
-                                  : nullptr;
-    }
-
-public:
     static const Automation& Get() {
         static const Automation automation;
         return automation;
-    }
-
-    decltype(&::SysAllocString) SysAllocString = Find<decltype(SysAllocString)>("SysAllocString");
-    decltype(&::SysFreeString) SysFreeString = Find<decltype(SysFreeString)>("SysFreeString");
-    decltype(&::SysStringLen) SysStringLen = Find<decltype(SysStringLen)>("SysStringLen");
-    decltype(&::VariantClear) VariantClear = Find<decltype(VariantClear)>("VariantClear");
-    decltype(&::SafeArrayCreateVector) SafeArrayCreateVector =
-        Find<decltype(SafeArrayCreateVector)>("SafeArrayCreateVector");
-    decltype(&::SafeArrayAccessData) SafeArrayAccessData =
-        Find<decltype(SafeArrayAccessData)>("SafeArrayAccessData");
-    decltype(&::SafeArrayUnaccessData) SafeArrayUnaccessData =
-        Find<decltype(SafeArrayUnaccessData)>("SafeArrayUnaccessData");
-    decltype(&::SafeArrayDestroy) SafeArrayDestroy =
-        Find<decltype(SafeArrayDestroy)>("SafeArrayDestroy");
-
-    bool complete() const {
-        return SysAllocString && SysFreeString && SysStringLen && VariantClear &&
-               SafeArrayCreateVector && SafeArrayAccessData && SafeArrayUnaccessData &&
-               SafeArrayDestroy;
     }
 };
 
@@ -356,7 +345,7 @@ bool CHtmlCtrl::CreateOverControl(int id, HWND dialog) {
 bool CHtmlCtrl::CreateBrowser() {
     browser_tried_ = true;
     ComPtr<IOleObject> object;
-    if (hwnd() == nullptr || !Automation::Get().complete() ||
+    if (hwnd() == nullptr || !Automation::Get().complete ||
         FAILED(CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                 object.put_void()))) {
         return false;  // no browser: the panel shows plain text
