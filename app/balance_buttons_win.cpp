@@ -89,7 +89,7 @@ void BalanceButtons::Stop() {
     if (!running()) {
         return;
     }
-    run_.Cancel();
+    run_.Stop();
     dialog_.SetItemText(IDC_COMPUTE, "计算");
     dialog_.SetItemText(IDC_COMPUTE_ALL, "计");
     dialog_.SetItemText(IDC_COMPUTE_PROGRESS, "");

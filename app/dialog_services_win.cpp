@@ -1,14 +1,14 @@
 #include "app/dialog_services_win.h"
 
-#include "net/transfer_slot.h"
+#include "net/transfer_limits.h"
 #include "tickra/build_config.h"
 
 namespace tickra {
 
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
-               std::string_view object, TransferControl& control) {
-                return HttpRequest(body, verb, host, object, {}, &control);
+               std::string_view object, TransferKind kind, TransferControl& control) {
+                return HttpRequest(body, verb, host, object, LimitsFor(kind), &control);
             },
             LocalNow,
             [] { return std::chrono::steady_clock::now(); },

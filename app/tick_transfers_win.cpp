@@ -20,7 +20,7 @@ bool TickTransfers::FetchQuote(const std::string& host, const std::string& objec
         [&](unsigned generation) {
             return [this, mailbox = mailbox_, http = http_, host, object, generation,
                     on_answer = std::move(on_answer)](TransferControl& control) {
-                HttpAnswer answer = http("", "GET", host, object, control);
+                HttpAnswer answer = http("", "GET", host, object, TransferKind::kQuote, control);
                 mailbox->Post([this, generation, on_answer, answer = std::move(answer)] {
                     if (quote_.Finish(generation)) {
                         on_answer(answer);
@@ -48,7 +48,8 @@ bool TickTransfers::FetchChart(const std::string& url, TimePoint now,
             return [this, mailbox = mailbox_, decoder = decoder_, url, path = chart_path_,
                     generation, on_done = std::move(on_done)](TransferControl& control) {
                 std::shared_ptr<ChartPicture> picture;
-                if (DownloadToFile(url, path, {}, &control)) {
+                if (DownloadUrlToFile(url, path, LimitsFor(TransferKind::kChart), &control)
+                        .completed) {
                     // Decoded here: a large picture would hold the window thread for a tick.
                     if (auto decoded = decoder->Decode(ReadFileBytes(path, 16u << 20))) {
                         picture = std::make_shared<ChartPicture>(std::move(*decoded));

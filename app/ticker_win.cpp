@@ -39,13 +39,13 @@ void Ticker::Tick(std::string_view rotation_text) {
         return;
     }
     GiveUpStuckTransfers();
+    const auto row =
+        static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()), rotation_text));
+    ShowChart(row);  // asked whether the feed answers or not
     if (cycle_.quote_in_flight()) {
         Show();  // the feed is slow: the cycle waits, the ticker still keeps its place
         return;
     }
-    const auto row =
-        static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()), rotation_text));
-    ShowChart(row);
     StartQuote(row, false);
 }
 
@@ -112,13 +112,21 @@ void Ticker::ShowChart(size_t row) {
         SetWindowPos(chart_->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
-    // One download at a time; the window keeps its picture meanwhile.
-    transfers_.FetchChart(ChartUrl(services_.chart_host, model_.rows[row].code, services_.clock()),
-                          services_.steady_clock(), [this](std::optional<ChartPicture> picture) {
-                              if (host_ && host_->chart_requested()) {
-                                  chart_->ShowPicture(std::move(picture));
-                              }
-                          });
+    // Another stock's picture never stays beside this one.
+    const uint64_t entry = model_.rows[row].entry->serial;
+    if (chart_entry_ != entry) {
+        chart_->ShowPicture(std::nullopt);
+        chart_entry_ = entry;
+    }
+    // One download at a time; the window keeps its picture meanwhile. A picture that comes after
+    // the rotation moved on is not for the stock shown.
+    transfers_.FetchChart(
+        ChartUrl(services_.chart_host, model_.rows[row].code, services_.clock()),
+        services_.steady_clock(), [this, entry](std::optional<ChartPicture> picture) {
+            if (host_ && host_->chart_requested() && cycle_.Shows(model_.rows, entry)) {
+                chart_->ShowPicture(std::move(picture));
+            }
+        });
 }
 
 void Ticker::OnChartRequest(bool requested) {

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
@@ -67,6 +68,7 @@ private:
     TickTransfers transfers_;
     std::unique_ptr<CNProgressBar> host_;
     std::unique_ptr<CDisplayMinDlg> chart_;
+    uint64_t chart_entry_ = 0;  // the stock whose picture the chart window may show
 };
 
 }  // namespace tickra

@@ -36,7 +36,14 @@ CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
       arguments_(std::move(arguments)),
       services_(std::move(services)),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
-      tray_(IDR_TRAY_MENU, shell_) {}
+      tray_(IDR_TRAY_MENU, shell_) {
+    // Once Exit has begun, nothing shows a box: the process would wait for someone to press it.
+    services_.message_box = [this, show = std::move(services_.message_box)](
+                                HWND owner, std::string_view text, std::string_view caption,
+                                UINT type) {
+        return ended_ ? IDCANCEL : show(owner, text, caption, type);
+    };
+}
 
 CTickraDlg::~CTickraDlg() {
     // Ended without Exit (a failed start, a test): the window goes while every part it may still

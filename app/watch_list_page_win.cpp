@@ -4,6 +4,7 @@
 
 #include <utility>
 
+#include "base/text_util.h"
 #include "res/resource.h"
 #include "watch/watch_list_loader.h"
 
@@ -153,6 +154,10 @@ void WatchListPage::OnApply() {
             return;
         case WatchListEditor::ApplyResult::kNotStorable:
             Tell("代码中不能有 [ ] = 或控制字符，价格中不能有控制字符。");
+            return;
+        case WatchListEditor::ApplyResult::kCodeTooLong:
+            Tell(Format("代码太长：最多 %u 个字节（一个汉字占两个字节）。",
+                        static_cast<unsigned>(kMaxCodeBytes)));
             return;
         case WatchListEditor::ApplyResult::kAdded:
             AppendRowToView(model_.rows.back());

@@ -69,6 +69,24 @@ std::string Format(const char* format, ...) {
     return out;
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+    constexpr std::string_view kBlanks = " \t\r\n";
+    const size_t first = text.find_first_not_of(kBlanks);
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+}
+
+size_t CopyTerminated(std::wstring_view text, wchar_t* buffer, size_t capacity) {
+    if (buffer == nullptr || capacity == 0) {
+        return 0;
+    }
+    const size_t count = text.copy(buffer, capacity - 1);
+    buffer[count] = L'\0';
+    return count;
+}
+
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to) {
     for (size_t at = text.find(from); at != std::string::npos;
          at = text.find(from, at + to.size())) {

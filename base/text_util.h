@@ -25,6 +25,13 @@ std::string Format(const char* format, ...)
 #endif
     ;
 
+// The text without the blanks, tabs and line breaks around it.
+std::string_view TrimBlanks(std::string_view text);
+
+// Copies as much of text as fits into a buffer of capacity characters, and a terminating NUL;
+// returns the characters copied, without the NUL. Nothing is written without room.
+size_t CopyTerminated(std::wstring_view text, wchar_t* buffer, size_t capacity);
+
 // Replaces every occurrence of from (not empty) by to.
 std::string ReplaceAll(std::string text, std::string_view from, std::string_view to);
 

@@ -3,9 +3,10 @@
 // its connection). Jobs take values and hand their results back through the owner's mailbox; they
 // touch no window and no state of their owner's.
 //
-// Two verbs end work: Cancel aborts and does not wait; Stop aborts and waits, with a bound. A
-// thread still busy after the bound is let go: it holds nothing of its owner's, and finished()
-// tells when it has ended. (Wine does not end a blocked WinInet call when its handle is closed.)
+// Cancel aborts and never waits; so does the destructor. Only Exit waits, with Join, once for all
+// workers against one deadline. A thread still busy then is let go: it holds nothing of its
+// owner's, and finished() tells when it has ended. (Wine does not end a blocked WinInet call when
+// its handle is closed.)
 //
 // The thread is made with the first job and ends after waiting `linger` for another; the next job
 // makes a new one. An idle thread costs about 1 MiB under Wine, and most workers are idle for
@@ -33,8 +34,8 @@ public:
         : state_(std::make_shared<State>()) {
         state_->linger = linger;
     }
-    // Stops with a short bound: Exit must not wait for a stalled host.
-    ~Worker() { Stop(std::chrono::milliseconds(300)); }
+    // Cancels, and lets a thread still busy go.
+    ~Worker() { Cancel(); }
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
@@ -74,11 +75,6 @@ public:
         return state_->changed.wait_until(lock, deadline, [this] { return state_->finished; });
     }
 
-    bool Stop(std::chrono::milliseconds bound) {
-        Cancel();
-        return Join(std::chrono::steady_clock::now() + bound);
-    }
-
     // Waits until no job waits or runs, or until the deadline; true when idle. Nothing is aborted.
     bool WaitIdle(TimePoint deadline) {
         std::unique_lock<std::mutex> lock(state_->mutex);
@@ -91,7 +87,7 @@ public:
         return state_->finished || (state_->jobs.empty() && !state_->running);
     }
 
-    // The thread has ended (after Cancel or Stop), whether or not it was waited for.
+    // The thread has ended (after Cancel), whether or not it was waited for.
     bool finished() const {
         const std::lock_guard<std::mutex> lock(state_->mutex);
         return state_->finished;
@@ -146,16 +142,5 @@ private:
 
     std::shared_ptr<State> state_;  // shared with the thread, which may outlive the worker
 };
-
-// Cancels the worker, waits for its thread up to the bound, and lets it go. Nothing happens
-// without a worker.
-template <class Control>
-void StopWorker(std::unique_ptr<Worker<Control>>& worker,
-                std::chrono::milliseconds bound = std::chrono::milliseconds(0)) {
-    if (worker) {
-        worker->Stop(bound);
-        worker.reset();
-    }
-}
 
 }  // namespace tickra

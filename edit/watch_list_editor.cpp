@@ -5,6 +5,7 @@
 
 #include "base/mbcs.h"
 #include "base/text_util.h"
+#include "watch/watch_list_loader.h"
 
 namespace tickra {
 
@@ -39,6 +40,9 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
 
     // While a row is edited the list is locked, so the selection is the row Modify loaded.
     const bool change = editing_ && Valid(selected);
+    if (!change && code.size() > kMaxCodeBytes) {
+        return ApplyResult::kCodeTooLong;  // the next start could not load it
+    }
     // code.ini has one section per code, whatever the case of its letters (the profile
     // functions ignore it): a second row of the same code would share it, and deleting either
     // would lose both after a restart.
@@ -47,11 +51,20 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
         })) {
         return ApplyResult::kDuplicate;
     }
-    // The file first: the list shows only what it holds.
-    if (!file_.WriteString(code, "under", break_below.c_str()) ||
-        !file_.WriteString(code, "over", cross_above.c_str()) ||
-        !file_.WriteString(code, "sale", balance.c_str()) ||
-        !file_.WriteString(code, "cdt", model_.pending_data_date.c_str())) {
+    const std::string& date = model_.pending_data_date;
+    // A change writes only the keys the user changed: another running copy may have changed the
+    // others since this one read them.
+    const WatchRow* before = change ? &model_.rows[static_cast<size_t>(selected)] : nullptr;
+    const std::string& section = before != nullptr ? before->code : code;
+    auto write = [&](const char* key, const std::string& value, bool unchanged) {
+        return unchanged || file_.WriteString(section, key, value.c_str());
+    };
+    // The file first: the list shows only what it holds. A change keeps the row's date unless a
+    // computed price brought another.
+    if (!write("under", break_below, before && before->break_below == break_below) ||
+        !write("over", cross_above, before && before->cross_above == cross_above) ||
+        !write("sale", balance, before && before->balance == balance) ||
+        !write("cdt", date, before && (date.empty() || before->data_date == date))) {
         return ApplyResult::kNotSaved;
     }
     if (!change) {
@@ -61,8 +74,8 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     row.break_below = break_below;
     row.cross_above = cross_above;
     row.balance = balance;
-    if (!model_.pending_data_date.empty()) {
-        row.data_date = model_.pending_data_date;
+    if (!date.empty()) {
+        row.data_date = date;
     }
 
     model_.pending_data_date.clear();

@@ -33,9 +33,18 @@ public:
 
     bool editing() const { return editing_; }
 
-    enum class ApplyResult { kCodeMissing, kNotStorable, kDuplicate, kNotSaved, kAdded, kChanged };
-    // Adds a stock, or stores the change of the row being edited (the selected one), writes its
-    // four keys, and leaves edit mode. The fields are cleared unless the code was missing.
+    enum class ApplyResult {
+        kCodeMissing,
+        kNotStorable,
+        kCodeTooLong,
+        kDuplicate,
+        kNotSaved,
+        kAdded,
+        kChanged
+    };
+    // Adds a stock with its four keys, or stores the change of the row being edited (the selected
+    // one) with the keys that changed, and leaves edit mode. The fields are cleared unless the code
+    // was missing.
     ApplyResult Apply(EditFields& fields, int selected);
     // Loads a row into the fields and enters edit mode; false when no row is selected.
     bool Modify(int selected, EditFields& fields);

@@ -14,6 +14,9 @@ constexpr int kWindow = 20;
 constexpr int kDays = 5;
 constexpr size_t kNeeded = 25;
 constexpr size_t kGathered = 26;
+// 60 calendar days hold at most 43 trading days; rows beyond these are not looked at, so that a
+// hostile page of endless skipped rows costs no more than a real one.
+constexpr int kMaxRows = 120;
 
 // Each operation in double precision, each stored result rounded to single precision.
 float Stored(double value) {
@@ -27,23 +30,23 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
     if (table.empty()) {
         return false;
     }
-    const std::string date = GetHistoryCell(table, date_row, date_column, provider);
+    // Pages are laid out by hand as often as by program: a cell may carry blanks or line breaks.
+    const std::string date_cell = GetHistoryCell(table, date_row, date_column, provider);
+    const std::string_view date = TrimBlanks(date_cell);
     if (!IsDataDate(date)) {
         return false;  // it is stored in code.ini: nothing but a date may get there
     }
     std::vector<float> values;
-    for (int row = first_row; values.size() < kGathered; ++row) {
-        const std::string cell = GetHistoryCell(table, row, 3, provider);
-        // The data ends at an empty cell, or at a heading, which would otherwise count as 0.
-        if (cell.empty() || !HasLeadingNumber(cell)) {
-            break;
+    for (int row = first_row; values.size() < kGathered && row < first_row + kMaxRows; ++row) {
+        const std::string text = GetHistoryCell(table, row, 3, provider);
+        const std::string_view cell = TrimBlanks(text);
+        if (cell.empty()) {
+            break;  // the end of the table
         }
-        if (cell == "0.00") {
-            continue;  // a day without trading
-        }
+        // A day without trading ("0.00"), a heading, "--", "1e309": no price, and skipped.
         const float value = ParseFloat(cell);
-        if (!std::isfinite(value)) {
-            break;  // "1e309" or "nan" is no price either
+        if (cell == "0.00" || !HasLeadingNumber(cell) || !std::isfinite(value)) {
+            continue;
         }
         values.push_back(value);
     }
@@ -51,7 +54,7 @@ bool TryProvider(std::string_view code, std::string_view provider, int date_row,
         return false;
     }
     price = BalanceFormula(values);
-    data_date = date;
+    data_date = std::string(date);
     return true;
 }
 

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "base/generation.h"
 #include "base/local_time.h"
 #include "base/mailbox_win.h"
 #include "history/balance_price.h"
@@ -30,29 +29,35 @@ public:
     BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http, HistoryHosts hosts);
 
     // Computes the items' prices for the day of now (none: the clock failed, so every price
-    // fails); the results reach on_result one by one, in order, on the owner's thread.
+    // fails); the results reach on_result one by one, in order, on the owner's thread. While a
+    // stopped run's transfer still hangs, its host is taken to be down: every price fails at
+    // once, and no second thread waits beside the first.
     void Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result);
-    // Ends the run: results not yet delivered are dropped and a transfer still under way is
-    // aborted, without waiting. Join waits for the thread until the deadline and lets it go then.
+    // Ends the run: results not yet delivered are dropped, and a transfer under way is given up
+    // without waiting.
+    void Stop();
+    // Exit: the worker aborts too; Join waits for its threads until the deadline, and lets go.
     void Cancel();
     bool Join(std::chrono::steady_clock::time_point deadline);
 
-    bool running() const { return done_ < total_; }
+    bool running() const { return done_ < items_.size(); }
     size_t done() const { return done_; }
-    size_t total() const { return total_; }
+    size_t total() const { return items_.size(); }
 
 private:
-    void Deliver(unsigned generation, const BalanceItem& item, float price,
-                 const std::string& data_date);
+    // Computes the next item's price.
+    void Next();
+    void Deliver(const BalanceItem& item, float price, const std::string& data_date);
 
     std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
     HistoryHosts hosts_;
-    std::unique_ptr<NetWorker> worker_;  // one per run: most runs of the program compute nothing
+    NetSlot slot_;  // one price at a time; a stopped one's thread is let go, at most one
+    std::vector<BalanceItem> items_;
+    LocalTime now_;
     ResultHandler on_result_;
-    Generation generation_;  // results of an older run are dropped
-    size_t total_ = 0;
     size_t done_ = 0;
+    unsigned run_ = 0;  // which run it is: a stopped one's failures are not delivered
 };
 
 }  // namespace tickra

@@ -12,15 +12,9 @@
 #include <string_view>
 
 #include "net/http.h"
+#include "net/transfer_limits.h"
 
 namespace tickra {
-
-// Bounds on one transfer.
-struct TransferLimits {
-    unsigned long idle_timeout_ms = 5000;  // connect, send, and each receive
-    unsigned long total_ms = 8000;         // the whole answer
-    uint64_t max_bytes = 4u << 20;
-};
 
 // Lets another thread abort a transfer: closing the request handle makes a blocked WinInet call
 // return at once on Windows. Once aborted, every transfer through the control fails.
@@ -73,17 +67,18 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
                        std::string_view object, const TransferLimits& limits = {},
                        TransferControl* control = nullptr);
 
-// An HTTP request made off the window thread, which its control can abort.
+// An HTTP request made off the window thread, bounded as its kind is, which its control can
+// abort.
 using AbortableHttpFunction =
     std::function<HttpAnswer(std::string_view body, std::string_view verb, std::string_view host,
-                             std::string_view object, TransferControl& control)>;
+                             std::string_view object, TransferKind kind, TransferControl& control)>;
 
-// The request tied to one control, in the shape the platform-free logic takes.
-inline HttpFunction BindControl(AbortableHttpFunction http, TransferControl& control) {
-    return [http = std::move(http), &control](std::string_view body, std::string_view verb,
-                                              std::string_view host, std::string_view object) {
-        return http(body, verb, host, object, control);
-    };
+// The requests of one kind tied to one control, in the shape the platform-free logic takes.
+inline HttpFunction BindControl(AbortableHttpFunction http, TransferKind kind,
+                                TransferControl& control) {
+    return [http = std::move(http), kind, &control](
+               std::string_view body, std::string_view verb, std::string_view host,
+               std::string_view object) { return http(body, verb, host, object, kind, control); };
 }
 
 struct DownloadResult {
@@ -103,11 +98,5 @@ using DownloadProgress = std::function<void(uint64_t bytes, uint64_t length)>;
 DownloadResult DownloadUrlToFile(std::string_view url, const std::wstring& path,
                                  const TransferLimits& limits, TransferControl* control = nullptr,
                                  const DownloadProgress& progress = {});
-
-// True when the transfer ended cleanly; false when it failed or the file could not be written.
-inline bool DownloadToFile(std::string_view url, const std::wstring& path,
-                           const TransferLimits& limits = {}, TransferControl* control = nullptr) {
-    return DownloadUrlToFile(url, path, limits, control).completed;
-}
 
 }  // namespace tickra

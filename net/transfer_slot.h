@@ -13,11 +13,9 @@
 
 #include "base/generation.h"
 #include "base/worker.h"
+#include "net/transfer_limits.h"
 
 namespace tickra {
-
-// Longer than a transfer's own bounds allow (8 s in all, 5 s of silence).
-inline constexpr std::chrono::seconds kGiveUpAfter{15};
 
 template <class Control>
 class TransferSlot {
@@ -61,7 +59,11 @@ public:
     // Gives up the transfer under way when it began limit or longer before now; true when it did.
     // Its result, should it ever come, is not taken.
     bool GiveUpIfOverdue(TimePoint now, std::chrono::steady_clock::duration limit = kGiveUpAfter) {
-        if (!busy_ || now - started_ < limit) {
+        return busy_ && now - started_ >= limit && GiveUp();
+    }
+    // Gives up the transfer under way now; true when there was one.
+    bool GiveUp() {
+        if (!busy_) {
             return false;
         }
         worker_->Cancel();

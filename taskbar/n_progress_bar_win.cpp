@@ -98,7 +98,6 @@ CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
     UpdateScaling();
     Embed();
     SetColours({0x000000, PaletteFor(0x000000)});  // until it has looked at its background
-    SendMessageW(hwnd(), PBM_SETRANGE32, 0, 100);
 }
 
 CNProgressBar::~CNProgressBar() {

@@ -8,7 +8,21 @@
 
 namespace tickra {
 
-ShellThread::ShellThread() = default;
+namespace {
+
+void OpenInBrowser(const std::wstring& address) {
+    // The shell's verbs may use COM, which this thread starts for the call.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    if (SUCCEEDED(com)) {
+        CoUninitialize();
+    }
+}
+
+}  // namespace
+
+ShellThread::ShellThread(Opener opener)
+    : opener_(opener ? std::move(opener) : Opener(OpenInBrowser)) {}
 
 ShellThread::~ShellThread() {
     Finish(std::chrono::steady_clock::now());
@@ -29,9 +43,8 @@ void ShellThread::SetButton(HWND window, bool shown) {
 }
 
 void ShellThread::Open(std::wstring address) {
-    Call call;
-    call.address = std::move(address);
-    Hand(ShellCallKind::kOpen, std::move(call));
+    browser_.Post(
+        [opener = opener_, address = std::move(address)](NoControl&) { opener(address); });
 }
 
 void ShellThread::Hand(ShellCallKind kind, Call call) {
@@ -55,14 +68,6 @@ void ShellThread::Calls::Drain() {
         }
         if (call->button_window != nullptr) {
             SetTaskbarButton(call->button_window, call->button_shown);
-        } else if (!call->address.empty()) {
-            // The shell's verbs may use COM, which this thread starts for the call.
-            const HRESULT com =
-                CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-            ShellExecuteW(nullptr, L"open", call->address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-            if (SUCCEEDED(com)) {
-                CoUninitialize();
-            }
         } else {
             Shell_NotifyIconW(call->operation, &call->data);
         }
@@ -79,7 +84,8 @@ bool ShellThread::idle() const {
 
 void ShellThread::Finish(std::chrono::steady_clock::time_point deadline) {
     WaitIdle(deadline);
-    worker_.Stop(std::chrono::milliseconds(0));
+    worker_.Cancel();
+    browser_.Cancel();
 }
 
 }  // namespace tickra

@@ -1,12 +1,15 @@
-// The thread that makes the calls into the shell that can only block: Shell_NotifyIcon, which
-// sends to the taskbar and waits, and the taskbar button. A hung shell then holds this thread
-// only; the window thread hands its requests over and goes on.
+// The threads that make the calls into the shell that can only block: Shell_NotifyIcon, which
+// sends to the taskbar and waits, and the taskbar button, on one; starting the user's browser,
+// which may wait for the browser, on another, so that no balloon and no removal of the icon at
+// Exit waits behind it. A hung shell then holds these threads only; the window thread hands its
+// requests over and goes on.
 #pragma once
 
 #include <windows.h>
 #include <shellapi.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -18,7 +21,9 @@ namespace tickra {
 
 class ShellThread {
 public:
-    ShellThread();
+    using Opener = std::function<void(const std::wstring& address)>;
+    // opener: opens an address in the user's browser; the shell's way when empty.
+    explicit ShellThread(Opener opener = {});
     ~ShellThread();
     ShellThread(const ShellThread&) = delete;
     ShellThread& operator=(const ShellThread&) = delete;
@@ -30,10 +35,11 @@ public:
     // Opens an address in the user's browser: starting it may wait for it.
     void Open(std::wstring address);
 
-    // Waits until every request handed over so far was made, or until the deadline.
+    // Waits until every tray and button request handed over so far was made, or until the
+    // deadline.
     bool WaitIdle(std::chrono::steady_clock::time_point deadline);
     bool idle() const;
-    // Exit: what is still waiting at the deadline is given up, and the thread is let go.
+    // Exit: what is still waiting at the deadline is given up, and the threads are let go.
     void Finish(std::chrono::steady_clock::time_point deadline);
 
 private:
@@ -42,7 +48,6 @@ private:
         NOTIFYICONDATAW data{};
         HWND button_window = nullptr;
         bool button_shown = false;
-        std::wstring address;
     };
     struct NoControl {
         void Abort() {}
@@ -57,6 +62,8 @@ private:
 
     std::shared_ptr<Calls> calls_ = std::make_shared<Calls>();
     Worker<NoControl> worker_;
+    Opener opener_;
+    Worker<NoControl> browser_;
 };
 
 }  // namespace tickra

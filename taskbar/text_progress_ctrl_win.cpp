@@ -7,6 +7,7 @@
 
 #include "base/code_page_win.h"
 #include "base/mbcs.h"
+#include "base/text_util.h"
 #include "base/unique_handle_win.h"
 #include "taskbar/mem_dc_win.h"
 #include "taskbar/ticker_chart.h"
@@ -78,16 +79,30 @@ LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
             }
             return result;
         }
-        case WM_GETTEXT: {
-            auto* buffer = reinterpret_cast<wchar_t*>(lparam);
-            const size_t count = std::min<size_t>(wparam, window_text_.size());
-            std::copy_n(window_text_.data(), count, buffer);
-            if (count < wparam) {
-                buffer[count] = L'\0';
-            }
-            return static_cast<LRESULT>(count);
-        }
+        case WM_GETTEXT:
+            return static_cast<LRESULT>(
+                CopyTerminated(window_text_, reinterpret_cast<wchar_t*>(lparam), wparam));
+        // DefWindowProc would hand these on to the parent, the shell's taskbar, and wait for its
+        // answer: with the shell hung, a move of the mouse would hold Tickra.
+        case WM_SETCURSOR:
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return TRUE;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_CONTEXTMENU:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+        case WM_APPCOMMAND:
+        case WM_HELP:
+        case WM_CHANGEUISTATE:
+            return 0;
         default:
+            // Keys would reach the shell's window as menu commands. The progress bar's own
+            // messages, and any private one, may carry a pointer that the bar writes through, and
+            // any program can post them: the ticker needs none of them from outside.
+            if ((message >= WM_KEYFIRST && message <= WM_KEYLAST) || message >= WM_USER) {
+                return 0;
+            }
             return DefaultProc(message, wparam, lparam);
     }
 }

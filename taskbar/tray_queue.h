@@ -8,7 +8,7 @@
 
 namespace tickra {
 
-enum class ShellCallKind { kIcon, kTip, kBalloon, kButton, kOpen };
+enum class ShellCallKind { kIcon, kTip, kBalloon, kButton };
 
 // Kept in the order asked, and none is dropped, with one exception: a tip that is still waiting
 // is replaced by a newer one in its place, since only the newest can matter.

@@ -10,7 +10,9 @@ void StartUpdateCheck(NetWorker& worker, std::shared_ptr<Mailbox> mailbox,
     worker.Post([mailbox = std::move(mailbox), http = std::move(http), host = std::move(host),
                  clock = std::move(clock),
                  on_report = std::move(on_report)](TransferControl& control) {
-        const std::string page = http("", "GET", host, UpdatePageObject(clock()), control).body;
+        const std::string page =
+            http("", "GET", host, UpdatePageObject(clock()), TransferKind::kUpdatePage, control)
+                .body;
         if (control.aborted()) {
             return;
         }

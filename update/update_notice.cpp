@@ -54,11 +54,24 @@ std::string ExpandLineBreaks(std::string_view description) {
     return ReplaceAll(std::string(description), "\\n", "\r\n");
 }
 
-std::string RenamerMissingText(std::string_view shown, std::string_view download_page) {
-    return std::string(shown) +
-           "\r\n\r\n***************************\r\n\r\n找不到ReName.exe更名程序。\r\n\r\n"
-           "请自行将目录下的Tickra.exe删除，然后再将Tickra.upg更名为Tickra.exe。\r\n\r\n或到" +
+namespace {
+
+std::string ManualRenameText(std::string_view shown, std::string_view why,
+                             std::string_view download_page) {
+    return std::string(shown) + "\r\n\r\n***************************\r\n\r\n" + std::string(why) +
+           "\r\n\r\n请自行将目录下的Tickra.exe删除，然后再将Tickra.upg更名为Tickra."
+           "exe。\r\n\r\n或到" +
            std::string(download_page) + "重新下载。";
+}
+
+}  // namespace
+
+std::string RenamerMissingText(std::string_view shown, std::string_view download_page) {
+    return ManualRenameText(shown, "找不到ReName.exe更名程序。", download_page);
+}
+
+std::string RenamerNotStartedText(std::string_view shown, std::string_view download_page) {
+    return ManualRenameText(shown, "ReName.exe更名程序无法启动，程序没有重新启动。", download_page);
 }
 
 std::string AnnouncementPlainText(std::string_view html) {

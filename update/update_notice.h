@@ -35,8 +35,10 @@ std::string AnnouncementPage(std::string_view announcement);
 // Every backslash followed by "n" becomes a line break.
 std::string ExpandLineBreaks(std::string_view description);
 
-// What the upgrade dialog shows when the renamer is missing.
+// What the upgrade dialog shows when the renamer is missing, or is there but cannot be started:
+// how to finish by hand.
 std::string RenamerMissingText(std::string_view shown, std::string_view download_page);
+std::string RenamerNotStartedText(std::string_view shown, std::string_view download_page);
 
 // The announcement as plain text, for when no browser engine can show it: tags removed, the
 // common entities and line-breaking tags turned into text.

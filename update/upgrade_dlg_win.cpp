@@ -18,9 +18,6 @@ namespace tickra {
 
 namespace {
 
-// The image may be large; its signature is 64 bytes, and never needs long.
-const TransferLimits kImageLimits{5000, 120000, 64u << 20};
-const TransferLimits kSignatureLimits{5000, 10000, 1024};
 constexpr int kProgressSteps = 100;
 
 constexpr wchar_t kImageName[] = L"\\Tickra.upg";
@@ -60,16 +57,18 @@ CUpGradeDlg::Verdict FetchUpgrade(const UpgradeServices& services, const Upgrade
     using Verdict = CUpGradeDlg::Verdict;
     const std::wstring part = job.folder + kPartName;
     const Verdict verdict = [&] {
-        const DownloadResult result =
-            services.download(job.url, part, kImageLimits, control, progress);
-        const std::string bytes = ReadFileBytes(part, kImageLimits.max_bytes);
+        const DownloadResult result = services.download(
+            job.url, part, LimitsFor(TransferKind::kUpgradeImage), control, progress);
+        const std::string bytes =
+            ReadFileBytes(part, LimitsFor(TransferKind::kUpgradeImage).max_bytes);
         if (control.aborted() || !IsCompleteProgram(result, bytes)) {
             return Verdict::kIncomplete;
         }
         // The signature comes the same way as the image, from beside it.
         const std::wstring signature_file = job.folder + kSignatureName;
         const DownloadResult signed_by =
-            services.download(job.url + ".sig", signature_file, kSignatureLimits, control, {});
+            services.download(job.url + ".sig", signature_file,
+                              LimitsFor(TransferKind::kUpgradeSignature), control, {});
         const std::string signature = ReadFileBytes(signature_file, 64);
         DeleteFileW(signature_file.c_str());
         if (!signed_by.completed || signed_by.status != 200 ||
@@ -108,7 +107,16 @@ UpgradeServices DefaultUpgradeServices() {
             },
             ui::SystemMessageBox(),
             [](HWND owner, const std::wstring& renamer) {
-                ShellExecuteW(owner, L"open", renamer.c_str(), nullptr, nullptr, SW_HIDE);
+                // No box of the shell's: the dialog says itself what to do instead. The process
+                // ends right after, so the start is finished before this returns.
+                SHELLEXECUTEINFOW info{};
+                info.cbSize = sizeof(info);
+                info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+                info.hwnd = owner;
+                info.lpVerb = L"open";
+                info.lpFile = renamer.c_str();
+                info.nShow = SW_HIDE;
+                return ShellExecuteExW(&info) != FALSE;
             },
             CurrentDirectoryW(),
             build::kUpgradeKey,
@@ -147,7 +155,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
     }
     if (id == IDCANCEL) {
         download_.Drop();
-        StopWorker(worker_);
+        worker_.reset();              // a stalled download is let go
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         if (on_end_) {
             on_end_(End::kCancelled);
@@ -160,7 +168,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
     download_.Drop();
-    StopWorker(worker_);
+    worker_.reset();
     Destroy();  // and the message box it owns, whose loop then returns
 }
 
@@ -207,7 +215,7 @@ void CUpGradeDlg::OnDownloaded(unsigned ticket, Verdict verdict) {
     if (!download_.IsCurrent(ticket)) {
         return;  // cancelled: whatever came is not wanted
     }
-    StopWorker(worker_, std::chrono::milliseconds(200));  // its job has ended
+    worker_.reset();  // its job has ended
     Item(IDOK).Enable(true);
     busy_ = true;
     struct Idle {
@@ -240,7 +248,11 @@ void CUpGradeDlg::OnDownloaded(unsigned ticket, Verdict verdict) {
     if (abandoned_) {
         return;  // the program is ending: no new one is started behind its back
     }
-    services_.start_renamer(hwnd(), renamer);
+    // This program ends only when the one that puts the new one in place has started.
+    if (!services_.start_renamer(hwnd(), renamer)) {
+        AddLine(RenamerNotStartedText("", offer_.download_page));
+        return;
+    }
     if (on_end_) {
         on_end_(End::kHandedOver);
     }

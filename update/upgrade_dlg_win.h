@@ -24,8 +24,8 @@ struct UpgradeServices {
                                  const DownloadProgress& progress)>
         download;
     ui::MessageBoxFunction message_box;
-    // Starts the renamer hidden; its result is not needed.
-    std::function<void(HWND owner, const std::wstring& renamer)> start_renamer;
+    // Starts the renamer hidden; false when it could not be started.
+    std::function<bool(HWND owner, const std::wstring& renamer)> start_renamer;
     // The folder of the image and the renamer: the process's current directory.
     std::wstring folder;
     // The publisher's public key (128 hexadecimal digits); empty: nothing can be verified.

@@ -18,6 +18,9 @@ void SetEmptyListState(TickerState& ticker) {
 }
 
 int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text) {
+    if (under_way_ && current_index_ < row_count) {
+        return current_index_;
+    }
     ++tick_counter_;
     const int ticks_per_stock = rotation_text.empty() ? 5 : ParseInt(rotation_text);
     if (tick_counter_ >= ticks_per_stock) {
@@ -29,6 +32,11 @@ int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text) {
         current_index_ = 0;
     }
     return current_index_;
+}
+
+bool RefreshCycle::Shows(const WatchList& rows, uint64_t entry) const {
+    return current_index_ >= 0 && static_cast<size_t>(current_index_) < rows.size() &&
+           rows[static_cast<size_t>(current_index_)].entry->serial == entry;
 }
 
 QuoteCheckRequest RequestForRow(const WatchRow& row) {

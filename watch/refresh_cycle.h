@@ -32,8 +32,11 @@ struct PendingQuote {
 class RefreshCycle {
 public:
     // Advances the rotation by one tick over row_count rows (at least one) and returns the row to
-    // show. rotation_text is the number of ticks each stock stays; empty means 5.
+    // show. rotation_text is the number of ticks each stock stays; empty means 5. While a quote is
+    // under way the rotation waits on the row shown: a slow feed stretches the cycle.
     int ChooseRow(int row_count, std::string_view rotation_text);
+    // The rotation is on the row with this entry: what was fetched for it may still be shown.
+    bool Shows(const WatchList& rows, uint64_t entry) const;
 
     // Starts the quote check of a row; nothing while one is under way, so that a slow feed
     // stretches the cycle instead of piling up requests.

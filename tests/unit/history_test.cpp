@@ -221,12 +221,14 @@ TEST_F(BalanceTest, OnlyADateOfTheFormYYYYMMDDIsADate) {
     }
 }
 
-TEST_F(BalanceTest, ANonFiniteCellEndsTheData) {
-    for (const char* cell : {"1e309", "nan", "-inf"}) {
-        std::vector<std::string> closes = Closes(30);
-        closes[3] = cell;
-        post.page = PostProviderPage("600000", closes);
-        EXPECT_EQ(Compute("600000"), -1.0f) << cell << ": three values are too few";
+TEST_F(BalanceTest, CellsAreTrimmedAndNoPriceIsSkipped) {
+    for (const char* cell : {"--", "nan", "1e309", "-inf", "停牌"}) {
+        std::vector<std::string> with_gap = Closes(25);
+        with_gap.insert(with_gap.begin() + 3, cell);
+        post.page = ReplaceAll(PostProviderPage("600000", with_gap, " 2008-07-08\r\n"), "<td>19.90",
+                               "<td>\r\n 19.90 ");
+        EXPECT_NEAR(Compute("600000"), 19.0083f, 0.0001f) << cell;
+        EXPECT_EQ(date, "2008-07-08") << cell;
     }
 }
 

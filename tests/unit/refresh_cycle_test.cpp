@@ -151,6 +151,19 @@ TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
     EXPECT_EQ(row().entry->previous_price, -1.0f);
 }
 
+TEST_F(RefreshRowTest, WhileAQuoteIsUnderWayTheRotationWaitsAndOnlyItsStockCountsAsShown) {
+    rows.emplace_back("000001", "", "", "", "");
+    const uint64_t first = rows[0].entry->serial, second = rows[1].entry->serial;
+    ASSERT_EQ(cycle.ChooseRow(2, "1"), 1);
+    const std::optional<PendingQuote> pending = cycle.StartQuote(rows[1], checker, At(10, 0));
+    EXPECT_EQ(cycle.ChooseRow(2, "1"), 1) << "the feed is slow: the rotation waits";
+    EXPECT_TRUE(cycle.Shows(rows, second));
+    ASSERT_TRUE(cycle.FinishQuote(*pending, HttpAnswer{}, model, checker, sink));
+    EXPECT_EQ(cycle.ChooseRow(2, "1"), 0);
+    EXPECT_FALSE(cycle.Shows(rows, second)) << "a late picture of the stock before";
+    EXPECT_TRUE(cycle.Shows(rows, first));
+}
+
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
     row().break_below = "10.2";
     Tick(At(10, 0), "10.10");

@@ -49,13 +49,13 @@ struct EditingTest : ::testing::Test {
         }
         services.http = [hold = hold, released = released, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object, TransferControl& control) {
+                            std::string_view object, TransferKind kind, TransferControl& control) {
             const bool holding = *hold && (body.find("600001") != std::string_view::npos ||
                                            object.find("600001") != std::string_view::npos);
             while (holding && *hold) {
                 Sleep(1);
             }
-            HttpAnswer answer = http(body, verb, host, object, control);
+            HttpAnswer answer = http(body, verb, host, object, kind, control);
             *released += holding ? 1 : 0;
             return answer;
         };
@@ -161,6 +161,15 @@ TEST_F(EditingTest, AFileWithTextButNoListIsNotOverwrittenUnasked) {
     }
     folder.WriteFile("code.ini", utf16);
     DialogServices services = testing::TestServices(&boxes);
+    bool exit_in_box = false;
+    services.message_box = [&, record = services.message_box](HWND owner, std::string_view text,
+                                                              std::string_view caption, UINT type) {
+        const int pressed = record(owner, text, caption, type);
+        if (exit_in_box) {
+            dialog->Teardown();  // Exit from the tray while the box is open
+        }
+        return pressed;
+    };
     dialog = std::make_unique<CTickraDlg>("", services);
     ASSERT_TRUE(dialog->Create());
     ASSERT_EQ(boxes.size(), 1u) << "said once, at start";
@@ -171,6 +180,10 @@ TEST_F(EditingTest, AFileWithTextButNoListIsNotOverwrittenUnasked) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].type, static_cast<UINT>(MB_YESNO | MB_ICONQUESTION));
     EXPECT_TRUE(View().empty());
+    boxes.clear();
+    exit_in_box = true;
+    Command(IDC_APPLY);
+    EXPECT_EQ(BoxTexts().size(), 1u) << "the refused write says nothing once Exit has begun";
     std::ifstream file(folder.path() + "\\code.ini", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), utf16);
 }

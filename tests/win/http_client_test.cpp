@@ -113,7 +113,7 @@ TEST_F(HttpClientTest, UnreachableHostGivesNothingAndAnEmptyFile) {
     EXPECT_FALSE(HttpRequest("", "GET", dead, "/x").complete);
     const std::string file = folder.path() + "\\chart.png";
     folder.WriteFile("chart.png", "old contents");
-    EXPECT_FALSE(DownloadToFile("http://" + dead + "/chart.png", Wide(file)));
+    EXPECT_FALSE(DownloadUrlToFile("http://" + dead + "/chart.png", Wide(file), {}).completed);
     EXPECT_EQ(ReadFileBytes(file), "");
 }
 
@@ -126,7 +126,8 @@ TEST_F(HttpClientTest, TransfersWriteNoCacheSendNoCookieAndOnlyRequestsKeepTheCo
     const std::string object = "_case/normal?t=" + std::to_string(GetTickCount64());
     HttpRequest("", "GET", SimHost(), object);
     const std::string request = LastRequest();
-    EXPECT_TRUE(DownloadToFile(site + object + "&chart", Wide(folder.path() + "\\x")));
+    EXPECT_TRUE(
+        DownloadUrlToFile(site + object + "&chart", Wide(folder.path() + "\\x"), {}).completed);
     const std::string download = LastRequest();
     InternetSetCookieA(site.c_str(), nullptr, "tracker=; expires=Thu, 01-Jan-1970 00:00:01 GMT");
 
@@ -151,8 +152,9 @@ TEST_F(HttpClientTest, ASilentHostIsGivenUpWithinTheBound) {
         if (i == 0) {
             EXPECT_FALSE(HttpRequest("", "GET", SimHost(), "/_case/silent", limits).complete);
         } else {
-            EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/silent",
-                                        Wide(folder.path() + "\\x"), limits));
+            EXPECT_FALSE(DownloadUrlToFile("http://" + SimHost() + "/_case/silent",
+                                           Wide(folder.path() + "\\x"), limits)
+                             .completed);
         }
         const auto took = std::chrono::steady_clock::now() - start;
         EXPECT_LT(took, std::chrono::milliseconds(limits.idle_timeout_ms + 2500)) << i;
@@ -187,8 +189,8 @@ TEST_F(HttpClientTest, NoServerHoldsATransferPastItsBounds) {
 }
 
 // Wine does not end a blocked WinInet call when another thread closes its handle (Windows does),
-// so stopping a worker waits only up to its bound and leaves a stuck transfer behind.
-TEST_F(HttpClientTest, AWorkerStopsWithinItsBoundWhileATransferIsStuck) {
+// so a worker joined after Cancel waits only up to its deadline and leaves a stuck transfer behind.
+TEST_F(HttpClientTest, AWorkerIsLetGoAtItsDeadlineWhileATransferIsStuck) {
     auto started = std::make_shared<std::atomic<bool>>(false);
     auto worker = std::make_unique<NetWorker>();
     worker->Post([started](TransferControl& control) {
@@ -201,7 +203,8 @@ TEST_F(HttpClientTest, AWorkerStopsWithinItsBoundWhileATransferIsStuck) {
     ASSERT_TRUE(*started);
     Sleep(100);  // inside the transfer by now
     const auto start = std::chrono::steady_clock::now();
-    worker->Stop(std::chrono::milliseconds(300));
+    worker->Cancel();
+    worker->Join(start + std::chrono::milliseconds(300));
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 
     TransferControl control;
@@ -357,8 +360,9 @@ TEST_F(HttpClientTest, DownloadWritesTheBodyAndReportsTheTransfer) {
 }
 
 TEST_F(HttpClientTest, AnUnwritableDestinationIsAFailureNotAMessage) {
-    EXPECT_FALSE(DownloadToFile("http://" + SimHost() + "/_case/normal",
-                                L"Q:\\no\\such\\folder\\stockmin.png"));
+    EXPECT_FALSE(DownloadUrlToFile("http://" + SimHost() + "/_case/normal",
+                                   L"Q:\\no\\such\\folder\\stockmin.png", {})
+                     .completed);
 }
 
 }  // namespace

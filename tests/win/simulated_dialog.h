@@ -52,6 +52,7 @@ struct SimulatedDialogTest : ::testing::Test {
     std::vector<std::wstring> renamers_started;
     std::vector<std::string> opened;
     std::function<void()> while_upgrade_box_is_open;
+    bool start_renamer_for_real = false;  // else every renamer starts
     std::string public_key = build::kUpgradeKey;
     std::shared_ptr<std::atomic<int>> update_answers = std::make_shared<std::atomic<int>>(0);
     std::shared_ptr<std::atomic<bool>> hold_update_page =
@@ -76,12 +77,12 @@ struct SimulatedDialogTest : ::testing::Test {
         // The worker may outlive this test: it counts into memory it shares.
         services.http = [answers = update_answers, hold = hold_update_page, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object, TransferControl& control) {
+                            std::string_view object, TransferKind kind, TransferControl& control) {
             const bool update_page = object.find("blog/") != std::string_view::npos;
             while (update_page && *hold) {
                 Sleep(1);  // a slow update page
             }
-            HttpAnswer answer = http(body, verb, host, object, control);
+            HttpAnswer answer = http(body, verb, host, object, kind, control);
             *answers += update_page ? 1 : 0;
             return answer;
         };
@@ -93,8 +94,10 @@ struct SimulatedDialogTest : ::testing::Test {
             }
             return IDOK;
         };
-        services.upgrade.start_renamer = [this](HWND, const std::wstring& renamer) {
+        services.upgrade.start_renamer = [this](HWND owner, const std::wstring& renamer) {
             renamers_started.push_back(renamer);
+            return !start_renamer_for_real ||
+                   DefaultUpgradeServices().start_renamer(owner, renamer);
         };
         if (upgrade_download) {
             services.upgrade.download = [this, download = services.upgrade.download](

@@ -67,7 +67,10 @@ struct TrayIconTest : ::testing::Test {
     std::vector<WPARAM> seen;
     HWND shell = nullptr, owner = nullptr;
     HICON icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY));
-    ShellThread shell_thread;
+    // Opening an address waits until the test lets it go: a browser slow to start.
+    HANDLE browser_started = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ShellThread shell_thread{
+        [this](const std::wstring&) { WaitForSingleObject(browser_started, 10000); }};
     CTrayIcon tray{IDR_TRAY_MENU, shell_thread};
 
     void SetUp() override {
@@ -92,6 +95,7 @@ struct TrayIconTest : ::testing::Test {
         DestroyWindow(shell);
         shell_log = nullptr;
         commands = nullptr;
+        SetEvent(browser_started);
     }
     std::vector<DWORD> Operations() const {
         std::vector<DWORD> operations;
@@ -114,6 +118,14 @@ TEST_F(TrayIconTest, AddsThenModifiesThenDeletes) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log[0].flags, static_cast<UINT>(NIF_ICON | NIF_TIP | NIF_MESSAGE));
     EXPECT_EQ(log[0].tip, L"Tickra");
+}
+
+TEST_F(TrayIconTest, ABrowserSlowToStartDelaysNoTrayCall) {
+    shell_thread.Open(L"http://help.test/");
+    tray.SetIcon(icon, "Tickra");
+    tray.SetIcon(nullptr, nullptr);
+    Flush();
+    EXPECT_EQ(Operations(), (std::vector<DWORD>{NIM_ADD, NIM_DELETE}));
 }
 
 TEST_F(TrayIconTest, TextsAreCutToTheShellsFieldsOnCharacterBoundaries) {

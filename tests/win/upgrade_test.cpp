@@ -163,18 +163,32 @@ TEST_F(SimulatedDialogTest, ABuildWithoutAKeyOffersButNeverHandsOver) {
     EXPECT_TRUE(renamers_started.empty());
 }
 
-TEST_F(SimulatedDialogTest, WithoutTheRenamerTheUserIsToldWhatToDo) {
+TEST_F(SimulatedDialogTest, WithoutARenamerThatStartsTheUserIsToldWhatToDo) {
     Sim("update?case=newer");
     Sim("upgrade?case=valid&file=" + NextImageUnixPath());
     Start();
     ASSERT_TRUE(WaitForUpgradeOffer());
-    PressUpgrade();
-    EXPECT_TRUE(renamers_started.empty());
-    const std::string text = UpgradeText();
-    EXPECT_NE(text.find("\r\n\r\n***************************\r\n\r\n找不到ReName.exe更名程序。"),
-              std::string::npos);
-    EXPECT_NE(text.find("/download.html重新下载。"), std::string::npos);
-    EXPECT_TRUE(IsWindow(dialog->upgrade_dialog()->hwnd())) << "the dialog stays open";
+    const std::pair<const char*, const char*> cases[] = {
+        {nullptr, "找不到ReName.exe更名程序。"},
+        {"MZ, and no program", "ReName.exe更名程序无法启动"},
+    };
+    for (const auto& [renamer, line] : cases) {
+        if (renamer != nullptr) {
+            folder.WriteFile("rename.exe", renamer);
+            start_renamer_for_real = true;
+        }
+        const size_t before = UpgradeText().size();
+        PressUpgrade();
+        const std::string text = UpgradeText();
+        EXPECT_NE(
+            text.find(std::string("\r\n\r\n***************************\r\n\r\n") + line, before),
+            std::string::npos);
+        EXPECT_NE(text.find("/download.html重新下载。", before), std::string::npos);
+        EXPECT_TRUE(IsWindow(dialog->upgrade_dialog()->hwnd())) << line << ": Tickra goes on";
+        EXPECT_NE(GetFileAttributesA((folder.path() + "\\Tickra.upg").c_str()),
+                  INVALID_FILE_ATTRIBUTES)
+            << line << ": kept for renaming by hand";
+    }
 }
 
 TEST_F(SimulatedDialogTest, ExitDuringASlowUpdateCheckIsSafe) {
