@@ -23,7 +23,8 @@ DialogServices DefaultServices() {
             build::kUpdateHost,
             build::kHelpUrl,
             nullptr,
-            DefaultUpgradeServices()};
+            DefaultUpgradeServices(),
+            {}};
 }
 
 }  // namespace tickra

@@ -36,6 +36,8 @@ struct DialogServices {
     // Opens an address in the user's browser; empty: on the shell thread, as the program does.
     std::function<void(const std::string& url)> open_url;
     UpgradeServices upgrade;
+    // Where the start-with-Windows shortcut goes; empty: the user's Startup folder.
+    std::wstring startup_folder;
 };
 
 // The network, the clocks and the hosts of the build.

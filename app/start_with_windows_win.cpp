@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "app/startup_shortcut.h"
 #include "base/code_page_win.h"
 #include "base/com_ptr_win.h"
 
@@ -49,26 +50,52 @@ ComPtr<IShellLinkW> NewShellLink() {
     return link;
 }
 
-}  // namespace
-
-StartWithWindows::StartWithWindows(std::wstring folder)
-    : folder_(folder.empty() ? UserStartupFolder() : std::move(folder)),
-      path_(folder_.empty() ? std::wstring() : folder_ + L"\\Tickra.lnk") {}
-
-bool StartWithWindows::IsOn() const {
-    if (path_.empty() || GetFileAttributesW(path_.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        return false;
-    }
+// The program a shortcut starts; empty when the file is no shortcut.
+std::wstring ShortcutTarget(const std::wstring& path) {
     const ComPtr<IShellLinkW> link = NewShellLink();
     const ComPtr<IPersistFile> file = link.As<IPersistFile>(IID_IPersistFile);
     wchar_t target[MAX_PATH * 4] = {};
-    if (!file || FAILED(file->Load(path_.c_str(), STGM_READ)) ||
+    if (!file || FAILED(file->Load(path.c_str(), STGM_READ)) ||
         link->GetPath(target, MAX_PATH * 4, nullptr, SLGP_RAWPATH) != S_OK) {
+        return {};
+    }
+    return target;
+}
+
+}  // namespace
+
+StartWithWindows::StartWithWindows(std::wstring folder)
+    : folder_(folder.empty() ? UserStartupFolder() : std::move(folder)) {}
+
+bool StartWithWindows::Find() {
+    if (folder_.empty()) {
         return false;
     }
-    // A shortcut left by a copy of Tickra elsewhere starts that one, not this.
     const std::wstring program = ThisProgram();
-    return CompareStringOrdinal(target, -1, program.c_str(), -1, TRUE) == CSTR_EQUAL;
+    const ShortcutPlace place = FindShortcutPlace([&](const std::wstring& name) {
+        const std::wstring path = folder_ + L"\\" + name;
+        if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return ShortcutHolder::kNone;
+        }
+        const std::wstring target = ShortcutTarget(path);
+        return CompareStringOrdinal(target.c_str(), -1, program.c_str(), -1, TRUE) == CSTR_EQUAL
+                   ? ShortcutHolder::kThisCopy
+                   : ShortcutHolder::kSomethingElse;
+    });
+    path_ = place.name.empty() ? std::wstring() : folder_ + L"\\" + place.name;
+    return place.exists;
+}
+
+bool StartWithWindows::IsOn() {
+    if (!on_) {
+        on_ = Find();
+    }
+    return *on_;
+}
+
+const std::wstring& StartWithWindows::shortcut_path() {
+    IsOn();
+    return path_;
 }
 
 bool StartWithWindows::Create(const std::wstring& arguments) const {
@@ -81,22 +108,30 @@ bool StartWithWindows::Create(const std::wstring& arguments) const {
            SUCCEEDED(file->Save(path_.c_str(), TRUE));
 }
 
-std::string StartWithWindows::Toggle(const std::wstring& arguments) const {
-    if (IsOn()) {
-        if (!DeleteFileW(path_.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+std::string StartWithWindows::Toggle(const std::wstring& arguments) {
+    // What the menu showed is what the user turns round; the folder is looked at afresh, for
+    // another copy may have made or removed its own shortcut meanwhile.
+    const bool wanted = !IsOn();
+    const bool there = Find();
+    if (!wanted) {
+        if (there && !DeleteFileW(path_.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
             return "无法删除启动文件夹里的快捷方式，Tickra 仍会随 Windows 启动。\r\n\r\n" +
                    Narrow(path_);
         }
+        on_ = false;
         return {};
     }
-    if (path_.empty() || !Create(arguments)) {
+    if (!there && (path_.empty() || !Create(arguments))) {
         return "无法在启动文件夹里建立快捷方式，Tickra 不会随 Windows 启动。\r\n\r\n" +
-               (path_.empty() ? std::string("找不到启动文件夹。") : Narrow(path_));
+               (folder_.empty() ? std::string("找不到启动文件夹。")
+                : path_.empty() ? Narrow(folder_)
+                                : Narrow(path_));
     }
+    on_ = true;
     return {};
 }
 
-void StartWithWindows::CheckMenuEntry(HMENU menu, UINT command) const {
+void StartWithWindows::CheckMenuEntry(HMENU menu, UINT command) {
     if (menu != nullptr && GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
         CheckMenuItem(menu, command, MF_BYCOMMAND | (IsOn() ? MF_CHECKED : MF_UNCHECKED));
     }

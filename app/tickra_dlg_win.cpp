@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/start_with_windows_win.h"
 #include "base/code_page_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
@@ -35,6 +34,7 @@ CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
     : ui::Dialog(IDD_TICKRA_DIALOG),
       arguments_(std::move(arguments)),
       services_(std::move(services)),
+      start_with_windows_(services_.startup_folder),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       tray_(IDR_TRAY_MENU, shell_) {
     // Once Exit has begun, nothing shows a box: the process would wait for someone to press it.
@@ -169,8 +169,8 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
         case WM_INITMENUPOPUP:  // the tray menu, about to open
-            StartWithWindows().CheckMenuEntry(reinterpret_cast<HMENU>(wparam),
-                                              ID_TRAY_START_WITH_WINDOWS);
+            start_with_windows_.CheckMenuEntry(reinterpret_cast<HMENU>(wparam),
+                                               ID_TRAY_START_WITH_WINDOWS);
             return std::nullopt;
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
@@ -238,7 +238,7 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
             Teardown();
             return true;
         case ID_TRAY_START_WITH_WINDOWS:
-            if (const std::string failure = StartWithWindows().Toggle(Widen(arguments_));
+            if (const std::string failure = start_with_windows_.Toggle(Widen(arguments_));
                 !failure.empty()) {
                 page_->Tell(failure);
             }

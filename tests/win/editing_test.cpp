@@ -356,6 +356,10 @@ TEST_F(EditingTest, ComputeAllCountsItsProgressAndStopsWhenPressedAgain) {
     EXPECT_TRUE(dialog->idle());
     EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_ALL), "计");
     EXPECT_EQ(dialog->ItemText(IDC_COMPUTE_PROGRESS), "");
+    // Pressed again while the stopped request still hangs: its host is taken to be down, and no
+    // second thread waits beside the first.
+    SendMessageW(dialog->hwnd(), WM_COMMAND, IDC_COMPUTE_ALL, 0);
+    EXPECT_TRUE(testing::PumpUntil([this] { return dialog->idle(); }));
     // The second stock's answer comes after the stop: it must change nothing.
     *hold = false;
     ASSERT_TRUE(testing::PumpUntil([this] { return *released > 0; }));

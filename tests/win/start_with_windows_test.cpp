@@ -47,9 +47,15 @@ std::wstring ThisProgram() {
     return path;
 }
 
-TEST(StartWithWindows, OnlyAShortcutToThisProgramCountsAndTheMenuEntryShowsIt) {
+TEST(StartWithWindows, AShortcutOfItsOwnBesideAnotherCopysAndTheMenuEntryShowsIt) {
     testing::ScopedWorkingDirectory folder;  // the working folder, and the Startup folder here
-    const StartWithWindows start(Widen(folder.path()));
+    // One left by a copy of Tickra elsewhere, under the name this copy would take first.
+    const std::wstring others = Widen(folder.path()) + L"\\Tickra.lnk";
+    const ComPtr<IShellLinkW> other = NewLink();
+    ASSERT_TRUE(other);
+    other->SetPath(L"C:\\windows\\notepad.exe");
+    ASSERT_TRUE(SUCCEEDED(other.As<IPersistFile>(IID_IPersistFile)->Save(others.c_str(), TRUE)));
+    StartWithWindows start(Widen(folder.path()));
     HMENU menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TRAY_MENU));
     HMENU popup = GetSubMenu(menu, 0);
     auto checked = [&] {
@@ -58,43 +64,35 @@ TEST(StartWithWindows, OnlyAShortcutToThisProgramCountsAndTheMenuEntryShowsIt) {
     };
     EXPECT_FALSE(checked());
 
-    // One left by a copy of Tickra elsewhere.
-    const ComPtr<IShellLinkW> other = NewLink();
-    ASSERT_TRUE(other);
-    other->SetPath(L"C:\\windows\\notepad.exe");
-    ASSERT_TRUE(SUCCEEDED(
-        other.As<IPersistFile>(IID_IPersistFile)->Save(start.shortcut_path().c_str(), TRUE)));
-    EXPECT_FALSE(start.IsOn());
-    EXPECT_FALSE(checked());
-
     EXPECT_EQ(start.Toggle(L"/BS"), "");
     EXPECT_TRUE(checked());
-    const Shortcut made = Resolve(start.shortcut_path());
+    const std::wstring own = Widen(folder.path()) + L"\\Tickra 2.lnk";
+    EXPECT_EQ(Narrow(start.shortcut_path()), Narrow(own));
+    const Shortcut made = Resolve(own);
     EXPECT_EQ(Narrow(made.target), Narrow(ThisProgram()));
     EXPECT_EQ(Narrow(made.folder), folder.path());
     EXPECT_EQ(Narrow(made.arguments), "/BS");
+    EXPECT_EQ(Narrow(Resolve(others).target), "C:\\windows\\notepad.exe") << "left alone";
+    EXPECT_TRUE(StartWithWindows(Widen(folder.path())).IsOn()) << "found at the next start";
 
     EXPECT_EQ(start.Toggle(L"/BS"), "");
-    EXPECT_EQ(GetFileAttributesW(start.shortcut_path().c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetFileAttributesW(own.c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(GetFileAttributesW(others.c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_FALSE(checked());
     DestroyMenu(menu);
 }
 
 TEST(StartWithWindows, TheDialogSaysWhatCouldNotBeDone) {
-    // A folder where the shortcut would go: the user's Startup folder cannot take it.
-    const StartWithWindows user;
-    ASSERT_FALSE(user.shortcut_path().empty());
-    ASSERT_TRUE(CreateDirectoryW(user.shortcut_path().c_str(), nullptr) ||
-                GetLastError() == ERROR_ALREADY_EXISTS);
     testing::ScopedWorkingDirectory folder;
     std::vector<testing::MessageBoxRecord> boxes;
+    DialogServices services = testing::TestServices(&boxes);
+    services.startup_folder = L"Q:\\no\\such\\folder";
     {
-        CTickraDlg dialog("", testing::TestServices(&boxes));
+        CTickraDlg dialog("", services);
         ASSERT_TRUE(dialog.Create());
         boxes.clear();
         SendMessageW(dialog.hwnd(), WM_COMMAND, ID_TRAY_START_WITH_WINDOWS, 0);
     }
-    RemoveDirectoryW(user.shortcut_path().c_str());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind("无法在启动文件夹里建立快捷方式", 0), 0u) << boxes[0].text;
 }
