@@ -20,9 +20,11 @@ built and run the same way.
                                                a plain socket, against a server answering
                                                HTTP/1.0, one answering HTTP/1.1 that keeps the
                                                connection when asked, and one that never does
-    wine_bench.py BUILD_DIR stuck shell|chart  with the classic taskbar hung for 20 s (shell), or
+    wine_bench.py BUILD_DIR stuck shell|chart|both
+                                               with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
-                                               the chart window is open (chart, 60 s): how soon
+                                               the chart window is open (chart, 60 s), or the
+                                               quote host too (both, 60 s): how soon
                                                a posted Settings shows the dialog, the share of
                                                ticks that asked for a quote, Exit time and
                                                Tickra's thread count
@@ -236,9 +238,10 @@ def stuck(build, case):
                         break
                     time.sleep(0.1)
             else:
+                quote = '&case=headers' if case == 'both' else ''
                 for code in ('600000', '000001', '600036', '1A0001'):
                     urllib.request.urlopen(urllib.request.Request(
-                        f'{sim_url}scenario?code={code}&chart=headers', method='POST'),
+                        f'{sim_url}scenario?code={code}&chart=headers{quote}', method='POST'),
                         timeout=10).read()
             process = launch(build, build / 'Tickra.exe', folder)
             processes.append(process)

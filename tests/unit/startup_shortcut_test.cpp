@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "app/startup_shortcut.h"
 
@@ -10,29 +11,27 @@ namespace {
 
 TEST(StartupShortcut, AnotherCopysShortcutIsNeverTakenOver) {
     using H = ShortcutHolder;
-    struct Case {
-        std::map<std::wstring, H> folder;
-        const wchar_t* name;
-        bool exists;
-    };
-    const Case cases[] = {
+    // What "Tickra.lnk", "Tickra 2.lnk", … hold, in order, and the place this copy finds.
+    const std::tuple<std::vector<H>, std::wstring, bool> cases[] = {
         {{}, L"Tickra.lnk", false},
-        {{{L"Tickra.lnk", H::kThisCopy}}, L"Tickra.lnk", true},
-        {{{L"Tickra.lnk", H::kSomethingElse}}, L"Tickra 2.lnk", false},
-        {{{L"Tickra 2.lnk", H::kThisCopy}}, L"Tickra 2.lnk", true},
-        {{{L"Tickra.lnk", H::kSomethingElse}, {L"Tickra 2.lnk", H::kSomethingElse}},
-         L"Tickra 3.lnk",
-         false},
+        {{H::kThisCopy}, L"Tickra.lnk", true},
+        {{H::kSomethingElse, H::kSomethingElse}, L"Tickra 3.lnk", false},
+        {{H::kNone, H::kThisCopy}, L"Tickra 2.lnk", true},
+        {std::vector<H>(9, H::kSomethingElse), L"", false},
     };
-    for (const Case& c : cases) {
-        const ShortcutPlace place = FindShortcutPlace([&](const std::wstring& name) {
-            const auto found = c.folder.find(name);
-            return found == c.folder.end() ? H::kNone : found->second;
+    for (const auto& [held, name, exists] : cases) {
+        const ShortcutPlace place = FindShortcutPlace([&](const std::wstring& asked) {
+            for (size_t i = 0; i < held.size(); ++i) {
+                if (asked ==
+                    (i == 0 ? L"Tickra.lnk" : L"Tickra " + std::to_wstring(i + 1) + L".lnk")) {
+                    return held[i];
+                }
+            }
+            return H::kNone;
         });
-        EXPECT_EQ(place.name, c.name) << c.folder.size();
-        EXPECT_EQ(place.exists, c.exists) << c.folder.size();
+        EXPECT_EQ(place.name, name) << held.size();
+        EXPECT_EQ(place.exists, exists) << held.size();
     }
-    EXPECT_EQ(FindShortcutPlace([](const std::wstring&) { return H::kSomethingElse; }).name, L"");
 }
 
 }  // namespace

@@ -55,11 +55,8 @@ TEST(CopyTerminated, AlwaysEndsWithANulAndNeverWritesPastTheBuffer) {
         size_t capacity, copied;
         std::wstring_view buffer;
     };
-    const Case cases[] = {
-        {0, 0, L"#####"sv},  {1, 0, L"\0####"sv}, {3, 2, L"ab\0##"sv},
-        {4, 3, L"abc\0#"sv}, {5, 3, L"abc\0#"sv},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {Case{0, 0, L"#####"sv}, Case{1, 0, L"\0####"sv}, Case{3, 2, L"ab\0##"sv},
+                          Case{4, 3, L"abc\0#"sv}}) {
         std::wstring buffer(5, L'#');
         EXPECT_EQ(CopyTerminated(L"abc", buffer.data(), c.capacity), c.copied) << c.capacity;
         EXPECT_EQ(buffer, c.buffer) << c.capacity;

