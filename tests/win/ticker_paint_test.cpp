@@ -190,7 +190,7 @@ double Contrast(COLORREF a, COLORREF b) {
 // among those that differ from it and pass the filter: thin strokes washed out toward the
 // background pull it down, however dark their best pixel.
 template <class Filter>
-double TenthContrast(const Capture& ticker, int x0, int x1, Filter filter) {
+double DarkestTenth(const Capture& ticker, int x0, int x1, Filter filter) {
     const COLORREF background = ticker.At(1, 1);
     std::vector<double> contrasts;
     for (int y = 0; y < 22; ++y) {
@@ -240,25 +240,25 @@ TEST(TickerTheme, ReadableOnLightAndDarkTaskbarsAndFollowsEachChangeMessage) {
             state.colour = meaning;
             host->ApplyTickerState(&state);
             host->KeepInPlace();
-            const Capture ticker(host->hwnd());
-            EXPECT_GE(TenthContrast(ticker, 2, 140, any), bound)
-                << name << " " << std::hex << meaning;
-            EXPECT_GE(TenthContrast(ticker, 198, 215, any), 4.5) << name << ": markers";
-            EXPECT_GE(TenthContrast(ticker, 150, 198,
-                                    [](COLORREF c) {
-                                        return GetRValue(c) > GetGValue(c) &&
-                                               GetRValue(c) > GetBValue(c);
-                                    }),
-                      3.0)
-                << name << ": red above the reference";
-            EXPECT_GE(TenthContrast(ticker, 150, 198,
-                                    [](COLORREF c) {
-                                        return GetGValue(c) > GetRValue(c) &&
-                                               GetGValue(c) > GetBValue(c);
-                                    }),
-                      3.0)
-                << name << ": green below it";
+            const Capture line(host->hwnd());
+            EXPECT_GE(DarkestTenth(line, 2, 140, any), bound) << name << " " << std::hex << meaning;
+            EXPECT_GE(DarkestTenth(line, 198, 215, any), 4.5) << name << ": markers";
         }
+        const Capture ticker(host->hwnd());
+        EXPECT_GE(DarkestTenth(ticker, 150, 198,
+                               [](COLORREF c) {
+                                   return GetRValue(c) > GetGValue(c) &&
+                                          GetRValue(c) > GetBValue(c);
+                               }),
+                  3.0)
+            << name << ": red above the reference";
+        EXPECT_GE(DarkestTenth(ticker, 150, 198,
+                               [](COLORREF c) {
+                                   return GetGValue(c) > GetRValue(c) &&
+                                          GetGValue(c) > GetBValue(c);
+                               }),
+                  3.0)
+            << name << ": green below it";
     };
     ASSERT_TRUE(testing::PumpUntil([&] { return background() == RGB(243, 243, 243); }))
         << std::hex << background();
