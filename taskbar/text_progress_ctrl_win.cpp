@@ -16,8 +16,6 @@ namespace tickra {
 
 namespace {
 
-constexpr COLORREF kMarkerColour = 0x00FFFF;  // yellow
-
 void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
     const UniqueBrush brush(CreateSolidBrush(colour));
     FillRect(dc, &rect, brush.get());
@@ -128,9 +126,12 @@ void CTextProgressCtrl::Paint() {
         FillSolid(dc, filled, colours_.palette.bar);
         FillSolid(dc, unfilled, colours_.background);
 
+        // Whole pixels only: antialiased, the outlines Wine draws for "宋体" at 12 pixels leave the
+        // thin strokes at a fraction of their colour, too faint to read on a light taskbar.
+        // Windows draws "宋体" at this size from the font's bitmaps either way.
         const UniqueFont font(CreateFontW(metrics_.font_height, 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                                           FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                          CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                          CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                           FF_SWISS | DEFAULT_PITCH, L"宋体"));
         int text_width = 0;
         {
@@ -163,7 +164,7 @@ void CTextProgressCtrl::Paint() {
 }
 
 void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
-    SetTextColor(dc, kMarkerColour);
+    SetTextColor(dc, colours_.palette.marker);
     // The offsets add up within a column: with both markers of one column set, the second is
     // drawn past the window's edge, so only the first is seen.
     RECT arrows = client;

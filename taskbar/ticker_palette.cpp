@@ -8,8 +8,10 @@ namespace {
 
 constexpr Colour kBlack = 0x000000;
 // The colours the ticker was made with, for the dark taskbars of older Windows.
-constexpr TickerPalette kDarkPalette{kWhite, kRed, kGreen, kGrey, kGreen};
-constexpr TickerPalette kLightPalette{0x1A1A1A, 0x0000C0, 0x008000, 0x606060, 0x008000};
+constexpr TickerPalette kDarkPalette{kWhite, kRed, kGreen, kGrey, kGreen, 0x00FFFF};
+// Yellow vanishes on a light taskbar (1.03 : 1 on Windows 11's); a dark ochre keeps the markers'
+// warm hue there.
+constexpr TickerPalette kLightPalette{0x1A1A1A, 0x0000C0, 0x008000, 0x606060, 0x008000, 0x0064A0};
 
 constexpr double kTextContrast = 4.5;
 constexpr double kColourContrast = 3.0;
@@ -64,8 +66,11 @@ TickerPalette PaletteFor(Colour background) {
     const Colour extreme = dark ? kWhite : kBlack;
     const Colour green = Readable(preferred.green, background, kColourContrast, extreme);
     return {Readable(preferred.text, background, kTextContrast, extreme),
-            Readable(preferred.red, background, kColourContrast, extreme), green,
-            Readable(preferred.grey, background, kTextContrast, extreme), green};
+            Readable(preferred.red, background, kColourContrast, extreme),
+            green,
+            Readable(preferred.grey, background, kTextContrast, extreme),
+            green,
+            Readable(preferred.marker, background, kTextContrast, extreme)};
 }
 
 Colour ColourFor(const TickerPalette& palette, Colour meaning) {

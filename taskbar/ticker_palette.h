@@ -8,17 +8,19 @@
 namespace tickra {
 
 struct TickerPalette {
-    Colour text;   // an unchanged price, and the hint of an empty list
-    Colour red;    // up, in the text and in the chart
-    Colour green;  // down
-    Colour grey;   // network trouble
-    Colour bar;    // the filled part of the bar underneath
+    Colour text;    // an unchanged price, and the hint of an empty list
+    Colour red;     // up, in the text and in the chart
+    Colour green;   // down
+    Colour grey;    // network trouble
+    Colour bar;     // the filled part of the bar underneath
+    Colour marker;  // the alert markers beside the line: ↓ ↑ B S
     bool operator==(const TickerPalette&) const = default;
 };
 
-// Dark backgrounds keep the ticker's classic colours, light ones get darker shades; a colour that
-// still does not stand out enough (WCAG contrast: 4.5 : 1 for the text and the grey, 3 : 1 for red
-// and green) is moved toward white or black until it does.
+// Dark backgrounds keep the ticker's classic colours (yellow markers among them), light ones get
+// darker shades (ochre markers); a colour that still does not stand out enough (WCAG contrast:
+// 4.5 : 1 for the text, the grey and the markers, 3 : 1 for red and green) is moved toward white
+// or black until it does.
 TickerPalette PaletteFor(Colour background);
 
 // The palette's colour for a meaning the quote check sets (kRed, kGreen, kGrey; anything else

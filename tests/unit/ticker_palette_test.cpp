@@ -48,10 +48,13 @@ TEST(TickerPalette, EveryColourStandsOutOnEveryBackground) {
         EXPECT_GE(Ratio(p.grey, background), 4.5) << name;
         EXPECT_GE(Ratio(p.red, background), 3.0) << name;
         EXPECT_GE(Ratio(p.green, background), 3.0) << name;
-        // Up stays red and down green, whatever shade they take.
+        EXPECT_GE(Ratio(p.marker, background), 4.5) << name;
+        // Up stays red, down green and the markers yellow or ochre, whatever shade they take.
         EXPECT_TRUE(R(p.red) > G(p.red) && R(p.red) > B(p.red)) << name << std::hex << p.red;
         EXPECT_TRUE(G(p.green) > R(p.green) && G(p.green) > B(p.green))
             << name << std::hex << p.green;
+        EXPECT_TRUE(R(p.marker) >= G(p.marker) && G(p.marker) > B(p.marker))
+            << name << std::hex << p.marker;
     }
 }
 
@@ -62,6 +65,7 @@ TEST(TickerPalette, DarkTaskbarsKeepTheClassicColours) {
         EXPECT_EQ(p.red, kRed);
         EXPECT_EQ(p.green, kGreen);
         EXPECT_EQ(p.grey, kGrey);
+        EXPECT_EQ(p.marker, 0x00FFFFu) << "yellow";
     }
 }
 
