@@ -14,13 +14,23 @@ Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailb
       checker_(services_.quote_host, tips_switch),
       transfers_(std::move(mailbox), services_.http) {}
 
-void Ticker::Create(HWND owner) {
-    host_ = std::make_unique<CNProgressBar>(services_.message_box);
-    host_->set_on_chart_request([this](bool requested) { OnChartRequest(requested); });
-    host_->MatchTaskbarColour();
-    chart_ = std::make_unique<CDisplayMinDlg>(host_->hwnd(),
-                                              [this] { host_->set_chart_requested(false); });
+void Ticker::Create(HWND owner, TaskbarChoice choice) {
+    hosts_ = std::make_unique<TickerHosts>(services_.message_box);
+    hosts_->Create(choice);
+    hosts_->set_on_chart_request(
+        [this](bool requested, HWND ticker) { OnChartRequest(requested, ticker); });
+    hosts_->MatchTaskbarColour();
+    CNProgressBar* first = hosts_->first();
+    chart_ = std::make_unique<CDisplayMinDlg>(first != nullptr ? first->hwnd() : nullptr,
+                                              [this] { hosts_->set_chart_requested(false); });
     chart_->Create(owner);
+}
+
+void Ticker::SetTaskbarChoice(TaskbarChoice choice) {
+    if (hosts_) {
+        hosts_->SetChoice(choice);
+        Show();
+    }
 }
 
 void Ticker::CheckFirstRow() {
@@ -50,22 +60,21 @@ void Ticker::Tick(std::string_view rotation_text) {
 }
 
 void Ticker::Show() {
-    if (host_) {
-        host_->ApplyTickerState(&model_.ticker);
-        host_->KeepInPlace();
+    if (hosts_) {
+        hosts_->Show(model_.ticker);
     }
 }
 
 void Ticker::Reembed() {
     // At logon the shell may come while start-up still waits in a box, before there is a ticker.
-    if (host_) {
-        host_->RequestReembed();
+    if (hosts_) {
+        hosts_->RequestReembed();
     }
 }
 
 void Ticker::MatchBackground() {
-    if (host_) {
-        host_->MatchTaskbarColour();
+    if (hosts_) {
+        hosts_->MatchTaskbarColour();
     }
 }
 
@@ -102,7 +111,7 @@ void Ticker::GiveUpStuckTransfers() {
 }
 
 void Ticker::ShowChart(size_t row) {
-    if (!host_->chart_requested()) {
+    if (!hosts_->chart_requested()) {
         chart_->window().Show(SW_HIDE);
         return;
     }
@@ -123,15 +132,21 @@ void Ticker::ShowChart(size_t row) {
     transfers_.FetchChart(
         ChartUrl(services_.chart_host, model_.rows[row].code, services_.clock()),
         services_.steady_clock(), [this, entry](std::optional<ChartPicture> picture) {
-            if (host_ && host_->chart_requested() && cycle_.Shows(model_.rows, entry)) {
+            if (hosts_ && hosts_->chart_requested() && cycle_.Shows(model_.rows, entry)) {
                 chart_->ShowPicture(std::move(picture));
             }
         });
 }
 
-void Ticker::OnChartRequest(bool requested) {
-    // Off hides the window at once; on shows it with the next tick, which fetches the picture.
-    if (!requested && chart_) {
+void Ticker::OnChartRequest(bool requested, HWND ticker) {
+    // Off hides the window at once; on shows it beside the ticker clicked with the next tick,
+    // which fetches the picture.
+    if (!chart_) {
+        return;
+    }
+    if (requested) {
+        chart_->PlaceBeside(ticker);
+    } else {
         chart_->window().Show(SW_HIDE);
     }
 }
@@ -145,7 +160,7 @@ bool Ticker::Join(SteadyTime deadline) {
 }
 
 void Ticker::Destroy() {
-    host_.reset();  // gives the taskbar its room back
+    hosts_.reset();  // gives the taskbars their room back
     chart_.reset();
 }
 

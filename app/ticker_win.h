@@ -15,6 +15,7 @@
 #include "base/mailbox_win.h"
 #include "chart/display_min_dlg_win.h"
 #include "taskbar/n_progress_bar_win.h"
+#include "taskbar/ticker_hosts_win.h"
 #include "watch/alert_rules.h"
 #include "watch/quote_check.h"
 #include "watch/refresh_cycle.h"
@@ -28,9 +29,11 @@ public:
     Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
            AlertSink& alerts, bool tips_switch);
 
-    // Puts the ticker into the taskbar (a message box tells when it cannot) and makes the hidden
-    // chart window, owned by owner.
-    void Create(HWND owner);
+    // Puts the tickers into the taskbars the choice names (a message box tells when it cannot) and
+    // makes the hidden chart window, owned by owner.
+    void Create(HWND owner, TaskbarChoice choice);
+    // The user chose other taskbars.
+    void SetTaskbarChoice(TaskbarChoice choice);
     // Start-up's check of the first row, at once and whatever the time, or the empty-list hint.
     void CheckFirstRow();
     // One tick of the refresh cycle; rotation_text: how many ticks each stock stays.
@@ -50,7 +53,8 @@ public:
     bool Join(SteadyTime deadline);
     void Destroy();
 
-    CNProgressBar* host() const { return host_.get(); }
+    CNProgressBar* host() const { return hosts_ ? hosts_->first() : nullptr; }
+    TickerHosts* hosts() const { return hosts_.get(); }
     CDisplayMinDlg* chart_window() const { return chart_.get(); }
 
 private:
@@ -58,7 +62,7 @@ private:
     void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);
     void GiveUpStuckTransfers();
     void ShowChart(size_t row);
-    void OnChartRequest(bool requested);
+    void OnChartRequest(bool requested, HWND ticker);
 
     WatchModel& model_;
     DialogServices services_;
@@ -66,7 +70,7 @@ private:
     QuoteChecker checker_;
     RefreshCycle cycle_;
     TickTransfers transfers_;
-    std::unique_ptr<CNProgressBar> host_;
+    std::unique_ptr<TickerHosts> hosts_;
     std::unique_ptr<CDisplayMinDlg> chart_;
     uint64_t chart_entry_ = 0;  // the stock whose picture the chart window may show
 };

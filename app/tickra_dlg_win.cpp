@@ -11,6 +11,7 @@
 #include "base/code_page_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
+#include "watch/profile_file_win.h"
 
 namespace tickra {
 
@@ -74,8 +75,11 @@ bool CTickraDlg::OnInitDialog() {
     update_->Start();
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
-    ticker_->Create(hwnd());
     code_ini_path_ = CurrentDirectory() + "\\code.ini";
+    settings_path_ = CurrentDirectory() + "\\tickra.ini";
+    char taskbars[32] = {};
+    PrivateProfileFile(settings_path_).GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
+    ticker_->Create(hwnd(), ParseTaskbarChoice(taskbars));
     page_->Create(code_ini_path_);
     if (model_.rows.empty()) {
         tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
@@ -168,9 +172,8 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
-        case WM_INITMENUPOPUP:  // the tray menu, about to open
-            start_with_windows_.CheckMenuEntry(reinterpret_cast<HMENU>(wparam),
-                                               ID_TRAY_START_WITH_WINDOWS);
+        case WM_INITMENUPOPUP:  // the tray menu or its submenu, about to open
+            UpdateTrayMenu(reinterpret_cast<HMENU>(wparam));
             return std::nullopt;
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
@@ -237,6 +240,11 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_EXIT:
             Teardown();
             return true;
+        case ID_TRAY_TASKBARS_PRIMARY:
+        case ID_TRAY_TASKBARS_SECONDARY:
+        case ID_TRAY_TASKBARS_ALL:
+            ChooseTaskbars(static_cast<TaskbarChoice>(id - ID_TRAY_TASKBARS_PRIMARY));
+            return true;
         case ID_TRAY_START_WITH_WINDOWS:
             if (const std::string failure = start_with_windows_.Toggle(Widen(arguments_));
                 !failure.empty()) {
@@ -249,6 +257,29 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
                 return true;
             }
             return balance_->OnCommand(id);
+    }
+}
+
+void CTickraDlg::UpdateTrayMenu(HMENU menu) {
+    start_with_windows_.CheckMenuEntry(menu, ID_TRAY_START_WITH_WINDOWS);
+    const TickerHosts* hosts = ticker_hosts();
+    if (hosts == nullptr ||
+        GetMenuState(menu, ID_TRAY_TASKBARS_PRIMARY, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
+        return;
+    }
+    CheckMenuRadioItem(menu, ID_TRAY_TASKBARS_PRIMARY, ID_TRAY_TASKBARS_ALL,
+                       ID_TRAY_TASKBARS_PRIMARY + static_cast<UINT>(hosts->choice()), MF_BYCOMMAND);
+    // Without a secondary taskbar these show the ticker on the primary: the grey says so.
+    const UINT state = SecondaryTaskbars().empty() ? MF_GRAYED : MF_ENABLED;
+    EnableMenuItem(menu, ID_TRAY_TASKBARS_SECONDARY, MF_BYCOMMAND | state);
+    EnableMenuItem(menu, ID_TRAY_TASKBARS_ALL, MF_BYCOMMAND | state);
+}
+
+void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
+    ticker_->SetTaskbarChoice(choice);
+    if (!PrivateProfileFile(settings_path_)
+             .WriteString("Tickra", "Taskbars", TaskbarChoiceText(choice))) {
+        page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);
     }
 }
 

@@ -52,6 +52,7 @@ public:
     const CHtmlCtrl& announcement_panel() const { return html_panel_; }
     const CTrayIcon& tray_icon() const { return tray_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
+    TickerHosts* ticker_hosts() const { return ticker_ ? ticker_->hosts() : nullptr; }
     bool tips_switch() const { return tips_switch_; }
 
 protected:
@@ -61,6 +62,10 @@ protected:
 
 private:
     void AddAboutToSystemMenu() const;
+    // The tray menu's entries that follow the state: start with Windows, which taskbars.
+    void UpdateTrayMenu(HMENU menu);
+    // The user chose other taskbars: shown at once, and kept in tickra.ini.
+    void ChooseTaskbars(TaskbarChoice choice);
     void OpenUrl(const std::wstring& url);
     void PaintMinimised();
     void Raise(const Alert& alert, const std::string& time_text) override;
@@ -71,6 +76,8 @@ private:
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     bool tips_switch_ = false;
     std::string code_ini_path_;
+    // Tickra's own settings beside code.ini, whose sections are stock codes.
+    std::string settings_path_;
 
     // Start-up may wait in message boxes (a second copy, an unreadable code.ini), whose loops
     // deliver the tray's commands and the timer: until it has ended, commands wait here and ticks

@@ -13,10 +13,12 @@ Size ChartDrawSize(Size client, Size image) {
             static_cast<int>(static_cast<float>(image.height) * scale)};
 }
 
-Point ChartWindowPosition(int ticker_left, int ticker_top, int ticker_right, Size window) {
+Point ChartWindowPosition(int ticker_left, int ticker_top, int ticker_right, int ticker_bottom,
+                          Size window, int monitor_top) {
     const int ticker_width = ticker_right - ticker_left;
+    const int above = ticker_top - window.height - 10;
     return {ticker_right - window.width - (ticker_width - window.width) / 2,
-            ticker_top - window.height - 10};
+            above >= monitor_top ? above : ticker_bottom + 10};
 }
 
 }  // namespace tickra

@@ -17,7 +17,9 @@ struct Point {
 // drawn at its natural size.
 Size ChartDrawSize(Size client, Size image);
 
-// The window's top-left corner: centred over the ticker, its lower edge 10 pixels above it.
-Point ChartWindowPosition(int ticker_left, int ticker_top, int ticker_right, Size window);
+// The window's top-left corner: centred over the ticker, its lower edge 10 pixels above it; below
+// it by as much when a taskbar at the top of its monitor (monitor_top) leaves no room above.
+Point ChartWindowPosition(int ticker_left, int ticker_top, int ticker_right, int ticker_bottom,
+                          Size window, int monitor_top);
 
 }  // namespace tickra

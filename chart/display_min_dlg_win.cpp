@@ -11,14 +11,24 @@ CDisplayMinDlg::CDisplayMinDlg(HWND ticker, std::function<void()> on_close)
     : ui::Dialog(IDD_DISPLAYMIN), ticker_(ticker), on_close_(std::move(on_close)) {}
 
 bool CDisplayMinDlg::OnInitDialog() {
-    RECT ticker;
-    RECT own;
-    if (ticker_ != nullptr && GetWindowRect(ticker_, &ticker) && GetWindowRect(hwnd(), &own)) {
-        const Point at = ChartWindowPosition(ticker.left, ticker.top, ticker.right,
-                                             {own.right - own.left, own.bottom - own.top});
-        SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    PlaceBeside(ticker_);
     return false;  // no focus: the window shows without it
+}
+
+void CDisplayMinDlg::PlaceBeside(HWND ticker) {
+    ticker_ = ticker;
+    RECT at_ticker, own;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (ticker == nullptr || hwnd() == nullptr || !GetWindowRect(ticker, &at_ticker) ||
+        !GetWindowRect(hwnd(), &own) ||
+        !GetMonitorInfoW(MonitorFromWindow(ticker, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        return;
+    }
+    const Point at =
+        ChartWindowPosition(at_ticker.left, at_ticker.top, at_ticker.right, at_ticker.bottom,
+                            {own.right - own.left, own.bottom - own.top}, monitor.rcMonitor.top);
+    SetWindowPos(hwnd(), nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CDisplayMinDlg::ShowPicture(std::optional<ChartPicture> picture) {

@@ -19,8 +19,10 @@ public:
     // ticker: the window this one is placed above; on_close: told when the user closes this one.
     CDisplayMinDlg(HWND ticker, std::function<void()> on_close);
 
-    // Shows a decoded picture; nothing blanks the window, so it never shows another stock's.
+    // Shows a decoded picture, or none.
     void ShowPicture(std::optional<ChartPicture> picture);
+    // Moves the window above this ticker, or below it on a taskbar at the top of its monitor.
+    void PlaceBeside(HWND ticker);
     bool has_image() const { return picture_.has_value(); }
     Size image_size() const { return picture_ ? picture_->size : Size{}; }
 

@@ -37,5 +37,9 @@
 #define ID_TRAY_EXIT 32772
 #define ID_TRAY_SETTINGS 32773
 #define ID_TRAY_START_WITH_WINDOWS 32774
+// Which taskbars show the ticker: the primary, the secondary ones, all; in this order.
+#define ID_TRAY_TASKBARS_PRIMARY 32775
+#define ID_TRAY_TASKBARS_SECONDARY 32776
+#define ID_TRAY_TASKBARS_ALL 32777
 
 #include "tickra/version.h"

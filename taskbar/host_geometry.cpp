@@ -14,7 +14,7 @@ HostMetrics ScaleHostMetrics(int dpi) {
     const HostMetrics base;
     return {Scale(base.ticker_width, dpi), Scale(base.horizontal_gap, dpi),
             Scale(base.vertical_gap, dpi), Scale(base.vertical_height, dpi),
-            Scale(base.band_cap, dpi)};
+            Scale(base.band_cap, dpi),     Scale(base.clock_room, dpi)};
 }
 
 int TickerHeight(const HostMetrics& m) {
@@ -71,6 +71,38 @@ RebarBounds RestoreRebar(LayoutMode mode, const Rect& t, const Rect& b, const Re
         return {t.left + b.left, 0, n.left - b.left, b.height()};
     }
     return {0, t.top + b.top, n.width(), n.top - b.top};
+}
+
+Rect SecondaryTaskbarEnd(const Rect& t, const std::optional<Rect>& clock) {
+    if (clock && clock->width() > 0 && clock->height() > 0) {
+        return *clock;
+    }
+    return t.vertical() ? Rect{t.left, t.bottom, t.right, t.bottom}
+                        : Rect{t.right, t.top, t.right, t.bottom};
+}
+
+std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& t, const Rect& task_list,
+                                                      const std::optional<Rect>& clock,
+                                                      const HostMetrics& m) {
+    // The arithmetic of the primary, whose taskbar starts at the screen's edge, in the
+    // taskbar's own coordinates: a secondary one starts wherever its monitor does.
+    auto local = [&t](const Rect& r) {
+        return Rect{r.left - t.left, r.top - t.top, r.right - t.left, r.bottom - t.top};
+    };
+    LayoutMode mode = LayoutMode::kNone;
+    const RebarBounds list =
+        ShrunkenRebar(local(t), local(task_list), local(SecondaryTaskbarEnd(t, clock)), mode, m);
+    if (list.width <= 0 || list.height <= 0) {
+        return std::nullopt;
+    }
+    return SecondaryLayout{
+        list, TickerRect({list.x, list.y, list.x + list.width, list.y + list.height}, m)};
+}
+
+Rect Windows11SecondaryTickerRect(const Rect& t, const HostMetrics& m) {
+    const Rect local{0, 0, t.width(), t.height()};
+    return Windows11TickerRect(local, {local.right - m.clock_room, 0, local.right, local.bottom},
+                               m);
 }
 
 ScreenPoint BackgroundSamplePoint(const Rect& ticker, const Rect& n) {

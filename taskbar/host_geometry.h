@@ -1,6 +1,8 @@
 // Where the ticker goes in the taskbar: the arithmetic over the shell windows' rectangles.
 #pragma once
 
+#include <optional>
+
 namespace tickra {
 
 struct Rect {
@@ -33,6 +35,7 @@ struct HostMetrics {
     int vertical_gap = 30;     // left below a vertical ReBar
     int vertical_height = 25;  // of the ticker on a vertical taskbar
     int band_cap = 30;         // band height used on a horizontal taskbar at most
+    int clock_room = 88;  // left for the clock at the far end of a Windows 11 secondary taskbar
     bool operator==(const HostMetrics&) const = default;
 };
 
@@ -65,6 +68,27 @@ bool GapTooSmall(const Rect& taskbar, const Rect& rebar, const Rect& notify,
 // The ReBar reaching the notification area again.
 RebarBounds RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar,
                          const Rect& notify);
+
+// A secondary taskbar of Windows 10 has no ReBar and no notification area: its task list (a
+// "WorkerW") gives way instead, so that the gap is left before the clock, or before the
+// taskbar's far end when it shows none. Screen rectangles in; out, in the taskbar's client
+// coordinates, the task list's new bounds and the ticker's place; nothing when the taskbar has no
+// room for the gap.
+struct SecondaryLayout {
+    RebarBounds task_list;
+    Rect ticker;
+    bool operator==(const SecondaryLayout&) const = default;
+};
+std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& taskbar, const Rect& task_list,
+                                                      const std::optional<Rect>& clock,
+                                                      const HostMetrics& metrics = {});
+// What the gap of a secondary taskbar lies before: the clock, or the taskbar's far end. Screen
+// coordinates, for GapTooSmall.
+Rect SecondaryTaskbarEnd(const Rect& taskbar, const std::optional<Rect>& clock);
+
+// Windows 11's secondary taskbar moves nothing either: the ticker sits before the clock's room at
+// its far end. In the taskbar's client coordinates.
+Rect Windows11SecondaryTickerRect(const Rect& taskbar, const HostMetrics& metrics = {});
 
 // A pixel of the taskbar itself, in the space the ticker leaves before the notification area:
 // the ticker's own pixels would only give its own colours back. Screen coordinates.

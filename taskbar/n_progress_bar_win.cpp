@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <cwchar>
+#include <vector>
+
 #include "taskbar/ticker_chart.h"
 #include "taskbar/ticker_theme_win.h"
 #include "ui/window.h"
@@ -11,6 +14,8 @@ namespace tickra {
 namespace {
 
 constexpr wchar_t kBridgeClass[] = L"Windows.UI.Composition.DesktopWindowContentBridge";
+constexpr wchar_t kPrimaryClass[] = L"Shell_TrayWnd";
+constexpr wchar_t kSecondaryClass[] = L"Shell_SecondaryTrayWnd";
 constexpr UINT kRepaint = RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW;
 
 int CurrentOsGeneration() {
@@ -59,7 +64,44 @@ int WineTrayTop() {
                : 1 << 30;
 }
 
+bool HasBridge(HWND taskbar) {
+    return FindWindowExW(taskbar, nullptr, kBridgeClass, nullptr) != nullptr;
+}
+
+bool IsSecondaryTaskbar(HWND hwnd) {
+    wchar_t name[64] = {};
+    return GetClassNameW(hwnd, name, 64) > 0 && wcscmp(name, kSecondaryClass) == 0;
+}
+
+// The "WorkerW" of a secondary taskbar that holds its task list: some builds have two.
+HWND FindTaskList(HWND taskbar) {
+    HWND first = FindWindowExW(taskbar, nullptr, L"WorkerW", nullptr);
+    for (HWND w = first; w != nullptr; w = FindWindowExW(taskbar, w, L"WorkerW", nullptr)) {
+        if (FindWindowExW(w, nullptr, L"MSTaskListWClass", nullptr) != nullptr) {
+            return w;
+        }
+    }
+    return first;
+}
+
+// The bounds of a child in its parent's client coordinates.
+RebarBounds ClientBounds(HWND child, HWND parent) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
 }  // namespace
+
+std::vector<HWND> SecondaryTaskbars() {
+    std::vector<HWND> taskbars;
+    for (HWND t = FindWindowExW(nullptr, nullptr, kSecondaryClass, nullptr); t != nullptr;
+         t = FindWindowExW(nullptr, t, kSecondaryClass, nullptr)) {
+        taskbars.push_back(t);
+    }
+    return taskbars;
+}
 
 bool CNProgressBar::ShellWindow::Read() {
     RECT r;
@@ -71,25 +113,45 @@ bool CNProgressBar::ShellWindow::Read() {
 }
 
 CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
+    taskbar_.hwnd = FindWindowExW(nullptr, nullptr, kPrimaryClass, nullptr);
+    Start(&message_box);
+}
+
+CNProgressBar::CNProgressBar(HWND taskbar) {
+    taskbar_.hwnd = taskbar;
+    if (IsSecondaryTaskbar(taskbar)) {
+        placement_ = HasBridge(taskbar) ? Placement::kSecondaryWindows11 : Placement::kSecondary;
+    }
+    Start(nullptr);
+}
+
+void CNProgressBar::Start(ui::MessageBoxFunction* message_box) {
+    auto tell = [message_box](const char* text, const char* caption, UINT type) {
+        if (message_box != nullptr) {
+            (*message_box)(nullptr, text, caption, type);
+        }
+    };
     FindShellWindows();
     if (CurrentOsGeneration() < 3) {
         enabled_ = false;
     }
     const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
-    if (!bands && RunningUnderWine()) {
+    if (secondary()) {
+        enabled_ = enabled_ && (placement_ == Placement::kSecondaryWindows11 || rebar_.hwnd);
+    } else if (!bands && RunningUnderWine()) {
         placement_ = Placement::kStandalone;  // Wine's shell has no bands to sit between
     } else {
         if (rebar_.hwnd == nullptr) {
-            message_box(nullptr, "ReBarWindow32", "Can't find...", MB_OK);
+            tell("ReBarWindow32", "Can't find...", MB_OK);
             enabled_ = false;
         }
         if (notify_.hwnd == nullptr) {
-            message_box(nullptr, "TrayNotifyWnd", "Can't find...", MB_OK);
+            tell("TrayNotifyWnd", "Can't find...", MB_OK);
             enabled_ = false;
         }
     }
-    if (AnotherTickerRuns()) {
-        message_box(nullptr, "程序已经运行,不需再启动.", "提示", MB_ICONWARNING);
+    if (message_box != nullptr && AnotherTickerRuns()) {
+        tell("程序已经运行,不需再启动.", "提示", MB_ICONWARNING);
         enabled_ = false;
     }
     if (!enabled_) {
@@ -101,10 +163,21 @@ CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
 }
 
 CNProgressBar::~CNProgressBar() {
-    if (enabled_ && placement_ == Placement::kClassic) {
+    if (enabled_ && (placement_ == Placement::kClassic || placement_ == Placement::kSecondary)) {
         RestoreTaskbar();
     }
     Destroy();  // the ticker before the window it may live in
+}
+
+bool CNProgressBar::AnotherTickerRuns() {
+    std::vector<HWND> taskbars = SecondaryTaskbars();
+    taskbars.push_back(FindWindowExW(nullptr, nullptr, kPrimaryClass, nullptr));
+    for (HWND taskbar : taskbars) {
+        if (taskbar != nullptr && FindWindowExW(taskbar, nullptr, kClassName, nullptr) != nullptr) {
+            return true;
+        }
+    }
+    return FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
 }
 
 void CNProgressBar::MatchTaskbarColour() {
@@ -127,8 +200,10 @@ void CNProgressBar::ReadColours() {
     }
     const bool own_window = placement_ == Placement::kStandalone;
     std::optional<ScreenPoint> sample;
-    if (!own_window && notify_.Read()) {
-        sample = BackgroundSamplePoint(ToRect(place), notify_.rect);
+    if (!own_window && ShellWindowsExist() && taskbar_.Read()) {
+        notify_.Read();
+        clock_.Read();
+        sample = BackgroundSamplePoint(ToRect(place), GapEnd());
     }
     const std::optional<TickerColours> colours =
         ChooseTickerColours(ReadThemeInputs(own_window, sample));
@@ -138,38 +213,51 @@ void CNProgressBar::ReadColours() {
 }
 
 void CNProgressBar::FindShellWindows() {
-    taskbar_ = {FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr), {}};
+    if (!secondary()) {
+        taskbar_.hwnd = FindWindowExW(nullptr, nullptr, kPrimaryClass, nullptr);
+    }
     rebar_ = {};
     notify_ = {};
-    if (taskbar_.hwnd != nullptr) {
+    clock_ = {};
+    if (secondary()) {
+        rebar_.hwnd = FindTaskList(taskbar_.hwnd);
+        clock_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ClockButton", nullptr);
+    } else if (taskbar_.hwnd != nullptr) {
         rebar_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr);
         notify_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr);
     }
     taskbar_.Read();
     rebar_.Read();
     notify_.Read();
-    last_notify_rect_ = notify_.rect;
+    clock_.Read();
+    last_notify_rect_ = GapEnd();
     last_taskbar_rect_ = taskbar_.rect;
 }
 
 bool CNProgressBar::ShellWindowsExist() const {
+    if (secondary()) {
+        return IsWindow(taskbar_.hwnd) &&
+               (placement_ == Placement::kSecondaryWindows11 || IsWindow(rebar_.hwnd));
+    }
     return IsWindow(taskbar_.hwnd) && IsWindow(rebar_.hwnd) && IsWindow(notify_.hwnd);
 }
 
-bool CNProgressBar::AnotherTickerRuns() const {
-    if (taskbar_.hwnd != nullptr &&
-        FindWindowExW(taskbar_.hwnd, nullptr, kClassName, nullptr) != nullptr) {
-        return true;
+Rect CNProgressBar::GapEnd() const {
+    const Rect& t = taskbar_.rect;
+    switch (placement_) {
+        case Placement::kSecondary:
+            return SecondaryTaskbarEnd(
+                t, IsWindow(clock_.hwnd) ? std::optional<Rect>(clock_.rect) : std::nullopt);
+        case Placement::kSecondaryWindows11:
+            return {t.right - metrics_.clock_room, t.top, t.right, t.bottom};
+        default:
+            return notify_.rect;
     }
-    return placement_ == Placement::kStandalone &&
-           FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
 }
 
 bool CNProgressBar::Embed() {
-    if (placement_ != Placement::kStandalone) {
-        placement_ = FindWindowExW(taskbar_.hwnd, nullptr, kBridgeClass, nullptr) != nullptr
-                         ? Placement::kWindows11
-                         : Placement::kClassic;
+    if (placement_ == Placement::kClassic || placement_ == Placement::kWindows11) {
+        placement_ = HasBridge(taskbar_.hwnd) ? Placement::kWindows11 : Placement::kClassic;
     }
     if (placement_ == Placement::kStandalone && standalone_.hwnd() == nullptr &&
         !standalone_.Create(
@@ -178,7 +266,7 @@ bool CNProgressBar::Embed() {
             L"Tickra")) {
         return false;
     }
-    if (placement_ == Placement::kClassic) {
+    if (placement_ == Placement::kClassic || placement_ == Placement::kSecondary) {
         MakeRoom();
     }
     PlaceTicker();
@@ -196,8 +284,24 @@ void CNProgressBar::UpdateScaling() {
 void CNProgressBar::MakeRoom() {
     rebar_.Read();
     notify_.Read();
+    clock_.Read();
     taskbar_.Read();
-    MoveRebar(ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_));
+    if (placement_ != Placement::kSecondary) {
+        MoveRebar(ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_));
+        return;
+    }
+    const std::optional<SecondaryLayout> layout = SecondaryTaskbarLayout(
+        taskbar_.rect, rebar_.rect,
+        IsWindow(clock_.hwnd) ? std::optional<Rect>(clock_.rect) : std::nullopt, metrics_);
+    gap_place_.reset();
+    if (!layout) {
+        return;  // a taskbar too small for the gap gets no ticker, and keeps its task list
+    }
+    if (first_task_list_ == RebarBounds{}) {
+        first_task_list_ = ClientBounds(rebar_.hwnd, taskbar_.hwnd);
+    }
+    MoveRebar(layout->task_list);
+    gap_place_ = layout->ticker;
 }
 
 void CNProgressBar::MoveRebar(const RebarBounds& bounds) {
@@ -236,6 +340,17 @@ void CNProgressBar::PlaceTicker() {
             taskbar_.Read();
             notify_.Read();
             ShowIn(taskbar_.hwnd, Windows11TickerRect(taskbar_.rect, notify_.rect, metrics_));
+            break;
+        case Placement::kSecondary:  // after MakeRoom too
+            if (gap_place_) {
+                ShowIn(taskbar_.hwnd, *gap_place_);
+            } else {
+                Destroy();
+            }
+            break;
+        case Placement::kSecondaryWindows11:
+            taskbar_.Read();
+            ShowIn(taskbar_.hwnd, Windows11SecondaryTickerRect(taskbar_.rect, metrics_));
             break;
         case Placement::kStandalone: {
             last_work_area_ = WorkArea();
@@ -284,11 +399,12 @@ void CNProgressBar::KeepInPlace() {
     if (!enabled_) {
         return;
     }
-    if (placement_ != Placement::kStandalone && !ShellWindowsExist() && !lost_) {
+    // A secondary taskbar that goes takes its ticker with it; its owner drops this host.
+    if (!secondary() && placement_ != Placement::kStandalone && !ShellWindowsExist() && !lost_) {
         lost_ = true;  // the taskbar went without a word: the shell restarted
         RequestReembed();
     }
-    if (reembed_tries_ > 0) {
+    if (reembed_tries_ > 0 && !secondary()) {
         --reembed_tries_;
         Reembed();
         Repaint();
@@ -302,12 +418,17 @@ void CNProgressBar::KeepInPlace() {
     bool needed = dpi_ != previous_dpi;
     switch (placement_) {
         case Placement::kClassic:
+        case Placement::kSecondary:
             taskbar_.Read();
             notify_.Read();
+            clock_.Read();
             rebar_.Read();
-            needed = needed || GapTooSmall(taskbar_.rect, rebar_.rect, notify_.rect, metrics_);
+            // No gap on a taskbar too small for one: only a change of its size can make one.
+            needed = needed || ((placement_ == Placement::kClassic || gap_place_) &&
+                                GapTooSmall(taskbar_.rect, rebar_.rect, GapEnd(), metrics_));
             break;
         case Placement::kWindows11:
+        case Placement::kSecondaryWindows11:
             taskbar_.Read();
             notify_.Read();
             break;
@@ -317,16 +438,16 @@ void CNProgressBar::KeepInPlace() {
             break;
     }
     if (placement_ != Placement::kStandalone &&
-        (notify_.rect != last_notify_rect_ || taskbar_.rect != last_taskbar_rect_)) {
+        (GapEnd() != last_notify_rect_ || taskbar_.rect != last_taskbar_rect_)) {
         needed = true;
-        last_notify_rect_ = notify_.rect;
+        last_notify_rect_ = GapEnd();
         last_taskbar_rect_ = taskbar_.rect;
     }
     if (!needed) {
         Repaint();
         return;
     }
-    if (placement_ == Placement::kClassic) {
+    if (placement_ == Placement::kClassic || placement_ == Placement::kSecondary) {
         MakeRoom();
         Repaint();
     }
@@ -348,6 +469,12 @@ void CNProgressBar::RestoreTaskbar() {
     rebar_.Read();
     notify_.Read();
     taskbar_.Read();
+    if (placement_ == Placement::kSecondary) {
+        if (first_task_list_ != RebarBounds{}) {
+            MoveRebar(first_task_list_);  // as wide as it was found
+        }
+        return;
+    }
     MoveRebar(RestoreRebar(layout_mode_, taskbar_.rect, rebar_.rect, notify_.rect));
 }
 

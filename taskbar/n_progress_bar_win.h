@@ -4,14 +4,18 @@
 // shrinking the ReBar, and gives the room back at the end. On Windows 11, whose ReBar is only a
 // stand-in, it places the ticker left of the notification area and moves nothing. Under Wine,
 // whose shell has no taskbar bands, the ticker gets a small top-most window of its own. After the
-// shell restarts, the ticker is embedded again in the new taskbar. All sizes follow the
-// taskbar's display scaling.
+// shell restarts, the ticker is embedded again in the new taskbar. A secondary monitor's taskbar
+// has no ReBar and no notification area: there the task list gives way before the clock, or on
+// Windows 11 the ticker sits before the clock's room and nothing moves. All sizes follow the
+// display scaling of the taskbar's own monitor.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <optional>
 #include <utility>
+#include <vector>
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/text_progress_ctrl_win.h"
@@ -19,15 +23,24 @@
 
 namespace tickra {
 
+// Every secondary monitor's taskbar, in the shell's order.
+std::vector<HWND> SecondaryTaskbars();
+
 class CNProgressBar : public CTextProgressCtrl {
 public:
-    enum class Placement { kClassic, kWindows11, kStandalone };
+    enum class Placement { kClassic, kWindows11, kStandalone, kSecondary, kSecondaryWindows11 };
 
-    // Finds the shell's windows, refuses to run a second ticker, and embeds this one; a failure
-    // is reported with a message box and leaves the host disabled.
+    // Finds the shell's windows, refuses to run a second ticker, and embeds this one in the
+    // primary taskbar; a failure is reported with a message box and leaves the host disabled.
     explicit CNProgressBar(ui::MessageBoxFunction message_box = ui::SystemMessageBox());
-    // Gives a classic ReBar its room back.
+    // Embeds a ticker in this taskbar, the primary or a secondary one, once the first ticker has
+    // shown that no other copy runs. Nothing is said when it cannot: it stays disabled.
+    explicit CNProgressBar(HWND taskbar);
+    // Gives a classic ReBar or task list its room back.
     ~CNProgressBar() override;
+
+    // A ticker of another copy of Tickra is under one of the taskbars.
+    static bool AnotherTickerRuns();
 
     // Takes its colours from what it is drawn on: the taskbar beside it, or for a window of its
     // own the taskbar's light or dark setting; the system's colours in high contrast. In a
@@ -41,6 +54,10 @@ public:
 
     bool enabled() const { return enabled_; }
     Placement placement() const { return placement_; }
+    // The taskbar the ticker is meant for; null for a window of its own.
+    HWND taskbar() const { return taskbar_.hwnd; }
+    // A secondary taskbar that has gone: the ticker goes with it, and is not brought back.
+    bool gone() const { return secondary() && !IsWindow(taskbar_.hwnd); }
     bool chart_requested() const { return chart_requested_; }
     void set_chart_requested(bool requested) { chart_requested_ = requested; }
     // Told of each click's new chart request.
@@ -72,9 +89,14 @@ private:
         bool Read();
     };
 
+    bool secondary() const {
+        return placement_ == Placement::kSecondary || placement_ == Placement::kSecondaryWindows11;
+    }
+    void Start(ui::MessageBoxFunction* message_box);
     void FindShellWindows();
     bool ShellWindowsExist() const;
-    bool AnotherTickerRuns() const;
+    // What the gap lies before: the notification area, a secondary taskbar's clock or far end.
+    Rect GapEnd() const;
     // Embeds the ticker at the place the shell offers; false when it cannot.
     bool Embed();
     void Reembed();
@@ -90,7 +112,11 @@ private:
     bool enabled_ = true;
     Placement placement_ = Placement::kClassic;
     LayoutMode layout_mode_ = LayoutMode::kNone;
-    ShellWindow rebar_, notify_, taskbar_;
+    // On a secondary taskbar, the task list stands in for the ReBar and the clock, when there is
+    // one, for the notification area.
+    ShellWindow rebar_, notify_, taskbar_, clock_;
+    RebarBounds first_task_list_;    // as it was, for giving it back
+    std::optional<Rect> gap_place_;  // the ticker's in a secondary taskbar, when it has room
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
     int last_tray_top_ = 0;
     ui::CustomWindow standalone_;

@@ -2,8 +2,8 @@
 import time
 import unittest
 
-from harness import (ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase,
-                     tickra_processes, wait_for)
+from harness import (ID_TRAY_EXIT, ID_TRAY_SETTINGS, WM_COMMAND, TickraTestCase, WineProcess,
+                     _env, tickra_processes, wait_for)
 
 TICKER_CLASS = 'tickra_progress32'
 NIM_ADD, NIM_MODIFY, NIM_DELETE = 0, 1, 2
@@ -105,6 +105,27 @@ class TaskbarTest(TickraTestCase):
         self.assertEqual(tickra.wait(timeout=20), 0)
         # Under a second when measured alone (bench/wine_bench.py); the hang lasts 20.
         self.assertLess(time.monotonic() - started, 2.5, 'Exit does not wait for the shell')
+
+    def test_a_secondary_taskbar_gets_a_ticker_of_its_own_and_its_room_back(self):
+        self.start_taskbar()
+        self.processes.append(WineProcess(self.folder, _env('TICKRA_TASKBAR_EXE'),
+                                          '--secondary', '0', '0', '1280', '30'))
+        secondary = wait_for(lambda: next(iter(self.driver.find_all('Shell_SecondaryTrayWnd')),
+                                          None), what='the secondary taskbar')[0]
+        task_list = self.driver.child(secondary, 'WorkerW')
+        clock = self.driver.rect(self.driver.child(secondary, 'ClockButton'))
+        first = self.driver.rect(task_list)
+        (self.folder / 'tickra.ini').write_bytes(b'[Tickra]\r\nTaskbars=all\r\n')
+        tickra = self.start(code_ini='[600000]\r\n')
+        dialog = self.driver.find('#32770', 'Tickra')
+        tickers = [self.driver.child(taskbar, TICKER_CLASS) for taskbar in (self.taskbar, secondary)]
+        wait_for(lambda: len({self.driver.text(t) for t in tickers}) == 1, what='the same line')
+        ticker = self.driver.rect(tickers[1])
+        wait_for(lambda: self.driver.rect(task_list)[2] <= ticker[0], what='the gap')
+        self.assertLessEqual(ticker[2], clock[0], 'the ticker ends before the clock')
+        self.driver.command(dialog, ID_TRAY_EXIT)
+        self.assertEqual(tickra.wait(timeout=20), 0)
+        wait_for(lambda: self.driver.rect(task_list) == first, what='the task list back')
 
     def count_tickers(self):
         count, after = 0, 0

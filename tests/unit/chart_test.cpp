@@ -33,7 +33,9 @@ TEST(ChartScale, ShorterSideRuleAndNaturalSize) {
 }
 
 TEST(ChartPlacement, CentredTenPixelsAboveTheTicker) {
-    EXPECT_EQ(ChartWindowPosition(880, 999, 1095, {270, 230}), (Point{852, 759}));
+    EXPECT_EQ(ChartWindowPosition(880, 999, 1095, 1021, {270, 230}, 0), (Point{852, 759}));
+    EXPECT_EQ(ChartWindowPosition(880, 5, 1095, 27, {270, 230}, 0), (Point{852, 37}))
+        << "a taskbar at the top";
 }
 
 TEST(ChartPicture, TheHeaderIsReadAndBoundedBeforeDecoding) {

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 #include "taskbar/host_geometry.h"
+#include "taskbar/taskbar_choice.h"
 #include "taskbar/ticker_chart.h"
 
 namespace tickra {
@@ -58,6 +60,72 @@ TEST(HostGeometry, VerticalTaskbarGetsA30PixelGapBelowTheRebar) {
     EXPECT_FALSE(GapTooSmall(taskbar, shrunk, notify));
     EXPECT_TRUE(GapTooSmall(taskbar, shrunk, {0, 880, 60, 1024}));
     EXPECT_EQ(RestoreRebar(mode, taskbar, shrunk, notify), (RebarBounds{0, 40, 60, 860}));
+}
+
+// Second monitors start where the first ends: the arithmetic is the taskbar's own.
+TEST(HostGeometry, ASecondaryTaskListLeavesTheGapBeforeItsClockOrItsFarEnd) {
+    struct Case {
+        const char* what;
+        Rect taskbar, task_list;
+        std::optional<Rect> clock;
+        int dpi;
+        std::optional<SecondaryLayout> layout;
+    };
+    const Case cases[] = {
+        {"horizontal, clock",
+         {1280, 994, 2560, 1024},
+         {1328, 994, 2440, 1024},
+         Rect{2440, 994, 2560, 1024},
+         96,
+         SecondaryLayout{{48, 0, 892, 30}, {940, 5, 1155, 27}}},
+        {"horizontal, no clock",
+         {1280, 1035, 3200, 1080},
+         {1352, 1035, 3200, 1080},
+         std::nullopt,
+         144,
+         SecondaryLayout{{72, 0, 1518, 45}, {1590, 6, 1913, 41}}},
+        {"vertical, clock",
+         {1280, 0, 1340, 1024},
+         {1280, 48, 1340, 904},
+         Rect{1280, 904, 1340, 1024},
+         96,
+         SecondaryLayout{{0, 48, 60, 826}, {3, 874, 57, 899}}},
+        {"vertical, no clock",
+         {2560, 0, 2680, 2048},
+         {2560, 96, 2680, 2048},
+         std::nullopt,
+         192,
+         SecondaryLayout{{0, 96, 120, 1892}, {3, 1988, 117, 2038}}},
+        {"too small",
+         {1280, 994, 1500, 1024},
+         {1328, 994, 1500, 1024},
+         std::nullopt,
+         96,
+         std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SecondaryTaskbarLayout(c.taskbar, c.task_list, c.clock, ScaleHostMetrics(c.dpi)),
+                  c.layout)
+            << c.what;
+    }
+    EXPECT_EQ(Windows11SecondaryTickerRect({1280, 984, 2560, 1024}, ScaleHostMetrics(120)),
+              (Rect{895, 5, 1164, 35}));
+}
+
+TEST(TaskbarChoice, ABadFileMeansThePrimaryAndTheTickerIsNeverLost) {
+    using C = TaskbarChoice;
+    const std::pair<const char*, C> texts[] = {
+        {"primary", C::kPrimary}, {" Secondary\r\n", C::kSecondary}, {"ALL", C::kAll},
+        {"", C::kPrimary},        {"all of them", C::kPrimary},      {"\xB0\xA1", C::kPrimary}};
+    for (const auto& [text, choice] : texts) {
+        EXPECT_EQ(ParseTaskbarChoice(text), choice) << text;
+        EXPECT_EQ(ParseTaskbarChoice(TaskbarChoiceText(choice)), choice);
+    }
+    EXPECT_EQ(TargetsFor(C::kSecondary, true), (TickerTargets{false, true}));
+    EXPECT_EQ(TargetsFor(C::kAll, true), (TickerTargets{true, true}));
+    for (C choice : {C::kPrimary, C::kSecondary, C::kAll}) {
+        EXPECT_EQ(TargetsFor(choice, false), (TickerTargets{true, false})) << "no secondary";
+    }
 }
 
 TEST(HostGeometry, OsGenerationFollowsTheVersion) {
@@ -175,9 +243,9 @@ TEST(HostGeometry, ScalingKeepsTheClassicFiguresAt96Dpi) {
         TickerMetrics ticker;
     };
     const Case cases[] = {
-        {120, {269, 275, 38, 31, 38}, {15, 3, 248, 260, {248, 3}}},
-        {144, {323, 330, 45, 38, 45}, {18, 3, 297, 312, {297, 3}}},
-        {192, {430, 440, 60, 50, 60}, {24, 4, 396, 416, {396, 4}}},
+        {120, {269, 275, 38, 31, 38, 110}, {15, 3, 248, 260, {248, 3}}},
+        {144, {323, 330, 45, 38, 45, 132}, {18, 3, 297, 312, {297, 3}}},
+        {192, {430, 440, 60, 50, 60, 176}, {24, 4, 396, 416, {396, 4}}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ScaleHostMetrics(c.dpi), c.host) << c.dpi;

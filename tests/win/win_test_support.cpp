@@ -13,6 +13,18 @@
 
 namespace tickra::testing {
 
+namespace {
+
+void WriteBytes(const std::string& path, std::string_view bytes) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(handle);
+}
+
+}  // namespace
+
 ScopedWorkingDirectory::ScopedWorkingDirectory() {
     char buffer[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, buffer);
@@ -40,12 +52,7 @@ ScopedWorkingDirectory::~ScopedWorkingDirectory() {
 }
 
 void ScopedWorkingDirectory::WriteFile(std::string_view name, std::string_view bytes) const {
-    const std::string file = path_ + "\\" + std::string(name);
-    HANDLE handle = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(handle);
+    WriteBytes(path_ + "\\" + std::string(name), bytes);
 }
 
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
@@ -62,6 +69,32 @@ bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
     return true;
+}
+
+void SaveScreen(const std::string& unix_path) {
+    const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    BITMAPINFOHEADER header{sizeof(header), width, height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<char> pixels(static_cast<size_t>(width) * height * 4);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof(header);
+    const BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(offset + pixels.size()), 0, 0, offset};
+    std::string path = "Z:" + unix_path;  // Wine's drive Z: is the Unix root
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+    WriteBytes(path, std::string(reinterpret_cast<const char*>(&file), sizeof(file)) +
+                         std::string(reinterpret_cast<const char*>(&header), sizeof(header)) +
+                         std::string(pixels.data(), pixels.size()));
 }
 
 bool WaitIdle(const CTickraDlg& dialog) {

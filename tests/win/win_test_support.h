@@ -83,6 +83,9 @@ private:
     void* original_ = nullptr;
 };
 
+// Saves the whole screen as a 32-bit BMP (a Unix path, for the pictures of a test run).
+void SaveScreen(const std::string& unix_path);
+
 // Header text and width of a list-view column.
 std::string ColumnHeading(HWND list, int column);
 int ColumnWidth(HWND list, int column);

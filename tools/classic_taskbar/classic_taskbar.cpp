@@ -59,7 +59,7 @@ void Fill(HDC dc, const RECT& rect, COLORREF colour) {
     DeleteObject(brush);
 }
 
-void PaintBar(HWND hwnd, bool buttons, bool clock) {
+void PaintBar(HWND hwnd, bool buttons, bool clock, const wchar_t* label = nullptr) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(hwnd, &paint);
     RECT client;
@@ -79,6 +79,11 @@ void PaintBar(HWND hwnd, bool buttons, bool clock) {
             DrawTextW(dc, name, -1, &button, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
             x += 156;
         }
+    }
+    if (label != nullptr) {
+        RECT button{3, 3, client.right - 3, client.bottom - 3};
+        Fill(dc, button, kButtonColour);
+        DrawTextW(dc, label, -1, &button, DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }
     if (clock) {
         SYSTEMTIME now;
@@ -146,6 +151,14 @@ LRESULT CALLBACK NotifyProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
+LRESULT CALLBACK StartProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_PAINT) {
+        PaintBar(hwnd, false, false, L"开始");
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
 void RegisterOnce(const wchar_t* name, WNDPROC proc) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -166,6 +179,43 @@ void RegisterOnce(const wchar_t* name, WNDPROC proc) {
 }
 
 }  // namespace
+
+bool ClassicTaskbar::CreateSecondary(const ClassicTaskbarLayout& layout, const RECT& bar) {
+    RegisterOnce(L"Shell_SecondaryTrayWnd", TaskbarProc);
+    RegisterOnce(L"Start", StartProc);
+    RegisterOnce(L"WorkerW", RebarProc);
+    RegisterOnce(L"MSTaskListWClass", RebarProc);
+    RegisterOnce(L"ClockButton", NotifyProc);
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    taskbar_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_SecondaryTrayWnd", L"",
+                               WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, bar.left, bar.top,
+                               bar.right - bar.left, bar.bottom - bar.top, nullptr, nullptr,
+                               instance, nullptr);
+    if (taskbar_ == nullptr) {
+        return false;
+    }
+    SetWindowLongPtrW(taskbar_, GWLP_USERDATA, layout.quit_on_destroy ? 1 : 0);
+    const int w = bar.right - bar.left;
+    const int h = bar.bottom - bar.top;
+    const bool vertical = w < h;
+    auto child = [&](const wchar_t* name, HWND parent, int x, int y, int cx, int cy) {
+        return CreateWindowExW(0, name, L"", WS_CHILD | WS_VISIBLE, x, y, cx, cy, parent, nullptr,
+                               instance, nullptr);
+    };
+    const int start = layout.start_width, clock = layout.notify_size;
+    if (vertical) {
+        child(L"Start", taskbar_, 0, 0, w, start);
+        rebar_ = child(L"WorkerW", taskbar_, 0, start, w, h - start - clock);
+        notify_ = clock > 0 ? child(L"ClockButton", taskbar_, 0, h - clock, w, clock) : nullptr;
+        child(L"MSTaskListWClass", rebar_, 0, 0, w, h - start - clock);
+    } else {
+        child(L"Start", taskbar_, 0, 0, start, h);
+        rebar_ = child(L"WorkerW", taskbar_, start, 0, w - start - clock, h);
+        notify_ = clock > 0 ? child(L"ClockButton", taskbar_, w - clock, 0, clock, h) : nullptr;
+        child(L"MSTaskListWClass", rebar_, 0, 0, w - start - clock, h);
+    }
+    return rebar_ != nullptr;
+}
 
 ClassicTaskbar::~ClassicTaskbar() {
     Destroy();
@@ -193,11 +243,16 @@ bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
     const int screen_w = GetSystemMetrics(SM_CXSCREEN);
     const int screen_h = GetSystemMetrics(SM_CYSCREEN);
     RECT bar;
-    if (layout.vertical) {
+    if (!IsRectEmpty(&layout.bounds)) {
+        bar = layout.bounds;
+    } else if (layout.vertical) {
         bar = {0, 0, layout.thickness, screen_h};
     } else {
         const int bottom = screen_h - layout.bottom_margin;
         bar = {0, bottom - layout.thickness, screen_w, bottom};
+    }
+    if (layout.secondary) {
+        return CreateSecondary(layout, bar);
     }
     taskbar_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"Shell_TrayWnd", L"",
                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, bar.left, bar.top,
@@ -220,7 +275,7 @@ bool ClassicTaskbar::Create(const ClassicTaskbarLayout& layout) {
     if (layout.windows11) {
         // The buttons are drawn by a composition layer; the ReBar is an empty stand-in.
         RegisterOnce(L"Windows.UI.Composition.DesktopWindowContentBridge", RebarProc);
-        RegisterOnce(L"Start", NotifyProc);
+        RegisterOnce(L"Start", StartProc);
         CreateWindowExW(0, L"Windows.UI.Composition.DesktopWindowContentBridge", L"",
                         WS_CHILD | WS_VISIBLE, 0, 0, w - layout.notify_size, h, taskbar_, nullptr,
                         GetModuleHandleW(nullptr), nullptr);

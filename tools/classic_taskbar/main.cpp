@@ -1,8 +1,8 @@
 // classic_taskbar.exe [--height N] [--vertical] [--windows11] [--notify N] [--bottom-margin N]
-//                     [--log FILE]
-//                     [--ready FILE]
-// --ready names a file that is created once the taskbar's windows exist.
-// Runs until its "Shell_TrayWnd" is closed.
+//                     [--secondary LEFT TOP RIGHT BOTTOM] [--log FILE] [--ready FILE]
+// --secondary makes a second monitor's taskbar at that place, with a clock of --notify pixels
+// (80 unless given; 0: none). --ready names a file that is created once the taskbar's windows
+// exist. Runs until its "Shell_TrayWnd" is closed.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -15,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     tickra::tools::ClassicTaskbarLayout layout;
     layout.quit_on_destroy = true;
     const wchar_t* ready = nullptr;
+    bool notify_given = false;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     for (int i = 1; i < argc; ++i) {
@@ -27,13 +28,22 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
             layout.thickness = _wtoi(argv[++i]);
         } else if (wcscmp(argv[i], L"--notify") == 0 && has_value) {
             layout.notify_size = _wtoi(argv[++i]);
+            notify_given = true;
         } else if (wcscmp(argv[i], L"--bottom-margin") == 0 && has_value) {
             layout.bottom_margin = _wtoi(argv[++i]);
+        } else if (wcscmp(argv[i], L"--secondary") == 0 && i + 4 < argc) {
+            layout.secondary = true;
+            layout.bounds = {_wtoi(argv[i + 1]), _wtoi(argv[i + 2]), _wtoi(argv[i + 3]),
+                             _wtoi(argv[i + 4])};
+            i += 4;
         } else if (wcscmp(argv[i], L"--log") == 0 && has_value) {
             layout.tray_log = argv[++i];
         } else if (wcscmp(argv[i], L"--ready") == 0 && has_value) {
             ready = argv[++i];
         }
+    }
+    if (layout.secondary && !notify_given) {
+        layout.notify_size = 80;
     }
     tickra::tools::ClassicTaskbar taskbar;
     const bool created = taskbar.Create(layout);
