@@ -29,7 +29,9 @@ class TaskbarTest(TickraTestCase):
         self.assertEqual(notify[0] - rebar[2], 220, 'the ReBar ends 220 pixels early')
         self.assertEqual(ticker, (rebar[2], 5, rebar[2] + 215, 27))
 
-        self.assertEqual(self.tray_requests()[0][:2], (NIM_ADD, TRAY_ICON_ID))
+        # The icon is added on the shell's thread, which may come after the ticker.
+        requests = wait_for(self.tray_requests, what='the tray icon')
+        self.assertEqual(requests[0][:2], (NIM_ADD, TRAY_ICON_ID))
         self.driver.command(dialog, ID_TRAY_EXIT)
         self.assertEqual(tickra.wait(timeout=20), 0)
         self.assertEqual(self.tray_requests()[-1][:2], (NIM_DELETE, TRAY_ICON_ID))
