@@ -2,9 +2,21 @@
 
 #include <utility>
 
+#include <windowsx.h>
+
+#include "base/unique_handle_win.h"
 #include "chart/chart_url.h"
+#include "res/resource.h"
+#include "watch/quote_card.h"
 
 namespace tickra {
+
+namespace {
+
+// After a wheel step the rotation waits this long on the stock stepped to.
+constexpr std::chrono::seconds kStepWait{10};
+
+}  // namespace
 
 Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
                AlertSink& alerts, bool tips_switch)
@@ -15,10 +27,14 @@ Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailb
       transfers_(std::move(mailbox), services_.http) {}
 
 void Ticker::Create(HWND owner, TaskbarChoice choice) {
+    owner_ = owner;
     hosts_ = std::make_unique<TickerHosts>(services_.message_box);
     hosts_->Create(choice);
     hosts_->set_on_chart_request(
         [this](bool requested, HWND ticker) { OnChartRequest(requested, ticker); });
+    hosts_->set_on_pointer([this](HWND ticker, CNProgressBar::Pointer what, int value) {
+        OnPointer(ticker, what, value);
+    });
     hosts_->MatchTaskbarColour();
     CNProgressBar* first = hosts_->first();
     chart_ = std::make_unique<CDisplayMinDlg>(first != nullptr ? first->hwnd() : nullptr,
@@ -49,8 +65,8 @@ void Ticker::Tick(std::string_view rotation_text) {
         return;
     }
     GiveUpStuckTransfers();
-    const auto row =
-        static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()), rotation_text));
+    const auto row = static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()),
+                                                          rotation_text, services_.steady_clock()));
     ShowChart(row);  // asked whether the feed answers or not
     if (cycle_.quote_in_flight()) {
         Show();  // the feed is slow: the cycle waits, the ticker still keeps its place
@@ -61,8 +77,78 @@ void Ticker::Tick(std::string_view rotation_text) {
 
 void Ticker::Show() {
     if (hosts_) {
+        model_.ticker.held = cycle_.held();
         hosts_->Show(model_.ticker);
+        ShowCard();
     }
+}
+
+void Ticker::Hold(bool held) {
+    cycle_.set_held(held && !model_.rows.empty());
+    Show();
+}
+
+void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
+    switch (what) {
+        case CNProgressBar::Pointer::kRest:
+            // The card does not change under the reader's eyes: the rotation waits meanwhile.
+            card_ticker_ = ticker;
+            cycle_.set_paused(true);
+            ShowCard();
+            break;
+        case CNProgressBar::Pointer::kLeave:
+            card_ticker_ = nullptr;
+            cycle_.set_paused(false);
+            card_.Hide();
+            break;
+        case CNProgressBar::Pointer::kMenu:
+            ShowMenu(value);
+            break;
+        case CNProgressBar::Pointer::kWheel:
+            Step(value < 0 ? 1 : -1);  // turned toward the user: down the list
+            break;
+    }
+}
+
+void Ticker::ShowCard() {
+    CNProgressBar* host = hosts_ ? hosts_->Find(card_ticker_) : nullptr;
+    const auto row = static_cast<size_t>(cycle_.current_row());
+    if (host == nullptr || row >= model_.rows.size()) {
+        card_.Hide();  // its ticker went, or the list is empty
+        return;
+    }
+    card_.ShowBeside(card_ticker_,
+                     QuoteCardLines(model_.rows[row], row, model_.rows.size(), cycle_.held()),
+                     host->colours(), host->metrics().font_height);
+}
+
+void Ticker::ShowMenu(int at) {
+    const UniqueMenu menu(LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_TICKER_MENU)));
+    HMENU popup = menu ? GetSubMenu(menu.get(), 0) : nullptr;
+    if (popup == nullptr) {
+        return;
+    }
+    CheckMenuItem(popup, ID_TICKER_HOLD, MF_BYCOMMAND | (held() ? MF_CHECKED : MF_UNCHECKED));
+    EnableMenuItem(popup, ID_TICKER_ROTATE, MF_BYCOMMAND | (held() ? MF_ENABLED : MF_GRAYED));
+    // Without the foreground the menu would not close when the user clicks elsewhere.
+    SetForegroundWindow(owner_);
+    TrackPopupMenu(popup, TPM_RIGHTBUTTON, GET_X_LPARAM(at), GET_Y_LPARAM(at), 0, owner_, nullptr);
+    PostMessageW(owner_, WM_NULL, 0, 0);
+}
+
+void Ticker::Step(int direction) {
+    if (model_.rows.empty()) {
+        return;
+    }
+    const auto row = static_cast<size_t>(cycle_.Step(
+        static_cast<int>(model_.rows.size()), direction, services_.steady_clock() + kStepWait));
+    ShowChart(row);
+    if (cycle_.quote_in_flight()) {
+        step_waits_ = true;  // asked as soon as the answer under way is in
+    } else {
+        StartQuote(row, false);
+    }
+    ShowCard();
 }
 
 void Ticker::Reembed() {
@@ -97,8 +183,11 @@ void Ticker::StartQuote(size_t row, bool first_check) {
 }
 
 void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
-    if (cycle_.FinishQuote(pending, answer, model_, checker_, alerts_)) {
+    if (cycle_.FinishQuote(pending, answer, model_, checker_, alerts_, services_.clock())) {
         Show();
+    }
+    if (std::exchange(step_waits_, false) && !model_.rows.empty()) {
+        StartQuote(static_cast<size_t>(cycle_.current_row()) % model_.rows.size(), false);
     }
 }
 
@@ -160,6 +249,7 @@ bool Ticker::Join(SteadyTime deadline) {
 }
 
 void Ticker::Destroy() {
+    card_.Destroy();
     hosts_.reset();  // gives the taskbars their room back
     chart_.reset();
 }

@@ -15,6 +15,7 @@
 #include "base/mailbox_win.h"
 #include "chart/display_min_dlg_win.h"
 #include "taskbar/n_progress_bar_win.h"
+#include "taskbar/quote_card_win.h"
 #include "taskbar/ticker_hosts_win.h"
 #include "watch/alert_rules.h"
 #include "watch/quote_check.h"
@@ -34,6 +35,9 @@ public:
     void Create(HWND owner, TaskbarChoice choice);
     // The user chose other taskbars.
     void SetTaskbarChoice(TaskbarChoice choice);
+    // Holds the rotation on the shown stock, or lets it go on.
+    void Hold(bool held);
+    bool held() const { return cycle_.held(); }
     // Start-up's check of the first row, at once and whatever the time, or the empty-list hint.
     void CheckFirstRow();
     // One tick of the refresh cycle; rotation_text: how many ticks each stock stays.
@@ -44,6 +48,12 @@ public:
     void Reembed();
     // Colours, theme or display changed: the ticker reads what it is drawn on again.
     void MatchBackground();
+    // Tickra raised a balloon, which must not hide the ticker.
+    void WatchForBalloon() {
+        if (hosts_) {
+            hosts_->WatchForBalloon();
+        }
+    }
     // No transfer is under way.
     bool idle() const;
 
@@ -63,6 +73,12 @@ private:
     void GiveUpStuckTransfers();
     void ShowChart(size_t row);
     void OnChartRequest(bool requested, HWND ticker);
+    void OnPointer(HWND ticker, CNProgressBar::Pointer what, int value);
+    // The card of the shown stock beside the ticker the pointer rests on, brought up to date.
+    void ShowCard();
+    void ShowMenu(int at);
+    // A wheel step to the next row (+1) or the previous one (-1), whose quote is asked at once.
+    void Step(int direction);
 
     WatchModel& model_;
     DialogServices services_;
@@ -72,6 +88,10 @@ private:
     TickTransfers transfers_;
     std::unique_ptr<TickerHosts> hosts_;
     std::unique_ptr<CDisplayMinDlg> chart_;
+    CQuoteCard card_;
+    HWND card_ticker_ = nullptr;  // the ticker the pointer rests on, while the card is open
+    bool step_waits_ = false;     // a wheel step's quote waits for the one under way
+    HWND owner_ = nullptr;
     uint64_t chart_entry_ = 0;  // the stock whose picture the chart window may show
 };
 

@@ -83,6 +83,7 @@ bool CTickraDlg::OnInitDialog() {
     page_->Create(code_ini_path_);
     if (model_.rows.empty()) {
         tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
+        ticker_->WatchForBalloon();
     }
     ticker_->CheckFirstRow();
     SetTimer(hwnd(), kRefreshTimerId, static_cast<UINT>(services_.refresh_period.count()), nullptr);
@@ -107,6 +108,7 @@ bool CTickraDlg::idle() const {
 
 void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {
     tray_.ShowBalloon(alert.title, alert.balloon, 3000, NIIF_WARNING);
+    ticker_->WatchForBalloon();
     page_->AddMessage(alert.line, time_text);
 }
 
@@ -240,6 +242,12 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_EXIT:
             Teardown();
             return true;
+        case ID_TICKER_HOLD:
+            ticker_->Hold(!ticker_->held());
+            return true;
+        case ID_TICKER_ROTATE:
+            ticker_->Hold(false);
+            return true;
         case ID_TRAY_TASKBARS_PRIMARY:
         case ID_TRAY_TASKBARS_SECONDARY:
         case ID_TRAY_TASKBARS_ALL:
@@ -254,6 +262,7 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         default:
             if (page_->OnCommand(id)) {
                 balance_->EnableFor(page_->editing());
+                ticker_->Hold(false);  // the held row may be gone, or another in its place
                 return true;
             }
             return balance_->OnCommand(id);

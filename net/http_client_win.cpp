@@ -127,10 +127,24 @@ struct Head {
     std::optional<DWORD> length;  // Content-Length, when given
 };
 
+// The kind of a WinInet error, for telling the user what went wrong.
+NetFailure FailureOf(DWORD error) {
+    switch (error) {
+        case ERROR_INTERNET_CANNOT_CONNECT:
+            return NetFailure::kRefused;
+        case ERROR_INTERNET_TIMEOUT:
+            return NetFailure::kTimedOut;
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+            return NetFailure::kNoHost;
+        default:
+            return NetFailure::kBroken;
+    }
+}
+
 // Sets the time-outs, sends the request and reads the head of the answer; nothing when no answer
 // came or the transfer was aborted.
 std::optional<Head> Send(Request& request, unsigned long idle_timeout_ms, const char* headers,
-                         std::string payload) {
+                         std::string payload, NetFailure* failure = nullptr) {
     BOOL sent = FALSE;
     Head head;
     if (!request.Quick([&](HINTERNET handle) { SetTimeouts(handle, idle_timeout_ms); }) ||
@@ -138,6 +152,9 @@ std::optional<Head> Send(Request& request, unsigned long idle_timeout_ms, const 
             sent = HttpSendRequestA(
                 handle, headers, headers != nullptr ? static_cast<DWORD>(-1) : 0,
                 payload.empty() ? nullptr : payload.data(), static_cast<DWORD>(payload.size()));
+            if (!sent && failure != nullptr) {
+                *failure = FailureOf(GetLastError());
+            }
         }) ||
         !sent || !request.Quick([&](HINTERNET handle) {
             head.status = QueryNumber(handle, HTTP_QUERY_STATUS_CODE).value_or(0);
@@ -213,6 +230,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     HttpAnswer answer;
     const UniqueInternet root(
         InternetOpenA("MyAgent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+    answer.failure = NetFailure::kBroken;  // until the answer is whole
     if (!root) {
         return answer;
     }
@@ -233,8 +251,9 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
                                      nullptr, accept, kRequestFlags | kKeepConnection, 0),
                     control);
     // The body is a C string: it ends at its first NUL.
-    const std::optional<Head> head = Send(request, limits.idle_timeout_ms, kFormContentType,
-                                          std::string(body.substr(0, body.find('\0'))));
+    const std::optional<Head> head =
+        Send(request, limits.idle_timeout_ms, kFormContentType,
+             std::string(body.substr(0, body.find('\0'))), &answer.failure);
     if (!head) {
         return answer;
     }
@@ -250,6 +269,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     for (;;) {
         DWORD read = 0;
         if (!ReadSome(request, chunk.data(), 512, read)) {
+            answer.failure = FailureOf(GetLastError());
             return answer;
         }
         if (read == 0) {
@@ -261,6 +281,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
         result += chunk.data();
         // A body cut off at a bound is a failed transfer: part of a record is no quote.
         if (received > limits.max_bytes || deadline.Passed()) {
+            answer.failure = deadline.Passed() ? NetFailure::kTimedOut : NetFailure::kBroken;
             return answer;
         }
     }
@@ -269,6 +290,7 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
         return answer;
     }
     answer.complete = true;
+    answer.failure = NetFailure::kNone;
     answer.body = std::move(result);
     return answer;
 }

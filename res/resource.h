@@ -2,6 +2,7 @@
 #pragma once
 
 #define IDR_TRAY_MENU 4
+#define IDR_TICKER_MENU 5
 #define IDM_ABOUTBOX 0x0010
 
 #define IDD_ABOUTBOX 100
@@ -41,5 +42,8 @@
 #define ID_TRAY_TASKBARS_PRIMARY 32775
 #define ID_TRAY_TASKBARS_SECONDARY 32776
 #define ID_TRAY_TASKBARS_ALL 32777
+// The ticker's own menu: hold the rotation on the shown stock, or let it go on.
+#define ID_TICKER_HOLD 32778
+#define ID_TICKER_ROTATE 32779
 
 #include "tickra/version.h"

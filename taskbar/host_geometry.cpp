@@ -30,11 +30,18 @@ Rect Windows11TickerRect(const Rect& t, const Rect& n, const HostMetrics& m) {
     return {right - m.ticker_width, top, right, top + height};
 }
 
-Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& m) {
+Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& m,
+                          const std::optional<Rect>& balloon) {
     const int margin = m.horizontal_gap - m.ticker_width;
     const int bottom = std::min(work_area.bottom, tray_top) - margin;
-    const int right = work_area.right - margin;
-    return {right - m.ticker_width, bottom - TickerHeight(m), right, bottom};
+    int right = work_area.right - margin;
+    const Rect place{right - m.ticker_width, bottom - TickerHeight(m), right, bottom};
+    const Rect& b = balloon.value_or(Rect{});
+    if (b.left < place.right && place.left < b.right && b.top < place.bottom &&
+        place.top < b.bottom) {
+        right = std::max(work_area.left + m.ticker_width, b.left - margin);
+    }
+    return {right - m.ticker_width, place.top, right, place.bottom};
 }
 
 RebarBounds ShrunkenRebar(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
@@ -103,6 +110,22 @@ Rect Windows11SecondaryTickerRect(const Rect& t, const HostMetrics& m) {
     const Rect local{0, 0, t.width(), t.height()};
     return Windows11TickerRect(local, {local.right - m.clock_room, 0, local.right, local.bottom},
                                m);
+}
+
+ScreenPoint CardPosition(const Rect& ticker, int width, int height, const Rect& monitor,
+                         bool vertical_taskbar) {
+    constexpr int kGap = 6;
+    int x = ticker.left + (ticker.width() - width) / 2;
+    int y = ticker.top - kGap - height;
+    if (vertical_taskbar) {
+        const bool room_right = monitor.right - ticker.right >= ticker.left - monitor.left;
+        x = room_right ? ticker.right + kGap : ticker.left - kGap - width;
+        y = ticker.top + (ticker.height() - height) / 2;
+    } else if (y < monitor.top) {
+        y = ticker.bottom + kGap;
+    }
+    return {std::clamp(x, monitor.left, std::max(monitor.left, monitor.right - width)),
+            std::clamp(y, monitor.top, std::max(monitor.top, monitor.bottom - height))};
 }
 
 ScreenPoint BackgroundSamplePoint(const Rect& ticker, const Rect& n) {

@@ -51,7 +51,10 @@ Rect Windows11TickerRect(const Rect& taskbar, const Rect& notify, const HostMetr
 
 // Under Wine without taskbar bands: a window of its own at the bottom right of the work area,
 // above Wine's own tray bar when there is one (tray_top: its top edge, or the work area's bottom).
-Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& metrics = {});
+// A balloon of the tray that would cover it (its screen rectangle) puts it just left of the
+// balloon: Tickra's own alerts must not hide the ticker.
+Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics& metrics = {},
+                          const std::optional<Rect>& balloon = {});
 
 // The shrunken ReBar that leaves the gap before the notification area (screen rectangles of the
 // taskbar, ReBar and notification area in, the ReBar's new place out).
@@ -89,6 +92,12 @@ Rect SecondaryTaskbarEnd(const Rect& taskbar, const std::optional<Rect>& clock);
 // Windows 11's secondary taskbar moves nothing either: the ticker sits before the clock's room at
 // its far end. In the taskbar's client coordinates.
 Rect Windows11SecondaryTickerRect(const Rect& taskbar, const HostMetrics& metrics = {});
+
+// The hover card's top-left corner: centred over the ticker with a gap above it, below it on a
+// taskbar at the top of the monitor, or beside a vertical taskbar, on its outer side; always
+// inside the monitor. Screen coordinates.
+ScreenPoint CardPosition(const Rect& ticker, int width, int height, const Rect& monitor,
+                         bool vertical_taskbar);
 
 // A pixel of the taskbar itself, in the space the ticker leaves before the notification area:
 // the ticker's own pixels would only give its own colours back. Screen coordinates.

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <windowsx.h>
+
 #include <cwchar>
 #include <vector>
 
@@ -53,6 +55,19 @@ Rect WorkArea() {
     RECT area{};
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     return ToRect(area);
+}
+
+// A balloon the tray shows now; under Wine it opens where the ticker's window of its own sits.
+std::optional<Rect> TrayBalloon() {
+    for (HWND w = FindWindowExW(nullptr, nullptr, TOOLTIPS_CLASSW, nullptr); w != nullptr;
+         w = FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr)) {
+        RECT r;
+        if (IsWindowVisible(w) && (GetWindowLongW(w, GWL_STYLE) & TTS_BALLOON) != 0 &&
+            GetWindowRect(w, &r)) {
+            return ToRect(r);
+        }
+    }
+    return std::nullopt;
 }
 
 // The top of Wine's own tray bar, or a value below every screen when there is none.
@@ -178,6 +193,13 @@ bool CNProgressBar::AnotherTickerRuns() {
         }
     }
     return FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
+}
+
+void CNProgressBar::WatchForBalloon() {
+    if (hwnd() != nullptr && placement_ == Placement::kStandalone) {
+        balloon_polls_ = kBalloonPolls;
+        SetTimer(hwnd(), kBalloonTimerId, kBalloonPollMs, nullptr);
+    }
 }
 
 void CNProgressBar::MatchTaskbarColour() {
@@ -355,7 +377,9 @@ void CNProgressBar::PlaceTicker() {
         case Placement::kStandalone: {
             last_work_area_ = WorkArea();
             last_tray_top_ = WineTrayTop();
-            const Rect r = StandaloneTickerRect(last_work_area_, last_tray_top_, metrics_);
+            last_balloon_ = TrayBalloon();
+            const Rect r =
+                StandaloneTickerRect(last_work_area_, last_tray_top_, metrics_, last_balloon_);
             SetWindowPos(standalone_.hwnd(), HWND_TOPMOST, r.left, r.top, r.width(), r.height(),
                          SWP_NOACTIVATE | SWP_SHOWWINDOW);
             ShowIn(standalone_.hwnd(), {0, 0, r.width(), r.height()});
@@ -434,7 +458,8 @@ void CNProgressBar::KeepInPlace() {
             break;
         case Placement::kStandalone:
             // Wine's tray bar comes with the first icon, which the shell thread may add later.
-            needed = needed || WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_;
+            needed = needed || WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_ ||
+                     TrayBalloon() != last_balloon_;
             break;
     }
     if (placement_ != Placement::kStandalone &&
@@ -479,10 +504,49 @@ void CNProgressBar::RestoreTaskbar() {
 }
 
 LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER && wparam == kBalloonTimerId) {
+        KeepInPlace();
+        if (--balloon_polls_ <= 0) {
+            KillTimer(hwnd(), kBalloonTimerId);
+        }
+        return 0;
+    }
     if (message == WM_TIMER && wparam == kColourTimerId) {
         ReadColours();
         if (--colour_rereads_ <= 0) {
             KillTimer(hwnd(), kColourTimerId);
+        }
+        return 0;
+    }
+    if (message == WM_MOUSEMOVE && !tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd(), kRestMs};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+    }
+    std::optional<Pointer> pointer;
+    int value = 0;
+    switch (message) {
+        case WM_MOUSEHOVER:
+            pointer = Pointer::kRest;
+            break;
+        case WM_MOUSELEAVE:
+            tracking_ = false;
+            pointer = Pointer::kLeave;
+            break;
+        case WM_RBUTTONUP: {
+            POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+            ClientToScreen(hwnd(), &at);
+            pointer = Pointer::kMenu;
+            value = static_cast<int>(MAKELPARAM(at.x, at.y));
+            break;
+        }
+        case WM_MOUSEWHEEL:
+            pointer = Pointer::kWheel;
+            value = GET_WHEEL_DELTA_WPARAM(wparam);
+            break;
+    }
+    if (pointer) {
+        if (on_pointer_) {
+            on_pointer_(*pointer, value);
         }
         return 0;
     }

@@ -49,6 +49,9 @@ public:
     void MatchTaskbarColour();
     // Re-opens or follows the ticker's place when the shell has changed, and repaints it.
     void KeepInPlace();
+    // Tickra raised a balloon: a window of its own moves aside as soon as the balloon shows, and
+    // back at the next check after it has gone.
+    void WatchForBalloon();
     // The shell announced a new taskbar: the next keep-in-place check embeds the ticker again.
     void RequestReembed() { reembed_tries_ = kReembedTries; }
 
@@ -63,6 +66,12 @@ public:
     // Told of each click's new chart request.
     void set_on_chart_request(std::function<void(bool requested)> handler) {
         on_chart_request_ = std::move(handler);
+    }
+    // What the pointer does over the ticker: it rests on it (about 400 ms), leaves it, asks for
+    // its menu (value: the screen point, as MAKELPARAM), or turns the wheel (value: the delta).
+    enum class Pointer { kRest, kLeave, kMenu, kWheel };
+    void set_on_pointer(std::function<void(Pointer what, int value)> handler) {
+        on_pointer_ = std::move(handler);
     }
     // Colours are still to be looked at again after the last MatchTaskbarColour.
     bool rereading_colours() const { return colour_rereads_ > 0; }
@@ -81,6 +90,10 @@ private:
     static constexpr UINT_PTR kColourTimerId = 101;
     static constexpr UINT kColourRereadMs = 300;
     static constexpr int kColourRereads = 3;
+    static constexpr DWORD kRestMs = 400;  // before the pointer counts as resting
+    static constexpr UINT_PTR kBalloonTimerId = 102;
+    static constexpr UINT kBalloonPollMs = 100;
+    static constexpr int kBalloonPolls = 30;
 
     struct ShellWindow {
         HWND hwnd = nullptr;
@@ -119,6 +132,8 @@ private:
     std::optional<Rect> gap_place_;  // the ticker's in a secondary taskbar, when it has room
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
     int last_tray_top_ = 0;
+    std::optional<Rect> last_balloon_;
+    int balloon_polls_ = 0;
     ui::CustomWindow standalone_;
     HostMetrics metrics_;
     int dpi_ = 96;
@@ -128,6 +143,8 @@ private:
     bool lost_ = false;  // the taskbar vanished; re-embedding is under way or given up
     bool chart_requested_ = false;
     std::function<void(bool)> on_chart_request_;
+    bool tracking_ = false;  // the pointer is over the ticker, and its leaving will be told
+    std::function<void(Pointer, int)> on_pointer_;
 };
 
 }  // namespace tickra

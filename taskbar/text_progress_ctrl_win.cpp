@@ -38,6 +38,7 @@ void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
         return;
     }
     flags_ = state->flags;
+    held_ = state->held;
     meaning_ = state->colour;
     history_.reset();
     if (state->history != nullptr) {
@@ -155,6 +156,9 @@ void CTextProgressCtrl::Paint() {
                       DT_SINGLELINE | DT_VCENTER);
             DrawMarkers(dc, client);
         }
+        if (held_) {
+            DrawPin(dc, client);
+        }
         if (history_) {
             DrawChart(dc, client, text_width);
         }
@@ -187,6 +191,18 @@ void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
     if (flags_.sell_zone) {
         draw(letters, metrics_.letter_column, "S");
     }
+}
+
+void CTextProgressCtrl::DrawPin(HDC dc, const RECT& client) const {
+    // A pin's head and its point in the ticker's top right corner, in the markers' colour.
+    const int unit = std::max(1, metrics_.font_height / 6);
+    const UniqueBrush brush(CreateSolidBrush(colours_.palette.marker));
+    const RECT head{client.right - 4 * unit, client.top + unit, client.right - unit,
+                    client.top + 4 * unit};
+    FillRect(dc, &head, brush.get());
+    const RECT point{client.right - 3 * unit, head.bottom, client.right - 2 * unit,
+                     head.bottom + 3 * unit};
+    FillRect(dc, &point, brush.get());
 }
 
 void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {

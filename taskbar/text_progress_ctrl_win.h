@@ -34,6 +34,7 @@ public:
     const TickerColours& colours() const { return colours_; }
     // The sizes of what is drawn, for the display's scaling.
     void SetMetrics(const TickerMetrics& metrics) { metrics_ = metrics; }
+    const TickerMetrics& metrics() const { return metrics_; }
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -41,6 +42,7 @@ protected:
 private:
     void Paint();
     void DrawMarkers(HDC dc, const RECT& client) const;
+    void DrawPin(HDC dc, const RECT& client) const;
     void DrawChart(HDC dc, const RECT& client, int text_width) const;
 
     // The control is a progress bar underneath, and is painted as one whose bar stays empty: the
@@ -55,6 +57,7 @@ private:
     Colour meaning_;
     std::string ticker_text_;
     DisplayFlags flags_;
+    bool held_ = false;
     std::optional<std::array<float, StockEntry::kHistorySize>> history_;
     float reference_price_ = 0.0f;
     TickerMetrics metrics_;

@@ -61,6 +61,11 @@ std::unique_ptr<CNProgressBar> TickerHosts::Adopt(std::unique_ptr<CNProgressBar>
             on_chart_request_(chart_requested_, ticker->hwnd());
         }
     });
+    host->set_on_pointer([this, ticker = host.get()](CNProgressBar::Pointer what, int value) {
+        if (on_pointer_) {
+            on_pointer_(ticker->hwnd(), what, value);
+        }
+    });
     return host;
 }
 
@@ -84,6 +89,12 @@ void TickerHosts::MatchTaskbarColour() {
     }
 }
 
+void TickerHosts::WatchForBalloon() {
+    for (CNProgressBar* host : all()) {
+        host->WatchForBalloon();
+    }
+}
+
 void TickerHosts::set_chart_requested(bool requested) {
     chart_requested_ = requested;
     for (CNProgressBar* host : all()) {
@@ -96,6 +107,15 @@ CNProgressBar* TickerHosts::first() const {
         return primary_.get();
     }
     return secondaries_.empty() ? nullptr : secondaries_.front().get();
+}
+
+CNProgressBar* TickerHosts::Find(HWND ticker) const {
+    for (CNProgressBar* host : all()) {
+        if (ticker != nullptr && host->hwnd() == ticker) {
+            return host;
+        }
+    }
+    return nullptr;
 }
 
 std::vector<CNProgressBar*> TickerHosts::all() const {

@@ -33,6 +33,8 @@ public:
     void RequestReembed();
     // Colours, theme or display changed: each ticker looks at its own taskbar again.
     void MatchTaskbarColour();
+    // Tickra raised a balloon, which must not hide a ticker.
+    void WatchForBalloon();
 
     bool chart_requested() const { return chart_requested_; }
     void set_chart_requested(bool requested);
@@ -41,8 +43,16 @@ public:
         on_chart_request_ = std::move(handler);
     }
 
+    // Told of what the pointer does over any ticker, with that ticker's window.
+    void set_on_pointer(
+        std::function<void(HWND ticker, CNProgressBar::Pointer what, int value)> handler) {
+        on_pointer_ = std::move(handler);
+    }
+
     // The primary taskbar's ticker when there is one, else the first other; null without any.
     CNProgressBar* first() const;
+    // The host of this ticker window; null when it has gone.
+    CNProgressBar* Find(HWND ticker) const;
     std::vector<CNProgressBar*> all() const;
 
 private:
@@ -56,6 +66,7 @@ private:
     std::vector<std::unique_ptr<CNProgressBar>> secondaries_;
     bool chart_requested_ = false;
     std::function<void(bool, HWND)> on_chart_request_;
+    std::function<void(HWND, CNProgressBar::Pointer, int)> on_pointer_;
 };
 
 }  // namespace tickra

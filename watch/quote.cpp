@@ -99,6 +99,8 @@ Quote ParseQuote(std::string_view response, std::string_view feed_code) {
     quote.kind = Quote::Kind::kGood;
     quote.name = fields[1];
     quote.last_text = fields[10];
+    quote.previous_close_text = fields[2];
+    quote.open_text = fields[3];
     quote.previous_close = previous_close;
     quote.price = price;
     quote.change = change;

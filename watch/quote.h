@@ -18,8 +18,9 @@ std::string QuoteObjectName(const LocalTime& time, std::string_view feed_code);
 struct Quote {
     enum class Kind { kMissing, kSuspended, kGood };
     Kind kind = Kind::kMissing;
-    std::string name;       // field 1
-    std::string last_text;  // field 10, exactly as received
+    std::string name;                            // field 1
+    std::string last_text;                       // field 10, exactly as received
+    std::string previous_close_text, open_text;  // fields 2 and 3, as received
     float previous_close = 0.0f;
     float price = 0.0f;
     float change = 0.0f;

@@ -8,6 +8,24 @@
 
 namespace tickra {
 
+QuoteTrouble TroubleOf(const HttpAnswer& answer) {
+    switch (answer.failure) {
+        case NetFailure::kRefused:
+            return QuoteTrouble::kRefused;
+        case NetFailure::kTimedOut:
+            return QuoteTrouble::kTimedOut;
+        case NetFailure::kNoHost:
+            return QuoteTrouble::kNoHost;
+        case NetFailure::kBroken:
+            return QuoteTrouble::kBroken;
+        case NetFailure::kNone:
+            break;
+    }
+    // A whole answer that is no 200, or one given up before it came.
+    return answer.complete && answer.status != 200 ? QuoteTrouble::kHttpStatus
+                                                   : QuoteTrouble::kTimedOut;
+}
+
 QuoteChecker::QuoteChecker(std::string host, bool tips_switch) : host_(std::move(host)) {
     tips_.enabled = tips_switch;
 }
@@ -26,7 +44,10 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
             request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
         ticker.text = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
         ticker.colour = kGrey;
-        return {};
+        QuoteOutcome trouble;
+        trouble.trouble = TroubleOf(answer);
+        trouble.status = answer.status;
+        return trouble;
     }
 
     const Quote quote = ParseQuote(answer.body, FeedCode(code));
@@ -63,7 +84,15 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
     in.minute = now ? now->tm_min : -1;
     in.time_text = FormatTime(now, "%H:%M:%S");
     ticker.flags = EvaluateAlerts(in, tips_, alerts);
-    return {true, quote.price, quote.kind == Quote::Kind::kGood ? ticker.text : std::string()};
+    QuoteOutcome outcome;
+    outcome.reached = true;
+    outcome.price = quote.price;
+    outcome.good_line = quote.kind == Quote::Kind::kGood ? ticker.text : std::string();
+    outcome.trouble = quote.kind == Quote::Kind::kGood        ? QuoteTrouble::kNone
+                      : quote.kind == Quote::Kind::kSuspended ? QuoteTrouble::kSuspended
+                                                              : QuoteTrouble::kNotAQuote;
+    outcome.quote = quote;
+    return outcome;
 }
 
 }  // namespace tickra

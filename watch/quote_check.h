@@ -7,6 +7,7 @@
 #include "base/local_time.h"
 #include "net/http.h"
 #include "watch/alert_rules.h"
+#include "watch/quote.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -25,7 +26,13 @@ struct QuoteOutcome {
     bool reached = false;   // the feed answered; false for network trouble
     float price = 0.0f;     // the current price, 0 when there is no quote
     std::string good_line;  // the ticker line of a good quote, else empty
+    QuoteTrouble trouble = QuoteTrouble::kNone;
+    unsigned long status = 0;  // the HTTP status of an answer that was not 200
+    Quote quote;               // as read from the record
 };
+
+// The trouble an answer that is not a good one met on its way.
+QuoteTrouble TroubleOf(const HttpAnswer& answer);
 
 class QuoteChecker {
 public:

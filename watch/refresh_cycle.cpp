@@ -17,8 +17,8 @@ void SetEmptyListState(TickerState& ticker) {
     ticker.text = "请加入股票.";
 }
 
-int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text) {
-    if (under_way_ && current_index_ < row_count) {
+int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text, TimePoint now) {
+    if ((under_way_ || held_ || paused_ || now < waiting_until_) && current_index_ < row_count) {
         return current_index_;
     }
     ++tick_counter_;
@@ -31,6 +31,13 @@ int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text) {
     if (current_index_ >= row_count || current_index_ < 0) {
         current_index_ = 0;
     }
+    return current_index_;
+}
+
+int RefreshCycle::Step(int row_count, int direction, TimePoint until) {
+    current_index_ = ((current_index_ + direction) % row_count + row_count) % row_count;
+    tick_counter_ = 0;
+    waiting_until_ = until;
     return current_index_;
 }
 
@@ -61,8 +68,36 @@ std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
     return under_way_;
 }
 
+namespace {
+
+// What the card will tell of the stock after this check.
+void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState& ticker,
+               const std::string& time) {
+    if (outcome.trouble == QuoteTrouble::kNone) {
+        const Quote& q = outcome.quote;
+        facts = QuoteFacts{};
+        facts.name = q.name;
+        facts.last_text = q.last_text;
+        facts.previous_close_text = q.previous_close_text;
+        facts.open_text = q.open_text;
+        facts.change = q.change;
+        facts.percent = q.change * 100 / q.previous_close;
+        facts.colour = ticker.colour;
+        facts.time = time;
+        return;
+    }
+    if (facts.trouble == QuoteTrouble::kNone) {
+        facts.trouble_since = time;
+    }
+    facts.trouble = outcome.trouble;
+    facts.status = outcome.status;
+}
+
+}  // namespace
+
 bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
-                               WatchModel& model, QuoteChecker& checker, AlertSink& alerts) {
+                               WatchModel& model, QuoteChecker& checker, AlertSink& alerts,
+                               const LocalTime& arrived) {
     if (!under_way_ || pending.id != under_way_->id) {
         return false;
     }
@@ -75,6 +110,8 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
     StockEntry& entry = *row->entry;
     const QuoteOutcome outcome = checker.Apply(RequestForRow(*row), answer, pending.now,
                                                model.ticker, model.reference_price, alerts);
+    KeepFacts(entry.facts, outcome, model.ticker,
+              FormatTime(arrived ? arrived : pending.now, "%H:%M:%S"));
     if (outcome.reached) {
         // The ticker's chart turns these prices into pixel rows: only numbers may go in.
         const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;

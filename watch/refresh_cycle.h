@@ -1,6 +1,7 @@
 // The refresh cycle: each tick picks the row to show, checks its quote and keeps its history.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -31,10 +32,22 @@ struct PendingQuote {
 
 class RefreshCycle {
 public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
     // Advances the rotation by one tick over row_count rows (at least one) and returns the row to
-    // show. rotation_text is the number of ticks each stock stays; empty means 5. While a quote is
-    // under way the rotation waits on the row shown: a slow feed stretches the cycle.
-    int ChooseRow(int row_count, std::string_view rotation_text);
+    // show. rotation_text is the number of ticks each stock stays; empty means 5. The rotation
+    // waits on the row shown while a quote is under way (a slow feed stretches the cycle), while
+    // it is held or the card is open, and until a wheel step's wait has passed now.
+    int ChooseRow(int row_count, std::string_view rotation_text, TimePoint now = {});
+    // Steps to the next row (+1) or the previous one (-1) at once; the rotation then waits on it
+    // until `until`. A hold moves with it.
+    int Step(int row_count, int direction, TimePoint until);
+    // Held from the ticker's menu: every tick shows the same stock.
+    void set_held(bool held) { held_ = held; }
+    bool held() const { return held_; }
+    // The card is open on the row shown.
+    void set_paused(bool paused) { paused_ = paused; }
+    int current_row() const { return current_index_; }
     // The rotation is on the row with this entry: what was fetched for it may still be shown.
     bool Shows(const WatchList& rows, uint64_t entry) const;
 
@@ -47,16 +60,20 @@ public:
     const std::optional<PendingQuote>& under_way() const { return under_way_; }
 
     // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
-    // price, one history shift per trading minute, the latest price in the last history slot.
-    // Points the ticker at the row's history. Network trouble leaves the entry as it was. False
-    // when the row has gone meanwhile, or the answer is for a check that is no longer the one
-    // under way (given up as network trouble): the answer is dropped.
+    // price, one history shift per trading minute, the latest price in the last history slot, and
+    // what the card tells (arrived: when the answer came; none: when it was asked). Points the
+    // ticker at the row's history. Network trouble leaves the price and history as they were.
+    // False when the row has gone meanwhile, or the answer is for a check that is no longer the
+    // one under way (given up as network trouble): the answer is dropped.
     bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchModel& model,
-                     QuoteChecker& checker, AlertSink& alerts);
+                     QuoteChecker& checker, AlertSink& alerts, const LocalTime& arrived = {});
 
 private:
     int current_index_ = 0;
     int tick_counter_ = 0;
+    bool held_ = false;
+    bool paused_ = false;
+    TimePoint waiting_until_{};
     std::optional<PendingQuote> under_way_;
     uint64_t last_id_ = 0;
 };

@@ -8,6 +8,29 @@
 
 namespace tickra {
 
+// What kept the last check of a stock from a good quote, for the card to put in words.
+enum class QuoteTrouble {
+    kNone,
+    kRefused,     // the feed's host refused the connection
+    kTimedOut,    // no answer in time
+    kNoHost,      // the host's name is not known
+    kBroken,      // the connection broke, or the answer came cut off
+    kHttpStatus,  // the server answered with an error status
+    kNotAQuote,   // an answer, but no quote of this stock in it
+    kSuspended,   // no trading today
+};
+
+// What the card tells of a stock: its last good quote, and the trouble since, if any.
+struct QuoteFacts {
+    std::string name, last_text, previous_close_text, open_text;
+    float change = 0.0f, percent = 0.0f;
+    uint32_t colour = 0xFFFFFF;  // the line's colour meaning, as in the ticker
+    std::string time;            // HH:MM:SS at which it arrived; empty: none this run
+    QuoteTrouble trouble = QuoteTrouble::kNone;
+    unsigned long status = 0;   // the HTTP status of kHttpStatus
+    std::string trouble_since;  // HH:MM:SS of the first check that met trouble since a good one
+};
+
 struct StockEntry {
     // Elements 0..49 hold one sample per trading minute, oldest first; element 50 the latest price.
     static constexpr int kHistorySize = 51;
@@ -24,6 +47,7 @@ struct StockEntry {
     // The ticker line of the last good quote of this run, shown in grey while the feed cannot be
     // reached; empty until a quote came.
     std::string last_good_line;
+    QuoteFacts facts;
 
 private:
     static uint64_t NextSerial() {

@@ -34,6 +34,7 @@ struct TickerState {
     float reference_price = -1.0f;
     std::string text;
     Colour colour = kWhite;
+    bool held = false;  // the rotation is held on this stock: a pin at the ticker's end
 };
 
 }  // namespace tickra

@@ -25,6 +25,7 @@
 //                                    deletes it
 //   setting-change TEXT              broadcasts WM_SETTINGCHANGE naming TEXT, as Windows does
 //   pixel X Y                        the screen's pixel: R G B
+//   cursor X Y                       moves the mouse pointer there, as a hand would
 //   wait-pixel X Y R G B TIMEOUT_MS  waits for the pixel to take that colour; answers the ms taken
 //   startup-shortcut [delete]        Tickra.lnk in the Startup folder: target, working folder and
 //                                    arguments, each UTF-8 in hex, or "-" when there is none
@@ -388,6 +389,11 @@ std::string Run(const std::string& line) {
                                    &ignored)
                    ? "ok"
                    : "err";
+    }
+    if (command == "cursor") {
+        int x = 0, y = 0;
+        in >> x >> y;
+        return SetCursorPos(x, y) ? "ok" : "err";
     }
     if (command == "pixel") {
         int x = 0, y = 0;

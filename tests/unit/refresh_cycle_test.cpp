@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "unit/test_support.h"
+#include "watch/quote_card.h"
 #include "watch/refresh_cycle.h"
 
 namespace tickra {
@@ -162,6 +163,64 @@ TEST_F(RefreshRowTest, WhileAQuoteIsUnderWayTheRotationWaitsAndOnlyItsStockCount
     EXPECT_EQ(cycle.ChooseRow(2, "1"), 0);
     EXPECT_FALSE(cycle.Shows(rows, second)) << "a late picture of the stock before";
     EXPECT_TRUE(cycle.Shows(rows, first));
+}
+
+// The card tells what the last check met, since when, and the last good quote.
+TEST_F(RefreshRowTest, TheCardSaysWhatWentWrongAndSinceWhen) {
+    row().break_below = "9.50";
+    HttpAnswer refused;
+    refused.failure = NetFailure::kRefused;
+    struct Step {
+        HttpAnswer answer;
+        LocalTime at;
+        std::vector<std::string> card;
+    };
+    const Step steps[] = {
+        {refused,
+         At(10, 0, 5),
+         {"600000", "连接被拒绝", "自 10:00:05 起", "上次行情 无", "下破 9.50", "第 1/1 只"}},
+        {Answered(FeedRecord("浦发银行", "10.00", "10.02", "0.10", "10.10")),
+         At(10, 1, 0),
+         {"浦发银行 600000", "10.10  +0.10  +1.00%", "昨收 10.00  今开 10.02", "时间 10:01:00",
+          "下破 9.50", "第 1/1 只", "固定中，其他股票暂停提醒"}},
+        {HttpAnswer{true, 500, ""},
+         At(10, 2, 0),
+         {"浦发银行 600000", "服务器返回 HTTP 500", "自 10:02:00 起", "上次行情 10:01:00",
+          "下破 9.50", "第 1/1 只"}},
+        {HttpAnswer{},
+         At(10, 3, 0),
+         {"浦发银行 600000", "连接超时", "自 10:02:00 起", "上次行情 10:01:00", "下破 9.50",
+          "第 1/1 只"}},
+        {Answered(std::string(50, 'x')),
+         At(10, 4, 0),
+         {"浦发银行 600000", "应答不是行情", "自 10:02:00 起", "上次行情 10:01:00", "下破 9.50",
+          "第 1/1 只"}},
+    };
+    for (const Step& step : steps) {
+        Answer(step.at, step.answer);
+        std::vector<std::string> card;
+        const bool held = step.card.back() == "固定中，其他股票暂停提醒";
+        for (const CardLine& line : QuoteCardLines(row(), 0, 1, held)) {
+            card.push_back(line.text);
+        }
+        EXPECT_EQ(card, step.card) << step.card[1];
+    }
+}
+
+TEST(RefreshCycle, AHoldAWheelStepAndAnOpenCardKeepTheRotationOnTheirStock) {
+    using namespace std::chrono_literals;
+    RefreshCycle cycle;
+    const RefreshCycle::TimePoint t0{1h};
+    cycle.set_held(true);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(cycle.ChooseRow(3, "1", t0), 0) << "held";
+    }
+    EXPECT_EQ(cycle.Step(3, -1, t0 + 10s), 2) << "the wheel moves the hold, round the list";
+    cycle.set_held(false);
+    EXPECT_EQ(cycle.ChooseRow(3, "1", t0 + 9s), 2) << "10 s on the stock stepped to";
+    EXPECT_EQ(cycle.ChooseRow(3, "1", t0 + 10s), 0);
+    cycle.set_paused(true);
+    EXPECT_EQ(cycle.ChooseRow(3, "1", t0 + 12s), 0) << "the card is open";
 }
 
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {

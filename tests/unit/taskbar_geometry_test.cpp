@@ -274,6 +274,12 @@ TEST(HostGeometry, StandaloneTickerSitsAboveWinesTray) {
     EXPECT_EQ(StandaloneTickerRect(work, 1004), (Rect{1060, 977, 1275, 999}));
     EXPECT_EQ(StandaloneTickerRect(work, 5000), (Rect{1060, 997, 1275, 1019}))
         << "no tray: the work area's corner";
+    EXPECT_EQ(StandaloneTickerRect(work, 1004, {}, Rect{1135, 943, 1278, 1014}),
+              (Rect{915, 977, 1130, 999}))
+        << "just left of a balloon";
+    EXPECT_EQ(StandaloneTickerRect(work, 1004, {}, Rect{1135, 800, 1278, 900}),
+              (Rect{1060, 977, 1275, 999}))
+        << "a balloon above it leaves it alone";
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ TEST(EveryTaskbar, TickersFollowTheChoiceAndTheSecondaryTaskbar) {
     std::vector<testing::MessageBoxRecord> boxes;
     DialogServices services = testing::TestServices(&boxes);
     services.quote_host = testing::SimulatorHost();  // a quote, when there is a simulator
-    folder.WriteFile("code.ini", services.quote_host.empty() ? "" : "[600000]\r\n");
+    folder.WriteFile("code.ini", "[600000]\r\n");
     CTickraDlg dialog("", services);
     ASSERT_TRUE(dialog.Create());
     boxes.clear();
@@ -85,6 +85,15 @@ TEST(EveryTaskbar, TickersFollowTheChoiceAndTheSecondaryTaskbar) {
         }
         testing::SaveScreen(std::string(artifacts) + "/two_taskbars.bmp");
     }
+
+    // The card opens beside a taskbar's ticker as beside a ticker of its own.
+    SendMessageW(TickerIn(secondary.taskbar()), WM_MOUSEHOVER, 0, 0);
+    const HWND card = FindWindowW(CQuoteCard::kClassName, nullptr);
+    ASSERT_NE(card, nullptr);
+    EXPECT_TRUE(IsWindowVisible(card));
+    EXPECT_NE(Text(card).find(L"600000"), std::wstring::npos);
+    SendMessageW(TickerIn(secondary.taskbar()), WM_MOUSELEAVE, 0, 0);
+    EXPECT_FALSE(IsWindowVisible(card));
 
     secondary.Destroy();
     ticks(2);

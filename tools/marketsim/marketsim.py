@@ -41,7 +41,8 @@ Control endpoints (not recorded):
 Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
 
 Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe, fewfields,
-nul (a NUL byte inside the first 512 bytes), notfound (404 page), slow (answers after
+nul (a NUL byte inside the first 512 bytes), notfound (404 page), servererror (500 page),
+slow (answers after
 delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
 truncated (fewer bytes than Content-Length), garbage, drip (one byte every 0.2 s), redirect (a
 302 to itself), headers (header lines without end, for up to a minute), oddname (the name cut
@@ -544,6 +545,8 @@ class Handler(BaseHTTPRequestHandler):
             self._send(200, b'A' * 100 + b'\0' + b'B' * 411 + b'C' * 512)
         elif case == 'notfound':
             self._send(404, NOT_FOUND_PAGE)
+        elif case == 'servererror':
+            self._send(500, b'<html><body>Internal Server Error</body></html>')
         elif case == 'slow':
             time.sleep(delay)
             self._send(200, normal_body)

@@ -1,0 +1,82 @@
+#include "watch/quote_card.h"
+
+#include "base/mbcs.h"
+#include "base/text_util.h"
+
+namespace tickra {
+
+namespace {
+
+std::string TroubleText(const QuoteFacts& facts) {
+    switch (facts.trouble) {
+        case QuoteTrouble::kRefused:
+            return "连接被拒绝";
+        case QuoteTrouble::kTimedOut:
+            return "连接超时";
+        case QuoteTrouble::kNoHost:
+            return "找不到服务器";
+        case QuoteTrouble::kBroken:
+            return "连接中断";
+        case QuoteTrouble::kHttpStatus:
+            return Format("服务器返回 HTTP %lu", facts.status);
+        case QuoteTrouble::kNotAQuote:
+            return "应答不是行情";
+        case QuoteTrouble::kSuspended:
+            return "停牌";
+        case QuoteTrouble::kNone:
+            break;
+    }
+    return {};
+}
+
+// The alert levels that are set (a level of 0 is off), each with the stock's own text.
+std::string LevelsText(const WatchRow& row) {
+    std::string text;
+    const std::pair<const char*, const std::string*> levels[] = {
+        {"下破", &row.break_below}, {"上破", &row.cross_above}, {"平衡价", &row.balance}};
+    for (const auto& [label, value] : levels) {
+        if (ParseFloat(*value) != 0.0f) {
+            text += (text.empty() ? "" : "  ") + std::string(label) + " " + *value;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held) {
+    const QuoteFacts& facts = row.entry->facts;
+    const std::string code = UpperCaseMbcs(row.code);
+    std::vector<CardLine> lines;
+    lines.push_back({facts.name.empty() ? code : facts.name + " " + code});
+    if (facts.trouble == QuoteTrouble::kNone && !facts.time.empty()) {
+        lines.push_back(
+            {Format("%s  %+.2f  %+.2f%%", facts.last_text.c_str(),
+                    static_cast<double>(facts.change), static_cast<double>(facts.percent)),
+             facts.colour});
+        lines.push_back({"昨收 " + facts.previous_close_text + "  今开 " + facts.open_text});
+        lines.push_back({"时间 " + facts.time});
+    } else if (facts.trouble != QuoteTrouble::kNone) {
+        lines.push_back({TroubleText(facts), kGrey});
+        lines.push_back({"自 " + facts.trouble_since + " 起"});
+        lines.push_back({"上次行情 " + (facts.time.empty() ? std::string("无") : facts.time)});
+    }
+    if (const std::string levels = LevelsText(row); !levels.empty()) {
+        lines.push_back({levels});
+    }
+    lines.push_back({"第 " + std::to_string(place + 1) + "/" + std::to_string(count) + " 只"});
+    if (held) {
+        lines.push_back({"固定中，其他股票暂停提醒"});
+    }
+    return lines;
+}
+
+std::string CardText(const std::vector<CardLine>& lines) {
+    std::string text;
+    for (const CardLine& line : lines) {
+        text += (text.empty() ? "" : "\r\n") + line.text;
+    }
+    return text;
+}
+
+}  // namespace tickra

@@ -1,0 +1,27 @@
+// What the ticker's hover card says: the shown stock's last good quote and, when the last check
+// met trouble, what went wrong and since when, in words.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "watch/ticker_state.h"
+#include "watch/watch_list.h"
+
+namespace tickra {
+
+struct CardLine {
+    std::string text;        // GB2312
+    Colour colour = kWhite;  // a meaning, as in the ticker: kRed, kGreen, kGrey or plain
+    bool operator==(const CardLine&) const = default;
+};
+
+// The card of a row: place is its index in the watch list of count rows; held: the rotation is
+// held on it, so the other stocks are not checked for alerts meanwhile.
+std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held);
+
+// The card's lines as one text, a line each, for screen readers and the window's text.
+std::string CardText(const std::vector<CardLine>& lines);
+
+}  // namespace tickra
