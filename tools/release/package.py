@@ -6,12 +6,14 @@ of Tickra.exe, and the package. Debian's python3-cryptography does the key work.
     package.py public-key KEYFILE
     package.py package KEYFILE EXE VERSION BASE_URL DIST
     package.py sign KEYFILE FILE            (writes FILE.sig)
+    package.py verify KEYFILE FILE          (checks FILE.sig as Tickra does)
 """
 import hashlib
 import sys
 import zipfile
 from pathlib import Path
 
+from cryptography.exceptions import InvalidSignature
 from cryptography.hazmat.primitives import hashes, serialization
 from cryptography.hazmat.primitives.asymmetric import ec, utils
 
@@ -56,6 +58,19 @@ def signature(key, data):
     return r.to_bytes(32, 'big') + s.to_bytes(32, 'big')
 
 
+def verifies(key, data, sig):
+    """Tickra's own check: exactly 64 bytes, r then s, over the SHA-256 of the bytes as they are."""
+    if len(sig) != 64:
+        return False
+    r, s = int.from_bytes(sig[:32], 'big'), int.from_bytes(sig[32:], 'big')
+    der = utils.encode_dss_signature(r, s)
+    try:
+        key.public_key().verify(der, data, ec.ECDSA(hashes.SHA256()))
+    except InvalidSignature:
+        return False
+    return True
+
+
 def package(key, exe, version, base_url, dist):
     image = Path(exe).read_bytes()
     dist = Path(dist)
@@ -71,8 +86,10 @@ def package(key, exe, version, base_url, dist):
     with zipfile.ZipFile(archive, 'w', zipfile.ZIP_DEFLATED) as zip_file:
         for name, data in files.items():
             zip_file.writestr(name, data)
+    # The image to publish lies beside its signature, so that the two published are a pair.
+    (dist / 'Tickra.exe').write_bytes(image)
     (dist / 'Tickra.exe.sig').write_bytes(signature(key, image))
-    print(f'wrote {archive} and {dist / "Tickra.exe.sig"}')
+    print(f'wrote {archive}, {dist / "Tickra.exe"} and {dist / "Tickra.exe.sig"}')
     print('publish Tickra.exe and Tickra.exe.sig side by side at', f'{base_url}/')
     print('update-page notice for this version:')
     print(f'[/]{version}|{base_url}/Tickra.exe||Tickra {version}|||{base_url}/download.html[/]')
@@ -86,6 +103,11 @@ if __name__ == '__main__':
     elif len(sys.argv) == 4 and sys.argv[1] == 'sign':
         Path(sys.argv[3] + '.sig').write_bytes(signature(load_key(sys.argv[2]),
                                                          Path(sys.argv[3]).read_bytes()))
+    elif len(sys.argv) == 4 and sys.argv[1] == 'verify':
+        if not verifies(load_key(sys.argv[2]), Path(sys.argv[3]).read_bytes(),
+                        Path(sys.argv[3] + '.sig').read_bytes()):
+            sys.exit(f'{sys.argv[3]}.sig: not a signature of {sys.argv[3]} by this key')
+        print(f'{sys.argv[3]}.sig: verified')
     elif len(sys.argv) == 7 and sys.argv[1] == 'package':
         package(load_key(sys.argv[2]), *sys.argv[3:])
     else:
