@@ -190,6 +190,10 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return std::nullopt;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
+            if (notify->idFrom == IDC_WATCH_LIST && notify->code == LVN_GETDISPINFOW && page_) {
+                page_->OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(lparam));
+                return 0;
+            }
             if (notify->idFrom == IDC_HELP_LINK &&
                 (notify->code == NM_CLICK || notify->code == NM_RETURN)) {
                 OpenUrl(Widen(services_.help_url));

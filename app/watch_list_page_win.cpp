@@ -2,10 +2,13 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <utility>
 
+#include "base/code_page_win.h"
 #include "base/text_util.h"
 #include "res/resource.h"
+#include "watch/profile_text.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
@@ -39,7 +42,10 @@ void WatchListPage::Create(const std::string& code_ini_path) {
 void WatchListPage::Load(const std::string& code_ini_path) {
     code_ini_path_ = code_ini_path;
     code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
-    model_.rows = LoadWatchList(*code_ini_file_);
+    // Read in one pass: key by key, a list of thousands would read the whole file thousands of
+    // times while Wine takes it to be fresh.
+    ProfileText text(code_ini_file_->ReadText());
+    model_.rows = LoadWatchList(text);
     // Text but no list: another encoding or a damaged file, which the first edit would replace.
     const bool unreadable = model_.rows.empty() && code_ini_file_->HoldsText();
     if (unreadable) {
@@ -53,10 +59,10 @@ void WatchListPage::Load(const std::string& code_ini_path) {
                                      "要保存吗？",
                                      "Tickra", MB_YESNO | MB_ICONQUESTION) == IDYES;
     });
-    watch_view_.DeleteAllItems();
-    for (const WatchRow& row : model_.rows) {
-        AppendRowToView(row);
-    }
+    // The list view asks the rows for its texts: however long the list, it is shown at once.
+    const int count = static_cast<int>(model_.rows.size());
+    watch_view_.SetItemCount(count);
+    watch_view_.RedrawItems(0, std::max(count - 1, 0));
     editor_ = std::make_unique<WatchListEditor>(model_, *code_ini_);
 }
 
@@ -127,17 +133,18 @@ void WatchListPage::ShowEditMode() const {
     dialog_.Item(IDC_CANCEL_EDIT).Show(editing ? SW_SHOW : SW_HIDE);
 }
 
-void WatchListPage::AppendRowToView(const WatchRow& row) const {
-    const int index = watch_view_.InsertItem(watch_view_.Count(), row.code);
-    for (int column = kColBreakBelow; column < kWatchColumnCount; ++column) {
-        watch_view_.SetItemText(index, column, row.Cell(column));
-    }
+void WatchListPage::ShowRow(size_t index) const {
+    watch_view_.RedrawItems(static_cast<int>(index), static_cast<int>(index));
 }
 
-void WatchListPage::ShowRow(size_t index) const {
-    for (int column = kColCode; column < kWatchColumnCount; ++column) {
-        watch_view_.SetItemText(static_cast<int>(index), column, model_.rows[index].Cell(column));
+void WatchListPage::OnGetDispInfo(NMLVDISPINFOW& info) const {
+    const auto row = static_cast<size_t>(info.item.iItem);
+    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.iItem < 0 || row >= model_.rows.size() ||
+        info.item.iSubItem < 0 || info.item.iSubItem >= kWatchColumnCount) {
+        return;
     }
+    CopyTerminated(Widen(model_.rows[row].Cell(info.item.iSubItem)), info.item.pszText,
+                   static_cast<size_t>(std::max(info.item.cchTextMax, 0)));
 }
 
 void WatchListPage::OnApply() {
@@ -160,7 +167,7 @@ void WatchListPage::OnApply() {
                         static_cast<unsigned>(kMaxCodeBytes)));
             return;
         case WatchListEditor::ApplyResult::kAdded:
-            AppendRowToView(model_.rows.back());
+            watch_view_.SetItemCount(static_cast<int>(model_.rows.size()));
             break;
         case WatchListEditor::ApplyResult::kChanged:
             ShowRow(static_cast<size_t>(watch_view_.SelectedItem()));

@@ -2,6 +2,9 @@
 // commands with their message boxes, and the message list below it.
 #pragma once
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -34,6 +37,8 @@ public:
     // changed.
     WatchListEditor::StoreResult StoreBalance(const BalanceItem& item, float price,
                                               const std::string& data_date);
+    // The list view asks for a cell's text.
+    void OnGetDispInfo(NMLVDISPINFOW& info) const;
     // A new line at the top of the message list.
     void AddMessage(const std::string& line, const std::string& time_text) const;
     void Tell(std::string_view text) const;
@@ -44,7 +49,6 @@ private:
     EditFields ReadFields() const;
     void WriteFields(const EditFields& fields) const;
     void ShowEditMode() const;
-    void AppendRowToView(const WatchRow& row) const;
     void ShowRow(size_t index) const;
     void OnApply();
     void OnModify();

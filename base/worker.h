@@ -19,8 +19,9 @@
 #include <functional>
 #include <memory>
 #include <mutex>
-#include <thread>
 #include <utility>
+
+#include "base/thread_start.h"
 
 namespace tickra {
 
@@ -30,8 +31,10 @@ public:
     using Job = std::function<void(Control& control)>;
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    explicit Worker(std::chrono::milliseconds linger = std::chrono::seconds(10))
-        : state_(std::make_shared<State>()) {
+    // stack_bytes: what the thread's stack reserves; 0 for the program's default.
+    explicit Worker(std::chrono::milliseconds linger = std::chrono::seconds(10),
+                    size_t stack_bytes = kWorkerStackBytes)
+        : state_(std::make_shared<State>()), stack_bytes_(stack_bytes) {
         state_->linger = linger;
     }
     // Cancels, and lets a thread still busy go.
@@ -50,9 +53,9 @@ public:
             state_->wake.notify_one();
             return;
         }
-        // The thread shares only the state, so it is never waited for by its handle.
-        std::thread([state = state_] { state->Run(); }).detach();
-        state_->serving = true;
+        // The thread shares only the state, so it is never waited for by its handle. Without one,
+        // the job waits for the next Post to try again.
+        state_->serving = StartDetachedThread([state = state_] { state->Run(); }, stack_bytes_);
     }
 
     // Drops the jobs still waiting and aborts the running one; the thread ends by itself.
@@ -141,6 +144,7 @@ private:
     };
 
     std::shared_ptr<State> state_;  // shared with the thread, which may outlive the worker
+    size_t stack_bytes_;
 };
 
 }  // namespace tickra

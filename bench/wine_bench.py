@@ -20,6 +20,12 @@ built and run the same way.
                                                a plain socket, against a server answering
                                                HTTP/1.0, one answering HTTP/1.1 that keeps the
                                                connection when asked, and one that never does
+    wine_bench.py BUILD_DIR biglist [COUNT ...]
+                                               start-up with a list of COUNT stocks (default
+                                               100 1000 10000), code.ini just written and a
+                                               minute old: to the dialog, to the first quote and
+                                               to every row listed; then Add, Modify, Delete, Up
+                                               and Down on the list, each as a sent command
     wine_bench.py BUILD_DIR stuck shell|chart|both
                                                with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
@@ -116,6 +122,77 @@ def startup(build, runs):
         print(f'start-up to the first window on screen, {name}: median '
               f'{statistics.median(values):.2f} s (min {min(values):.2f}, max {max(values):.2f}, '
               f'{len(values)} runs)')
+
+
+def biglist(build, counts):
+    """Long lists: see the module's text."""
+    from harness import Driver
+    import json
+    import os
+    import urllib.request
+    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
+    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
+    driver = Driver()
+    sim = start_simulator(build)
+    log_url = f'http://127.0.0.1:{sim_port(build)}/_sim/log'
+    wm_command, lvm_getitemcount = 0x0111, 0x1004
+
+    def quotes_asked():
+        with urllib.request.urlopen(log_url, timeout=10) as answer:
+            return any(e['path'].split('?')[0].strip('/').isdigit() for e in json.loads(answer.read()))
+
+    def timed(*command):
+        started = time.monotonic()
+        driver(*command)
+        return (time.monotonic() - started) * 1000
+
+    try:
+        for count in counts:
+            for age in ('fresh', 'old'):
+                urllib.request.urlopen(urllib.request.Request(
+                    f'http://127.0.0.1:{sim_port(build)}/_sim/reset', method='POST'), timeout=10)
+                with tempfile.TemporaryDirectory() as folder:
+                    ini = Path(folder) / 'code.ini'
+                    ini.write_bytes(''.join(f'[{600000 + i}]\r\nunder=0\r\nover=0\r\nsale=0\r\ncdt=\r\n'
+                                            for i in range(count)).encode())
+                    if age == 'old':
+                        os.utime(ini, (time.time() - 60, time.time() - 60))
+                    started = time.monotonic()
+                    process = launch(build, build / 'Tickra.exe', folder)
+                    dialog = driver.find('#32770', 'Tickra', 120000)
+                    at_dialog = time.monotonic() - started
+                    view = int(driver('item', dialog, 1013))
+                    at_rows = at_quote = None
+                    while at_rows is None or at_quote is None:
+                        now = time.monotonic() - started
+                        if at_rows is None and int(driver('send', view, lvm_getitemcount, 0, 0)) == count:
+                            at_rows = now
+                        if at_quote is None and quotes_asked():
+                            at_quote = now
+                        time.sleep(0.005)
+                    line = (f'{count} stocks, code.ini {age}: dialog {at_dialog:.2f} s, first quote '
+                            f'{at_quote:.2f} s, every row listed {at_rows:.2f} s')
+                    if age == 'old':
+                        driver('settext', int(driver('item', dialog, 1000)), '999999'.encode().hex())
+                        add = timed('send', dialog, wm_command, 1001, 0)  # 添加
+                        driver('lv-select', view, count // 2)
+                        modify = timed('send', dialog, wm_command, 1012, 0)  # 修改
+                        driver('settext', int(driver('item', dialog, 1007)), '1.5'.encode().hex())
+                        modify += timed('send', dialog, wm_command, 1001, 0)  # and apply it
+                        driver('lv-select', view, count // 2)
+                        up = timed('send', dialog, wm_command, 1005, 0)
+                        driver('lv-select', view, count // 2)
+                        down = timed('send', dialog, wm_command, 1006, 0)
+                        driver('lv-select', view, count // 2)
+                        delete = timed('send', dialog, wm_command, 1003, 0)
+                        line += (f'; Add {add:.0f} ms, Modify and apply {modify:.0f} ms, Up {up:.0f} ms, '
+                                 f'Down {down:.0f} ms, Delete {delete:.0f} ms')
+                    print(line, flush=True)
+                    driver.command(dialog, 32772)
+                    process.wait(timeout=60)
+    finally:
+        driver.close()
+        sim.terminate()
 
 
 def memory(build, seconds, update_case):
@@ -359,6 +436,8 @@ if __name__ == '__main__':
         paint(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
     elif sys.argv[2] == 'wininet':
         wininet(build, int(sys.argv[3]) if len(sys.argv) > 3 else 500)
+    elif sys.argv[2] == 'biglist':
+        biglist(build, [int(c) for c in sys.argv[3:]] or [100, 1000, 10000])
     elif sys.argv[2] == 'stuck':
         stuck(build, sys.argv[3])
     elif sys.argv[2] == 'responsiveness':

@@ -63,7 +63,8 @@ private:
     std::shared_ptr<Calls> calls_ = std::make_shared<Calls>();
     Worker<NoControl> worker_;
     Opener opener_;
-    Worker<NoControl> browser_;
+    // Starting a browser may load shell extensions, which get the program's full stack.
+    Worker<NoControl> browser_{std::chrono::seconds(10), 0};
 };
 
 }  // namespace tickra

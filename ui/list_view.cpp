@@ -64,6 +64,15 @@ bool ListView::DeleteItem(int item) const {
     return Send(LVM_DELETEITEM, static_cast<WPARAM>(item)) != FALSE;
 }
 
+void ListView::SetItemCount(int count) const {
+    // The rows in view stay where they are, and only the ones that change are drawn again.
+    Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+}
+
+void ListView::RedrawItems(int first, int last) const {
+    Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
+}
+
 void ListView::DeleteAllItems() const {
     Send(LVM_DELETEALLITEMS);
 }

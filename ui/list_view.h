@@ -21,6 +21,9 @@ public:
     std::string ItemText(int item, int column) const;
     bool DeleteItem(int item) const;
     void DeleteAllItems() const;
+    // A list that asks its owner for its texts: how many rows it has, and which to draw again.
+    void SetItemCount(int count) const;
+    void RedrawItems(int first, int last) const;
     // The first selected row, or -1.
     int SelectedItem() const;
     void ClearSelection() const;

@@ -20,6 +20,46 @@ bool PrivateProfileFile::HoldsText() const {
                        [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
 }
 
+std::string PrivateProfileFile::ReadText() const {
+    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) {
+        return {};
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        return {};
+    }
+    bytes.resize(read);
+    std::wstring wide;
+    auto decode = [&](UINT code_page, size_t skip) {
+        wide.resize(bytes.size());
+        wide.resize(MultiByteToWideChar(code_page, 0, bytes.data() + skip,
+                                        static_cast<int>(bytes.size() - skip), wide.data(),
+                                        static_cast<int>(wide.size())));
+    };
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        decode(CP_UTF8, 3);
+    } else if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
+        const size_t big_endian = bytes[0] == '\xFE' ? 1 : 0;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto low = static_cast<unsigned char>(bytes[i + big_endian]);
+            const auto high = static_cast<unsigned char>(bytes[i + 1 - big_endian]);
+            wide += static_cast<wchar_t>(low | high << 8);
+        }
+    } else {
+        decode(CP_ACP, 0);
+    }
+    std::string text(wide.size() * 2, '\0');
+    text.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                    text.data(), static_cast<int>(text.size()), nullptr, nullptr));
+    return text;
+}
+
 size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
     return GetPrivateProfileSectionNamesA(buffer, static_cast<DWORD>(size), path_.c_str());
 }

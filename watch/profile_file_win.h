@@ -14,6 +14,10 @@ public:
 
     // Whether the file holds anything but blanks; a missing file holds nothing.
     bool HoldsText() const;
+    // The whole file in the system's ANSI code page, as the profile functions read it: a file
+    // with a UTF-8 or UTF-16 byte-order mark is converted from that, and an ANSI one goes through
+    // the same round of conversion. Empty for a missing file.
+    std::string ReadText() const;
 
     size_t GetSectionNames(char* buffer, size_t size) override;
     size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;

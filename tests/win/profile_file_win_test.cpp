@@ -2,6 +2,7 @@
 
 #include "unit/test_support.h"
 #include "watch/profile_file_win.h"
+#include "watch/profile_text.h"
 #include "watch/watch_list_loader.h"
 #include "win/win_test_support.h"
 
@@ -49,6 +50,55 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].break_below, "9.50");
     EXPECT_EQ(rows[0].data_date, "2008年7月8日");
+}
+
+// code.ini read in one pass gives the rows that the profile functions give, key by key.
+TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
+    const std::string long_text(300, '9'), long_gb2312 = [] {
+        std::string text;
+        for (int i = 0; i < 200; ++i) {
+            text += "\xBA\xBA";  // 汉
+        }
+        return text;
+    }();
+    const std::string files[] = {
+        "[600000]\r\nunder=1\r\n[600000]\r\nunder=2\r\n[600001]\r\n",  // a section twice
+        "[600000]\r\nunder=1\r\nUNDER=2\r\nunder=3\r\nOver=4\r\n",     // a key twice, case
+        "  [ 600001 ]  \r\n  under  =  4  \r\n\t[600002]\t\r\nover\t=\t5\r\n\x1A",
+        "\xA1\xA1[600003]\xA1\xA1\r\nunder\xA1\xA1=\xA1\xA1 6\r\n",  // ideographic spaces
+        ";[600004]\r\n[600005]\r\n;under=8\r\nunder=9\r\n",          // comments
+        "[600006]\r\nunder\r\nover=10\r\n[600007\r\nsale=11\r\n[]\r\ncdt=x\r\n",
+        "[600008]\r\nunder=" + long_text + "\r\ncdt=" + long_gb2312 + "\r\n",
+        "\xEF\xBB\xBF[600009]\r\nunder=12\r\n[\xE6\xB5\xA6]\r\nover=13\r\n",  // UTF-8
+        std::string("\xFF\xFE[\0"
+                    "6\0"
+                    "]\0\r\0\n\0u\0n\0d\0e\0r\0=\0"
+                    "7\0",
+                    26),
+        std::string("[\0"
+                    "6\0"
+                    "]\0\r\0\n\0u\0n\0d\0e\0r\0=\0"
+                    "7\0",
+                    24),                                        // no mark
+        "[600010]\r\nunder=\"13\"\r\nover='14\r\nsale=''\r\n",  // quotes
+        "[600011]\r\n=x\r\n=y\r\nunder=15\r\n[600012]\r\nunder=1\r\n=z\r\nover=2\r\n",
+        "under=1\r\n[600012]\nover=16\rsale=17",              // odd line ends
+        "[\xB0\x5D]\r\nunder=18\r\n[\xB0]x]\r\nover=19\r\n",  // "]" as a trail byte
+    };
+    testing::ScopedWorkingDirectory folder;
+    for (const std::string& bytes : files) {
+        folder.WriteFile("code.ini", bytes);
+        PrivateProfileFile file(folder.path() + "\\code.ini");
+        ProfileText text(file.ReadText());
+        auto texts = [](WatchList rows) {
+            std::vector<std::vector<std::string>> cells;
+            for (const WatchRow& r : rows) {
+                cells.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
+            }
+            return cells;
+        };
+        EXPECT_EQ(texts(LoadWatchList(text)), texts(LoadWatchList(file))) << bytes;
+    }
 }
 
 }  // namespace
