@@ -126,7 +126,7 @@ def startup(build, runs):
 
 def biglist(build, counts):
     """Long lists: see the module's text."""
-    from harness import Driver
+    from harness import Driver, wait_for
     import json
     import os
     import urllib.request
@@ -161,11 +161,16 @@ def biglist(build, counts):
                     process = launch(build, build / 'Tickra.exe', folder)
                     dialog = driver.find('#32770', 'Tickra', 120000)
                     at_dialog = time.monotonic() - started
-                    view = int(driver('item', dialog, 1013))
+                    view = int(wait_for(lambda: driver('item', dialog, 1013), 120, 'the list'))
                     at_rows = at_quote = None
+                    def listed():  # a list view busy filling itself does not answer in time
+                        try:
+                            return int(driver('send', view, lvm_getitemcount, 0, 0))
+                        except AssertionError:
+                            return 0
                     while at_rows is None or at_quote is None:
                         now = time.monotonic() - started
-                        if at_rows is None and int(driver('send', view, lvm_getitemcount, 0, 0)) == count:
+                        if at_rows is None and listed() == count:
                             at_rows = now
                         if at_quote is None and quotes_asked():
                             at_quote = now

@@ -61,10 +61,16 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     };
     // The file first: the list shows only what it holds. A change keeps the row's date unless a
     // computed price brought another.
-    if (!write("under", break_below, before && before->break_below == break_below) ||
-        !write("over", cross_above, before && before->cross_above == cross_above) ||
-        !write("sale", balance, before && before->balance == balance) ||
-        !write("cdt", date, before && (date.empty() || before->data_date == date))) {
+    const bool saved = change
+                           ? write("under", break_below, before->break_below == break_below) &&
+                                 write("over", cross_above, before->cross_above == cross_above) &&
+                                 write("sale", balance, before->balance == balance) &&
+                                 write("cdt", date, date.empty() || before->data_date == date)
+                           : file_.WriteNewSection(section, {{"under", break_below},
+                                                             {"over", cross_above},
+                                                             {"sale", balance},
+                                                             {"cdt", date}});
+    if (!saved) {
         return ApplyResult::kNotSaved;
     }
     if (!change) {

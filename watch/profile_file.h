@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace tickra {
 
@@ -24,6 +25,17 @@ public:
     // Writes one value; a null key removes the whole section. False when the file could not be
     // written (read-only, locked, a full disk).
     virtual bool WriteString(const std::string& section, const char* key, const char* value) = 0;
+    // Writes a section the file does not hold yet, its keys in this order: the same lines as one
+    // write a key, in one write.
+    using Keys = std::vector<std::pair<std::string, std::string>>;
+    virtual bool WriteNewSection(const std::string& section, const Keys& keys) {
+        for (const auto& [key, value] : keys) {
+            if (!WriteString(section, key.c_str(), value.c_str())) {
+                return false;
+            }
+        }
+        return true;
+    }
 };
 
 // A file whose writes wait for the user's word: a code.ini that holds text but no list (another
@@ -45,16 +57,20 @@ public:
         file_.GetString(section, key, buffer, size);
     }
     bool WriteString(const std::string& section, const char* key, const char* value) override {
-        if (!allowed_) {
-            allowed_ = confirm_ && confirm_();
-            if (!allowed_) {
-                return false;
-            }
-        }
-        return file_.WriteString(section, key, value);
+        return Allowed() && file_.WriteString(section, key, value);
+    }
+    bool WriteNewSection(const std::string& section, const Keys& keys) override {
+        return Allowed() && file_.WriteNewSection(section, keys);
     }
 
 private:
+    bool Allowed() {
+        if (!allowed_) {
+            allowed_ = confirm_ && confirm_();
+        }
+        return allowed_;
+    }
+
     ProfileFile& file_;
     bool allowed_;
     std::function<bool()> confirm_;

@@ -75,6 +75,15 @@ void PrivateProfileFile::GetString(const std::string& section, const std::string
                              path_.c_str());
 }
 
+bool PrivateProfileFile::WriteNewSection(const std::string& section, const Keys& keys) {
+    std::string lines;
+    for (const auto& [key, value] : keys) {
+        lines += key + "=" + value + '\0';
+    }
+    lines += '\0';
+    return WritePrivateProfileSectionA(section.c_str(), lines.c_str(), path_.c_str()) != FALSE;
+}
+
 bool PrivateProfileFile::WriteString(const std::string& section, const char* key,
                                      const char* value) {
     return WritePrivateProfileStringA(section.c_str(), key, value, path_.c_str()) != FALSE;

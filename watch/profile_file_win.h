@@ -24,6 +24,9 @@ public:
     void GetString(const std::string& section, const std::string& key, char* buffer,
                    size_t size) override;
     bool WriteString(const std::string& section, const char* key, const char* value) override;
+    // One write where one a key would read and write the whole file each time: Wine reads a file
+    // written in the last two seconds again at every call.
+    bool WriteNewSection(const std::string& section, const Keys& keys) override;
 
 private:
     std::string path_;

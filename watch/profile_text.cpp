@@ -93,6 +93,10 @@ ProfileText::ProfileText(std::string_view text) {
         if (line.front() == '[') {
             if (const size_t close = FindLast(line, ']'); close != std::string_view::npos) {
                 sections_.push_back({AsCString(Trim(line.substr(1, close - 1))), {}});
+                if (!sections_.back().name.empty()) {
+                    first_of_name_.emplace(UpperCaseMbcs(sections_.back().name),
+                                           sections_.size() - 1);
+                }
                 any_key = false;
                 continue;
             }
@@ -111,6 +115,11 @@ ProfileText::ProfileText(std::string_view text) {
     }
 }
 
+const ProfileText::Section* ProfileText::Find(std::string_view name) const {
+    const auto found = first_of_name_.find(UpperCaseMbcs(name));
+    return found == first_of_name_.end() ? nullptr : &sections_[found->second];
+}
+
 size_t ProfileText::GetSectionNames(char* buffer, size_t size) {
     std::vector<std::string_view> names;
     for (const Section& s : sections_) {
@@ -123,10 +132,7 @@ size_t ProfileText::GetSectionNames(char* buffer, size_t size) {
 
 size_t ProfileText::GetKeyNames(const std::string& section, char* buffer, size_t size) {
     std::vector<std::string_view> names;
-    const auto found = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
-        return !s.name.empty() && SameIgnoringCase(s.name, section);
-    });
-    if (found != sections_.end()) {
+    if (const Section* found = Find(section)) {
         for (const Key& key : found->keys) {
             // Comments and lines without "=" are no keys; "=value" lists an empty name, which
             // ends the list, and when it comes first, the list is taken for no list at all.
@@ -147,11 +153,9 @@ void ProfileText::GetString(const std::string& section, const std::string& key, 
         return;
     }
     std::string_view value;
-    const std::string_view wanted_section = Trim(section), wanted_key = Trim(key);
-    const auto found = std::find_if(sections_.begin(), sections_.end(), [&](const Section& s) {
-        return !s.name.empty() && SameIgnoringCase(s.name, wanted_section);
-    });
-    if (!wanted_key.empty() && found != sections_.end()) {
+    const std::string_view wanted_key = Trim(key);
+    const Section* found = Find(Trim(section));
+    if (!wanted_key.empty() && found != nullptr) {
         for (const Key& k : found->keys) {
             if (SameIgnoringCase(k.name, wanted_key)) {
                 value = k.value ? std::string_view(*k.value) : std::string_view();

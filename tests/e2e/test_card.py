@@ -60,7 +60,8 @@ class CardTest(TickraTestCase):
         self.driver('post', dialog, WM_COMMAND, ID_TICKER_HOLD, 0)
         held = len(self.quotes_asked())
         wait_for(lambda: len(self.quotes_asked()) >= held + 6, 30, 'six more quotes')
-        self.assertEqual(len(set(self.quotes_asked()[held + 1:held + 6])), 1, 'the same stock')
+        asked = self.quotes_asked()
+        self.assertEqual(len(set(asked[held + 1:held + 6])), 1, f'the same stock: {asked}, {held}')
 
         shown = self.quotes_asked()[-1]
         asked = len(self.quotes_asked())

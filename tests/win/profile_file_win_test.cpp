@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "base/code_page_win.h"
+#include "base/file_win.h"
 #include "unit/test_support.h"
 #include "watch/profile_file_win.h"
 #include "watch/profile_text.h"
@@ -50,6 +52,30 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].break_below, "9.50");
     EXPECT_EQ(rows[0].data_date, "2008年7月8日");
+}
+
+// A new section in one write leaves the bytes that a write a key leaves.
+TEST(PrivateProfileFile, ANewSectionInOneWriteIsTheSameAsAKeyAtATime) {
+    testing::ScopedWorkingDirectory folder;
+    const ProfileFile::Keys keys = {{"under", "1.5"}, {"over", "0"}, {"sale", ""}, {"cdt", ""}};
+    for (const std::string start : {"", "[600000]\r\nunder=1\r\n", "\xEF\xBB\xBF[600001]\r\n"}) {
+        folder.WriteFile("a.ini", start);
+        folder.WriteFile("b.ini", start);
+        PrivateProfileFile a(folder.path() + "\\a.ini"), b(folder.path() + "\\b.ini");
+        ASSERT_TRUE(
+            a.WriteNewSection("\xC6\xD6"
+                              "000",
+                              keys));
+        for (const auto& [key, value] : keys) {
+            ASSERT_TRUE(
+                b.WriteString("\xC6\xD6"
+                              "000",
+                              key.c_str(), value.c_str()));
+        }
+        EXPECT_EQ(ReadFileBytes(Widen(folder.path() + "\\a.ini"), 1 << 20),
+                  ReadFileBytes(Widen(folder.path() + "\\b.ini"), 1 << 20))
+            << start;
+    }
 }
 
 // code.ini read in one pass gives the rows that the profile functions give, key by key.
