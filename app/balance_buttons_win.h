@@ -9,7 +9,7 @@
 
 #include "app/dialog_services_win.h"
 #include "app/watch_list_page_win.h"
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 #include "history/balance_run_win.h"
 #include "ui/dialog.h"
 #include "watch/watch_model.h"

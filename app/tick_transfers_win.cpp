@@ -6,29 +6,44 @@
 
 namespace tickra {
 
+namespace {
+
+struct QuoteRequest {
+    AbortableHttpFunction http;
+    std::string host, object;
+};
+
+HttpAnswer AskForQuote(const QuoteRequest& request, TransferControl& control) {
+    return request.http("", "GET", request.host, request.object, TransferKind::kQuote, control);
+}
+
+struct ChartRequest {
+    std::string url;
+    std::wstring path;
+    std::shared_ptr<ChartDecoder> decoder;
+};
+
+std::optional<ChartPicture> FetchChartPicture(const ChartRequest& request,
+                                              TransferControl& control) {
+    if (!DownloadUrlToFile(request.url, request.path, LimitsFor(TransferKind::kChart), &control)
+             .completed) {
+        return std::nullopt;
+    }
+    // Decoded here: a large picture would hold the window thread for a tick.
+    return request.decoder->Decode(ReadFileBytes(request.path, 16u << 20));
+}
+
+}  // namespace
+
 TickTransfers::TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http)
-    : mailbox_(std::move(mailbox)), http_(std::move(http)) {}
+    : http_(std::move(http)), quote_("quote", mailbox), chart_("chart picture", mailbox) {}
 
 bool TickTransfers::FetchQuote(const std::string& host, const std::string& object, TimePoint now,
                                std::function<void(const HttpAnswer& answer)> on_answer) {
     if (!quote_.CanStart()) {
         return false;
     }
-    // The job may outlive this object: it reaches it only through the mailbox, on the owner's
-    // thread, where the answer is checked against the slot.
-    quote_.Start(
-        [&](unsigned generation) {
-            return [this, mailbox = mailbox_, http = http_, host, object, generation,
-                    on_answer = std::move(on_answer)](TransferControl& control) {
-                HttpAnswer answer = http("", "GET", host, object, TransferKind::kQuote, control);
-                mailbox->Post([this, generation, on_answer, answer = std::move(answer)] {
-                    if (quote_.Finish(generation)) {
-                        on_answer(answer);
-                    }
-                });
-            };
-        },
-        now);
+    quote_.Start(AskForQuote, QuoteRequest{http_, host, object}, std::move(on_answer), now);
     return true;
 }
 
@@ -43,27 +58,8 @@ bool TickTransfers::FetchChart(const std::string& url, TimePoint now,
         GetTempPathW(MAX_PATH + 1, folder);
         chart_path_ = std::wstring(folder) + L"stockmin.png";
     }
-    chart_.Start(
-        [&](unsigned generation) {
-            return [this, mailbox = mailbox_, decoder = decoder_, url, path = chart_path_,
-                    generation, on_done = std::move(on_done)](TransferControl& control) {
-                std::shared_ptr<ChartPicture> picture;
-                if (DownloadUrlToFile(url, path, LimitsFor(TransferKind::kChart), &control)
-                        .completed) {
-                    // Decoded here: a large picture would hold the window thread for a tick.
-                    if (auto decoded = decoder->Decode(ReadFileBytes(path, 16u << 20))) {
-                        picture = std::make_shared<ChartPicture>(std::move(*decoded));
-                    }
-                }
-                mailbox->Post([this, generation, on_done, picture] {
-                    if (chart_.Finish(generation)) {
-                        on_done(picture ? std::optional<ChartPicture>(std::move(*picture))
-                                        : std::nullopt);
-                    }
-                });
-            };
-        },
-        now);
+    chart_.Start(FetchChartPicture, ChartRequest{url, chart_path_, decoder_}, std::move(on_done),
+                 now);
     return true;
 }
 

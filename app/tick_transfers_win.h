@@ -11,11 +11,11 @@
 #include <optional>
 #include <string>
 
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 #include "chart/chart_picture_win.h"
 #include "net/http.h"
 #include "net/http_client_win.h"
-#include "net/net_worker_win.h"
+#include "net/net_task_win.h"
 
 namespace tickra {
 
@@ -36,7 +36,6 @@ public:
     // nothing asked, while a chart transfer is under way or a given-up one still runs.
     bool FetchChart(const std::string& url, TimePoint now,
                     std::function<void(std::optional<ChartPicture> picture)> on_done);
-    bool quote_in_flight() const { return quote_.busy(); }
     bool chart_in_flight() const { return chart_.busy(); }
 
     // Gives up the transfers under way for limit or longer, each kind on its own.
@@ -51,10 +50,9 @@ public:
     bool Join(TimePoint deadline);
 
 private:
-    std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
-    NetSlot quote_;
-    NetSlot chart_;
+    NetTask<HttpAnswer> quote_;
+    NetTask<std::optional<ChartPicture>> chart_;
     std::wstring chart_path_;
     std::shared_ptr<ChartDecoder> decoder_ = std::make_shared<ChartDecoder>();
 };

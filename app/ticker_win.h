@@ -12,7 +12,7 @@
 
 #include "app/dialog_services_win.h"
 #include "app/tick_transfers_win.h"
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 #include "chart/display_min_dlg_win.h"
 #include "taskbar/n_progress_bar_win.h"
 #include "taskbar/quote_card_win.h"

@@ -329,7 +329,7 @@ void CTickraDlg::Teardown() {
         update_->Join(deadline);
         ticker_->Join(deadline);
         balance_->Join(deadline);
-        shell_.Finish(deadline);  // the icon's removal
+        shell_.Join(deadline);  // the icon's removal
         update_->Release();
         ticker_->Destroy();
     }

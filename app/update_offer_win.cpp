@@ -3,22 +3,39 @@
 #include <utility>
 
 #include "res/messages.h"
-#include "update/update_check_win.h"
 
 namespace tickra {
+
+namespace {
+
+struct UpdateCheckRequest {
+    AbortableHttpFunction http;
+    std::string host, object;
+};
+
+std::optional<UpdateNotice> CheckForUpdate(const UpdateCheckRequest& request,
+                                           TransferControl& control) {
+    return ParseUpdateNotice(
+        request.http("", "GET", request.host, request.object, TransferKind::kUpdatePage, control)
+            .body);
+}
+
+}  // namespace
 
 UpdateOffer::UpdateOffer(HWND owner, DialogServices services, std::shared_ptr<Mailbox> mailbox,
                          Outputs outputs)
     : owner_(owner),
       services_(std::move(services)),
       mailbox_(std::move(mailbox)),
-      outputs_(std::move(outputs)) {}
+      outputs_(std::move(outputs)),
+      check_("update check", mailbox_) {}
 
 void UpdateOffer::Start() {
     RemoveUnfinishedUpgrade(services_.upgrade.folder);
-    worker_ = std::make_unique<NetWorker>();
-    StartUpdateCheck(*worker_, mailbox_, services_.http, services_.update_host, services_.clock,
-                     [this](const std::optional<UpdateNotice>& notice) { OnNotice(notice); });
+    check_.Start(CheckForUpdate,
+                 UpdateCheckRequest{services_.http, services_.update_host,
+                                    UpdatePageObject(services_.clock())},
+                 [this](std::optional<UpdateNotice> notice) { OnNotice(notice); });
 }
 
 void UpdateOffer::OnNotice(const std::optional<UpdateNotice>& notice) {
@@ -33,10 +50,10 @@ void UpdateOffer::OnNotice(const std::optional<UpdateNotice>& notice) {
         return;
     }
     // The dialog reports its end from inside its own handlers: it is acted on afterwards.
-    upgrade_ = std::make_unique<CUpGradeDlg>(*notice, services_.upgrade,
-                                             [mailbox = mailbox_, this](CUpGradeDlg::End end) {
-                                                 mailbox->Post([this, end] { OnEnd(end); });
-                                             });
+    upgrade_ = std::make_unique<CUpGradeDlg>(
+        *notice, services_.upgrade, [mailbox = mailbox_, this](CUpGradeDlg::End end) {
+            mailbox->Post("upgrade end", [this, end] { OnEnd(end); });
+        });
     upgrade_->Create(owner_);
     // Shown without taking the focus from whatever the user is doing.
     upgrade_->window().Show(SW_SHOWNOACTIVATE);
@@ -65,13 +82,11 @@ bool UpdateOffer::OnTimer(UINT_PTR id) {
 
 void UpdateOffer::Cancel() {
     KillTimer(owner_, kUpgradeReleaseTimerId);
-    if (worker_) {
-        worker_->Cancel();
-    }
+    check_.Cancel();
 }
 
 bool UpdateOffer::Join(SteadyTime deadline) {
-    return !worker_ || worker_->Join(deadline);
+    return check_.Join(deadline);
 }
 
 void UpdateOffer::Release() {

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "app/dialog_services_win.h"
-#include "base/mailbox_win.h"
-#include "net/net_worker_win.h"
+#include "base/mailbox.h"
+#include "net/net_task_win.h"
 #include "update/update_notice.h"
 #include "update/upgrade_dlg_win.h"
 
@@ -48,7 +48,7 @@ private:
     DialogServices services_;
     std::shared_ptr<Mailbox> mailbox_;
     Outputs outputs_;
-    std::unique_ptr<NetWorker> worker_;
+    NetTask<std::optional<UpdateNotice>> check_;
     std::unique_ptr<CUpGradeDlg> upgrade_;
     // Closed by Exit while one of its handlers still ran; freed with the owner.
     std::unique_ptr<CUpGradeDlg> abandoned_;

@@ -5,8 +5,7 @@
 //
 // Cancel aborts and never waits; so does the destructor. Only Exit waits, with Join, once for all
 // workers against one deadline. A thread still busy then is let go: it holds nothing of its
-// owner's, and finished() tells when it has ended. (Wine does not end a blocked WinInet call when
-// its handle is closed.)
+// owner's. (Wine does not end a blocked WinInet call when its handle is closed.)
 //
 // The thread is made with the first job and ends after waiting `linger` for another; the next job
 // makes a new one. An idle thread costs about 1 MiB under Wine, and most workers are idle for
@@ -66,53 +65,34 @@ public:
             state_->cancelled = true;
             dropped.swap(state_->jobs);
             state_->control.Abort();
-            state_->finished = !state_->serving;
             state_->wake.notify_all();
         }
     }
 
-    // Waits for the thread to end until the deadline; true when it has. A thread still busy is let
-    // go. Call after Cancel, or the thread never ends.
+    // Waits until no job waits or runs, or until the deadline; true when none does. After Cancel
+    // that is when the aborted job has returned: a thread still busy at the deadline is let go.
     bool Join(TimePoint deadline) {
         std::unique_lock<std::mutex> lock(state_->mutex);
-        return state_->changed.wait_until(lock, deadline, [this] { return state_->finished; });
-    }
-
-    // Waits until no job waits or runs, or until the deadline; true when idle. Nothing is aborted.
-    bool WaitIdle(TimePoint deadline) {
-        std::unique_lock<std::mutex> lock(state_->mutex);
-        return state_->changed.wait_until(lock, deadline, [this] {
-            return state_->finished || (state_->jobs.empty() && !state_->running);
-        });
+        return state_->changed.wait_until(lock, deadline, [this] { return state_->Idle(); });
     }
     bool idle() const {
         const std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->finished || (state_->jobs.empty() && !state_->running);
-    }
-
-    // The thread has ended (after Cancel), whether or not it was waited for.
-    bool finished() const {
-        const std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->finished;
-    }
-    // A thread is there to take the next job at once.
-    bool serving() const {
-        const std::lock_guard<std::mutex> lock(state_->mutex);
-        return state_->serving;
+        return state_->Idle();
     }
 
 private:
     struct State {
         std::mutex mutex;
         std::condition_variable wake;
-        std::condition_variable changed;  // a job ended, or the thread did
+        std::condition_variable changed;  // a job ended
         std::deque<Job> jobs;
         std::chrono::milliseconds linger{};
         bool cancelled = false;
         bool serving = false;  // a thread runs Run
         bool running = false;
-        bool finished = false;
         Control control;
+
+        bool Idle() const { return jobs.empty() && !running; }
 
         void Run() {
             std::unique_lock<std::mutex> lock(mutex);
@@ -138,8 +118,6 @@ private:
                 changed.notify_all();
             }
             serving = false;
-            finished = true;
-            changed.notify_all();
         }
     };
 

@@ -4,9 +4,23 @@
 
 namespace tickra {
 
+namespace {
+
+struct PriceRequest {
+    AbortableHttpFunction http;
+    HistoryHosts hosts;
+    LocalTime now;
+    std::string code;
+};
+
+}  // namespace
+
 BalanceRun::BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http,
                        HistoryHosts hosts)
-    : mailbox_(std::move(mailbox)), http_(std::move(http)), hosts_(std::move(hosts)) {}
+    : mailbox_(mailbox),
+      http_(std::move(http)),
+      hosts_(std::move(hosts)),
+      task_("balance price", std::move(mailbox)) {}
 
 void BalanceRun::Start(std::vector<BalanceItem> items, LocalTime now, ResultHandler on_result) {
     Stop();
@@ -21,36 +35,30 @@ void BalanceRun::Next() {
         return;
     }
     const BalanceItem& item = items_[done_];
-    if (!slot_.CanStart()) {
+    if (!task_.CanStart()) {
         // Told through the mailbox, as an answer would be: the owner is never called back from
         // inside its own call.
-        mailbox_->Post([this, run = run_, item] {
+        mailbox_->Post("balance price", [this, run = run_, item] {
             if (run == run_ && running()) {
                 Deliver(item, -1.0f, {});
             }
         });
         return;
     }
-    // The job may outlive this object: it reaches it only through the mailbox, on the owner's
-    // thread, where the result is checked against the slot.
-    slot_.Start(
-        [&](unsigned generation) {
-            return [this, mailbox = mailbox_, http = http_, hosts = hosts_, now = now_, item,
-                    generation](TransferControl& control) {
-                const HttpFunction bound = BindControl(http, TransferKind::kHistory, control);
-                const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
-                    return now ? FetchHistoryTable(code, provider, bound, hosts, *now)
-                               : std::string();
-                };
-                std::string data_date;
-                const float price = ComputeBalancePrice(item.code, fetch, data_date);
-                mailbox->Post([this, generation, item, price, data_date] {
-                    if (slot_.Finish(generation)) {
-                        Deliver(item, price, data_date);
-                    }
-                });
-            };
-        },
+    const auto compute = [](const PriceRequest& request, TransferControl& control) {
+        const HttpFunction bound = BindControl(request.http, TransferKind::kHistory, control);
+        const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
+            return request.now
+                       ? FetchHistoryTable(code, provider, bound, request.hosts, *request.now)
+                       : std::string();
+        };
+        Priced priced;
+        priced.price = ComputeBalancePrice(request.code, fetch, priced.data_date);
+        return priced;
+    };
+    task_.Start(
+        +compute, PriceRequest{http_, hosts_, now_, item.code},
+        [this, item](Priced priced) { Deliver(item, priced.price, priced.data_date); },
         std::chrono::steady_clock::now());
 }
 
@@ -65,18 +73,18 @@ void BalanceRun::Deliver(const BalanceItem& item, float price, const std::string
 
 void BalanceRun::Stop() {
     ++run_;
-    slot_.GiveUp();
+    task_.GiveUp();
     items_.clear();
     done_ = 0;
 }
 
 void BalanceRun::Cancel() {
     Stop();
-    slot_.Cancel();
+    task_.Cancel();
 }
 
 bool BalanceRun::Join(std::chrono::steady_clock::time_point deadline) {
-    return slot_.Join(deadline);
+    return task_.Join(deadline);
 }
 
 }  // namespace tickra

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/local_time.h"
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 #include "history/balance_price.h"
 #include "history/history_table.h"
 #include "net/http_client_win.h"
-#include "net/net_worker_win.h"
+#include "net/net_task_win.h"
 
 namespace tickra {
 
@@ -49,10 +49,16 @@ private:
     void Next();
     void Deliver(const BalanceItem& item, float price, const std::string& data_date);
 
+    // A price and the date of the table it came from.
+    struct Priced {
+        float price = -1.0f;
+        std::string data_date;
+    };
+
     std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
     HistoryHosts hosts_;
-    NetSlot slot_;  // one price at a time; a stopped one's thread is let go, at most one
+    NetTask<Priced> task_;  // one price at a time; a stopped one's thread is let go, at most one
     std::vector<BalanceItem> items_;
     LocalTime now_;
     ResultHandler on_result_;

@@ -10,6 +10,8 @@ namespace tickra {
 
 namespace {
 
+using NoControl = ShellThread::NoControl;
+
 void OpenInBrowser(const std::wstring& address) {
     // The shell's verbs may use COM, which this thread starts for the call.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
@@ -19,73 +21,72 @@ void OpenInBrowser(const std::wstring& address) {
     }
 }
 
+struct IconCall {
+    DWORD operation = 0;
+    NOTIFYICONDATAW data{};
+};
+
+bool CallNotifyIcon(const IconCall& call, NoControl&) {
+    NOTIFYICONDATAW data = call.data;
+    return Shell_NotifyIconW(call.operation, &data) != FALSE;
+}
+
+bool SetWaitingTip(const std::shared_ptr<ShellThread::WaitingTip>& tip, NoControl&) {
+    std::optional<NOTIFYICONDATAW> data;
+    {
+        const std::lock_guard<std::mutex> lock(tip->mutex);
+        data.swap(tip->data);
+    }
+    return data && Shell_NotifyIconW(NIM_MODIFY, &*data) != FALSE;
+}
+
+struct ButtonCall {
+    HWND window = nullptr;
+    bool shown = false;
+};
+
+bool CallSetButton(const ButtonCall& call, NoControl&) {
+    SetTaskbarButton(call.window, call.shown);
+    return true;
+}
+
+struct OpenCall {
+    ShellThread::Opener opener;
+    std::wstring address;
+};
+
+bool CallOpen(const OpenCall& call, NoControl&) {
+    call.opener(call.address);
+    return true;
+}
+
 }  // namespace
 
 ShellThread::ShellThread(Opener opener)
     : opener_(opener ? std::move(opener) : Opener(OpenInBrowser)) {}
 
-ShellThread::~ShellThread() {
-    Finish(std::chrono::steady_clock::now());
+void ShellThread::NotifyIcon(DWORD operation, const NOTIFYICONDATAW& data) {
+    calls_.Start(CallNotifyIcon, IconCall{operation, data});
 }
 
-void ShellThread::NotifyIcon(ShellCallKind kind, DWORD operation, const NOTIFYICONDATAW& data) {
-    Call call;
-    call.operation = operation;
-    call.data = data;
-    Hand(kind, call);
+void ShellThread::SetTip(const NOTIFYICONDATAW& data) {
+    bool waiting = false;
+    {
+        const std::lock_guard<std::mutex> lock(tip_->mutex);
+        waiting = tip_->data.has_value();
+        tip_->data = data;
+    }
+    if (!waiting) {
+        calls_.Start(SetWaitingTip, tip_);
+    }
 }
 
 void ShellThread::SetButton(HWND window, bool shown) {
-    Call call;
-    call.button_window = window;
-    call.button_shown = shown;
-    Hand(ShellCallKind::kButton, call);
+    calls_.Start(CallSetButton, ButtonCall{window, shown});
 }
 
 void ShellThread::Open(std::wstring address) {
-    browser_.Post(
-        [opener = opener_, address = std::move(address)](NoControl&) { opener(address); });
-}
-
-void ShellThread::Hand(ShellCallKind kind, Call call) {
-    {
-        const std::lock_guard<std::mutex> lock(calls_->mutex);
-        calls_->queue.Push(kind, std::move(call));
-    }
-    // A drain that finds the queue emptied by an earlier one does nothing.
-    worker_.Post([calls = calls_](NoControl&) { calls->Drain(); });
-}
-
-void ShellThread::Calls::Drain() {
-    for (;;) {
-        std::optional<Call> call;
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            call = queue.Pop();
-        }
-        if (!call) {
-            return;
-        }
-        if (call->button_window != nullptr) {
-            SetTaskbarButton(call->button_window, call->button_shown);
-        } else {
-            Shell_NotifyIconW(call->operation, &call->data);
-        }
-    }
-}
-
-bool ShellThread::WaitIdle(std::chrono::steady_clock::time_point deadline) {
-    return worker_.WaitIdle(deadline);
-}
-
-bool ShellThread::idle() const {
-    return worker_.idle();
-}
-
-void ShellThread::Finish(std::chrono::steady_clock::time_point deadline) {
-    WaitIdle(deadline);
-    worker_.Cancel();
-    browser_.Cancel();
+    browser_.Start(CallOpen, OpenCall{opener_, std::move(address)});
 }
 
 }  // namespace tickra

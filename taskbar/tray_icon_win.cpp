@@ -65,13 +65,11 @@ UINT CTrayIcon::TipAndMessageFlags() const {
 
 void CTrayIcon::SetIcon(HICON icon, const char* tip) {
     DWORD operation = NIM_DELETE;
-    ShellCallKind kind = ShellCallKind::kIcon;
+    bool tip_only = false;
     data_.uFlags = 0;
     if (icon != nullptr) {
         operation = IsShown() ? NIM_MODIFY : NIM_ADD;
-        if (operation == NIM_MODIFY && icon == data_.hIcon && tip != nullptr) {
-            kind = ShellCallKind::kTip;  // a newer one may replace it while it waits
-        }
+        tip_only = operation == NIM_MODIFY && icon == data_.hIcon && tip != nullptr;
         data_.hIcon = icon;
         data_.uFlags = NIF_ICON;
     } else if (!IsShown()) {
@@ -81,7 +79,11 @@ void CTrayIcon::SetIcon(HICON icon, const char* tip) {
         CopyField(data_.szTip, tip, kTipBytes);
     }
     data_.uFlags |= TipAndMessageFlags();
-    shell_.NotifyIcon(kind, operation, data_);
+    if (tip_only) {
+        shell_.SetTip(data_);  // a newer one may replace it while it waits
+    } else {
+        shell_.NotifyIcon(operation, data_);
+    }
     if (operation == NIM_DELETE) {
         data_.hIcon = nullptr;
     }
@@ -98,7 +100,7 @@ void CTrayIcon::ShowBalloon(std::string_view title, std::string_view text, UINT 
     balloon.dwInfoFlags = icon_kind;
     CopyField(balloon.szInfo, text, kBalloonTextBytes);
     CopyField(balloon.szInfoTitle, title, kBalloonTitleBytes);
-    shell_.NotifyIcon(ShellCallKind::kBalloon, NIM_MODIFY, balloon);
+    shell_.NotifyIcon(NIM_MODIFY, balloon);
 }
 
 LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
@@ -127,7 +129,7 @@ LRESULT CTrayIcon::OnTrayNotification(WPARAM id, LPARAM event) {
 LRESULT CTrayIcon::OnTaskbarCreated(WPARAM, LPARAM) {
     if (IsShown()) {
         data_.uFlags = NIF_ICON | TipAndMessageFlags();
-        shell_.NotifyIcon(ShellCallKind::kIcon, NIM_ADD, data_);
+        shell_.NotifyIcon(NIM_ADD, data_);
     }
     return 0;
 }

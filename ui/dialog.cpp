@@ -180,7 +180,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lparam);
         self->hwnd_ = hwnd;
-        self->mailbox_ = std::make_shared<tickra::Mailbox>(hwnd, tickra::kMailboxMessage);
+        self->mailbox_ = std::make_shared<tickra::Mailbox>(
+            [hwnd] { return PostMessageW(hwnd, tickra::kMailboxMessage, 0, 0) != FALSE; },
+            [](std::string_view line) {
+                OutputDebugStringA(("Tickra: " + std::string(line) + "\n").c_str());
+            });
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));

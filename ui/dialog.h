@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 #include "ui/window.h"
 
 namespace ui {

@@ -43,6 +43,7 @@ bool IsCompleteProgram(const DownloadResult& result, const std::string& bytes) {
 
 // What one press of "升级" asks the worker for.
 struct UpgradeJob {
+    decltype(UpgradeServices::download) download;
     std::string url;
     std::wstring folder;
     std::string public_key;
@@ -52,13 +53,13 @@ struct UpgradeJob {
 
 // Downloads, checks and, when every check has passed, puts the image in its place. Runs on the
 // worker; whatever the verdict, no unchecked file is left.
-CUpGradeDlg::Verdict FetchUpgrade(const UpgradeServices& services, const UpgradeJob& job,
-                                  TransferControl& control, const DownloadProgress& progress) {
+CUpGradeDlg::Verdict FetchUpgrade(const UpgradeJob& job, TransferControl& control,
+                                  const DownloadProgress& progress) {
     using Verdict = CUpGradeDlg::Verdict;
     const std::wstring part = job.folder + kPartName;
     const Verdict verdict = [&] {
-        const DownloadResult result = services.download(
-            job.url, part, LimitsFor(TransferKind::kUpgradeImage), control, progress);
+        const DownloadResult result =
+            job.download(job.url, part, LimitsFor(TransferKind::kUpgradeImage), control, progress);
         const std::string bytes =
             ReadFileBytes(part, LimitsFor(TransferKind::kUpgradeImage).max_bytes);
         if (control.aborted() || !IsCompleteProgram(result, bytes)) {
@@ -67,8 +68,8 @@ CUpGradeDlg::Verdict FetchUpgrade(const UpgradeServices& services, const Upgrade
         // The signature comes the same way as the image, from beside it.
         const std::wstring signature_file = job.folder + kSignatureName;
         const DownloadResult signed_by =
-            services.download(job.url + ".sig", signature_file,
-                              LimitsFor(TransferKind::kUpgradeSignature), control, {});
+            job.download(job.url + ".sig", signature_file,
+                         LimitsFor(TransferKind::kUpgradeSignature), control, {});
         const std::string signature = ReadFileBytes(signature_file, 64);
         DeleteFileW(signature_file.c_str());
         if (!signed_by.completed || signed_by.status != 200 ||
@@ -154,8 +155,9 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
         return true;
     }
     if (id == IDCANCEL) {
-        download_.Drop();
-        worker_.reset();              // a stalled download is let go
+        if (download_) {
+            download_->GiveUp();  // a stalled download is let go
+        }
         ShowWindow(hwnd(), SW_HIDE);  // at once; the owner frees it a little later
         if (on_end_) {
             on_end_(End::kCancelled);
@@ -167,8 +169,7 @@ bool CUpGradeDlg::OnCommand(int id, int, HWND) {
 
 void CUpGradeDlg::Abandon() {
     abandoned_ = true;
-    download_.Drop();
-    worker_.reset();
+    download_.reset();
     Destroy();  // and the message box it owns, whose loop then returns
 }
 
@@ -182,40 +183,43 @@ void CUpGradeDlg::AddLine(std::string_view line) {
 }
 
 void CUpGradeDlg::Upgrade() {
-    if (busy_ || worker_) {
+    if (busy_ || downloading()) {
         return;
     }
     if (services_.public_key.empty()) {
         AddLine(kUnsignedLine);  // this build can verify nothing
         return;
     }
+    if (!download_) {
+        download_ = std::make_unique<NetTask<Verdict>>("upgrade download", mailbox());
+    }
+    if (!download_->CanStart()) {
+        return;  // a given-up download still hangs
+    }
     Item(IDOK).Enable(false);
     Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, 0);
-    worker_ = std::make_unique<NetWorker>();
-    worker_->Post([this, mailbox = mailbox(), services = services_, ticket = download_.Next(),
-                   job = UpgradeJob{offer_.upgrade_address, services_.folder, services_.public_key,
-                                    offer_.version,
-                                    services_.running_version}](TransferControl& control) {
+    const auto fetch = [](const UpgradeJob& job, TransferControl& control,
+                          const NetTask<Verdict>::Progress& progress) {
         int shown = 0;
-        const Verdict verdict =
-            FetchUpgrade(services, job, control, [&](uint64_t bytes, uint64_t length) {
-                const int step = length > 0 ? static_cast<int>(bytes * kProgressSteps / length) : 0;
-                if (step != shown) {
-                    shown = step;
-                    mailbox->Post([this, step] {
-                        Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, static_cast<WPARAM>(step));
-                    });
-                }
-            });
-        mailbox->Post([this, ticket, verdict] { OnDownloaded(ticket, verdict); });
-    });
+        return FetchUpgrade(job, control, [&](uint64_t bytes, uint64_t length) {
+            const int step = length > 0 ? static_cast<int>(bytes * kProgressSteps / length) : 0;
+            if (step != shown) {
+                shown = step;
+                progress(step);
+            }
+        });
+    };
+    download_->Start(
+        +fetch,
+        UpgradeJob{services_.download, offer_.upgrade_address, services_.folder,
+                   services_.public_key, offer_.version, services_.running_version},
+        [this](Verdict verdict) { OnDownloaded(verdict); },
+        [this](int step) {
+            Item(IDC_UPGRADE_PROGRESS).Send(PBM_SETPOS, static_cast<WPARAM>(step));
+        });
 }
 
-void CUpGradeDlg::OnDownloaded(unsigned ticket, Verdict verdict) {
-    if (!download_.IsCurrent(ticket)) {
-        return;  // cancelled: whatever came is not wanted
-    }
-    worker_.reset();  // its job has ended
+void CUpGradeDlg::OnDownloaded(Verdict verdict) {
     Item(IDOK).Enable(true);
     busy_ = true;
     struct Idle {

@@ -8,9 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "base/generation.h"
 #include "net/http_client_win.h"
-#include "net/net_worker_win.h"
+#include "net/net_task_win.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
 #include "update/update_notice.h"
@@ -53,7 +52,7 @@ public:
     // "升级": downloads on a worker, with the progress bar following; the check and the hand-over
     // or the explanation follow when the download has ended.
     void Upgrade();
-    bool downloading() const { return worker_ != nullptr; }
+    bool downloading() const { return download_ && download_->busy(); }
 
     // True while the hand-over waits in a message box, whose loop delivers Exit.
     bool busy() const { return busy_; }
@@ -69,14 +68,14 @@ protected:
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    void OnDownloaded(unsigned ticket, Verdict verdict);
+    void OnDownloaded(Verdict verdict);
     void AddLine(std::string_view line);
 
     UpdateNotice offer_;
     UpgradeServices services_;
     std::function<void(End)> on_end_;
-    std::unique_ptr<NetWorker> worker_;
-    Generation download_;  // a cancelled download's verdict is dropped
+    // Made with the first press, once the dialog has its mailbox.
+    std::unique_ptr<NetTask<Verdict>> download_;
     bool busy_ = false;
     bool abandoned_ = false;
 };

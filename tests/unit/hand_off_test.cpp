@@ -3,14 +3,16 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "base/background_task.h"
+#include "base/mailbox.h"
 #include "base/worker.h"
-#include "net/transfer_slot.h"
-#include "taskbar/tray_queue.h"
 
 namespace tickra {
 namespace {
@@ -62,44 +64,99 @@ bool Eventually(Predicate predicate) {
     return false;
 }
 
-TEST(TransferSlot, AGivenUpKindWaitsForItsThreadAndNoOtherKindWaitsForIt) {
+// A mailbox whose tasks this thread runs when it pumps, and whose reports it keeps.
+struct TestMailbox {
+    std::atomic<int> wakes{0};
+    std::mutex mutex;
+    std::vector<std::string> reports;
+    std::shared_ptr<Mailbox> box =
+        std::make_shared<Mailbox>([this] { return ++wakes > 0; },
+                                  [this](std::string_view line) {
+                                      const std::lock_guard<std::mutex> lock(mutex);
+                                      reports.emplace_back(line);
+                                  });
+    // Runs what arrives until the predicate holds.
+    template <class Predicate>
+    bool PumpUntil(Predicate predicate) {
+        return Eventually([&] {
+            box->RunPending();
+            return predicate();
+        });
+    }
+};
+
+int PassGate(Gate* const& gate, FakeControl&) {
+    gate->Pass();
+    return 7;
+}
+
+int Fail(const int&, FakeControl&) {
+    throw std::runtime_error("no");
+}
+
+TEST(BackgroundTask, AGivenUpKindWaitsForItsThreadAndNoOtherKindWaitsForIt) {
     Gate stuck_host, quote_host;
     quote_host.Open();
-    TransferSlot<FakeControl> chart, quote;
+    TestMailbox mail;
+    BackgroundTask<int, FakeControl> chart("chart", mail.box), quote("quote", mail.box);
     const std::chrono::steady_clock::time_point t0{};
-    unsigned chart_generation = 0;
+    std::vector<int> charts, quotes;
     ASSERT_TRUE(chart.CanStart());
     chart.Start(
-        [&](unsigned generation) {
-            chart_generation = generation;
-            return [&](FakeControl&) { stuck_host.Pass(); };
-        },
-        t0);
+        PassGate, &stuck_host, [&](int r) { charts.push_back(r); }, t0);
     ASSERT_TRUE(stuck_host.WaitFor([](Gate& g) { return g.entered == 1; }));
 
-    unsigned quote_generation = 0;
     ASSERT_TRUE(quote.CanStart());
     quote.Start(
-        [&](unsigned generation) {
-            quote_generation = generation;
-            return [&](FakeControl&) { quote_host.Pass(); };
-        },
-        t0);
-    ASSERT_TRUE(quote_host.WaitFor([](Gate& g) { return g.done == 1; }))
+        PassGate, &quote_host, [&](int r) { quotes.push_back(r); }, t0);
+    EXPECT_TRUE(mail.PumpUntil([&] { return !quotes.empty(); }))
         << "a stuck chart host delays no quote";
-    EXPECT_TRUE(quote.Finish(quote_generation));
+    EXPECT_FALSE(quote.busy());
 
-    EXPECT_FALSE(chart.GiveUpIfOverdue(t0 + 14s));
-    EXPECT_TRUE(chart.GiveUpIfOverdue(t0 + 15s));
-    EXPECT_FALSE(chart.Finish(chart_generation)) << "a late result of a given-up transfer";
-    EXPECT_FALSE(quote.GiveUpIfOverdue(t0 + 15s)) << "the quote's transfer has ended";
+    EXPECT_FALSE(chart.GiveUpIfOverdue(t0 + 14s, 15s));
+    EXPECT_TRUE(chart.GiveUpIfOverdue(t0 + 15s, 15s));
+    EXPECT_FALSE(quote.GiveUpIfOverdue(t0 + 15s, 15s)) << "the quote's work has ended";
     // The given-up thread still hangs: no second one is started beside it.
     EXPECT_FALSE(chart.CanStart());
-    EXPECT_TRUE(chart.blocked());
     EXPECT_TRUE(quote.CanStart()) << "the other kind goes on";
 
     stuck_host.Open();
-    EXPECT_TRUE(Eventually([&] { return chart.CanStart(); })) << "its thread has ended";
+    EXPECT_TRUE(mail.PumpUntil([&] { return chart.CanStart(); })) << "its thread has ended";
+    mail.box->RunPending();
+    EXPECT_TRUE(charts.empty()) << "a late result of given-up work";
+    EXPECT_EQ(quotes, std::vector<int>{7});
+}
+
+TEST(BackgroundTask, AFailedJobIsReportedByNameAndEndsTheWait) {
+    TestMailbox mail;
+    BackgroundTask<int, FakeControl> task("balance price", mail.box);
+    bool called = false;
+    task.Start(Fail, 0, [&](int) { called = true; });
+    EXPECT_TRUE(mail.PumpUntil([&] { return !task.busy(); }));
+    EXPECT_FALSE(called);
+    const std::lock_guard<std::mutex> lock(mail.mutex);
+    EXPECT_EQ(mail.reports, std::vector<std::string>{"balance price: failed"});
+}
+
+TEST(Mailbox, RunsTasksInOrderWithOneWakeAndFreesWhatIsLeftWhenClosed) {
+    TestMailbox mail;
+    std::string ran;
+    for (char task : std::string("abc")) {
+        EXPECT_TRUE(mail.box->Post("letter", [&ran, task] { ran += task; }));
+    }
+    EXPECT_EQ(mail.wakes, 1) << "one wake is enough for any number of tasks";
+    mail.box->RunPending();
+    EXPECT_EQ(ran, "abc");
+
+    // What waits when the window goes is freed unrun, and nothing is taken afterwards.
+    auto held = std::make_shared<int>(0);
+    EXPECT_TRUE(mail.box->Post("held", [held] { ++*held; }));
+    mail.box->Close();
+    EXPECT_EQ(held.use_count(), 1);
+    EXPECT_FALSE(mail.box->Post("held", [held] { ++*held; }));
+    EXPECT_EQ(held.use_count(), 1);
+    mail.box->RunPending();
+    EXPECT_EQ(*held, 0);
 }
 
 TEST(Worker, CancelDropsWaitingJobsAndAbortsTheRunningOneAndOnlyJoinWaits) {
@@ -128,37 +185,13 @@ TEST(Worker, CancelDropsWaitingJobsAndAbortsTheRunningOneAndOnlyJoinWaits) {
 
 TEST(Worker, AJobAfterTheIdleThreadHasEndedGetsANewOne) {
     std::atomic<int> ran{0};
-    Worker<FakeControl> worker(1ms);
-    EXPECT_FALSE(worker.serving()) << "no thread before the first job";
-    worker.Post([&](FakeControl&) { ++ran; });
-    ASSERT_TRUE(Eventually([&] { return ran == 1 && !worker.serving(); }));
-    worker.Post([&](FakeControl&) { ++ran; });
-    EXPECT_TRUE(Eventually([&] { return ran == 2; }));
-    EXPECT_TRUE(Eventually([&] { return !worker.serving(); }));
+    Worker<FakeControl> worker(0ms);  // each thread ends as soon as its queue is empty
+    for (int job = 1; job <= 3; ++job) {
+        worker.Post([&](FakeControl&) { ++ran; });
+        ASSERT_TRUE(Eventually([&] { return ran == job; }));
+    }
     worker.Cancel();
     EXPECT_TRUE(worker.Join(std::chrono::steady_clock::now())) << "nothing left to wait for";
-}
-
-TEST(TrayQueue, KeepsTheOrderAndEveryBalloonButOnlyTheNewestWaitingTip) {
-    using Kind = ShellCallKind;
-    TrayQueue<std::string> queue;
-    const std::pair<Kind, const char*> asked[] = {
-        {Kind::kIcon, "add"},    {Kind::kTip, "tip 1"},         {Kind::kBalloon, "balloon 1"},
-        {Kind::kTip, "tip 2"},   {Kind::kBalloon, "balloon 2"}, {Kind::kButton, "button"},
-        {Kind::kIcon, "delete"},
-    };
-    for (const auto& [kind, call] : asked) {
-        queue.Push(kind, call);
-    }
-    std::vector<std::string> made;
-    while (auto call = queue.Pop()) {
-        made.push_back(*call);
-        if (made.size() == 2) {
-            queue.Push(Kind::kTip, "tip 3");  // the waiting one was made: this one is new
-        }
-    }
-    EXPECT_EQ(made, (std::vector<std::string>{"add", "tip 2", "balloon 1", "balloon 2", "button",
-                                              "delete", "tip 3"}));
 }
 
 }  // namespace

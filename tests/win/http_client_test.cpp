@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "net/http_client_win.h"
-#include "net/net_worker_win.h"
+#include "base/worker.h"
 #include "win/win_test_support.h"
 
 namespace tickra {
@@ -192,7 +192,7 @@ TEST_F(HttpClientTest, NoServerHoldsATransferPastItsBounds) {
 // so a worker joined after Cancel waits only up to its deadline and leaves a stuck transfer behind.
 TEST_F(HttpClientTest, AWorkerIsLetGoAtItsDeadlineWhileATransferIsStuck) {
     auto started = std::make_shared<std::atomic<bool>>(false);
-    auto worker = std::make_unique<NetWorker>();
+    auto worker = std::make_unique<Worker<TransferControl>>();
     worker->Post([started](TransferControl& control) {
         *started = true;
         HttpRequest("", "GET", SimHost(), "/_case/silent", {}, &control);

@@ -128,6 +128,23 @@ TEST_F(TrayIconTest, ABrowserSlowToStartDelaysNoTrayCall) {
     EXPECT_EQ(Operations(), (std::vector<DWORD>{NIM_ADD, NIM_DELETE}));
 }
 
+TEST_F(TrayIconTest, WhileTheShellHangsOnlyTheNewestWaitingTipIsSetAndNoBalloonIsDropped) {
+    // The stand-in shell answers only when this thread pumps: until then the first call hangs.
+    tray.SetIcon(icon, "add");
+    tray.SetIcon(icon, "tip 1");
+    tray.ShowBalloon("", "balloon 1", 3000, NIIF_INFO);
+    tray.SetIcon(icon, "tip 2");
+    tray.ShowBalloon("", "balloon 2", 3000, NIIF_INFO);
+    tray.SetIcon(nullptr, nullptr);
+    Flush();
+    std::vector<std::wstring> made;
+    for (const ShellRequest& r : log) {
+        made.push_back(r.operation == NIM_DELETE ? L"delete" : r.info.empty() ? r.tip : r.info);
+    }
+    EXPECT_EQ(made,
+              (std::vector<std::wstring>{L"add", L"tip 2", L"balloon 1", L"balloon 2", L"delete"}));
+}
+
 TEST_F(TrayIconTest, TextsAreCutToTheShellsFieldsOnCharacterBoundaries) {
     const std::string long_tip = "a" + std::string(200, '\xB0');  // 1 + 100 characters
     tray.SetIcon(icon, long_tip.c_str());

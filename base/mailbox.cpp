@@ -1,20 +1,20 @@
-#include "base/mailbox_win.h"
+#include "base/mailbox.h"
 
-#include <utility>
+#include <string>
 
 namespace tickra {
 
-bool Mailbox::Post(std::function<void()> task) {
+bool Mailbox::Post(const char* name, std::function<void()> task) {
     std::unique_lock<std::mutex> lock(mutex_);
     if (closed_) {
         lock.unlock();
         task = nullptr;  // freed outside the lock: it may own anything
         return false;
     }
-    tasks_.push_back(std::move(task));
+    tasks_.push_back({name, std::move(task)});
     if (!signalled_) {
         // A full message queue refuses; the next task tries again.
-        signalled_ = PostMessageW(window_, message_, 0, 0) != FALSE;
+        signalled_ = wake_();
     }
     return true;
 }
@@ -23,12 +23,12 @@ void Mailbox::RunPending() {
     size_t waiting = 0;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        signalled_ = false;  // tasks posted from here on need a message of their own
+        signalled_ = false;  // tasks posted from here on need a wake of their own
         waiting = tasks_.size();
     }
     // Only what was waiting: a task that posts another must not keep this message forever.
     for (; waiting > 0; --waiting) {
-        std::function<void()> task;
+        Task task;
         {
             const std::lock_guard<std::mutex> lock(mutex_);
             if (closed_ || tasks_.empty()) {
@@ -38,16 +38,17 @@ void Mailbox::RunPending() {
             tasks_.pop_front();
         }
         try {
-            if (task) {
-                task();
+            if (task.run) {
+                task.run();
             }
         } catch (...) {  // a task that throws loses its own work, not the ones behind it
+            Report(task.name, "failed");
         }
     }
 }
 
 void Mailbox::Close() {
-    std::deque<std::function<void()>> unrun;
+    std::deque<Task> unrun;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         closed_ = true;
@@ -58,6 +59,12 @@ void Mailbox::Close() {
 bool Mailbox::closed() const {
     const std::lock_guard<std::mutex> lock(mutex_);
     return closed_;
+}
+
+void Mailbox::Report(std::string_view name, std::string_view what) const {
+    if (report_) {
+        report_(std::string(name) + ": " + std::string(what));
+    }
 }
 
 }  // namespace tickra
