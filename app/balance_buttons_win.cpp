@@ -33,7 +33,7 @@ bool BalanceButtons::OnCommand(int id) {
         return true;
     }
     std::vector<BalanceItem> items;
-    for (const WatchRow& row : model_.rows) {
+    for (const WatchRow& row : model_.rows()) {
         items.push_back({row.entry->serial, row.code, row.balance});
     }
     if (!items.empty()) {

@@ -50,7 +50,7 @@ void Ticker::SetTaskbarChoice(TaskbarChoice choice) {
 }
 
 void Ticker::CheckFirstRow() {
-    if (model_.rows.empty()) {
+    if (model_.empty()) {
         SetEmptyListState(model_.ticker);
         Show();
     } else {
@@ -59,14 +59,14 @@ void Ticker::CheckFirstRow() {
 }
 
 void Ticker::Tick(std::string_view rotation_text) {
-    if (model_.rows.empty()) {
+    if (model_.empty()) {
         SetEmptyListState(model_.ticker);
         Show();
         return;
     }
     GiveUpStuckTransfers();
-    const auto row = static_cast<size_t>(cycle_.ChooseRow(static_cast<int>(model_.rows.size()),
-                                                          rotation_text, services_.steady_clock()));
+    const auto row = static_cast<size_t>(
+        cycle_.ChooseRow(static_cast<int>(model_.size()), rotation_text, services_.steady_clock()));
     ShowChart(row);  // asked whether the feed answers or not
     if (cycle_.quote_in_flight()) {
         Show();  // the feed is slow: the cycle waits, the ticker still keeps its place
@@ -78,13 +78,13 @@ void Ticker::Tick(std::string_view rotation_text) {
 void Ticker::Show() {
     if (hosts_) {
         model_.ticker.held = cycle_.held();
-        hosts_->Show(model_.ticker);
+        hosts_->Show(model_.ticker, model_.HistoryOf(model_.ticker.stock));
         ShowCard();
     }
 }
 
 void Ticker::Hold(bool held) {
-    cycle_.set_held(held && !model_.rows.empty());
+    cycle_.set_held(held && !model_.empty());
     Show();
 }
 
@@ -113,12 +113,12 @@ void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
 void Ticker::ShowCard() {
     CNProgressBar* host = hosts_ ? hosts_->Find(card_ticker_) : nullptr;
     const auto row = static_cast<size_t>(cycle_.current_row());
-    if (host == nullptr || row >= model_.rows.size()) {
+    if (host == nullptr || row >= model_.size()) {
         card_.Hide();  // its ticker went, or the list is empty
         return;
     }
     card_.ShowBeside(card_ticker_,
-                     QuoteCardLines(model_.rows[row], row, model_.rows.size(), cycle_.held()),
+                     QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held()),
                      host->colours(), host->metrics().font_height);
 }
 
@@ -137,11 +137,11 @@ void Ticker::ShowMenu(int at) {
 }
 
 void Ticker::Step(int direction) {
-    if (model_.rows.empty()) {
+    if (model_.empty()) {
         return;
     }
-    const auto row = static_cast<size_t>(cycle_.Step(
-        static_cast<int>(model_.rows.size()), direction, services_.steady_clock() + kStepWait));
+    const auto row = static_cast<size_t>(cycle_.Step(static_cast<int>(model_.size()), direction,
+                                                     services_.steady_clock() + kStepWait));
     ShowChart(row);
     if (cycle_.quote_in_flight()) {
         step_waits_ = true;  // asked as soon as the answer under way is in
@@ -170,7 +170,7 @@ bool Ticker::idle() const {
 
 void Ticker::StartQuote(size_t row, bool first_check) {
     const std::optional<PendingQuote> pending =
-        cycle_.StartQuote(model_.rows[row], checker_, services_.clock(), first_check);
+        cycle_.StartQuote(model_.row(row), checker_, services_.clock(), first_check);
     if (!pending) {
         return;
     }
@@ -186,8 +186,8 @@ void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer
     if (cycle_.FinishQuote(pending, answer, model_, checker_, alerts_, services_.clock())) {
         Show();
     }
-    if (std::exchange(step_waits_, false) && !model_.rows.empty()) {
-        StartQuote(static_cast<size_t>(cycle_.current_row()) % model_.rows.size(), false);
+    if (std::exchange(step_waits_, false) && !model_.empty()) {
+        StartQuote(static_cast<size_t>(cycle_.current_row()) % model_.size(), false);
     }
 }
 
@@ -211,7 +211,7 @@ void Ticker::ShowChart(size_t row) {
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
     // Another stock's picture never stays beside this one.
-    const uint64_t entry = model_.rows[row].entry->serial;
+    const uint64_t entry = model_.row(row).entry->serial;
     if (chart_entry_ != entry) {
         chart_->ShowPicture(std::nullopt);
         chart_entry_ = entry;
@@ -219,9 +219,9 @@ void Ticker::ShowChart(size_t row) {
     // One download at a time; the window keeps its picture meanwhile. A picture that comes after
     // the rotation moved on is not for the stock shown.
     transfers_.FetchChart(
-        ChartUrl(services_.chart_host, model_.rows[row].code, services_.clock()),
+        ChartUrl(services_.chart_host, model_.row(row).code, services_.clock()),
         services_.steady_clock(), [this, entry](std::optional<ChartPicture> picture) {
-            if (hosts_ && hosts_->chart_requested() && cycle_.Shows(model_.rows, entry)) {
+            if (hosts_ && hosts_->chart_requested() && cycle_.Shows(model_.rows(), entry)) {
                 chart_->ShowPicture(std::move(picture));
             }
         });

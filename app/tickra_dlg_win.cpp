@@ -81,7 +81,7 @@ bool CTickraDlg::OnInitDialog() {
     PrivateProfileFile(settings_path_).GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
     ticker_->Create(hwnd(), ParseTaskbarChoice(taskbars));
     page_->Create(code_ini_path_);
-    if (model_.rows.empty()) {
+    if (model_.empty()) {
         tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
         ticker_->WatchForBalloon();
     }
@@ -333,9 +333,7 @@ void CTickraDlg::Teardown() {
         update_->Release();
         ticker_->Destroy();
     }
-    while (!model_.rows.empty()) {
-        model_.RemoveRow(model_.rows.size() - 1);
-    }
+    model_.Clear();
     // A box of ours still open (a message, the About box) would keep the process until someone
     // dismissed it.
     ui::EndOwnedDialogs(hwnd());

@@ -44,7 +44,7 @@ public:
     // No transfer of the dialog's is under way (tests wait for this).
     bool idle() const;
 
-    const WatchList& watch_list() const { return model_.rows; }
+    const WatchList& watch_list() const { return model_.rows(); }
     const TickerState& ticker_state() const { return model_.ticker; }
     CNProgressBar* ticker_host() const { return ticker_ ? ticker_->host() : nullptr; }
     CDisplayMinDlg* chart_window() const { return ticker_ ? ticker_->chart_window() : nullptr; }

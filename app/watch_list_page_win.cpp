@@ -45,9 +45,9 @@ void WatchListPage::Load(const std::string& code_ini_path) {
     // Read in one pass: key by key, a list of thousands would read the whole file thousands of
     // times while Wine takes it to be fresh.
     ProfileText text(code_ini_file_->ReadText());
-    model_.rows = LoadWatchList(text);
+    model_.Replace(LoadWatchList(text));
     // Text but no list: another encoding or a damaged file, which the first edit would replace.
-    const bool unreadable = model_.rows.empty() && code_ini_file_->HoldsText();
+    const bool unreadable = model_.empty() && code_ini_file_->HoldsText();
     if (unreadable) {
         Tell(
             "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
@@ -60,7 +60,7 @@ void WatchListPage::Load(const std::string& code_ini_path) {
                                      "Tickra", MB_YESNO | MB_ICONQUESTION) == IDYES;
     });
     // The list view asks the rows for its texts: however long the list, it is shown at once.
-    const int count = static_cast<int>(model_.rows.size());
+    const int count = static_cast<int>(model_.size());
     watch_view_.SetItemCount(count);
     watch_view_.RedrawItems(0, std::max(count - 1, 0));
     editor_ = std::make_unique<WatchListEditor>(model_, *code_ini_);
@@ -139,11 +139,11 @@ void WatchListPage::ShowRow(size_t index) const {
 
 void WatchListPage::OnGetDispInfo(NMLVDISPINFOW& info) const {
     const auto row = static_cast<size_t>(info.item.iItem);
-    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.iItem < 0 || row >= model_.rows.size() ||
+    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.iItem < 0 || row >= model_.size() ||
         info.item.iSubItem < 0 || info.item.iSubItem >= kWatchColumnCount) {
         return;
     }
-    CopyTerminated(Widen(model_.rows[row].Cell(info.item.iSubItem)), info.item.pszText,
+    CopyTerminated(Widen(model_.row(row).Cell(info.item.iSubItem)), info.item.pszText,
                    static_cast<size_t>(std::max(info.item.cchTextMax, 0)));
 }
 
@@ -167,7 +167,7 @@ void WatchListPage::OnApply() {
                         static_cast<unsigned>(kMaxCodeBytes)));
             return;
         case WatchListEditor::ApplyResult::kAdded:
-            watch_view_.SetItemCount(static_cast<int>(model_.rows.size()));
+            watch_view_.SetItemCount(static_cast<int>(model_.size()));
             break;
         case WatchListEditor::ApplyResult::kChanged:
             ShowRow(static_cast<size_t>(watch_view_.SelectedItem()));

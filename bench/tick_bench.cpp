@@ -49,7 +49,7 @@ struct TickFixture {
     RefreshCycle cycle;
     WatchModel model = [] {
         WatchModel watched;
-        watched.rows.emplace_back("600000", "9.50", "11.00", "10.10", "");
+        watched.Append(WatchRow("600000", "9.50", "11.00", "10.10", ""));
         return watched;
     }();
     NullSink sink;
@@ -58,8 +58,7 @@ struct TickFixture {
     // The tick's own work on both sides of the transfer: the request, then the answer.
     void Tick() {
         now->tm_min = (++minute / 30) % 60;  // a new minute every 30 ticks, as at 2 s a tick
-        const std::optional<PendingQuote> pending =
-            cycle.StartQuote(model.rows.front(), checker, now);
+        const std::optional<PendingQuote> pending = cycle.StartQuote(model.row(0), checker, now);
         cycle.FinishQuote(*pending, Answered(record), model, checker, sink);
     }
 };

@@ -26,6 +26,13 @@ built and run the same way.
                                                minute old: to the dialog, to the first quote and
                                                to every row listed; then Add, Modify, Delete, Up
                                                and Down on the list, each as a sent command
+    wine_bench.py BUILD_DIR every [RUNS]       every kind of transfer stuck at once (headers
+                                               without end): the quote, the chart picture with
+                                               its window open, a balance run of every stock,
+                                               and the upgrade download; then, in as many runs
+                                               again, the update check in place of the
+                                               download: Exit time to the end of the process,
+                                               each run
     wine_bench.py BUILD_DIR stuck shell|chart|both
                                                with the classic taskbar hung for 20 s (shell), or
                                                a chart host that never ends its headers while
@@ -282,13 +289,16 @@ def threads(pid):
 
 
 def requests_made(sim_url, kind):
-    """How many quote or chart requests the simulator has received."""
+    """How many requests of a kind (quote, chart, history, update, upgrade) the simulator has
+    received."""
     import json
     import urllib.request
     with urllib.request.urlopen(f'{sim_url}log', timeout=10) as answer:
         log = json.loads(answer.read())
-    if kind == 'chart':
-        return sum(1 for entry in log if entry['path'].startswith('/chart/'))
+    prefixes = {'chart': ('/chart/',), 'history': ('/q/hp.php', '/corp/1107/'),
+                'update': ('/blog/',), 'upgrade': ('/upgrade/',)}
+    if kind in prefixes:
+        return sum(1 for entry in log if entry['path'].startswith(prefixes[kind]))
     return sum(1 for entry in log
                if entry['path'].split('?')[0].strip('/').isdigit() and '?' in entry['path'])
 
@@ -384,6 +394,66 @@ def stuck(build, case):
               f'{full_after} px (0: full width again)')
 
 
+def every_stuck(build, runs):
+    """Exit with every kind of transfer stuck: see the module's text."""
+    from harness import Driver
+    import os
+    import urllib.request
+    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
+    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
+    driver = Driver()
+    sim = start_simulator(build)
+    sim_url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
+
+    def ask(what):
+        urllib.request.urlopen(urllib.request.Request(sim_url + what, method='POST'),
+                               timeout=10).read()
+
+    results = {'upgrade download': [], 'update check': []}
+    try:
+        for stuck_update in [False] * runs + [True] * runs:
+            ask('reset')
+            for code in ('600000', '000001', '600036', '1A0001'):
+                ask(f'scenario?code={code}&case=headers&chart=headers&history=headers')
+            ask('update?case=headers' if stuck_update else 'update?case=newer')
+            ask(f'upgrade?case=headers&file={build / "Tickra.exe"}')
+            with tempfile.TemporaryDirectory() as folder:
+                (Path(folder) / 'code.ini').write_bytes(STOCKS.encode())
+                process = launch(build, build / 'Tickra.exe', folder)
+                try:
+                    dialog = driver.find('#32770', 'Tickra', 30000)
+                    host = driver.find('TickraTickerWindow', '-', 30000)
+                    driver('post', driver.child(host, 'tickra_progress32'), 0x0201, 1, 0x50005)
+                    driver('post', dialog, 0x0111, 1014, 0)  # every stock's balance price
+                    if not stuck_update:
+                        offer = driver.find('#32770', '程序升级', 30000)
+                        driver('post', offer, 0x0111, 1, 0)
+                    kinds = {'quote', 'chart', 'history', 'update', 'upgrade'} - (
+                        {'update'} if not stuck_update else {'upgrade'})
+                    for _ in range(200):  # every kind has asked, and is waiting
+                        if all(requests_made(sim_url, kind) for kind in kinds):
+                            break
+                        time.sleep(0.1)
+                    else:
+                        raise RuntimeError('not every kind of transfer was asked for')
+                    time.sleep(1)
+                    asked = time.monotonic()
+                    driver('post', dialog, 0x0111, 32772, 0)
+                    process.wait(timeout=60)
+                    results['update check' if stuck_update else 'upgrade download'].append(
+                        time.monotonic() - asked)
+                finally:
+                    if process.poll() is None:
+                        process.kill()
+    finally:
+        driver.close()
+        sim.terminate()
+    for last, seconds in results.items():
+        print(f'every kind stuck, the {last} among them: Exit '
+              + ', '.join(f'{s:.2f}' for s in seconds) + ' s to the end of the process '
+              f'(median {statistics.median(seconds):.2f} s)')
+
+
 def wininet(build, transfers):
     """Heap bytes per transfer by each client, against a server answering HTTP/1.0, one answering
     HTTP/1.1 that keeps the connection when asked, as web servers do, and one that never does."""
@@ -443,6 +513,8 @@ if __name__ == '__main__':
         wininet(build, int(sys.argv[3]) if len(sys.argv) > 3 else 500)
     elif sys.argv[2] == 'biglist':
         biglist(build, [int(c) for c in sys.argv[3:]] or [100, 1000, 10000])
+    elif sys.argv[2] == 'every':
+        every_stuck(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
     elif sys.argv[2] == 'stuck':
         stuck(build, sys.argv[3])
     elif sys.argv[2] == 'responsiveness':

@@ -46,15 +46,15 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     // code.ini has one section per code, whatever the case of its letters (the profile
     // functions ignore it): a second row of the same code would share it, and deleting either
     // would lose both after a restart.
-    if (!change && std::any_of(model_.rows.begin(), model_.rows.end(), [&](const WatchRow& row) {
-            return UpperCaseMbcs(row.code) == code;
-        })) {
+    if (!change &&
+        std::any_of(model_.rows().begin(), model_.rows().end(),
+                    [&](const WatchRow& row) { return UpperCaseMbcs(row.code) == code; })) {
         return ApplyResult::kDuplicate;
     }
     const std::string& date = model_.pending_data_date;
     // A change writes only the keys the user changed: another running copy may have changed the
     // others since this one read them.
-    const WatchRow* before = change ? &model_.rows[static_cast<size_t>(selected)] : nullptr;
+    const WatchRow* before = change ? &model_.row(static_cast<size_t>(selected)) : nullptr;
     const std::string& section = before != nullptr ? before->code : code;
     auto write = [&](const char* key, const std::string& value, bool unchanged) {
         return unchanged || file_.WriteString(section, key, value.c_str());
@@ -73,10 +73,8 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     if (!saved) {
         return ApplyResult::kNotSaved;
     }
-    if (!change) {
-        model_.rows.emplace_back(code, "", "", "", "");
-    }
-    WatchRow& row = change ? model_.rows[static_cast<size_t>(selected)] : model_.rows.back();
+    WatchRow& row = change ? model_.row(static_cast<size_t>(selected))
+                           : model_.Append(WatchRow(code, "", "", "", ""));
     row.break_below = break_below;
     row.cross_above = cross_above;
     row.balance = balance;
@@ -94,7 +92,7 @@ bool WatchListEditor::Modify(int selected, EditFields& fields) {
     if (!Valid(selected)) {
         return false;
     }
-    const WatchRow& row = model_.rows[static_cast<size_t>(selected)];
+    const WatchRow& row = model_.row(static_cast<size_t>(selected));
     fields = {row.code, row.break_below, row.cross_above, row.balance};
     model_.pending_data_date = row.data_date;
     editing_ = true;
@@ -111,7 +109,7 @@ WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
     if (!Valid(selected)) {
         return DeleteResult::kNoSelection;
     }
-    if (!file_.WriteString(model_.rows[static_cast<size_t>(selected)].code, nullptr, nullptr)) {
+    if (!file_.WriteString(model_.row(static_cast<size_t>(selected)).code, nullptr, nullptr)) {
         return DeleteResult::kNotSaved;
     }
     model_.RemoveRow(static_cast<size_t>(selected));
@@ -119,28 +117,25 @@ WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
 }
 
 bool WatchListEditor::MoveUp(int selected) {
-    if (model_.rows.size() < 2 || selected <= 0 || !Valid(selected)) {
+    if (model_.size() < 2 || selected <= 0 || !Valid(selected)) {
         return false;
     }
-    std::swap(model_.rows[static_cast<size_t>(selected)],
-              model_.rows[static_cast<size_t>(selected - 1)]);
-    return true;
+    return model_.Swap(static_cast<size_t>(selected), static_cast<size_t>(selected - 1));
 }
 
 bool WatchListEditor::MoveDown(int selected) {
-    if (model_.rows.size() < 2 || !Valid(selected) ||
-        static_cast<size_t>(selected) == model_.rows.size() - 1) {
+    if (model_.size() < 2 || !Valid(selected) ||
+        static_cast<size_t>(selected) == model_.size() - 1) {
         return false;
     }
-    std::swap(model_.rows[static_cast<size_t>(selected)],
-              model_.rows[static_cast<size_t>(selected + 1)]);
-    return true;
+    return model_.Swap(static_cast<size_t>(selected), static_cast<size_t>(selected + 1));
 }
 
 WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& item, float price,
                                                            const std::string& data_date,
                                                            size_t& row) {
-    WatchRow* stored = FindRow(model_.rows, item.entry);
+    const std::optional<size_t> index = model_.Find(item.entry);
+    WatchRow* stored = index ? &model_.row(*index) : nullptr;
     if (price == -1.0f || stored == nullptr || stored->code != item.code ||
         stored->balance != item.balance) {
         return StoreResult::kSkipped;
@@ -154,7 +149,7 @@ WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& it
     stored->data_date = data_date;
     // The pending date is left alone: it belongs to the price in the edit fields (a row being
     // edited, or a "计算" result), which Apply stores later.
-    row = static_cast<size_t>(stored - model_.rows.data());
+    row = *index;
     return StoreResult::kStored;
 }
 

@@ -64,7 +64,7 @@ public:
                              size_t& row);
 
 private:
-    bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < model_.rows.size(); }
+    bool Valid(int row) const { return row >= 0 && static_cast<size_t>(row) < model_.size(); }
 
     WatchModel& model_;
     ProfileFile& file_;

@@ -103,7 +103,7 @@ void CQuoteCard::Paint() {
         RECT line{client.left + pad, client.top + pad, client.right - pad, client.top + pad};
         for (const CardLine& card_line : lines_) {
             line.bottom = line.top + line_height_;
-            SetTextColor(dc, ColourFor(colours_.palette, card_line.colour));
+            SetTextColor(dc, ColourFor(colours_.palette, card_line.tone));
             const std::wstring wide = Widen(card_line.text);
             DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &line,
                       DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);

@@ -24,8 +24,7 @@ void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
 }  // namespace
 
 CTextProgressCtrl::CTextProgressCtrl()
-    : colours_{GetSysColor(COLOR_WINDOW), PaletteFor(GetSysColor(COLOR_WINDOW))},
-      meaning_(kWhite) {}
+    : colours_{GetSysColor(COLOR_WINDOW), PaletteFor(GetSysColor(COLOR_WINDOW))} {}
 
 bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
     // The parent may be the shell's taskbar: telling it of the child's birth and death would wait
@@ -33,19 +32,16 @@ bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD styl
     return Create({kClassName, PROGRESS_CLASSW}, WS_EX_NOPARENTNOTIFY, style, rect, parent, id);
 }
 
-void CTextProgressCtrl::ApplyTickerState(const TickerState* state) {
-    if (state == nullptr) {
-        return;
-    }
-    flags_ = state->flags;
-    held_ = state->held;
-    meaning_ = state->colour;
+void CTextProgressCtrl::ApplyTickerState(const TickerState& state, const MinuteHistory* history) {
+    flags_ = state.flags;
+    held_ = state.held;
+    tone_ = state.tone;
     history_.reset();
-    if (state->history != nullptr) {
-        history_ = *state->history;
+    if (history != nullptr) {
+        history_ = *history;
     }
-    reference_price_ = state->reference_price;
-    ticker_text_ = std::string(CutAtCharBoundary(state->text, TickerState::kMaxTextBytes));
+    reference_price_ = state.reference_price;
+    ticker_text_ = std::string(CutAtCharBoundary(state.text, TickerState::kMaxTextBytes));
     if (hwnd() != nullptr) {
         if (const std::wstring line = Widen(ticker_text_); line != window_text_) {
             SetWindowTextW(hwnd(), line.c_str());
@@ -145,7 +141,7 @@ void CTextProgressCtrl::Paint() {
             SelectClipRgn(dc, clip.get());
 
             const std::wstring text = Widen(ticker_text_);
-            SetTextColor(dc, ColourFor(colours_.palette, meaning_));
+            SetTextColor(dc, ColourFor(colours_.palette, tone_));
             RECT measured{};
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
                       DT_CALCRECT | DT_SINGLELINE);

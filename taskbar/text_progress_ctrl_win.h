@@ -11,6 +11,7 @@
 #include "taskbar/ticker_chart.h"
 #include "taskbar/ticker_palette.h"
 #include "ui/custom_window.h"
+#include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -24,10 +25,10 @@ public:
     // Creates the window of class "tickra_progress32"; rect in the parent's client coordinates.
     bool CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id);
 
-    // Copies flags, text colour, history, reference price and text; does not repaint. Nothing
-    // happens without a state. The history is copied too: the row it belongs to may be deleted.
-    // The line becomes the window's text, for screen readers.
-    void ApplyTickerState(const TickerState* state);
+    // Copies flags, tone, reference price, text and the stock's history (none: no chart); does
+    // not repaint. The history is copied: the row it belongs to may be deleted. The line becomes
+    // the window's text, for screen readers.
+    void ApplyTickerState(const TickerState& state, const MinuteHistory* history);
 
     // The background and the colours drawn on it; true when they changed.
     bool SetColours(const TickerColours& colours);
@@ -52,13 +53,12 @@ private:
     int lower_ = 0;
     std::wstring window_text_;
     TickerColours colours_;
-    // What the quote check's colour means (kRed, kGreen, kGrey or plain); the palette gives the
-    // shade for the background.
-    Colour meaning_;
+    // The palette gives the tone its shade for the background.
+    Tone tone_ = Tone::kMissing;
     std::string ticker_text_;
     DisplayFlags flags_;
     bool held_ = false;
-    std::optional<std::array<float, StockEntry::kHistorySize>> history_;
+    std::optional<MinuteHistory> history_;
     float reference_price_ = 0.0f;
     TickerMetrics metrics_;
 };

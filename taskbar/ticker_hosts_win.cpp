@@ -69,10 +69,10 @@ std::unique_ptr<CNProgressBar> TickerHosts::Adopt(std::unique_ptr<CNProgressBar>
     return host;
 }
 
-void TickerHosts::Show(const TickerState& state) {
+void TickerHosts::Show(const TickerState& state, const MinuteHistory* history) {
     Sync();
     for (CNProgressBar* host : all()) {
-        host->ApplyTickerState(&state);
+        host->ApplyTickerState(state, history);
         host->KeepInPlace();
     }
 }

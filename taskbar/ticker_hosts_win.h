@@ -11,6 +11,7 @@
 #include "taskbar/n_progress_bar_win.h"
 #include "taskbar/taskbar_choice.h"
 #include "ui/message_box.h"
+#include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -26,9 +27,9 @@ public:
     void SetChoice(TaskbarChoice choice);
     TaskbarChoice choice() const { return choice_; }
 
-    // Follows the taskbars that came or went, then hands every ticker the state and keeps each in
-    // its place.
-    void Show(const TickerState& state);
+    // Follows the taskbars that came or went, then hands every ticker the state and its stock's
+    // history (none: no chart) and keeps each in its place.
+    void Show(const TickerState& state, const MinuteHistory* history);
     // The shell announced a new taskbar.
     void RequestReembed();
     // Colours, theme or display changed: each ticker looks at its own taskbar again.

@@ -73,17 +73,19 @@ TickerPalette PaletteFor(Colour background) {
             Readable(preferred.marker, background, kTextContrast, extreme)};
 }
 
-Colour ColourFor(const TickerPalette& palette, Colour meaning) {
-    switch (meaning) {
-        case kRed:
+Colour ColourFor(const TickerPalette& palette, Tone tone) {
+    switch (tone) {
+        case Tone::kUp:
             return palette.red;
-        case kGreen:
+        case Tone::kDown:
             return palette.green;
-        case kGrey:
+        case Tone::kStale:
             return palette.grey;
-        default:
-            return palette.text;
+        case Tone::kUnchanged:
+        case Tone::kMissing:
+            break;
     }
+    return palette.text;
 }
 
 std::optional<TickerColours> ChooseTickerColours(const ThemeInputs& in) {

@@ -1,14 +1,21 @@
 // The ticker's colours, chosen against the background they are drawn on.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 #include "watch/ticker_state.h"
 
 namespace tickra {
 
+using Colour = uint32_t;  // 0x00BBGGRR
+inline constexpr Colour kRed = 0x0000FF;
+inline constexpr Colour kGreen = 0x00FF00;
+inline constexpr Colour kWhite = 0xFFFFFF;
+inline constexpr Colour kGrey = 0x808080;
+
 struct TickerPalette {
-    Colour text;    // an unchanged price, and the hint of an empty list
+    Colour text;    // an unchanged price, a missing quote, and the hint of an empty list
     Colour red;     // up, in the text and in the chart
     Colour green;   // down
     Colour grey;    // network trouble
@@ -23,9 +30,8 @@ struct TickerPalette {
 // or black until it does.
 TickerPalette PaletteFor(Colour background);
 
-// The palette's colour for a meaning the quote check sets (kRed, kGreen, kGrey; anything else
-// is plain text).
-Colour ColourFor(const TickerPalette& palette, Colour meaning);
+// The palette's colour for a tone: up red, down green, stale grey, anything else plain text.
+Colour ColourFor(const TickerPalette& palette, Tone tone);
 
 // What the ticker's background depends on, as the window code found it.
 struct ThemeInputs {

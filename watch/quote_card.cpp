@@ -53,11 +53,11 @@ std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t c
         lines.push_back(
             {Format("%s  %+.2f  %+.2f%%", facts.last_text.c_str(),
                     static_cast<double>(facts.change), static_cast<double>(facts.percent)),
-             facts.colour});
+             facts.tone});
         lines.push_back({"昨收 " + facts.previous_close_text + "  今开 " + facts.open_text});
         lines.push_back({"时间 " + facts.time});
     } else if (facts.trouble != QuoteTrouble::kNone) {
-        lines.push_back({TroubleText(facts), kGrey});
+        lines.push_back({TroubleText(facts), Tone::kStale});
         lines.push_back({"自 " + facts.trouble_since + " 起"});
         lines.push_back({"上次行情 " + (facts.time.empty() ? std::string("无") : facts.time)});
     }

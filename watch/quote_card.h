@@ -12,8 +12,8 @@
 namespace tickra {
 
 struct CardLine {
-    std::string text;        // GB2312
-    Colour colour = kWhite;  // a meaning, as in the ticker: kRed, kGreen, kGrey or plain
+    std::string text;              // GB2312
+    Tone tone = Tone::kUnchanged;  // as in the ticker
     bool operator==(const CardLine&) const = default;
 };
 

@@ -43,7 +43,7 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
         const std::string line =
             request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
         ticker.text = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
-        ticker.colour = kGrey;
+        ticker.tone = Tone::kStale;
         QuoteOutcome trouble;
         trouble.trouble = TroubleOf(answer);
         trouble.status = answer.status;
@@ -67,9 +67,10 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
         }
     }
     ticker.text = std::string(CutAtCharBoundary(text, TickerState::kMaxTextBytes));
-    ticker.colour = quote.previous_close < quote.price    ? kRed
-                    : quote.previous_close == quote.price ? kWhite
-                                                          : kGreen;
+    ticker.tone = quote.kind == Quote::Kind::kMissing   ? Tone::kMissing
+                  : quote.previous_close < quote.price  ? Tone::kUp
+                  : quote.previous_close == quote.price ? Tone::kUnchanged
+                                                        : Tone::kDown;
 
     AlertInputs in;
     in.name = quote.name;

@@ -8,6 +8,7 @@
 #include "net/http.h"
 #include "watch/alert_rules.h"
 #include "watch/quote.h"
+#include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {

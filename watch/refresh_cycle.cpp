@@ -13,7 +13,7 @@ bool InTradingWindow(int minute) {
 
 void SetEmptyListState(TickerState& ticker) {
     ticker.flags = {};
-    ticker.colour = kWhite;
+    ticker.tone = Tone::kMissing;
     ticker.text = "请加入股票.";
 }
 
@@ -82,7 +82,7 @@ void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState
         facts.open_text = q.open_text;
         facts.change = q.change;
         facts.percent = q.change * 100 / q.previous_close;
-        facts.colour = ticker.colour;
+        facts.tone = ticker.tone;
         facts.time = time;
         return;
     }
@@ -102,10 +102,11 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
         return false;
     }
     under_way_.reset();
-    WatchRow* row = FindRow(model.rows, pending.entry);
-    if (row == nullptr) {
+    const std::optional<size_t> index = model.Find(pending.entry);
+    if (!index) {
         return false;
     }
+    WatchRow* row = &model.row(*index);
     // The prices as they are now: an edit made while the answer was on its way counts.
     StockEntry& entry = *row->entry;
     const QuoteOutcome outcome = checker.Apply(RequestForRow(*row), answer, pending.now,
@@ -130,7 +131,7 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
     }
     if (!pending.first_check) {
         model.ticker.reference_price = model.reference_price;
-        model.ticker.history = &entry.history;
+        model.ticker.stock = entry.serial;
     }
     return true;
 }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "watch/ticker_state.h"
+
 namespace tickra {
 
 // What kept the last check of a stock from a good quote, for the card to put in words.
@@ -24,8 +26,8 @@ enum class QuoteTrouble {
 struct QuoteFacts {
     std::string name, last_text, previous_close_text, open_text;
     float change = 0.0f, percent = 0.0f;
-    uint32_t colour = 0xFFFFFF;  // the line's colour meaning, as in the ticker
-    std::string time;            // HH:MM:SS at which it arrived; empty: none this run
+    Tone tone = Tone::kUnchanged;  // as in the ticker
+    std::string time;              // HH:MM:SS at which it arrived; empty: none this run
     QuoteTrouble trouble = QuoteTrouble::kNone;
     unsigned long status = 0;   // the HTTP status of kHttpStatus
     std::string trouble_since;  // HH:MM:SS of the first check that met trouble since a good one
@@ -55,5 +57,7 @@ private:
         return next++;
     }
 };
+
+using MinuteHistory = std::array<float, StockEntry::kHistorySize>;
 
 }  // namespace tickra

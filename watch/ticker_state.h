@@ -1,19 +1,20 @@
 // What the ticker shows: filled by the quote check, the alert rules and the refresh cycle.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "watch/stock_entry.h"
-
 namespace tickra {
 
-using Colour = uint32_t;  // 0x00BBGGRR
-inline constexpr Colour kRed = 0x0000FF;
-inline constexpr Colour kGreen = 0x00FF00;
-inline constexpr Colour kWhite = 0xFFFFFF;
-inline constexpr Colour kGrey = 0x808080;  // network trouble: the line is not current
+// What the line's colour says; the palette gives each tone its colour against the background.
+enum class Tone {
+    kUp,         // above the previous close
+    kDown,       // below it
+    kUnchanged,  // at it
+    kStale,      // network trouble: the line is not current
+    kMissing,    // no quote to tell of: a wrong code, or no stock at all
+};
 
 // Markers drawn beside the ticker text.
 struct DisplayFlags {
@@ -29,11 +30,11 @@ struct TickerState {
     static constexpr size_t kMaxTextBytes = 99;
 
     DisplayFlags flags;
-    // The shown stock's per-minute history; read-only, null for no chart.
-    const std::array<float, StockEntry::kHistorySize>* history = nullptr;
+    // The serial of the stock entry whose per-minute history the chart draws; 0 for no chart.
+    uint64_t stock = 0;
     float reference_price = -1.0f;
     std::string text;
-    Colour colour = kWhite;
+    Tone tone = Tone::kMissing;
     bool held = false;  // the rotation is held on this stock: a pin at the ticker's end
 };
 

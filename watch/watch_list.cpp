@@ -1,6 +1,5 @@
 #include "watch/watch_list.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace tickra {
@@ -33,23 +32,6 @@ std::string& WatchRow::Cell(int column) {
 
 const std::string& WatchRow::Cell(int column) const {
     return const_cast<WatchRow*>(this)->Cell(column);
-}
-
-void RemoveRow(WatchList& rows, size_t index, TickerState& ticker) {
-    if (index >= rows.size()) {
-        return;
-    }
-    if (ticker.history == &rows[index].entry->history) {
-        ticker.history = nullptr;
-    }
-    rows.erase(rows.begin() + static_cast<std::ptrdiff_t>(index));
-}
-
-WatchRow* FindRow(WatchList& rows, uint64_t entry_serial) {
-    const auto row = std::find_if(rows.begin(), rows.end(), [entry_serial](const WatchRow& r) {
-        return r.entry->serial == entry_serial;
-    });
-    return row != rows.end() ? &*row : nullptr;
 }
 
 }  // namespace tickra

@@ -1,13 +1,11 @@
 // The watch list: one row per stock, in rotation order, with the user's texts and its entry.
 #pragma once
 
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "watch/stock_entry.h"
-#include "watch/ticker_state.h"
 
 namespace tickra {
 
@@ -36,13 +34,5 @@ struct WatchRow {
 };
 
 using WatchList = std::vector<WatchRow>;
-
-// Removes a row and frees its stock entry. A ticker still pointing at that entry's history is
-// left with no chart rather than a pointer to freed memory.
-void RemoveRow(WatchList& rows, size_t index, TickerState& ticker);
-
-// The row whose stock entry has the serial, or nothing when it has gone: work that began with a
-// row finds it again this way after rows were added, moved or deleted.
-WatchRow* FindRow(WatchList& rows, uint64_t entry_serial);
 
 }  // namespace tickra

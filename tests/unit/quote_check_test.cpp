@@ -45,30 +45,30 @@ TEST_F(QuoteCheckTest, TickerTextAndColourFollowTheQuote) {
         const char* what;
         std::string response;
         std::string text;
-        Colour colour;
+        Tone tone;
         float price, reference;
     };
     const Case cases[] = {
         {"unchanged", FeedRecord("浦发银行", "10.00", "10.01", "0.00", "10.00"),
-         "浦发银行 10.00 0.00%", kWhite, 10.0f, 10.0f},
+         "浦发银行 10.00 0.00%", Tone::kUnchanged, 10.0f, 10.0f},
         {"up", FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01"), "浦发银行 10.01 0.10%",
-         kRed, 10.01f, 10.0f},
+         Tone::kUp, 10.01f, 10.0f},
         {"down", FeedRecord("浦发银行", "10.00", "10.01", "-0.01", "9.99"), "浦发银行 9.99 -0.10%",
-         kGreen, 9.99f, 10.0f},
+         Tone::kDown, 9.99f, 10.0f},
         {"change -0.050 on 10.000", FeedRecord("浦发银行", "10.000", "9.9", "-0.050", "9.950"),
-         "浦发银行 9.950 -0.50%", kGreen, 9.95f, 10.0f},
+         "浦发银行 9.950 -0.50%", Tone::kDown, 9.95f, 10.0f},
         {"last price as received", FeedRecord("浦发银行", "10.000", "10", "0.250", "10.250"),
-         "浦发银行 10.250 2.50%", kRed, 10.25f, 10.0f},
-        {"suspended", FeedRecord("浦发银行", "10.00", "0.000", "0", "0"), "600000 停牌.", kWhite,
-         0.0f, 7.0f},
-        {"short body", "var hq_str='';", "600000 代码有误.", kWhite, 0.0f, 7.0f},
-        {"nothing received", "", "600000 代码有误.", kWhite, 0.0f, 7.0f},
+         "浦发银行 10.250 2.50%", Tone::kUp, 10.25f, 10.0f},
+        {"suspended", FeedRecord("浦发银行", "10.00", "0.000", "0", "0"), "600000 停牌.",
+         Tone::kUnchanged, 0.0f, 7.0f},
+        {"short body", "var hq_str='';", "600000 代码有误.", Tone::kMissing, 0.0f, 7.0f},
+        {"nothing received", "", "600000 代码有误.", Tone::kMissing, 0.0f, 7.0f},
     };
     for (const Case& c : cases) {
         reference = 7.0f;
         EXPECT_FLOAT_EQ(Check("600000", c.response), c.price) << c.what;
         EXPECT_EQ(ticker.text, c.text) << c.what;
-        EXPECT_EQ(ticker.colour, c.colour) << c.what;
+        EXPECT_EQ(ticker.tone, c.tone) << c.what;
         EXPECT_FLOAT_EQ(reference, c.reference) << c.what;
     }
 }
@@ -78,17 +78,18 @@ TEST_F(QuoteCheckTest, NetworkTroubleIsNotAWrongCode) {
         const char* what;
         HttpAnswer answer;
         std::string last_good_line, text;
-        Colour colour;
+        Tone tone;
         bool reached;
     };
     const std::string record = FeedRecord("浦发银行", "10.00", "10.01", "0.01", "10.01");
     const Case cases[] = {
-        {"no connection", HttpAnswer{}, "", "600000 网络不通.", kGrey, false},
+        {"no connection", HttpAnswer{}, "", "600000 网络不通.", Tone::kStale, false},
         {"cut off", HttpAnswer{false, 200, ""}, "浦发银行 10.01 0.10%", "浦发银行 10.01 0.10%",
-         kGrey, false},
-        {"error status", HttpAnswer{true, 503, record}, "", "600000 网络不通.", kGrey, false},
+         Tone::kStale, false},
+        {"error status", HttpAnswer{true, 503, record}, "", "600000 网络不通.", Tone::kStale,
+         false},
         {"a complete short answer", Answered("var hq_str='';"), "浦发银行 10.01 0.10%",
-         "600000 代码有误.", kWhite, true},
+         "600000 代码有误.", Tone::kMissing, true},
     };
     for (const Case& c : cases) {
         reference = 7.0f;
@@ -99,7 +100,7 @@ TEST_F(QuoteCheckTest, NetworkTroubleIsNotAWrongCode) {
         const QuoteOutcome outcome = checker.Apply(request, c.answer, now, ticker, reference, sink);
         EXPECT_EQ(outcome.reached, c.reached) << c.what;
         EXPECT_EQ(ticker.text, c.text) << c.what;
-        EXPECT_EQ(ticker.colour, c.colour) << c.what;
+        EXPECT_EQ(ticker.tone, c.tone) << c.what;
         EXPECT_EQ(ticker.flags, DisplayFlags{}) << c.what;
         EXPECT_FLOAT_EQ(reference, 7.0f) << c.what;
     }

@@ -59,12 +59,12 @@ struct RefreshRowTest : ::testing::Test {
     QuoteChecker checker{"h", false};
     RefreshCycle cycle;
     WatchModel model;
-    WatchList& rows = model.rows;
+    const WatchList& rows = model.rows();
     TickerState& ticker = model.ticker;
     testing::RecordingSink sink;
 
-    RefreshRowTest() { rows.emplace_back("600000", "", "", "", ""); }
-    WatchRow& row() { return rows.front(); }
+    RefreshRowTest() { model.Append(WatchRow("600000", "", "", "", "")); }
+    WatchRow& row() { return model.row(0); }
     bool Answer(LocalTime at, const HttpAnswer& answer) {
         const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, at);
         return pending && cycle.FinishQuote(*pending, answer, model, checker, sink);
@@ -97,7 +97,7 @@ TEST_F(RefreshRowTest, ShiftsOncePerTradingMinuteAndAlwaysKeepsTheLatest) {
     EXPECT_FLOAT_EQ(h[48], 10.20f);
     EXPECT_FLOAT_EQ(h[49], 10.50f);
     EXPECT_FLOAT_EQ(row().entry->previous_price, 10.60f);
-    EXPECT_EQ(ticker.history, &h);
+    EXPECT_EQ(model.HistoryOf(ticker.stock), &h);
     EXPECT_FLOAT_EQ(ticker.reference_price, 10.0f);
 }
 
@@ -119,7 +119,7 @@ TEST_F(RefreshRowTest, NetworkTroubleLeavesTheEntryAndRaisesNoAlertAfterwards) {
     EXPECT_EQ(row().entry->history, before);
     EXPECT_FLOAT_EQ(row().entry->previous_price, 10.10f);
     EXPECT_EQ(ticker.text, "浦发银行 10.10 1.00%");
-    EXPECT_EQ(ticker.colour, kGrey);
+    EXPECT_EQ(ticker.tone, Tone::kStale);
     Tick(At(10, 2), "10.20");  // a price of 0 kept from the failure would cross 9.50 here
     EXPECT_TRUE(sink.raised.empty());
 }
@@ -129,8 +129,8 @@ TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
     ASSERT_TRUE(pending);
     EXPECT_FALSE(cycle.StartQuote(row(), checker, At(10, 0))) << "the first is still under way";
     ticker.text = "shown";
-    RemoveRow(rows, 0, ticker);
-    rows.emplace_back("600000", "", "", "", "");  // a new row for the same code
+    model.RemoveRow(0);
+    model.Append(WatchRow("600000", "", "", "", ""));  // a new row for the same code
     EXPECT_FALSE(cycle.FinishQuote(*pending, Answered(FeedRecord("浦发银行", "10", "10", "0", "9")),
                                    model, checker, sink));
     EXPECT_EQ(ticker.text, "shown");
@@ -153,10 +153,10 @@ TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
 }
 
 TEST_F(RefreshRowTest, WhileAQuoteIsUnderWayTheRotationWaitsAndOnlyItsStockCountsAsShown) {
-    rows.emplace_back("000001", "", "", "", "");
+    model.Append(WatchRow("000001", "", "", "", ""));
     const uint64_t first = rows[0].entry->serial, second = rows[1].entry->serial;
     ASSERT_EQ(cycle.ChooseRow(2, "1"), 1);
-    const std::optional<PendingQuote> pending = cycle.StartQuote(rows[1], checker, At(10, 0));
+    const std::optional<PendingQuote> pending = cycle.StartQuote(model.row(1), checker, At(10, 0));
     EXPECT_EQ(cycle.ChooseRow(2, "1"), 1) << "the feed is slow: the rotation waits";
     EXPECT_TRUE(cycle.Shows(rows, second));
     ASSERT_TRUE(cycle.FinishQuote(*pending, HttpAnswer{}, model, checker, sink));
@@ -232,27 +232,13 @@ TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
     EXPECT_FALSE(ticker.flags.break_below);
 }
 
-TEST(RemoveRow, TheTickerNeverKeepsAFreedHistory) {
-    WatchList rows;
-    rows.emplace_back("600000", "", "", "", "");
-    rows.emplace_back("000001", "", "", "", "");
-    TickerState ticker;
-    ticker.history = &rows[1].entry->history;
-    RemoveRow(rows, 0, ticker);
-    EXPECT_EQ(ticker.history, &rows[0].entry->history) << "another row's history stays";
-    RemoveRow(rows, 0, ticker);
-    EXPECT_EQ(ticker.history, nullptr);
-    EXPECT_TRUE(rows.empty());
-    RemoveRow(rows, 3, ticker);  // past the end: nothing
-}
-
 TEST(EmptyListState, IsWhiteHintWithoutMarkers) {
     TickerState ticker;
     ticker.flags = {true, true, true, true};
-    ticker.colour = kRed;
+    ticker.tone = Tone::kUp;
     SetEmptyListState(ticker);
     EXPECT_EQ(ticker.text, "请加入股票.");
-    EXPECT_EQ(ticker.colour, kWhite);
+    EXPECT_EQ(ticker.tone, Tone::kMissing);
     EXPECT_EQ(ticker.flags, DisplayFlags{});
 }
 

@@ -16,7 +16,7 @@ using Rows = std::vector<std::vector<std::string>>;
 
 struct EditorTest : ::testing::Test {
     WatchModel model;
-    WatchList& rows = model.rows;
+    const WatchList& rows = model.rows();
     TickerState& ticker = model.ticker;
     std::string& pending = model.pending_data_date;
     FakeProfile file{""};
@@ -31,7 +31,7 @@ struct EditorTest : ::testing::Test {
         return texts;
     }
     void Add(const std::string& code, const std::string& date = "") {
-        rows.emplace_back(code, "1", "2", "3", date);
+        model.Append(WatchRow(code, "1", "2", "3", date));
     }
 };
 
@@ -130,7 +130,7 @@ TEST_F(EditorTest, ADuplicateIsFoundWhateverTheCaseOfItsLetters) {
         {"\x81\x61", "\x81\x41", WatchListEditor::ApplyResult::kAdded},
     };
     for (const Case& c : cases) {
-        rows.clear();
+        model.Clear();
         Add(c.held);
         fields = {c.typed, "", "", ""};
         EXPECT_EQ(editor.Apply(fields, -1), c.result) << c.held;
@@ -179,7 +179,7 @@ TEST_F(EditorTest, ComputeAllKeepsTheDateOfThePriceInTheFields) {
         bool modify;  // else a "计算" result for a new code waits in the fields
     };
     for (const Case& c : {Case{"row being edited", true}, Case{"computed price", false}}) {
-        rows.clear();
+        model.Clear();
         file.writes.clear();
         Add("A", "2008-07-01");
         Add("B");
@@ -204,12 +204,12 @@ TEST_F(EditorTest, ComputeAllKeepsTheDateOfThePriceInTheFields) {
 TEST_F(EditorTest, DeleteRemovesTheSectionAndForgetsTheHistory) {
     Add("600000");
     Add("000001");
-    ticker.history = &rows[1].entry->history;
+    ticker.stock = rows[1].entry->serial;
     EXPECT_EQ(editor.Delete(-1), WatchListEditor::DeleteResult::kNoSelection);
     EXPECT_EQ(editor.Delete(1), WatchListEditor::DeleteResult::kDeleted);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
     EXPECT_EQ(file.writes, (std::vector<Write>{{"000001", std::nullopt, std::nullopt}}));
-    EXPECT_EQ(ticker.history, nullptr);
+    EXPECT_EQ(model.HistoryOf(ticker.stock), nullptr);
 }
 
 TEST_F(EditorTest, MovesCarryTheEntryAndStopAtTheEnds) {
@@ -238,7 +238,8 @@ TEST_F(EditorTest, MovesCarryTheEntryAndStopAtTheEnds) {
     EXPECT_EQ(rows[1].entry.get(), b);
     EXPECT_TRUE(file.writes.empty()) << "moves are not written";
 
-    rows.resize(1);
+    model.RemoveRow(2);
+    model.RemoveRow(1);
     EXPECT_FALSE(editor.MoveUp(0));
     EXPECT_FALSE(editor.MoveDown(0));
 }

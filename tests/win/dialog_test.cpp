@@ -279,7 +279,7 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
 
     // Start-up checks row 0: below its break-below and its balance price since yesterday.
     EXPECT_EQ(dialog.ticker_state().text, "浦发银行 9.40 -6.00%");
-    EXPECT_EQ(dialog.ticker_state().colour, kGreen);
+    EXPECT_EQ(dialog.ticker_state().tone, Tone::kDown);
     EXPECT_TRUE(dialog.ticker_state().flags.break_below);
     EXPECT_EQ(dialog.watch_list()[0].entry->previous_price, 9.4f);
     EXPECT_EQ(MessageLines(dialog),
@@ -288,19 +288,19 @@ TEST(MainDialog, TicksShowGoodSuspendedAndUnknownStocks) {
 
     struct Tick {
         const char* text;
-        Colour colour;
+        Tone tone;
         bool break_below;
     };
     const Tick ticks[] = {
-        {"600001 停牌.", kWhite, true},
-        {"900001 代码有误.", kWhite, false},
-        {"浦发银行 9.40 -6.00%", kGreen, true},
+        {"600001 停牌.", Tone::kUnchanged, true},
+        {"900001 代码有误.", Tone::kMissing, false},
+        {"浦发银行 9.40 -6.00%", Tone::kDown, true},
     };
     for (const Tick& t : ticks) {
         now = testing::At(10, 0, 2);
         ASSERT_TRUE(testing::TickAndWait(dialog));
         EXPECT_EQ(dialog.ticker_state().text, t.text);
-        EXPECT_EQ(dialog.ticker_state().colour, t.colour) << t.text;
+        EXPECT_EQ(dialog.ticker_state().tone, t.tone) << t.text;
         EXPECT_EQ(dialog.ticker_state().flags.break_below, t.break_below) << t.text;
     }
     EXPECT_EQ(MessageLines(dialog).size(), 2u) << "no new crossing";
@@ -351,10 +351,10 @@ TEST_F(SimulatedFeedTest, ASilentFeedTurnsTheLastGoodLineGrey) {
     *silent = true;
     ASSERT_TRUE(testing::TickAndWait(*dialog));  // row 1: never reached
     EXPECT_EQ(dialog->ticker_state().text, "600001 网络不通.");
-    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->ticker_state().tone, Tone::kStale);
     ASSERT_TRUE(testing::TickAndWait(*dialog));  // row 0: reached at start-up
     EXPECT_EQ(dialog->ticker_state().text, "浦发银行 9.40 -6.00%");
-    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->ticker_state().tone, Tone::kStale);
     EXPECT_EQ(dialog->watch_list()[0].entry->previous_price, 9.4f);
 }
 
@@ -370,11 +370,11 @@ TEST_F(SimulatedFeedTest, ATransferStuckInEndlessHeadersIsGivenUp) {
     elapsed += std::chrono::seconds(1);
     SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(dialog->ticker_state().text, "600000 网络不通.");
-    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->ticker_state().tone, Tone::kStale);
     // The given-up thread still hangs: the next ticks ask nothing and show the trouble at once.
     SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0);
     EXPECT_TRUE(dialog->idle());
-    EXPECT_EQ(dialog->ticker_state().colour, kGrey);
+    EXPECT_EQ(dialog->ticker_state().tone, Tone::kStale);
 }
 
 TEST_F(SimulatedFeedTest, ATickThatWaitsForTheFeedStillKeepsTheTickerInPlace) {
@@ -443,7 +443,7 @@ TEST(MainDialog, AnEmptyListShowsTheHint) {
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
     EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
-    EXPECT_EQ(dialog.ticker_state().colour, kWhite);
+    EXPECT_EQ(dialog.ticker_state().tone, Tone::kMissing);
     SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
     EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
 }

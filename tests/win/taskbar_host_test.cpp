@@ -155,7 +155,7 @@ TEST_F(TaskbarHostTest, AVanishedShellIsLeftAlone) {
     for (int tick = 0; tick < 12; ++tick) {  // through every re-embedding try and after
         host->KeepInPlace();
     }
-    host->ApplyTickerState(nullptr);
+    host->ApplyTickerState(TickerState{}, nullptr);
     EXPECT_EQ(desktop_repaints, 0);
 }
 

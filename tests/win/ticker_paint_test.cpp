@@ -94,12 +94,11 @@ struct TickerPaintTest : ::testing::Test {
         history[49] = 11.0f;
         history[50] = 12.0f;
         state.text = "浦发银行 12.00 9.09%";
-        state.colour = kRed;
+        state.tone = Tone::kUp;
         state.flags.break_below = true;
         state.flags.buy_zone = true;
-        state.history = &history;
         state.reference_price = 11.0f;
-        host->ApplyTickerState(&state);
+        host->ApplyTickerState(state, &history);
         host->KeepInPlace();
     }
 };
@@ -121,7 +120,7 @@ TEST_F(TickerPaintTest, ShowsTextMarkersAndChartWhereTheyBelong) {
 
 TEST_F(TickerPaintTest, WithoutStateOnlyTheBackgroundShows) {
     TickerState blank;
-    host->ApplyTickerState(&blank);
+    host->ApplyTickerState(blank, nullptr);
     host->KeepInPlace();
     const Capture ticker(host->hwnd());
     for (COLORREF colour :
@@ -168,7 +167,7 @@ TEST_F(TickerPaintTest, TheWindowTextIsTheLineShownForScreenReaders) {
     };
     EXPECT_EQ(text(), state.text);
     state.text = "600000 网络不通.";
-    host->ApplyTickerState(&state);
+    host->ApplyTickerState(state, nullptr);
     EXPECT_EQ(text(), state.text);
 }
 
@@ -227,21 +226,23 @@ TEST(TickerTheme, ReadableOnLightAndDarkTaskbarsAndFollowsEachChangeMessage) {
     history[50] = 12.0f;
     TickerState state;
     state.text = "浦发银行 11.00 0.00%";
-    state.colour = kWhite;
-    state.history = &history;
+    state.tone = Tone::kUnchanged;
     state.reference_price = 11.0f;
     state.flags.break_below = state.flags.buy_zone = true;
     auto background = [host] { return Capture(host->hwnd()).At(1, 1); };
     auto any = [](COLORREF) { return true; };
     // Drawn and captured at once: the dialog's own ticks put its empty-list line back.
     auto check_readable = [&](const char* name) {
-        for (const auto& [meaning, bound] :
-             {std::pair{kWhite, 4.5}, {kGrey, 4.5}, {kRed, 3.0}, {kGreen, 3.0}}) {
-            state.colour = meaning;
-            host->ApplyTickerState(&state);
+        for (const auto& [meaning, bound] : {std::pair{Tone::kUnchanged, 4.5},
+                                             {Tone::kStale, 4.5},
+                                             {Tone::kUp, 3.0},
+                                             {Tone::kDown, 3.0}}) {
+            state.tone = meaning;
+            host->ApplyTickerState(state, &history);
             host->KeepInPlace();
             const Capture line(host->hwnd());
-            EXPECT_GE(DarkestTenth(line, 2, 140, any), bound) << name << " " << std::hex << meaning;
+            EXPECT_GE(DarkestTenth(line, 2, 140, any), bound)
+                << name << " tone " << static_cast<int>(meaning);
             EXPECT_GE(DarkestTenth(line, 198, 215, any), 4.5) << name << ": markers";
         }
         const Capture ticker(host->hwnd());

@@ -20,7 +20,7 @@ Control endpoints (not recorded):
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
          without trading in the middle), nocode, nomarkers, attributes, empty, slow (normal,
          two seconds late), baddate (line breaks and sections in the date cell), nonfinite
-         (a 1e309 cell)
+         (a 1e309 cell), headers (header lines without end)
     POST /_sim/scenario?code=C&chart=K            chart images for C: plain, alpha, html, empty,
          huge (a valid 32768 x 32768 picture of about 130 KB), headers (header lines without
          end, for up to a minute)
@@ -28,12 +28,13 @@ Control endpoints (not recorded):
          marker), same (this version, an announcement), other (version 1.0 with an upgrade
          offer), newer (the version after this one, with an upgrade offer), long (the same
          with a description of 3.6 MB), eight (eight fields), after (text after the second
-         marker)
+         marker), headers (header lines without end)
     POST /_sim/upgrade?case=K[&file=PATH]         the upgrade image: valid (the file at PATH),
          html (an error page), truncated (the file, cut short of its length), slow (the file
          in twenty parts over five seconds), changed (one byte changed after signing), foreign
          (signed with another key), nosig (no signature), shortsig (a signature of 63 bytes),
-         presigned (the file with the signature in PATH.sig); the signature is served at the
+         presigned (the file with the signature in PATH.sig), headers (header lines without
+         end); the signature is served at the
          image's address with ".sig" appended
     POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
     POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
@@ -440,6 +441,8 @@ class Handler(BaseHTTPRequestHandler):
         scenario = self.server.update
         if 'delay' in scenario:
             time.sleep(float(scenario['delay']))
+        if scenario.get('case') == 'headers':
+            return self._case('headers', {}, b'')
         host = f'{self.server.server_address[0]}:{self.server.server_address[1]}'
         self._send(200, update_page(scenario.get('case', 'same'), host))
 
@@ -462,6 +465,8 @@ class Handler(BaseHTTPRequestHandler):
     def _upgrade_image(self):
         scenario = self.server.upgrade
         case = scenario.get('case', 'html')
+        if case == 'headers':
+            return self._case('headers', {}, b'')
         if case == 'html' or 'file' not in scenario:
             return self._send(200, b'<html><body>upgrade not available</body></html>')
         with open(scenario['file'], 'rb') as f:
@@ -509,6 +514,8 @@ class Handler(BaseHTTPRequestHandler):
         scenario = self._history_scenario(code, 'post')
         if scenario == 'empty':
             return self._send(200, b'')
+        if scenario == 'headers':
+            return self._case('headers', {}, b'')
         self._send(200, post_provider_page(code, history_rows(code, first, last, scenario),
                                            scenario))
 
@@ -523,6 +530,8 @@ class Handler(BaseHTTPRequestHandler):
         scenario = self._history_scenario(code, 'get')
         if scenario == 'empty':
             return self._send(200, b'')
+        if scenario == 'headers':
+            return self._case('headers', {}, b'')
         self._send(200, get_provider_page(code, history_rows(code, first, last, scenario),
                                           scenario))
 
