@@ -50,7 +50,6 @@ public:
     CDisplayMinDlg* chart_window() const { return ticker_ ? ticker_->chart_window() : nullptr; }
     CUpGradeDlg* upgrade_dialog() const { return update_ ? update_->dialog() : nullptr; }
     const CHtmlCtrl& announcement_panel() const { return html_panel_; }
-    const CTrayIcon& tray_icon() const { return tray_; }
     const std::string& code_ini_path() const { return code_ini_path_; }
     TickerHosts* ticker_hosts() const { return ticker_ ? ticker_->hosts() : nullptr; }
     bool tips_switch() const { return tips_switch_; }

@@ -73,10 +73,6 @@ void ListView::RedrawItems(int first, int last) const {
     Send(LVM_REDRAWITEMS, static_cast<WPARAM>(first), last);
 }
 
-void ListView::DeleteAllItems() const {
-    Send(LVM_DELETEALLITEMS);
-}
-
 int ListView::SelectedItem() const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }

@@ -20,7 +20,6 @@ public:
     void SetItemText(int item, int column, std::string_view text) const;
     std::string ItemText(int item, int column) const;
     bool DeleteItem(int item) const;
-    void DeleteAllItems() const;
     // A list that asks its owner for its texts: how many rows it has, and which to draw again.
     void SetItemCount(int count) const;
     void RedrawItems(int first, int last) const;
