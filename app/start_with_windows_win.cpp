@@ -133,7 +133,8 @@ std::string StartWithWindows::Toggle(const std::wstring& arguments) {
 
 void StartWithWindows::CheckMenuEntry(HMENU menu, UINT command) {
     if (menu != nullptr && GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-        CheckMenuItem(menu, command, MF_BYCOMMAND | (IsOn() ? MF_CHECKED : MF_UNCHECKED));
+        CheckMenuItem(menu, command,
+                      MF_BYCOMMAND | static_cast<UINT>(IsOn() ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 

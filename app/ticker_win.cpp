@@ -128,8 +128,10 @@ void Ticker::ShowMenu(int at) {
     if (popup == nullptr) {
         return;
     }
-    CheckMenuItem(popup, ID_TICKER_HOLD, MF_BYCOMMAND | (held() ? MF_CHECKED : MF_UNCHECKED));
-    EnableMenuItem(popup, ID_TICKER_ROTATE, MF_BYCOMMAND | (held() ? MF_ENABLED : MF_GRAYED));
+    CheckMenuItem(popup, ID_TICKER_HOLD,
+                  MF_BYCOMMAND | static_cast<UINT>(held() ? MF_CHECKED : MF_UNCHECKED));
+    EnableMenuItem(popup, ID_TICKER_ROTATE,
+                   MF_BYCOMMAND | static_cast<UINT>(held() ? MF_ENABLED : MF_GRAYED));
     // Without the foreground the menu would not close when the user clicks elsewhere.
     SetForegroundWindow(owner_);
     TrackPopupMenu(popup, TPM_RIGHTBUTTON, GET_X_LPARAM(at), GET_Y_LPARAM(at), 0, owner_, nullptr);

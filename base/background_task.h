@@ -167,10 +167,10 @@ private:
                 if (!alive || !alive->generation.IsCurrent(generation) || alive->waiting.empty()) {
                     return;  // given up or cancelled meanwhile
                 }
-                Then then = std::move(alive->waiting.front());
+                Then next = std::move(alive->waiting.front());
                 alive->waiting.pop_front();
-                if (*result && then) {
-                    then(std::move(**result));
+                if (*result && next) {
+                    next(std::move(**result));
                 }
             });
         });

@@ -21,8 +21,8 @@ public:
     template <typename Function>
     bool Load(Function& function, const char* name) const {
         function = module_ == nullptr ? nullptr
-                                      : reinterpret_cast<Function>(reinterpret_cast<void*>(
-                                            GetProcAddress(module_, name)));
+                                      : reinterpret_cast<Function>(
+                                            reinterpret_cast<void*>(GetProcAddress(module_, name)));
         return function != nullptr;
     }
 

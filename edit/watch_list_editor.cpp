@@ -128,7 +128,7 @@ bool WatchListEditor::MoveDown(int selected) {
         static_cast<size_t>(selected) == model_.size() - 1) {
         return false;
     }
-    return model_.Swap(static_cast<size_t>(selected), static_cast<size_t>(selected + 1));
+    return model_.Swap(static_cast<size_t>(selected), static_cast<size_t>(selected) + 1);
 }
 
 WatchListEditor::StoreResult WatchListEditor::StoreBalance(const BalanceItem& item, float price,

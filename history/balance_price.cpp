@@ -82,7 +82,8 @@ float BalanceFormula(const std::vector<float>& x) {
         float sum = 0.0f;
         float ema = 0.0f;
         for (int k = 0; k < kWindow; ++k) {
-            sum = Stored(static_cast<double>(sum) + x[static_cast<size_t>(i + k)]);
+            sum = Stored(static_cast<double>(sum) +
+                         x[static_cast<size_t>(i) + static_cast<size_t>(k)]);
             const double y = x[static_cast<size_t>(i + kWindow - 1 - k)];  // oldest first
             ema = Stored((k * static_cast<double>(ema) + 2.0 * y) / (k + 2));
         }

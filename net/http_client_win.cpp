@@ -19,10 +19,10 @@ constexpr char kFormContentType[] = "Content-Type: application/x-www-form-urlenc
 
 // Wine ignores time-outs on the root handle, so every handle that talks to the host gets them.
 void SetTimeouts(HINTERNET handle, unsigned long ms) {
-    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
-                         INTERNET_OPTION_RECEIVE_TIMEOUT}) {
+    for (int option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                       INTERNET_OPTION_RECEIVE_TIMEOUT}) {
         DWORD value = ms;
-        InternetSetOptionA(handle, option, &value, sizeof(value));
+        InternetSetOptionA(handle, static_cast<DWORD>(option), &value, sizeof(value));
     }
 }
 

@@ -37,19 +37,22 @@ std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntr
         return segments;
     }
     const int h = window_height - 1;
+    // Slots are counted in int, as the layout arithmetic is; here they index.
+    const auto slot = [](int i) { return static_cast<size_t>(i); };
 
     float max = v[kLast];
     float min = v[kLast];
     int oldest = kLast;  // the oldest sample drawn
     for (int i = kLast; i >= first; --i) {
-        if (v[i] == -1.0f || !std::isfinite(v[i])) {
+        const float price = v[slot(i)];
+        if (price == -1.0f || !std::isfinite(price)) {
             break;
         }
         oldest = i;
-        if (v[i] > max) {
-            max = v[i];
-        } else if (v[i] < min) {
-            min = v[i];
+        if (price > max) {
+            max = price;
+        } else if (price < min) {
+            min = price;
         }
     }
     const float range = max - min;
@@ -78,12 +81,12 @@ std::vector<ChartSegment> ComputeChartSegments(const std::array<float, StockEntr
 
     std::array<int, StockEntry::kHistorySize> x{}, y{};
     for (int i = kLast; i >= first; --i) {
-        x[i] = metrics.right - metrics.point_spacing * (kLast - i);
-        y[i] = i < oldest || v[i] < min ? -1 : row(v[i]);
+        x[slot(i)] = metrics.right - metrics.point_spacing * (kLast - i);
+        y[slot(i)] = i < oldest || v[slot(i)] < min ? -1 : row(v[slot(i)]);
     }
     for (int i = first; i < kLast; ++i) {
-        const int a = y[i], b = y[i + 1];
-        const int xa = x[i], xb = x[i + 1];
+        const int a = y[slot(i)], b = y[slot(i + 1)];
+        const int xa = x[slot(i)], xb = x[slot(i + 1)];
         if (a < 0) {
             continue;
         }

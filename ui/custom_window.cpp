@@ -28,7 +28,7 @@ WNDPROC RegisterOnce(const WindowClass& window_class, WNDPROC proc) {
             return nullptr;
         }
         base = wc.lpfnWndProc;
-        wc.style &= ~CS_GLOBALCLASS;
+        wc.style &= ~static_cast<UINT>(CS_GLOBALCLASS);
     } else {
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = window_class.background;

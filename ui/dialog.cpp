@@ -39,12 +39,12 @@ void EndOwnedDialogs(HWND owner) {
     EnumThreadWindows(
         GetCurrentThreadId(),
         [](HWND window, LPARAM context) -> BOOL {
-            auto* search = reinterpret_cast<Search*>(context);
+            auto* seeking = reinterpret_cast<Search*>(context);
             wchar_t class_name[8] = {};
             GetClassNameW(window, class_name, 8);
-            if (GetWindow(window, GW_OWNER) == search->owner &&
+            if (GetWindow(window, GW_OWNER) == seeking->owner &&
                 wcscmp(class_name, L"#32770") == 0) {
-                search->found.push_back(window);
+                seeking->found.push_back(window);
             }
             return TRUE;
         },

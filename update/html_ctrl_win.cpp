@@ -477,8 +477,8 @@ void CHtmlCtrl::ShowPlainText(std::string_view html) {
         fallback_.reset(CreateWindowExW(
             0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, 0, 0, client.right,
             client.bottom, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
-        SendMessageW(fallback_.get(), WM_SETFONT, SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0),
-                     FALSE);
+        SendMessageW(fallback_.get(), WM_SETFONT,
+                     static_cast<WPARAM>(SendMessageW(GetParent(hwnd()), WM_GETFONT, 0, 0)), FALSE);
     }
     // The body of the page, without its head.
     const size_t body = html.find("<body>");

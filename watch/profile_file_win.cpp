@@ -38,9 +38,9 @@ std::string PrivateProfileFile::ReadText() const {
     std::wstring wide;
     auto decode = [&](UINT code_page, size_t skip) {
         wide.resize(bytes.size());
-        wide.resize(MultiByteToWideChar(code_page, 0, bytes.data() + skip,
-                                        static_cast<int>(bytes.size() - skip), wide.data(),
-                                        static_cast<int>(wide.size())));
+        wide.resize(static_cast<size_t>(MultiByteToWideChar(
+            code_page, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip), wide.data(),
+            static_cast<int>(wide.size()))));
     };
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
         decode(CP_UTF8, 3);
@@ -55,8 +55,9 @@ std::string PrivateProfileFile::ReadText() const {
         decode(CP_ACP, 0);
     }
     std::string text(wide.size() * 2, '\0');
-    text.resize(WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                    text.data(), static_cast<int>(text.size()), nullptr, nullptr));
+    text.resize(static_cast<size_t>(
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                            static_cast<int>(text.size()), nullptr, nullptr)));
     return text;
 }
 
