@@ -71,6 +71,15 @@ def start_simulator(build):
     return sim
 
 
+def e2e_driver(build):
+    """The driver that the end-to-end tests use, for this build's programs."""
+    import os
+    from harness import Driver
+    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
+    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
+    return Driver()
+
+
 def launch(build, exe, folder):
     return subprocess.Popen([str(build / 'wine-run'), str(exe)], cwd=folder,
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -99,11 +108,7 @@ def resident_kib(pid):
 
 
 def startup(build, runs):
-    from harness import Driver  # the driver that the end-to-end tests use
-    import os
-    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
-    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
-    driver = Driver()
+    driver = e2e_driver(build)
     sim = start_simulator(build)
     figures = {'Tickra': [], 'empty dialog': []}
     try:
@@ -133,13 +138,11 @@ def startup(build, runs):
 
 def biglist(build, counts):
     """Long lists: see the module's text."""
-    from harness import Driver, wait_for
+    from harness import wait_for
     import json
     import os
     import urllib.request
-    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
-    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
-    driver = Driver()
+    driver = e2e_driver(build)
     sim = start_simulator(build)
     log_url = f'http://127.0.0.1:{sim_port(build)}/_sim/log'
     wm_command, lvm_getitemcount = 0x0111, 0x1004
@@ -240,11 +243,7 @@ def percentile(values, share):
 
 
 def responsiveness(build, seconds):
-    from harness import Driver
-    import os
-    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
-    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
-    driver = Driver()
+    driver = e2e_driver(build)
     sim = start_simulator(build)
     process = None
     try:
@@ -305,12 +304,8 @@ def requests_made(sim_url, kind):
 
 def stuck(build, case):
     """Tickra beside a hung shell or a chart host that never answers: see the module's text."""
-    from harness import Driver
-    import os
     import urllib.request
-    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
-    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
-    driver = Driver()
+    driver = e2e_driver(build)
     sim = start_simulator(build)
     sim_url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
     processes = []
@@ -396,12 +391,8 @@ def stuck(build, case):
 
 def every_stuck(build, runs):
     """Exit with every kind of transfer stuck: see the module's text."""
-    from harness import Driver
-    import os
     import urllib.request
-    os.environ.setdefault('TICKRA_WINE_RUN', str(build / 'wine-run'))
-    os.environ.setdefault('TICKRA_DRIVER_EXE', str(build / 'tests' / 'tickra_e2e_driver.exe'))
-    driver = Driver()
+    driver = e2e_driver(build)
     sim = start_simulator(build)
     sim_url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
 
