@@ -13,6 +13,17 @@ struct PriceRequest {
     std::string code;
 };
 
+BalanceRun::Priced ComputePrice(const PriceRequest& request, TransferControl& control) {
+    const HttpFunction bound = BindControl(request.http, TransferKind::kHistory, control);
+    const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
+        return request.now ? FetchHistoryTable(code, provider, bound, request.hosts, *request.now)
+                           : std::string();
+    };
+    BalanceRun::Priced priced;
+    priced.price = ComputeBalancePrice(request.code, fetch, priced.data_date);
+    return priced;
+}
+
 }  // namespace
 
 BalanceRun::BalanceRun(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http,
@@ -45,19 +56,8 @@ void BalanceRun::Next() {
         });
         return;
     }
-    const auto compute = [](const PriceRequest& request, TransferControl& control) {
-        const HttpFunction bound = BindControl(request.http, TransferKind::kHistory, control);
-        const HistoryFetch fetch = [&](std::string_view code, std::string_view provider) {
-            return request.now
-                       ? FetchHistoryTable(code, provider, bound, request.hosts, *request.now)
-                       : std::string();
-        };
-        Priced priced;
-        priced.price = ComputeBalancePrice(request.code, fetch, priced.data_date);
-        return priced;
-    };
     task_.Start(
-        +compute, PriceRequest{http_, hosts_, now_, item.code},
+        ComputePrice, PriceRequest{http_, hosts_, now_, item.code},
         [this, item](Priced priced) { Deliver(item, priced.price, priced.data_date); },
         std::chrono::steady_clock::now());
 }

@@ -44,16 +44,16 @@ public:
     size_t done() const { return done_; }
     size_t total() const { return items_.size(); }
 
-private:
-    // Computes the next item's price.
-    void Next();
-    void Deliver(const BalanceItem& item, float price, const std::string& data_date);
-
     // A price and the date of the table it came from.
     struct Priced {
         float price = -1.0f;
         std::string data_date;
     };
+
+private:
+    // Computes the next item's price.
+    void Next();
+    void Deliver(const BalanceItem& item, float price, const std::string& data_date);
 
     std::shared_ptr<Mailbox> mailbox_;
     AbortableHttpFunction http_;
