@@ -57,6 +57,9 @@ class HostileTest(TickraTestCase):
             self.sim(f'scenario?code={code}&case={case}')
         tickra = self.start(code_ini='[600000]\r\n[000001]\r\n[600036]\r\n')
         dialog = self.driver.find('#32770', 'Tickra')
+        # From the first request on, past start-up, whose own work is no hold by the feeds.
+        wait_for(lambda: any('?0600000 ' in line for line in self.simulator_log()),
+                 what='a quote request')
         deadline = time.monotonic() + 8
         while time.monotonic() < deadline:
             self.assertLess(float(self.driver('ping', dialog, 2000)), 200)
