@@ -37,7 +37,6 @@ void CQuoteCard::ShowBeside(HWND ticker, const std::vector<CardLine>& lines,
     colours_ = colours;
     font_height_ = font_height;
     line_height_ = font_height + font_height / 3;
-    std::wstring text;
     int width = 0;
     HDC dc = GetDC(hwnd());
     {
@@ -49,11 +48,10 @@ void CQuoteCard::ShowBeside(HWND ticker, const std::vector<CardLine>& lines,
             DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &measured,
                       DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX);
             width = std::max(width, static_cast<int>(measured.right));
-            text += (text.empty() ? L"" : L"\r\n") + wide;
         }
     }
     ReleaseDC(hwnd(), dc);
-    SetWindowTextW(hwnd(), text.c_str());
+    SetWindowTextW(hwnd(), Widen(CardText(lines_)).c_str());
     const int pad = font_height_ / 2;
     const int w = width + 2 * pad + 2, h = static_cast<int>(lines_.size()) * line_height_ + 2 * pad;
     HWND taskbar = GetAncestor(ticker, GA_ROOT);
