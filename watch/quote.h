@@ -24,6 +24,9 @@ struct Quote {
     float previous_close = 0.0f;
     float price = 0.0f;
     float change = 0.0f;
+
+    // The change against the previous close, in percent: what the ticker and the card show.
+    float percent() const { return change * 100 / previous_close; }
 };
 
 // Reads a feed response to a request for feed_code. Bodies of 50 bytes or fewer, records without

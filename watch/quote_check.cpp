@@ -61,8 +61,7 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
             break;
         case Quote::Kind::kGood: {
             reference_price = quote.previous_close;
-            const float percent = quote.change * 100 / quote.previous_close;
-            text = quote.name + " " + quote.last_text + " " + Format("%.2f%%", percent);
+            text = quote.name + " " + quote.last_text + " " + Format("%.2f%%", quote.percent());
             break;
         }
     }

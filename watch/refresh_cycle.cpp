@@ -81,7 +81,7 @@ void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState
         facts.previous_close_text = q.previous_close_text;
         facts.open_text = q.open_text;
         facts.change = q.change;
-        facts.percent = q.change * 100 / q.previous_close;
+        facts.percent = q.percent();
         facts.tone = ticker.tone;
         facts.time = time;
         return;
