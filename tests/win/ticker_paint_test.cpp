@@ -246,20 +246,14 @@ TEST(TickerTheme, ReadableOnLightAndDarkTaskbarsAndFollowsEachChangeMessage) {
             EXPECT_GE(DarkestTenth(line, 198, 215, any), 4.5) << name << ": markers";
         }
         const Capture ticker(host->hwnd());
-        EXPECT_GE(DarkestTenth(ticker, 150, 198,
-                               [](COLORREF c) {
-                                   return GetRValue(c) > GetGValue(c) &&
-                                          GetRValue(c) > GetBValue(c);
-                               }),
-                  3.0)
-            << name << ": red above the reference";
-        EXPECT_GE(DarkestTenth(ticker, 150, 198,
-                               [](COLORREF c) {
-                                   return GetGValue(c) > GetRValue(c) &&
-                                          GetGValue(c) > GetBValue(c);
-                               }),
-                  3.0)
-            << name << ": green below it";
+        const std::pair<bool (*)(COLORREF), const char*> chart_lines[] = {
+            {[](COLORREF c) { return GetRValue(c) > GetGValue(c) && GetRValue(c) > GetBValue(c); },
+             ": red above the reference"},
+            {[](COLORREF c) { return GetGValue(c) > GetRValue(c) && GetGValue(c) > GetBValue(c); },
+             ": green below it"}};
+        for (const auto& [is_line, what] : chart_lines) {
+            EXPECT_GE(DarkestTenth(ticker, 150, 198, is_line), 3.0) << name << what;
+        }
     };
     ASSERT_TRUE(testing::PumpUntil([&] { return background() == RGB(243, 243, 243); }))
         << std::hex << background();
