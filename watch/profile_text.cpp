@@ -60,7 +60,8 @@ size_t FillList(const std::vector<std::string_view>& names, char* buffer, size_t
     size_t at = 0;
     for (std::string_view name : names) {
         if (at + name.size() + 2 > size) {
-            const size_t room = size - 2 - at;
+            // The names so far may end one byte before the buffer does: no room is left then.
+            const size_t room = at < size - 2 ? size - 2 - at : 0;
             std::memcpy(buffer + at, name.data(), std::min(room, name.size()));
             buffer[size - 2] = buffer[size - 1] = '\0';
             return size - 2;

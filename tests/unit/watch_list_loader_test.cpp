@@ -6,6 +6,7 @@
 
 #include "unit/fake_profile.h"
 #include "unit/test_support.h"
+#include "watch/profile_text.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
@@ -75,6 +76,33 @@ TEST(LoadWatchList, LongNamesNeitherHideRowsNorBecomeRows) {
             rows.push_back({row.code, row.break_below, row.cross_above});
         }
         EXPECT_EQ(rows, (std::vector<Names>{{"600000", "9", ""}, {"600001", "", "2"}}));
+    }
+}
+
+// The one-pass reader fills each buffer as the profile functions would, whatever its size: with
+// the names so far ending one byte before its end (73 six-digit codes in 512 bytes), the next name
+// must not go past it. Each buffer is a heap block of exactly its size, for the sanitizers.
+TEST(ProfileText, ListsNeverPassTheBufferAndLongFilesLoadEveryRow) {
+    auto odd = [](char c) { return "[" + std::string(40, c) + "]\n"; };
+    for (int count : {1, 73, 74, 150}) {
+        ProfileText text(odd('x') + testing::SixDigitSections(count) + odd('y'));
+        const Names all = ReadSectionNames(text);
+        ASSERT_EQ(all.size(), static_cast<size_t>(count) + 2) << count;
+        for (size_t size = 2; size <= 1200; ++size) {
+            std::vector<char> buffer(size);
+            const size_t told = text.GetSectionNames(buffer.data(), size);
+            ASSERT_LT(told, size) << count << " " << size;
+            Names read = ParseNameList(buffer.data(), size);
+            if (told == size - 2 && !read.empty()) {
+                read.pop_back();  // cut short
+            }
+            ASSERT_LE(read.size(), all.size());
+            EXPECT_TRUE(std::equal(read.begin(), read.end(), all.begin())) << count << " " << size;
+        }
+    }
+    for (int count : {74, 586, 4682}) {
+        ProfileText text(testing::SixDigitSections(count));
+        EXPECT_EQ(LoadWatchList(text).size(), static_cast<size_t>(count));
     }
 }
 
