@@ -4,8 +4,10 @@
 // A job is a plain function of values: it has no captures, so it cannot reach its owner; its
 // arguments are copied to the worker. Its result comes back through the owner's mailbox, as a task
 // named after the kind, and reaches the continuation on the owner's thread, unless the work was
-// given up or cancelled meanwhile. The worker keeps no way to its owner's state: a task finds the
-// continuation only while the BackgroundTask lives.
+// given up or cancelled meanwhile. A job that throws, or could not be run, reaches it too, as a
+// default Result, which every kind's result reads as a failure: no owner waits for ever. The worker
+// keeps no way to its owner's state: a task finds the continuation only while the BackgroundTask
+// lives.
 //
 // Work ends two ways only: Cancel aborts and never waits, nor does the destructor; Join waits
 // until a deadline and lets a thread still busy go. A kind whose work was given up keeps at most
@@ -93,13 +95,18 @@ public:
         return true;
     }
 
-    // Aborts everything, at once; no result is taken from here on.
+    // Aborts everything, at once; no result of it is taken. Work started later gets a worker of
+    // its own once the aborted one has ended (CanStart).
     void Cancel() {
         for (Worker<Control>* worker : {worker_.get(), abandoned_.get()}) {
             if (worker != nullptr) {
                 worker->Cancel();
             }
         }
+        if (worker_ && (!abandoned_ || abandoned_->idle())) {
+            abandoned_ = std::move(worker_);  // kept for Join
+        }
+        worker_.reset();
         Forget();
     }
     // Waits until no job waits or runs, or until the deadline; true when none does. Work still
@@ -141,8 +148,8 @@ private:
             owner_->on_progress = std::move(on_progress);
         }
         const std::weak_ptr<Owner> owner = owner_;
-        worker_->Post([run = std::move(run), mailbox = mailbox_, name = name_, owner,
-                       generation = generation_](Control& control) {
+        const bool posted = worker_->Post([run = std::move(run), mailbox = mailbox_, name = name_,
+                                           owner, generation = generation_](Control& control) {
             const Progress progress = [&](int step) {
                 mailbox->Post(name, [owner, generation, step] {
                     const std::shared_ptr<Owner> alive = owner.lock();
@@ -151,29 +158,39 @@ private:
                     }
                 });
             };
-            auto result = std::make_shared<std::optional<Result>>();
+            std::optional<Result> result;
             try {
-                result->emplace(run(control, mailbox ? progress : Progress()));
-            } catch (...) {  // the owner stops waiting for it below
+                result.emplace(run(control, mailbox ? progress : Progress()));
+            } catch (...) {
                 if (mailbox) {
                     mailbox->Report(name, "failed");
                 }
+                result.emplace();
             }
-            if (!mailbox) {
-                return;
+            if (mailbox) {
+                Deliver(*mailbox, name, owner, generation, std::move(*result));
             }
-            mailbox->Post(name, [owner, generation, result] {
+        });
+        if (!posted && mailbox_) {
+            Deliver(*mailbox_, name_, owner, generation_, Result{});
+        }
+    }
+
+    // Hands a result to the continuation that waits longest, on the owner's thread.
+    static void Deliver(Mailbox& mailbox, const char* name, const std::weak_ptr<Owner>& owner,
+                        unsigned generation, Result result) {
+        mailbox.Post(
+            name, [owner, generation, result = std::make_shared<Result>(std::move(result))] {
                 const std::shared_ptr<Owner> alive = owner.lock();
                 if (!alive || !alive->generation.IsCurrent(generation) || alive->waiting.empty()) {
                     return;  // given up or cancelled meanwhile
                 }
                 Then next = std::move(alive->waiting.front());
                 alive->waiting.pop_front();
-                if (*result && next) {
-                    next(std::move(**result));
+                if (next) {
+                    next(std::move(*result));
                 }
             });
-        });
     }
 
     // Whatever is under way is no longer waited for.

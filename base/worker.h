@@ -41,20 +41,21 @@ public:
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Queues a job; once cancelled, the worker takes none.
-    void Post(Job job) {
+    // Queues a job; once cancelled, the worker takes none, and says so.
+    bool Post(Job job) {
         const std::lock_guard<std::mutex> lock(state_->mutex);
         if (state_->cancelled) {
-            return;
+            return false;
         }
         state_->jobs.push_back(std::move(job));
         if (state_->serving) {
             state_->wake.notify_one();
-            return;
+            return true;
         }
         // The thread shares only the state, so it is never waited for by its handle. Without one,
         // the job waits for the next Post to try again.
         state_->serving = StartDetachedThread([state = state_] { state->Run(); }, stack_bytes_);
+        return true;
     }
 
     // Drops the jobs still waiting and aborts the running one; the thread ends by itself.

@@ -61,7 +61,8 @@ public:
 
     // What became of a download: handed over only when it is a whole program with the
     // publisher's signature, of the version offered.
-    enum class Verdict { kVerified, kIncomplete, kUnsigned, kNotOffered, kNotSaved };
+    // A default Verdict, which a download that failed to run comes back as, is no success.
+    enum class Verdict { kIncomplete, kVerified, kUnsigned, kNotOffered, kNotSaved };
 
 protected:
     bool OnInitDialog() override;

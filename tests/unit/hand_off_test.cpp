@@ -127,13 +127,23 @@ TEST(BackgroundTask, AGivenUpKindWaitsForItsThreadAndNoOtherKindWaitsForIt) {
     EXPECT_EQ(quotes, std::vector<int>{7});
 }
 
-TEST(BackgroundTask, AFailedJobIsReportedByNameAndEndsTheWait) {
+int Seven(const int&, FakeControl&) {
+    return 7;
+}
+
+// The owner's wait ends with a result, whatever became of the job: it threw, or it was started
+// after a Cancel.
+TEST(BackgroundTask, AFailedJobIsReportedByNameAndEndsTheWaitAsAFailure) {
     TestMailbox mail;
     BackgroundTask<int, FakeControl> task("balance price", mail.box);
-    bool called = false;
-    task.Start(Fail, 0, [&](int) { called = true; });
+    std::vector<int> results;
+    task.Start(Fail, 0, [&](int r) { results.push_back(r); });
     EXPECT_TRUE(mail.PumpUntil([&] { return !task.busy(); }));
-    EXPECT_FALSE(called);
+    task.Cancel();
+    ASSERT_TRUE(mail.PumpUntil([&] { return task.CanStart(); }));
+    task.Start(Seven, 0, [&](int r) { results.push_back(r); });
+    EXPECT_TRUE(mail.PumpUntil([&] { return !task.busy(); }));
+    EXPECT_EQ(results, (std::vector<int>{0, 7}));
     const std::lock_guard<std::mutex> lock(mail.mutex);
     EXPECT_EQ(mail.reports, std::vector<std::string>{"balance price: failed"});
 }
