@@ -258,6 +258,10 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
         return answer;
     }
     answer.status = head->status;
+    // A connection that broke before the status line leaves none: that is no answer at all.
+    if (answer.status == 0) {
+        return answer;
+    }
     if (head->length && *head->length > limits.max_bytes) {
         return answer;  // announced beyond the bound: no use reading what would be thrown away
     }

@@ -164,10 +164,16 @@ TEST_F(HttpClientTest, ASilentHostIsGivenUpWithinTheBound) {
 TEST_F(HttpClientTest, ABodyCutOffIsAFailedTransfer) {
     TransferLimits limits;
     limits.max_bytes = 1 << 20;
+    // A reset after the request was taken leaves no status line, under Wine now and then as if
+    // it had been an answer of status 0.
     for (const HttpAnswer& cut : {HttpRequest("", "GET", SimHost(), "/_case/huge", limits),
-                                  HttpRequest("", "GET", SimHost(), "/_case/truncated")}) {
+                                  HttpRequest("", "GET", SimHost(), "/_case/truncated"),
+                                  HttpRequest("", "GET", SimHost(), "/_case/reset"),
+                                  HttpRequest("", "GET", SimHost(), "/_case/reset"),
+                                  HttpRequest("", "GET", SimHost(), "/_case/reset")}) {
         EXPECT_FALSE(cut.complete);
         EXPECT_EQ(cut.body.size(), 0u);
+        EXPECT_EQ(cut.failure, NetFailure::kBroken);
     }
 }
 
