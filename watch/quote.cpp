@@ -12,6 +12,8 @@ namespace {
 constexpr size_t kShortestQuote = 51;  // bytes; anything shorter carries no quote
 constexpr size_t kFieldCount = 11;
 constexpr size_t kFeedCodeLength = 7;
+constexpr size_t kMaxNameBytes = 32;    // the longest names are about half of it
+constexpr size_t kMaxNumberBytes = 16;  // a price as text
 
 bool IsAsciiLetterOrDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -33,6 +35,20 @@ std::string_view NamedFeedCode(std::string_view head) {
         }
     }
     return end - run == kFeedCodeLength ? head.substr(run, kFeedCodeLength) : std::string_view();
+}
+
+// A field as it may be shown: without control characters, which would break the ticker's and the
+// card's lines, and cut on a character's boundary, so that no feed can make a card screens wide.
+std::string Shown(std::string_view field, size_t max_bytes) {
+    std::string kept;
+    for (size_t i = 0, width = 0; i < field.size() && kept.size() < max_bytes; i += width) {
+        width = CharWidth(field, i);
+        const auto c = static_cast<unsigned char>(field[i]);
+        if (width == 2 || (c >= 0x20 && c != 0x7F)) {
+            kept.append(field.substr(i, width));
+        }
+    }
+    return std::string(CutAtCharBoundary(kept, max_bytes));
 }
 }  // namespace
 
@@ -97,10 +113,10 @@ Quote ParseQuote(std::string_view response, std::string_view feed_code) {
         return quote;
     }
     quote.kind = Quote::Kind::kGood;
-    quote.name = fields[1];
-    quote.last_text = fields[10];
-    quote.previous_close_text = fields[2];
-    quote.open_text = fields[3];
+    quote.name = Shown(fields[1], kMaxNameBytes);
+    quote.last_text = Shown(fields[10], kMaxNumberBytes);
+    quote.previous_close_text = Shown(fields[2], kMaxNumberBytes);
+    quote.open_text = Shown(fields[3], kMaxNumberBytes);
     quote.previous_close = previous_close;
     quote.price = price;
     quote.change = change;

@@ -33,7 +33,8 @@ struct Quote {
 // an apostrophe and records with fewer than 11 fields are missing quotes; so are records whose
 // previous close, change or last price is no finite number, and answers that name another feed
 // code before the record ("var hq_str_0600519=" when 0600000 was asked for). An opening price of
-// exactly "0.000" means the stock is suspended today.
+// exactly "0.000" means the stock is suspended today. The name and the texts of the numbers lose
+// their control characters and are cut at 32 and 16 bytes, on a character's boundary.
 Quote ParseQuote(std::string_view response, std::string_view feed_code);
 
 }  // namespace tickra

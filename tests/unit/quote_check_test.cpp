@@ -162,10 +162,10 @@ TEST_F(QuoteCheckTest, FlagsAreClearedOnEveryCheck) {
     EXPECT_EQ(ticker.flags, DisplayFlags{});
 }
 
-TEST_F(QuoteCheckTest, LongTickerTextIsCutWithoutSplittingACharacter) {
-    // Two single bytes, then double-byte characters: byte 99 is the first half of one.
-    Check("600000", FeedRecord("xy" + std::string(120, '\xB0'), "10", "10", "0", "10"));
-    EXPECT_EQ(ticker.text, "xy" + std::string(96, '\xB0'));
+TEST_F(QuoteCheckTest, ALongNameIsCutWithoutSplittingACharacter) {
+    // One single byte, then double-byte characters: byte 32 of the name is the first half of one.
+    Check("600000", FeedRecord("x" + std::string(120, '\xB0'), "10", "10", "0", "10"));
+    EXPECT_EQ(ticker.text, "x" + std::string(30, '\xB0') + " 10 0.00%");
 }
 
 }  // namespace

@@ -93,6 +93,16 @@ TEST(ParseQuote, TakesNameNumbersAndTheLastPriceTextAsReceived) {
     EXPECT_EQ(odd.name, "浦发\xD2");
     EXPECT_FLOAT_EQ(odd.previous_close, 10.0f);
     EXPECT_FLOAT_EQ(odd.price, 10.25f);
+
+    // A hostile name loses its line breaks and is cut on a character's boundary.
+    std::string long_name = "浦发\r\n银行";
+    for (int i = 0; i < 1500; ++i) {
+        long_name += "银";
+    }
+    const Quote hostile =
+        ParseQuote(FeedRecord(long_name, "10.000", "10.050", "0.250", "10.25\r\n"), "0600000");
+    EXPECT_EQ(hostile.name, "浦发银行银银银银银银银银银银银银");
+    EXPECT_EQ(hostile.last_text, "10.25");
 }
 
 }  // namespace
