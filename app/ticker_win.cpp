@@ -1,5 +1,6 @@
 #include "app/ticker_win.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <windowsx.h>
@@ -84,8 +85,17 @@ void Ticker::Show() {
 }
 
 void Ticker::Hold(bool held) {
-    cycle_.set_held(held && !model_.empty());
+    if (held && !model_.empty()) {
+        cycle_.HoldOn(static_cast<int>(ShownRow()));  // not the next, while its answer is out
+    } else {
+        cycle_.set_held(false);
+    }
     Show();
+}
+
+size_t Ticker::ShownRow() const {
+    return model_.Find(cycle_.shown_entry())
+        .value_or(static_cast<size_t>(cycle_.current_row()) % std::max<size_t>(model_.size(), 1));
 }
 
 void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
@@ -105,14 +115,20 @@ void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
             ShowMenu(value);
             break;
         case CNProgressBar::Pointer::kWheel:
-            Step(value < 0 ? 1 : -1);  // turned toward the user: down the list
+            Step(-value);  // turned toward the user: down the list
             break;
     }
 }
 
 void Ticker::ShowCard() {
     CNProgressBar* host = hosts_ ? hosts_->Find(card_ticker_) : nullptr;
-    const auto row = static_cast<size_t>(cycle_.current_row());
+    if (card_ticker_ != nullptr && host == nullptr) {
+        // Its ticker went under the pointer (a shell restart, a taskbar lost): no leave will
+        // come, and the rotation must not wait for one.
+        card_ticker_ = nullptr;
+        cycle_.set_paused(false);
+    }
+    const size_t row = ShownRow();
     if (host == nullptr || row >= model_.size()) {
         card_.Hide();  // its ticker went, or the list is empty
         return;

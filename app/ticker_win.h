@@ -76,8 +76,10 @@ private:
     void OnPointer(HWND ticker, CNProgressBar::Pointer what, int value);
     // The card of the shown stock beside the ticker the pointer rests on, brought up to date.
     void ShowCard();
+    // The row of the stock the ticker shows, or of the rotation before anything was shown.
+    size_t ShownRow() const;
     void ShowMenu(int at);
-    // A wheel step to the next row (+1) or the previous one (-1), whose quote is asked at once.
+    // Wheel steps down the list (positive) or up it, whose last row's quote is asked at once.
     void Step(int direction);
 
     WatchModel& model_;

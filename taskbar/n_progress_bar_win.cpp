@@ -479,6 +479,12 @@ void CNProgressBar::KeepInPlace() {
     PlaceTicker();
 }
 
+bool CNProgressBar::PointerIsOver() const {
+    POINT at;
+    RECT place;
+    return GetCursorPos(&at) && GetWindowRect(hwnd(), &place) && PtInRect(&place, at);
+}
+
 void CNProgressBar::Repaint() {
     // Without a ticker (its taskbar went, the new one is not there yet) there is nothing to
     // repaint; a null window would repaint the whole desktop.
@@ -522,14 +528,24 @@ LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
         TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd(), kRestMs};
         tracking_ = TrackMouseEvent(&track) != FALSE;
     }
+    if (message == WM_NCDESTROY) {
+        // Tracking ends with the window: the next one asks again.
+        tracking_ = false;
+        wheel_.Reset();
+    }
     std::optional<Pointer> pointer;
     int value = 0;
     switch (message) {
         case WM_MOUSEHOVER:
+            // Any program can post one: only a pointer that is really there rests on the ticker.
+            if (!tracking_ || !PointerIsOver()) {
+                return 0;
+            }
             pointer = Pointer::kRest;
             break;
         case WM_MOUSELEAVE:
             tracking_ = false;
+            wheel_.Reset();
             pointer = Pointer::kLeave;
             break;
         case WM_RBUTTONUP: {
@@ -540,8 +556,11 @@ LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
             break;
         }
         case WM_MOUSEWHEEL:
+            value = wheel_.Add(GET_WHEEL_DELTA_WPARAM(wparam));
+            if (value == 0) {
+                return 0;
+            }
             pointer = Pointer::kWheel;
-            value = GET_WHEEL_DELTA_WPARAM(wparam);
             break;
     }
     if (pointer) {

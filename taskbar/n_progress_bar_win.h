@@ -19,6 +19,7 @@
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/text_progress_ctrl_win.h"
+#include "taskbar/wheel_steps.h"
 #include "ui/message_box.h"
 
 namespace tickra {
@@ -68,7 +69,8 @@ public:
         on_chart_request_ = std::move(handler);
     }
     // What the pointer does over the ticker: it rests on it (about 400 ms), leaves it, asks for
-    // its menu (value: the screen point, as MAKELPARAM), or turns the wheel (value: the delta).
+    // its menu (value: the screen point, as MAKELPARAM), or turns the wheel (value: whole steps,
+    // positive away from the user).
     enum class Pointer { kRest, kLeave, kMenu, kWheel };
     void set_on_pointer(std::function<void(Pointer what, int value)> handler) {
         on_pointer_ = std::move(handler);
@@ -119,6 +121,7 @@ private:
     void PlaceTicker();
     void RestoreTaskbar();
     void Repaint();
+    bool PointerIsOver() const;
     void ReadColours();
     void ShowIn(HWND parent, const Rect& rect);
 
@@ -143,7 +146,8 @@ private:
     bool lost_ = false;  // the taskbar vanished; re-embedding is under way or given up
     bool chart_requested_ = false;
     std::function<void(bool)> on_chart_request_;
-    bool tracking_ = false;  // the pointer is over the ticker, and its leaving will be told
+    bool tracking_ = false;  // the pointer is over this ticker window, and its leaving will be told
+    WheelSteps wheel_;
     std::function<void(Pointer, int)> on_pointer_;
 };
 

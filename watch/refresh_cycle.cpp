@@ -34,6 +34,12 @@ int RefreshCycle::ChooseRow(int row_count, std::string_view rotation_text, TimeP
     return current_index_;
 }
 
+void RefreshCycle::HoldOn(int row) {
+    held_ = true;
+    current_index_ = row;
+    tick_counter_ = 0;
+}
+
 int RefreshCycle::Step(int row_count, int direction, TimePoint until) {
     current_index_ = ((current_index_ + direction) % row_count + row_count) % row_count;
     tick_counter_ = 0;
@@ -109,9 +115,11 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
     WatchRow* row = &model.row(*index);
     // The prices as they are now: an edit made while the answer was on its way counts.
     StockEntry& entry = *row->entry;
-    const QuoteOutcome outcome = checker.Apply(RequestForRow(*row), answer, pending.now,
-                                               model.ticker, model.reference_price, alerts);
-    KeepFacts(entry.facts, outcome, model.ticker,
+    TickerState ticker = model.ticker;
+    float reference_price = model.reference_price;
+    const QuoteOutcome outcome =
+        checker.Apply(RequestForRow(*row), answer, pending.now, ticker, reference_price, alerts);
+    KeepFacts(entry.facts, outcome, ticker,
               FormatTime(arrived ? arrived : pending.now, "%H:%M:%S"));
     if (outcome.reached) {
         // The ticker's chart turns these prices into pixel rows: only numbers may go in.
@@ -129,6 +137,12 @@ bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& an
             entry.history[StockEntry::kLatest] = price;
         }
     }
+    if (held_ && !Shows(model.rows(), entry.serial)) {
+        return false;
+    }
+    model.ticker = std::move(ticker);
+    model.reference_price = reference_price;
+    shown_entry_ = entry.serial;
     if (!pending.first_check) {
         model.ticker.reference_price = model.reference_price;
         model.ticker.stock = entry.serial;

@@ -42,7 +42,8 @@ public:
     // Steps to the next row (+1) or the previous one (-1) at once; the rotation then waits on it
     // until `until`. A hold moves with it.
     int Step(int row_count, int direction, TimePoint until);
-    // Held from the ticker's menu: every tick shows the same stock.
+    // Held from the ticker's menu: every tick shows the same stock, the one at row.
+    void HoldOn(int row);
     void set_held(bool held) { held_ = held; }
     bool held() const { return held_; }
     // The card is open on the row shown.
@@ -50,6 +51,9 @@ public:
     int current_row() const { return current_index_; }
     // The rotation is on the row with this entry: what was fetched for it may still be shown.
     bool Shows(const WatchList& rows, uint64_t entry) const;
+    // The entry of the stock the ticker shows, which stays until the answer for the next one
+    // is in; 0 before the first.
+    uint64_t shown_entry() const { return shown_entry_; }
 
     // Starts the quote check of a row; nothing while one is under way, so that a slow feed
     // stretches the cycle instead of piling up requests.
@@ -64,7 +68,8 @@ public:
     // what the card tells (arrived: when the answer came; none: when it was asked). Points the
     // ticker at the row's history. Network trouble leaves the price and history as they were.
     // False when the row has gone meanwhile, or the answer is for a check that is no longer the
-    // one under way (given up as network trouble): the answer is dropped.
+    // one under way (given up as network trouble): the answer is dropped. While the rotation is
+    // held, an answer for another stock (asked before the hold) does not reach the ticker.
     bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchModel& model,
                      QuoteChecker& checker, AlertSink& alerts, const LocalTime& arrived = {});
 
@@ -76,6 +81,7 @@ private:
     TimePoint waiting_until_{};
     std::optional<PendingQuote> under_way_;
     uint64_t last_id_ = 0;
+    uint64_t shown_entry_ = 0;
 };
 
 // The request of a quote check for a row: its code and its three prices read afresh.

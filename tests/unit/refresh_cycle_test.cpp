@@ -223,6 +223,22 @@ TEST(RefreshCycle, AHoldAWheelStepAndAnOpenCardKeepTheRotationOnTheirStock) {
     EXPECT_EQ(cycle.ChooseRow(3, "1", t0 + 12s), 0) << "the card is open";
 }
 
+// The ticker shows a stock until the next one's answer is in: a hold in between holds the stock
+// shown, and the answer that was out does not replace it.
+TEST_F(RefreshRowTest, AHoldWhileTheNextAnswerIsOutHoldsTheStockShown) {
+    model.Append(WatchRow("000001", "", "", "", ""));
+    Tick(At(10, 0), "10.10");
+    ASSERT_EQ(cycle.ChooseRow(2, "1"), 1);
+    const std::optional<PendingQuote> next = cycle.StartQuote(model.row(1), checker, At(10, 0));
+    ASSERT_TRUE(next);
+    cycle.HoldOn(static_cast<int>(*model.Find(cycle.shown_entry())));
+    EXPECT_FALSE(cycle.FinishQuote(*next, Answered(FeedRecord("平安银行", "9", "9", "0", "9")),
+                                   model, checker, sink));
+    EXPECT_EQ(ticker.text, "浦发银行 10.10 1.00%");
+    EXPECT_EQ(cycle.shown_entry(), row().entry->serial);
+    EXPECT_EQ(cycle.ChooseRow(2, "1"), 0);
+}
+
 TEST_F(RefreshRowTest, RowTextsAreReadAfreshOnEveryCheck) {
     row().break_below = "10.2";
     Tick(At(10, 0), "10.10");

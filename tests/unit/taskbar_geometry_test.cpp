@@ -2,10 +2,12 @@
 
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/taskbar_choice.h"
 #include "taskbar/ticker_chart.h"
+#include "taskbar/wheel_steps.h"
 
 namespace tickra {
 namespace {
@@ -125,6 +127,29 @@ TEST(TaskbarChoice, ABadFileMeansThePrimaryAndTheTickerIsNeverLost) {
     EXPECT_EQ(TargetsFor(C::kAll, true), (TickerTargets{true, true}));
     for (C choice : {C::kPrimary, C::kSecondary, C::kAll}) {
         EXPECT_EQ(TargetsFor(choice, false), (TickerTargets{true, false})) << "no secondary";
+    }
+}
+
+TEST(WheelSteps, DeltasAddUpToOneStepPerNotch) {
+    struct Case {
+        const char* what;
+        std::vector<int> deltas;
+        std::vector<int> steps;  // after each delta
+    };
+    const Case cases[] = {
+        {"a notch each way", {120, -120}, {1, -1}},
+        {"a touchpad swipe of small deltas", {30, 30, 30, 30, 30}, {0, 0, 0, 1, 0}},
+        {"no delta, no step", {0, 0}, {0, 0}},
+        {"three notches in one message", {-360}, {-3}},
+        {"a turn back drops the rest", {90, -60, -60}, {0, 0, -1}},
+    };
+    for (const Case& c : cases) {
+        WheelSteps wheel;
+        std::vector<int> steps;
+        for (int delta : c.deltas) {
+            steps.push_back(wheel.Add(delta));
+        }
+        EXPECT_EQ(steps, c.steps) << c.what;
     }
 }
 

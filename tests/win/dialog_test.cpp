@@ -405,6 +405,7 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     layout.tray_log = log.c_str();
     tools::ClassicTaskbar taskbar;
     ASSERT_TRUE(taskbar.Create(layout));
+    folder.WriteFile("code.ini", "[600000]\r\n[000001]\r\n");
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
@@ -417,13 +418,35 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
         return count;
     };
     ASSERT_EQ(tickers(), 1);
+    // The pointer rests on the ticker, or only a message says so; true when the card opens.
+    auto rest = [&](bool really) {
+        const HWND ticker =
+            FindWindowExW(taskbar.taskbar(), nullptr, CTextProgressCtrl::kClassName, nullptr);
+        RECT r{};
+        GetWindowRect(ticker, &r);
+        SetCursorPos(really ? (r.left + r.right) / 2 : 0, really ? (r.top + r.bottom) / 2 : 0);
+        if (really) {
+            SendMessageW(ticker, WM_MOUSEMOVE, 0, 0);
+        }
+        SendMessageW(ticker, WM_MOUSEHOVER, 0, 0);
+        return IsWindowVisible(FindWindowW(CQuoteCard::kClassName, nullptr)) != FALSE;
+    };
+    EXPECT_FALSE(rest(false)) << "a hover no pointer made";
+    EXPECT_TRUE(rest(true));
 
+    // The shell restarts under the resting pointer: no leave comes, and none is waited for.
     taskbar.Destroy();
     ASSERT_TRUE(taskbar.Create(layout));
     folder.WriteFile("tray.log", "");
     SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);
     SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
     EXPECT_EQ(tickers(), 1);
+    auto line = [&] { return ui::Window(dialog.ticker_host()->hwnd()).Text(); };
+    ASSERT_TRUE(testing::TickAndWait(dialog));
+    const std::string shown = line();
+    ASSERT_TRUE(testing::TickAndWait(dialog));
+    EXPECT_NE(line(), shown) << "the rotation goes on";
+    EXPECT_TRUE(rest(true)) << "the new ticker tells of a resting pointer again";
     // The new taskbar received the icon, from the shell thread: operation 0 (add) for icon 4.
     // (Start-up's balloon may reach it too, late.)
     EXPECT_TRUE(testing::PumpUntil([&] {

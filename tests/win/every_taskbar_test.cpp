@@ -87,6 +87,9 @@ TEST(EveryTaskbar, TickersFollowTheChoiceAndTheSecondaryTaskbar) {
     }
 
     // The card opens beside a taskbar's ticker as beside a ticker of its own.
+    const RECT place = ScreenRect(TickerIn(secondary.taskbar()));
+    SetCursorPos((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+    SendMessageW(TickerIn(secondary.taskbar()), WM_MOUSEMOVE, 0, 0);
     SendMessageW(TickerIn(secondary.taskbar()), WM_MOUSEHOVER, 0, 0);
     const HWND card = FindWindowW(CQuoteCard::kClassName, nullptr);
     ASSERT_NE(card, nullptr);
