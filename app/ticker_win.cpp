@@ -25,6 +25,7 @@ Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailb
       services_(std::move(services)),
       alerts_(alerts),
       checker_(services_.quote_host, tips_switch),
+      mailbox_(mailbox),
       transfers_(std::move(mailbox), services_.http) {}
 
 void Ticker::Create(HWND owner, TaskbarChoice choice) {
@@ -112,7 +113,9 @@ void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
             card_.Hide();
             break;
         case CNProgressBar::Pointer::kMenu:
-            ShowMenu(value);
+            // Opened from the mailbox, not inside the ticker's own message: Exit while the menu
+            // is up may destroy the ticker.
+            mailbox_->Post("ticker menu", [this, value] { ShowMenu(value); });
             break;
         case CNProgressBar::Pointer::kWheel:
             Step(-value);  // turned toward the user: down the list

@@ -86,6 +86,7 @@ private:
     DialogServices services_;
     AlertSink& alerts_;
     QuoteChecker checker_;
+    std::shared_ptr<Mailbox> mailbox_;
     RefreshCycle cycle_;
     TickTransfers transfers_;
     std::unique_ptr<TickerHosts> hosts_;

@@ -313,6 +313,8 @@ void CTickraDlg::Teardown() {
         return;
     }
     ended_ = true;
+    // A menu's loop (the ticker's, the tray's) would hold the process until the user closed it.
+    EndMenu();
     if (mailbox()) {
         mailbox()->Close();  // answers still on their way find nothing to run
     }

@@ -339,6 +339,9 @@ void CNProgressBar::MoveRebar(const RebarBounds& bounds) {
 
 void CNProgressBar::ShowIn(HWND parent, const Rect& r) {
     if (hwnd() == nullptr) {
+        // Tracking ended with the last window, if there was one: the new one asks again.
+        tracking_ = false;
+        wheel_.Reset();
         CreateWindowIn(parent, RECT{r.left, r.top, r.right, r.bottom},
                        WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0);
         // A child of another thread's window shares that thread's input state, so that focus and
@@ -527,11 +530,6 @@ LRESULT CNProgressBar::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_MOUSEMOVE && !tracking_) {
         TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd(), kRestMs};
         tracking_ = TrackMouseEvent(&track) != FALSE;
-    }
-    if (message == WM_NCDESTROY) {
-        // Tracking ends with the window: the next one asks again.
-        tracking_ = false;
-        wheel_.Reset();
     }
     std::optional<Pointer> pointer;
     int value = 0;

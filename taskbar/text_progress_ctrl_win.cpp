@@ -85,6 +85,7 @@ LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
         case WM_MOUSEACTIVATE:
             return MA_NOACTIVATE;
         case WM_CONTEXTMENU:
+        case WM_SYSCOMMAND:  // nothing from its menu, which it has not; a close least of all
         case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
         case WM_APPCOMMAND:

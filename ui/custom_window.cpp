@@ -1,5 +1,7 @@
 #include "ui/custom_window.h"
 
+#include "ui/message_guard.h"
+
 #include <map>
 #include <string>
 #include <utility>
@@ -53,10 +55,12 @@ CustomWindow::~CustomWindow() {
 bool CustomWindow::Create(const WindowClass& window_class, DWORD ex_style, DWORD style,
                           const RECT& rect, HWND parent, int id, const wchar_t* title) {
     const WNDPROC base = RegisterOnce(window_class, WindowProc);
-    if (base == nullptr || hwnd_ != nullptr) {
+    if (base == nullptr || hwnd() != nullptr) {
         return false;
     }
+    hwnd_ = nullptr;
     base_proc_ = base;
+    GuardPostedMessages();
     creating = this;
     CreateWindowExW(ex_style, window_class.name, title, style, rect.left, rect.top,
                     rect.right - rect.left, rect.bottom - rect.top, parent,
@@ -69,7 +73,12 @@ bool CustomWindow::Create(const WindowClass& window_class, DWORD ex_style, DWORD
 void CustomWindow::Destroy() {
     if (hwnd_ != nullptr) {
         DestroyWindow(hwnd_);  // WM_NCDESTROY clears the handle
+        hwnd_ = nullptr;       // and a window that went unseen has none to clear
     }
+}
+
+HWND CustomWindow::hwnd() const noexcept {
+    return hwnd_ != nullptr && IsWindow(hwnd_) ? hwnd_ : nullptr;
 }
 
 LRESULT CustomWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -90,6 +99,12 @@ LRESULT CALLBACK CustomWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam
     }
     if (self == nullptr) {
         return DefWindowProcW(hwnd, message, wparam, lparam);  // made without an object
+    }
+    // Our windows end only by their owner's hand. Creation and destruction come from this thread,
+    // unless a window's parent of another thread goes: then hwnd() tells of it once it has gone.
+    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE) ||
+        (OwnThreadOnly(message) && SentFromOtherThread())) {
+        return 0;
     }
     LRESULT result = 0;
     // No exception may cross into the system's dispatching code.

@@ -1,6 +1,7 @@
 // A window of a class of our own, with its messages routed to a virtual. The class is registered
 // once, the object is found through GWLP_USERDATA, and the handle is forgotten at WM_NCDESTROY,
-// so whoever destroys the window, the object never holds a dead handle.
+// so whoever destroys the window, the object never hands out a dead handle. No message from
+// outside closes it.
 #pragma once
 
 #include <windows.h>
@@ -29,7 +30,8 @@ public:
                 HWND parent, int id = 0, const wchar_t* title = L"");
     void Destroy();
 
-    HWND hwnd() const noexcept { return hwnd_; }
+    // Null once the window has gone, however it went.
+    HWND hwnd() const noexcept;
 
 protected:
     // Handles one message; the default passes it on to the class's base behaviour.

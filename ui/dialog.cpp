@@ -1,13 +1,18 @@
 #include "ui/dialog.h"
 
 #include "res/messages.h"
+#include "ui/message_guard.h"
 
 #include <cwchar>
+#include <utility>
 #include <vector>
 
 namespace ui {
 
 namespace {
+
+// The dialog being made on this thread: WM_INITDIALOG's pointer is taken only for it.
+thread_local Dialog* creating = nullptr;
 
 // Messages whose result is the dialog procedure's own return value, not DWLP_MSGRESULT.
 bool ReturnsResultDirectly(UINT message) {
@@ -70,8 +75,12 @@ Dialog::~Dialog() {
 }
 
 HWND Dialog::CreateFromTemplate(HWND owner) {
-    return CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_), owner,
-                              DialogProc, reinterpret_cast<LPARAM>(this));
+    GuardPostedMessages();
+    creating = this;
+    const HWND made = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_),
+                                         owner, DialogProc, reinterpret_cast<LPARAM>(this));
+    creating = nullptr;
+    return made;
 }
 
 bool Dialog::Create(HWND owner) {
@@ -177,8 +186,12 @@ bool Dialog::OnCommand(int id, int, HWND) {
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     Dialog* self = nullptr;
-    if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lparam);
+    // Anyone may send a dialog WM_INITDIALOG with any pointer: only the one of its making counts.
+    const bool making = message == WM_INITDIALOG && creating != nullptr &&
+                        reinterpret_cast<Dialog*>(lparam) == creating &&
+                        GetWindowLongPtrW(hwnd, DWLP_USER) == 0;
+    if (making) {
+        self = std::exchange(creating, nullptr);
         self->hwnd_ = hwnd;
         self->mailbox_ = std::make_shared<tickra::Mailbox>(
             [hwnd] { return PostMessageW(hwnd, tickra::kMailboxMessage, 0, 0) != FALSE; },
@@ -191,6 +204,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     }
     if (self == nullptr) {
         return FALSE;
+    }
+    // Taken as handled, so that the dialog manager does nothing with them either.
+    if (message == WM_INITDIALOG ? !making : OwnThreadOnly(message) && SentFromOtherThread()) {
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+        return TRUE;
     }
     // No exception may cross into the system's dispatching code.
     try {

@@ -436,6 +436,7 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
 
     // The shell restarts under the resting pointer: no leave comes, and none is waited for.
     taskbar.Destroy();
+    SetCursorPos(0, 0);  // so that the new ticker is not rested on
     ASSERT_TRUE(taskbar.Create(layout));
     folder.WriteFile("tray.log", "");
     SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);

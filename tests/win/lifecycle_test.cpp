@@ -4,8 +4,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/tickra_dlg_win.h"
@@ -120,6 +122,79 @@ TEST(MainDialogLifecycle, ExitFromTheTrayEndsABoxTheDialogHasOpen) {
     EXPECT_EQ(dialog.DoModal(), IDOK);
     EXPECT_NE(box, nullptr);
     EXPECT_FALSE(box_timed_out) << "the box closed with Exit, not by itself";
+}
+
+// Another program posts, or sends from its own thread, what only the system may: none of it
+// ends a window, closes the mailbox (quotes would end as network trouble) or is read as a pointer.
+TEST(MainDialogLifecycle, ForgedMessagesEndNothingAndReadNoPointer) {
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini", "[600000]\r\n");
+    std::vector<MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
+    const HWND main = dialog.hwnd(), chart = dialog.chart_window()->hwnd();
+    const HWND ticker = dialog.ticker_host()->hwnd();
+    const HWND own = dialog.ticker_host()->standalone_window();
+    for (HWND target : {main, chart}) {
+        for (UINT message : {UINT{WM_INITDIALOG}, UINT{WM_NOTIFY}, UINT{WM_DESTROY},
+                             UINT{WM_NCDESTROY}, UINT{WM_QUIT}}) {
+            PostMessageW(target, message, 0, 0x10);
+        }
+    }
+    for (HWND target : {ticker, own}) {
+        for (UINT message : {UINT{WM_CLOSE}, UINT{WM_DESTROY}, UINT{WM_NCDESTROY}}) {
+            PostMessageW(target, message, 0, 0x10);
+        }
+        SendMessageW(target, WM_CLOSE, 0, 0);
+        SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+    std::atomic<bool> sent{false};
+    std::thread other([&] {
+        for (HWND target : {main, chart, ticker, own}) {
+            for (UINT message :
+                 {UINT{WM_INITDIALOG}, UINT{WM_NOTIFY}, UINT{WM_DESTROY}, UINT{WM_NCDESTROY}}) {
+                DWORD_PTR result = 0;
+                SendMessageTimeoutW(target, message, 0, 0x10, SMTO_BLOCK, 5000, &result);
+            }
+        }
+        sent = true;
+    });
+    EXPECT_TRUE(testing::PumpUntil([&] { return sent.load(); }));
+    other.join();
+    ASSERT_TRUE(testing::TickAndWait(dialog)) << "the answer comes back through the mailbox";
+    EXPECT_EQ(dialog.ticker_host()->hwnd(), ticker);
+    EXPECT_TRUE(IsWindow(main) && IsWindow(chart) && IsWindowVisible(own));
+    EXPECT_NE(ui::Window(ticker).Text().find("600000"), std::string::npos);
+}
+
+bool menu_timed_out = false;
+
+// Exit ends the ticker's menu, whose loop would otherwise wait for the user.
+TEST(MainDialogLifecycle, ExitEndsTheTickersMenu) {
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("code.ini", "[600000]\r\n");
+    std::vector<MessageBoxRecord> boxes;
+    CTickraDlg dialog("", testing::TestServices(&boxes));
+    bool menu_open = false;
+    testing::RunInsideNextLoop([&] {
+        HWND main = dialog.hwnd();
+        testing::RunInsideNextLoop([&, main] {
+            menu_open = FindWindowW(L"#32768", nullptr) != nullptr;
+            PostMessageW(main, WM_COMMAND, ID_TRAY_EXIT, 0);
+            // Without Exit's help the menu would wait for the user: give it a way out.
+            menu_timed_out = false;
+            SetTimer(nullptr, 0, 5000, [](HWND, UINT, UINT_PTR timer, DWORD) {
+                KillTimer(nullptr, timer);
+                menu_timed_out = true;
+                EndMenu();
+            });
+        });
+        PostMessageW(dialog.ticker_host()->hwnd(), WM_RBUTTONUP, 0, MAKELPARAM(5, 5));
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_TRUE(menu_open);
+    EXPECT_FALSE(menu_timed_out) << "the menu closed with Exit, not by itself";
 }
 
 TEST(MainDialogLifecycle, TheAnnouncementPanelForgetsItsWindowWithTheDialog) {
