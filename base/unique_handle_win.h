@@ -65,6 +65,7 @@ using UniqueRegion = UniqueHandle<NullHandleTraits<HRGN, DeleteObject>>;
 using UniqueMemoryDc = UniqueHandle<NullHandleTraits<HDC, DeleteDC>>;
 using UniqueMenu = UniqueHandle<NullHandleTraits<HMENU, DestroyMenu>>;
 using UniqueFile = UniqueHandle<FileHandleTraits>;
+using UniqueKernelHandle = UniqueHandle<NullHandleTraits<HANDLE, CloseHandle>>;  // a process's
 
 // Selects a GDI object into a device context for a scope and puts the previous one back, so that
 // the object is never freed while still selected.

@@ -1,12 +1,13 @@
 #include "update/upgrade_dlg_win.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
+#include <memory>
 #include <utility>
 
 #include "base/code_page_win.h"
 #include "base/file_win.h"
+#include "base/unique_handle_win.h"
 #include "res/resource.h"
 #include "tickra/build_config.h"
 #include "update/executable_check.h"
@@ -107,17 +108,25 @@ UpgradeServices DefaultUpgradeServices() {
                 return DownloadUrlToFile(url, path, limits, &control, progress);
             },
             ui::SystemMessageBox(),
-            [](HWND owner, const std::wstring& renamer) {
-                // No box of the shell's: the dialog says itself what to do instead. The process
-                // ends right after, so the start is finished before this returns.
-                SHELLEXECUTEINFOW info{};
-                info.cbSize = sizeof(info);
-                info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
-                info.hwnd = owner;
-                info.lpVerb = L"open";
-                info.lpFile = renamer.c_str();
-                info.nShow = SW_HIDE;
-                return ShellExecuteExW(&info) != FALSE;
+            [](HWND, const std::wstring& renamer) -> UpgradeServices::HeldRenamer {
+                // Started suspended: the user is told that Tickra restarts only once the renamer
+                // exists, and an Exit meanwhile ends it before it has done anything.
+                STARTUPINFOW startup{};
+                startup.cb = sizeof(startup);
+                startup.dwFlags = STARTF_USESHOWWINDOW;
+                startup.wShowWindow = SW_HIDE;
+                PROCESS_INFORMATION started{};
+                std::wstring command = L"\"" + renamer + L"\"";
+                if (!CreateProcessW(renamer.c_str(), command.data(), nullptr, nullptr, FALSE,
+                                    CREATE_SUSPENDED, nullptr, nullptr, &startup, &started)) {
+                    return {};
+                }
+                auto process = std::make_shared<UniqueKernelHandle>(started.hProcess);
+                auto thread = std::make_shared<UniqueKernelHandle>(started.hThread);
+                return [process, thread](bool run) {
+                    return run ? ResumeThread(thread->get()) != static_cast<DWORD>(-1)
+                               : TerminateProcess(process->get(), 1) != FALSE;
+                };
             },
             CurrentDirectoryW(),
             build::kUpgradeKey,
@@ -247,13 +256,20 @@ void CUpGradeDlg::OnDownloaded(Verdict verdict) {
         AddLine(RenamerMissingText("", offer_.download_page));
         return;
     }
+    // This program says it restarts, and ends, only once the one that puts the new one in place
+    // has started.
+    const UpgradeServices::HeldRenamer held = services_.start_renamer(hwnd(), renamer);
+    if (!held) {
+        AddLine(RenamerNotStartedText("", offer_.download_page));
+        return;
+    }
     services_.message_box(hwnd(), "下载完成，程序将重新启动，运行新程序。", "Tickra",
                           MB_OK | MB_ICONEXCLAMATION);
     if (abandoned_) {
-        return;  // the program is ending: no new one is started behind its back
+        held(false);  // the program is ending: no new one is started behind its back
+        return;
     }
-    // This program ends only when the one that puts the new one in place has started.
-    if (!services_.start_renamer(hwnd(), renamer)) {
+    if (!held(true)) {
         AddLine(RenamerNotStartedText("", offer_.download_page));
         return;
     }

@@ -23,8 +23,10 @@ struct UpgradeServices {
                                  const DownloadProgress& progress)>
         download;
     ui::MessageBoxFunction message_box;
-    // Starts the renamer hidden; false when it could not be started.
-    std::function<bool(HWND owner, const std::wstring& renamer)> start_renamer;
+    // Starts the renamer hidden and held; empty when it could not be started. What it returns
+    // lets the renamer run (true) or ends it unrun (false), and tells whether that was done.
+    using HeldRenamer = std::function<bool(bool run)>;
+    std::function<HeldRenamer(HWND owner, const std::wstring& renamer)> start_renamer;
     // The folder of the image and the renamer: the process's current directory.
     std::wstring folder;
     // The publisher's public key (128 hexadecimal digits); empty: nothing can be verified.

@@ -95,9 +95,18 @@ struct SimulatedDialogTest : ::testing::Test {
             return IDOK;
         };
         services.upgrade.start_renamer = [this](HWND owner, const std::wstring& renamer) {
-            renamers_started.push_back(renamer);
-            return !start_renamer_for_real ||
-                   DefaultUpgradeServices().start_renamer(owner, renamer);
+            UpgradeServices::HeldRenamer held =
+                start_renamer_for_real ? DefaultUpgradeServices().start_renamer(owner, renamer)
+                                       : [](bool) { return true; };
+            if (!held) {
+                return held;
+            }
+            return UpgradeServices::HeldRenamer([this, renamer, held](bool run) {
+                if (run) {
+                    renamers_started.push_back(renamer);
+                }
+                return held(run);
+            });
         };
         if (upgrade_download) {
             services.upgrade.download = [this, download = services.upgrade.download](

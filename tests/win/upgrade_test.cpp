@@ -179,6 +179,7 @@ TEST_F(SimulatedDialogTest, WithoutARenamerThatStartsTheUserIsToldWhatToDo) {
         }
         const size_t before = UpgradeText().size();
         PressUpgrade();
+        EXPECT_TRUE(boxes.empty()) << line << ": no word of a restart";
         const std::string text = UpgradeText();
         EXPECT_NE(
             text.find(std::string("\r\n\r\n***************************\r\n\r\n") + line, before),
