@@ -290,9 +290,13 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
 
 void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
     ticker_->SetTaskbarChoice(choice);
+    // The tray's menu still works while the box is up: one box says it for every choice made.
     if (!PrivateProfileFile(settings_path_)
-             .WriteString("Tickra", "Taskbars", TaskbarChoiceText(choice))) {
+             .WriteString("Tickra", "Taskbars", TaskbarChoiceText(choice)) &&
+        !settings_box_open_) {
+        settings_box_open_ = true;
         page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);
+        settings_box_open_ = false;
     }
 }
 

@@ -94,6 +94,7 @@ private:
     // The modal loop shows the dialog; its first frame paints hide it again, so that the program
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
+    bool settings_box_open_ = false;  // the box that says tickra.ini cannot be written
 
     // The parts hold the model, never each other's members, and are freed before it. The ticker
     // control keeps its own copy of the history it draws, so that no row's deletion can leave it

@@ -461,6 +461,34 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     }));
 }
 
+// Choices made while the box is up (the tray's menu still works) raise no box of their own.
+TEST(MainDialog, AnUnwritableTickraIniIsToldInOneBoxAtATime) {
+    ScopedWorkingDirectory folder;
+    folder.WriteFile("tickra.ini", "");
+    // Another program holds the file open without sharing it.
+    const HANDLE lock = CreateFileA((folder.path() + "\\tickra.ini").c_str(), GENERIC_READ, 0,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    std::vector<testing::MessageBoxRecord> boxes;
+    DialogServices services = testing::TestServices(&boxes);
+    std::unique_ptr<CTickraDlg> dialog;
+    services.message_box = [&](HWND, std::string_view text, std::string_view, UINT) {
+        boxes.push_back({std::string(text), "", 0});
+        for (int toggle = 0; boxes.size() == 1 && toggle < 19; ++toggle) {
+            SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_TASKBARS_ALL - toggle % 2, 0);
+        }
+        return IDOK;
+    };
+    dialog = std::make_unique<CTickraDlg>("", services);
+    ASSERT_TRUE(dialog->Create());
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_TASKBARS_ALL, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("tickra.ini 无法保存", 0), 0u);
+    EXPECT_EQ(dialog->ticker_hosts()->choice(), TaskbarChoice::kAll) << "kept for the run";
+    dialog.reset();
+    CloseHandle(lock);
+}
+
 TEST(MainDialog, AnEmptyListShowsTheHint) {
     ScopedWorkingDirectory folder;
     std::vector<testing::MessageBoxRecord> boxes;
