@@ -4,8 +4,8 @@
 // A job is a plain function of values: it has no captures, so it cannot reach its owner; its
 // arguments are copied to the worker. Its result comes back through the owner's mailbox, as a task
 // named after the kind, and reaches the continuation on the owner's thread, unless the work was
-// given up or cancelled meanwhile. A job that throws, or could not be run, reaches it too, as a
-// default Result, which every kind's result reads as a failure: no owner waits for ever. The worker
+// given up or cancelled meanwhile. A job that throws reaches it too, as a default Result, which
+// every kind's result reads as a failure: no owner waits for ever. The worker
 // keeps no way to its owner's state: a task finds the continuation only while the BackgroundTask
 // lives.
 //
@@ -96,17 +96,13 @@ public:
     }
 
     // Aborts everything, at once; no result of it is taken. Work started later gets a worker of
-    // its own once the aborted one has ended (CanStart).
+    // its own.
     void Cancel() {
         for (Worker<Control>* worker : {worker_.get(), abandoned_.get()}) {
             if (worker != nullptr) {
                 worker->Cancel();
             }
         }
-        if (worker_ && (!abandoned_ || abandoned_->idle())) {
-            abandoned_ = std::move(worker_);  // kept for Join
-        }
-        worker_.reset();
         Forget();
     }
     // Waits until no job waits or runs, or until the deadline; true when none does. Work still
@@ -136,6 +132,12 @@ private:
     using Run = std::function<Result(Control& control, const Progress& progress)>;
 
     void Post(Run run, Then then, Progress on_progress, TimePoint now) {
+        if (worker_ && worker_->cancelled()) {  // it takes no more jobs: its thread is let be
+            if (!abandoned_ || abandoned_->idle()) {
+                abandoned_ = std::move(worker_);
+            }
+            worker_.reset();
+        }
         if (!worker_) {
             worker_ = std::make_unique<Worker<Control>>(std::chrono::seconds(10), stack_bytes_);
         }
@@ -148,8 +150,8 @@ private:
             owner_->on_progress = std::move(on_progress);
         }
         const std::weak_ptr<Owner> owner = owner_;
-        const bool posted = worker_->Post([run = std::move(run), mailbox = mailbox_, name = name_,
-                                           owner, generation = generation_](Control& control) {
+        worker_->Post([run = std::move(run), mailbox = mailbox_, name = name_, owner,
+                       generation = generation_](Control& control) {
             const Progress progress = [&](int step) {
                 mailbox->Post(name, [owner, generation, step] {
                     const std::shared_ptr<Owner> alive = owner.lock();
@@ -171,9 +173,6 @@ private:
                 Deliver(*mailbox, name, owner, generation, std::move(*result));
             }
         });
-        if (!posted && mailbox_) {
-            Deliver(*mailbox_, name_, owner, generation_, Result{});
-        }
     }
 
     // Hands a result to the continuation that waits longest, on the owner's thread.

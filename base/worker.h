@@ -41,21 +41,20 @@ public:
     Worker(const Worker&) = delete;
     Worker& operator=(const Worker&) = delete;
 
-    // Queues a job; once cancelled, the worker takes none, and says so.
-    bool Post(Job job) {
+    // Queues a job; once cancelled, the worker takes none.
+    void Post(Job job) {
         const std::lock_guard<std::mutex> lock(state_->mutex);
         if (state_->cancelled) {
-            return false;
+            return;
         }
         state_->jobs.push_back(std::move(job));
         if (state_->serving) {
             state_->wake.notify_one();
-            return true;
+            return;
         }
         // The thread shares only the state, so it is never waited for by its handle. Without one,
         // the job waits for the next Post to try again.
         state_->serving = StartDetachedThread([state = state_] { state->Run(); }, stack_bytes_);
-        return true;
     }
 
     // Drops the jobs still waiting and aborts the running one; the thread ends by itself.
@@ -79,6 +78,10 @@ public:
     bool idle() const {
         const std::lock_guard<std::mutex> lock(state_->mutex);
         return state_->Idle();
+    }
+    bool cancelled() const {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        return state_->cancelled;
     }
 
 private:
