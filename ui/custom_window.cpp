@@ -60,13 +60,15 @@ bool CustomWindow::Create(const WindowClass& window_class, DWORD ex_style, DWORD
     }
     hwnd_ = nullptr;
     base_proc_ = base;
-    GuardPostedMessages();
+    GuardThread();
     creating = this;
+    making_ = true;
     CreateWindowExW(ex_style, window_class.name, title, style, rect.left, rect.top,
                     rect.right - rect.left, rect.bottom - rect.top, parent,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                     nullptr);
     creating = nullptr;
+    making_ = false;
     return hwnd_ != nullptr;
 }
 
@@ -100,10 +102,15 @@ LRESULT CALLBACK CustomWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam
     if (self == nullptr) {
         return DefWindowProcW(hwnd, message, wparam, lparam);  // made without an object
     }
-    // Our windows end only by their owner's hand. Creation and destruction come from this thread,
-    // unless a window's parent of another thread goes: then hwnd() tells of it once it has gone.
-    if (message == WM_CLOSE || (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE) ||
-        (OwnThreadOnly(message) && SentFromOtherThread())) {
+    // Our windows end only by their owner's hand, and what only the system sends is taken from
+    // nobody else. (A window whose parent of another thread goes, with the shell, may go unseen:
+    // hwnd() tells of it once it has gone.)
+    const bool real = (message == WM_CREATE || message == WM_NCCREATE)     ? self->making_
+                      : (message == WM_DESTROY || message == WM_NCDESTROY) ? BeingDestroyed(hwnd)
+                      : message == WM_NOTIFY ? FromOwnControl(hwnd, lparam)
+                                             : !SystemOnly(message);
+    if (!real || message == WM_CLOSE ||
+        (message == WM_SYSCOMMAND && (wparam & 0xFFF0) == SC_CLOSE)) {
         return 0;
     }
     LRESULT result = 0;
@@ -116,6 +123,7 @@ LRESULT CALLBACK CustomWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;
+        Forget(hwnd);
     }
     return result;
 }

@@ -43,6 +43,7 @@ private:
                                        LPARAM lparam) noexcept;
 
     HWND hwnd_ = nullptr;
+    bool making_ = false;  // inside Create: WM_NCCREATE and WM_CREATE are the system's
     WNDPROC base_proc_ = DefWindowProcW;
 };
 

@@ -75,7 +75,7 @@ Dialog::~Dialog() {
 }
 
 HWND Dialog::CreateFromTemplate(HWND owner) {
-    GuardPostedMessages();
+    GuardThread();
     creating = this;
     const HWND made = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(template_id_),
                                          owner, DialogProc, reinterpret_cast<LPARAM>(this));
@@ -205,8 +205,11 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
     if (self == nullptr) {
         return FALSE;
     }
-    // Taken as handled, so that the dialog manager does nothing with them either.
-    if (message == WM_INITDIALOG ? !making : OwnThreadOnly(message) && SentFromOtherThread()) {
+    // What only the system sends, sent by someone else, is taken as handled, so that the dialog
+    // manager does nothing with it either.
+    if (SystemOnly(message) && !making &&
+        !((message == WM_DESTROY || message == WM_NCDESTROY) && BeingDestroyed(hwnd)) &&
+        !(message == WM_NOTIFY && FromOwnControl(hwnd, lparam))) {
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
         return TRUE;
     }
@@ -227,6 +230,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         if (message == WM_NCDESTROY) {
             SetWindowLongPtrW(hwnd, DWLP_USER, 0);
             self->hwnd_ = nullptr;
+            Forget(hwnd);
         }
         if (!result) {
             return FALSE;

@@ -1,5 +1,8 @@
 #include "ui/message_guard.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "res/messages.h"
 
 namespace ui {
@@ -33,16 +36,23 @@ bool CarriesPointer(UINT message) {
     }
 }
 
+bool OwnThread(HWND hwnd) {
+    return GetWindowThreadProcessId(hwnd, nullptr) == GetCurrentThreadId();
+}
+
+// Windows this thread has begun to destroy and whose end has not been handled yet.
+thread_local std::vector<HWND> destroying;
+
 LRESULT CALLBACK FilterPosted(int code, WPARAM removed, LPARAM lparam) {
     auto* message = reinterpret_cast<MSG*>(lparam);
     if (code == HC_ACTION && message != nullptr && message->hwnd != nullptr &&
-        GetWindowThreadProcessId(message->hwnd, nullptr) == GetCurrentThreadId()) {
+        OwnThread(message->hwnd)) {
         const UINT m = message->message;
         // Control messages may carry pointers too; the only one others post us is the tray's.
         const bool control_message =
             m >= WM_USER && m < WM_APP && m != tickra::kTrayCallbackMessage;
         // A quit that names a window was never asked for by this program.
-        if (OwnThreadOnly(m) || CarriesPointer(m) || control_message || m == WM_QUIT) {
+        if (SystemOnly(m) || CarriesPointer(m) || control_message || m == WM_QUIT) {
             message->message = WM_NULL;
             message->wParam = 0;
             message->lParam = 0;
@@ -51,9 +61,18 @@ LRESULT CALLBACK FilterPosted(int code, WPARAM removed, LPARAM lparam) {
     return CallNextHookEx(nullptr, code, removed, lparam);
 }
 
+LRESULT CALLBACK NoteDestruction(int code, WPARAM wparam, LPARAM lparam) {
+    if (code == HCBT_DESTROYWND) {
+        // Entries of windows whose end nobody handled (the system's own) go with the next one.
+        std::erase_if(destroying, [](HWND hwnd) { return !IsWindow(hwnd); });
+        destroying.push_back(reinterpret_cast<HWND>(wparam));
+    }
+    return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
 }  // namespace
 
-bool OwnThreadOnly(UINT message) {
+bool SystemOnly(UINT message) {
     switch (message) {
         case WM_CREATE:
         case WM_NCCREATE:
@@ -67,14 +86,42 @@ bool OwnThreadOnly(UINT message) {
     }
 }
 
-bool SentFromOtherThread() {
-    return (InSendMessageEx(nullptr) & ISMEX_SEND) != 0;
+bool BeingDestroyed(HWND hwnd) {
+    // Children and owned windows go with the window DestroyWindow was called for.
+    for (HWND w = hwnd; w != nullptr;
+         w = GetParent(w) != nullptr ? GetParent(w) : GetWindow(w, GW_OWNER)) {
+        if (std::find(destroying.begin(), destroying.end(), w) != destroying.end()) {
+            return true;
+        }
+    }
+    return false;
 }
 
-void GuardPostedMessages() {
-    thread_local HHOOK hook = nullptr;
-    if (hook == nullptr) {
-        hook = SetWindowsHookExW(WH_GETMESSAGE, FilterPosted, nullptr, GetCurrentThreadId());
+void Forget(HWND hwnd) {
+    std::erase(destroying, hwnd);
+}
+
+bool FromOwnControl(HWND window, LPARAM lparam) {
+    // Only readable memory of ours is looked at: a pointer from another process means nothing here.
+    MEMORY_BASIC_INFORMATION memory{};
+    const auto* address = reinterpret_cast<const BYTE*>(lparam);
+    if (address == nullptr || VirtualQuery(address, &memory, sizeof(memory)) == 0 ||
+        memory.State != MEM_COMMIT || (memory.Protect & (PAGE_NOACCESS | PAGE_GUARD)) != 0 ||
+        address + sizeof(NMHDR) >
+            static_cast<const BYTE*>(memory.BaseAddress) + memory.RegionSize) {
+        return false;
+    }
+    const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
+    return notify->hwndFrom != nullptr && IsChild(window, notify->hwndFrom) &&
+           OwnThread(notify->hwndFrom);
+}
+
+void GuardThread() {
+    thread_local bool guarded = false;
+    if (!guarded) {
+        SetWindowsHookExW(WH_GETMESSAGE, FilterPosted, nullptr, GetCurrentThreadId());
+        SetWindowsHookExW(WH_CBT, NoteDestruction, nullptr, GetCurrentThreadId());
+        guarded = true;
     }
 }
 
