@@ -76,7 +76,7 @@ RebarBounds RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar
 // "WorkerW") gives way instead, so that the gap is left before the clock, or before the
 // taskbar's far end when it shows none. Screen rectangles in; out, in the taskbar's client
 // coordinates, the task list's new bounds and the ticker's place; nothing when the taskbar has no
-// room for the gap.
+// room for the gap beside a task list at least as long as the taskbar is thick.
 struct SecondaryLayout {
     RebarBounds task_list;
     Rect ticker;
