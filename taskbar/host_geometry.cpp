@@ -131,6 +131,12 @@ std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& t, const Rect&
     return SecondaryLayout{list, ticker};
 }
 
+RebarBounds RestoredSecondaryTaskList(const Rect& t, const Rect& task_list,
+                                      const std::optional<Rect>& clock) {
+    return RestoreRebar(t.vertical() ? LayoutMode::kVertical : LayoutMode::kHorizontal, Local(t, t),
+                        Local(t, task_list), Local(t, SecondaryTaskbarEnd(t, clock)));
+}
+
 Rect Windows11SecondaryTickerRect(const Rect& t, const HostMetrics& m) {
     const Rect local{0, 0, t.width(), t.height()};
     return Windows11TickerRect(local, {local.right - m.clock_room, 0, local.right, local.bottom},

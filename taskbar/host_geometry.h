@@ -85,6 +85,10 @@ struct SecondaryLayout {
 std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& taskbar, const Rect& task_list,
                                                       const std::optional<Rect>& clock,
                                                       const HostMetrics& metrics = {});
+// The task list of a secondary taskbar reaching its clock, or its far end, again: from the
+// taskbar, the task list and the clock as they are now. In the taskbar's client coordinates.
+RebarBounds RestoredSecondaryTaskList(const Rect& taskbar, const Rect& task_list,
+                                      const std::optional<Rect>& clock);
 // What the gap of a secondary taskbar lies before: the clock, or the taskbar's far end. Screen
 // coordinates, for GapTooSmall.
 Rect SecondaryTaskbarEnd(const Rect& taskbar, const std::optional<Rect>& clock);

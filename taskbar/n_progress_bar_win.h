@@ -33,10 +33,13 @@ public:
     // Finds the shell's windows, refuses to run a second ticker, and embeds this one in the
     // primary taskbar; a failure is reported with a message box and leaves the host disabled.
     explicit CNProgressBar(ui::MessageBoxFunction message_box = ui::SystemMessageBox());
-    // Embeds a ticker in this taskbar, the primary or a secondary one, once the first ticker has
-    // shown that no other copy runs. Nothing is said when it cannot: it stays disabled.
-    explicit CNProgressBar(HWND taskbar);
-    // Gives a classic ReBar or task list its room back.
+    enum class Role { kPrimary, kSecondary };
+    // Embeds a ticker in the primary taskbar, or in this secondary one, once the first ticker has
+    // shown that no other copy runs. Nothing is said when it cannot. A secondary host keeps to its
+    // taskbar, even one that went meanwhile: it looks for the taskbar's children at every check,
+    // and never turns to the primary.
+    CNProgressBar(Role role, HWND taskbar);
+    // Gives a classic ReBar or task list its room back, as much as its taskbar has now.
     ~CNProgressBar() override;
 
     // A ticker of another copy of Tickra is under one of the taskbars.
@@ -107,6 +110,11 @@ private:
     }
     void Start(ui::MessageBoxFunction* message_box);
     void FindShellWindows();
+    // Finds the taskbar's children; true when one of them is new. A secondary taskbar's may come
+    // after it or be made anew, and say which layout it has until a ticker is shown.
+    bool FindChildren();
+    // A secondary taskbar's clock, when it shows one.
+    std::optional<Rect> Clock() const;
     bool ShellWindowsExist() const;
     // What the gap lies before: the notification area, a secondary taskbar's clock or far end.
     Rect GapEnd() const;
@@ -128,7 +136,7 @@ private:
     // On a secondary taskbar, the task list stands in for the ReBar and the clock, when there is
     // one, for the notification area.
     ShellWindow rebar_, notify_, taskbar_, clock_;
-    RebarBounds first_task_list_;    // as it was, for giving it back
+    bool task_list_moved_ = false;   // a secondary taskbar's, to be given its room back
     std::optional<Rect> gap_place_;  // the ticker's in a secondary taskbar, when it has room
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
     int last_tray_top_ = 0;
