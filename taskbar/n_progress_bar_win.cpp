@@ -290,6 +290,9 @@ bool CNProgressBar::Embed() {
             L"Tickra")) {
         return false;
     }
+    if (placement_ == Placement::kStandalone) {
+        standalone_.WatchPlace();
+    }
     if (placement_ == Placement::kClassic || placement_ == Placement::kSecondary) {
         MakeRoom();
     }
@@ -378,6 +381,8 @@ void CNProgressBar::PlaceTicker() {
             ShowIn(taskbar_.hwnd, Windows11SecondaryTickerRect(taskbar_.rect, metrics_));
             break;
         case Placement::kStandalone: {
+            // Placed before Wine's tray bar shows, it moves above the bar once its own timer
+            // sees it.
             last_work_area_ = WorkArea();
             last_tray_top_ = WineTrayTop();
             last_balloon_ = TrayBalloon();
@@ -463,9 +468,7 @@ void CNProgressBar::KeepInPlace() {
             notify_.Read();
             break;
         case Placement::kStandalone:
-            // Wine's tray bar comes with the first icon, which the shell thread may add later.
-            needed = needed || WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_ ||
-                     TrayBalloon() != last_balloon_;
+            needed = needed || StandalonePlaceChanged();
             break;
     }
     if (placement_ != Placement::kStandalone &&
@@ -486,6 +489,21 @@ void CNProgressBar::KeepInPlace() {
     if (!had_ticker && hwnd() != nullptr) {
         MatchTaskbarColour();  // a ticker that came late looks at its background too
     }
+}
+
+bool CNProgressBar::StandalonePlaceChanged() const {
+    return WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_ ||
+           TrayBalloon() != last_balloon_;
+}
+
+LRESULT CNProgressBar::OwnWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER && wparam == kPlaceTimerId) {
+        if (host_.StandalonePlaceChanged()) {
+            host_.PlaceTicker();
+        }
+        return 0;
+    }
+    return CustomWindow::OnMessage(message, wparam, lparam);
 }
 
 void CNProgressBar::Repaint() {

@@ -108,6 +108,22 @@ private:
     bool secondary() const {
         return placement_ == Placement::kSecondary || placement_ == Placement::kSecondaryWindows11;
     }
+    // The window of its own, which looks at its place on a timer of its own: Wine's tray bar
+    // comes with the first icon, from another thread, and may move when the display changes.
+    class OwnWindow : public ui::CustomWindow {
+    public:
+        explicit OwnWindow(CNProgressBar& host) : host_(host) {}
+        void WatchPlace() { SetTimer(hwnd(), kPlaceTimerId, kPlacePollMs, nullptr); }
+
+    protected:
+        LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+    private:
+        static constexpr UINT_PTR kPlaceTimerId = 1;
+        static constexpr UINT kPlacePollMs = 250;
+        CNProgressBar& host_;
+    };
+
     void Start(ui::MessageBoxFunction* message_box);
     void FindShellWindows();
     // Finds the taskbar's children; true when one of them is new. A secondary taskbar's may come
@@ -115,6 +131,8 @@ private:
     bool FindChildren();
     // A secondary taskbar's clock, when it shows one.
     std::optional<Rect> Clock() const;
+    // Under Wine, the work area, the tray bar or a balloon moved since the window was placed.
+    bool StandalonePlaceChanged() const;
     bool ShellWindowsExist() const;
     // What the gap lies before: the notification area, a secondary taskbar's clock or far end.
     Rect GapEnd() const;
@@ -142,7 +160,7 @@ private:
     int last_tray_top_ = 0;
     std::optional<Rect> last_balloon_;
     int balloon_polls_ = 0;
-    ui::CustomWindow standalone_;
+    OwnWindow standalone_{*this};
     HostMetrics metrics_;
     int dpi_ = 96;
     int dpi_override_ = 0;

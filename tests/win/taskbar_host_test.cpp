@@ -177,6 +177,14 @@ TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {
     EXPECT_LE(placed.bottom, work.bottom - 5);
     EXPECT_EQ(placed.right - placed.left, 215);
     EXPECT_EQ(placed.bottom - placed.top, 22);
+    // A tray bar shows in its own time: the window clears it, though no check is due.
+    tools::ClassicTaskbarLayout raised;
+    raised.bottom_margin = 100;
+    tools::ClassicTaskbar bar;
+    ASSERT_TRUE(bar.Create(raised));
+    EXPECT_TRUE(testing::PumpUntil([&] {
+        return GetWindowRect(window, &placed) && placed.bottom == ScreenRect(bar.taskbar()).top - 5;
+    }));
 
     CNProgressBar second(testing::RecordingMessageBox(&boxes));
     EXPECT_FALSE(second.enabled());
