@@ -44,20 +44,21 @@ Rect StandaloneTickerRect(const Rect& work_area, int tray_top, const HostMetrics
     return {right - m.ticker_width, place.top, right, place.bottom};
 }
 
-RebarBounds ShrunkenRebar(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
-                          const HostMetrics& m) {
+namespace {
+
+// The orientation is given: the primary takes it from its ReBar, a secondary taskbar from itself.
+RebarBounds Shrunken(bool vertical, const Rect& t, const Rect& b, const Rect& n,
+                     const HostMetrics& m) {
     // ReBar screen coordinates serve as taskbar client coordinates along the long side: the
     // taskbar starts at the screen's edge there.
-    if (!b.vertical()) {
-        mode = LayoutMode::kHorizontal;
+    if (!vertical) {
         return {t.left + b.left, 0, (t.left - b.left) + n.left - m.horizontal_gap, b.height()};
     }
-    mode = LayoutMode::kVertical;
     return {0, t.top + b.top, n.width(), (t.top - b.top) + n.top - m.vertical_gap};
 }
 
-Rect TickerRect(const Rect& b, const HostMetrics& m) {
-    if (!b.vertical()) {
+Rect TickerIn(bool vertical, const Rect& b, const HostMetrics& m) {
+    if (!vertical) {
         int h = b.height();
         int pad = 0;
         if (h > m.band_cap) {
@@ -67,6 +68,24 @@ Rect TickerRect(const Rect& b, const HostMetrics& m) {
         return {b.right, pad + h / 10 + 2, b.right + m.ticker_width, pad + h - h / 10};
     }
     return {3, b.bottom, b.width() - 3, b.bottom + m.vertical_height};
+}
+
+// A rectangle in the taskbar's own coordinates: a secondary taskbar starts wherever its monitor
+// does, and the primary's arithmetic takes the taskbar's start for the screen's edge.
+Rect Local(const Rect& t, const Rect& r) {
+    return {r.left - t.left, r.top - t.top, r.right - t.left, r.bottom - t.top};
+}
+
+}  // namespace
+
+RebarBounds ShrunkenRebar(const Rect& t, const Rect& b, const Rect& n, LayoutMode& mode,
+                          const HostMetrics& m) {
+    mode = b.vertical() ? LayoutMode::kVertical : LayoutMode::kHorizontal;
+    return Shrunken(b.vertical(), t, b, n, m);
+}
+
+Rect TickerRect(const Rect& b, const HostMetrics& m) {
+    return TickerIn(b.vertical(), b, m);
 }
 
 bool GapTooSmall(const Rect& t, const Rect& b, const Rect& n, const HostMetrics& m) {
@@ -91,19 +110,31 @@ Rect SecondaryTaskbarEnd(const Rect& t, const std::optional<Rect>& clock) {
 std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& t, const Rect& task_list,
                                                       const std::optional<Rect>& clock,
                                                       const HostMetrics& m) {
-    // The arithmetic of the primary, whose taskbar starts at the screen's edge, in the
-    // taskbar's own coordinates: a secondary one starts wherever its monitor does.
-    auto local = [&t](const Rect& r) {
-        return Rect{r.left - t.left, r.top - t.top, r.right - t.left, r.bottom - t.top};
-    };
-    LayoutMode mode = LayoutMode::kNone;
+    // The taskbar says which way it goes: a task list squeezed narrower than tall is no vertical
+    // one.
+    const bool vertical = t.vertical();
+    const Rect bar = Local(t, t);
     const RebarBounds list =
-        ShrunkenRebar(local(t), local(task_list), local(SecondaryTaskbarEnd(t, clock)), mode, m);
-    if (list.width <= 0 || list.height <= 0) {
+        Shrunken(vertical, bar, Local(t, task_list), Local(t, SecondaryTaskbarEnd(t, clock)), m);
+    // The task list keeps at least a square button's room, and the ticker stays on the taskbar.
+    const int room = vertical ? list.height : list.width;
+    const int thickness = vertical ? bar.width() : bar.height();
+    if (room < std::max(thickness, 1) || list.width <= 0 || list.height <= 0) {
         return std::nullopt;
     }
-    return SecondaryLayout{
-        list, TickerRect({list.x, list.y, list.x + list.width, list.y + list.height}, m)};
+    const Rect ticker =
+        TickerIn(vertical, {list.x, list.y, list.x + list.width, list.y + list.height}, m);
+    if (ticker.left < 0 || ticker.top < 0 || ticker.right > bar.right ||
+        ticker.bottom > bar.bottom) {
+        return std::nullopt;
+    }
+    return SecondaryLayout{list, ticker};
+}
+
+RebarBounds RestoredSecondaryTaskList(const Rect& t, const Rect& task_list,
+                                      const std::optional<Rect>& clock) {
+    return RestoreRebar(t.vertical() ? LayoutMode::kVertical : LayoutMode::kHorizontal, Local(t, t),
+                        Local(t, task_list), Local(t, SecondaryTaskbarEnd(t, clock)));
 }
 
 Rect Windows11SecondaryTickerRect(const Rect& t, const HostMetrics& m) {

@@ -76,7 +76,7 @@ RebarBounds RestoreRebar(LayoutMode mode, const Rect& taskbar, const Rect& rebar
 // "WorkerW") gives way instead, so that the gap is left before the clock, or before the
 // taskbar's far end when it shows none. Screen rectangles in; out, in the taskbar's client
 // coordinates, the task list's new bounds and the ticker's place; nothing when the taskbar has no
-// room for the gap.
+// room for the gap beside a task list at least as long as the taskbar is thick.
 struct SecondaryLayout {
     RebarBounds task_list;
     Rect ticker;
@@ -85,6 +85,10 @@ struct SecondaryLayout {
 std::optional<SecondaryLayout> SecondaryTaskbarLayout(const Rect& taskbar, const Rect& task_list,
                                                       const std::optional<Rect>& clock,
                                                       const HostMetrics& metrics = {});
+// The task list of a secondary taskbar reaching its clock, or its far end, again: from the
+// taskbar, the task list and the clock as they are now. In the taskbar's client coordinates.
+RebarBounds RestoredSecondaryTaskList(const Rect& taskbar, const Rect& task_list,
+                                      const std::optional<Rect>& clock);
 // What the gap of a secondary taskbar lies before: the clock, or the taskbar's far end. Screen
 // coordinates, for GapTooSmall.
 Rect SecondaryTaskbarEnd(const Rect& taskbar, const std::optional<Rect>& clock);

@@ -4,7 +4,7 @@
 
 #include <windowsx.h>
 
-#include <cwchar>
+#include <utility>
 #include <vector>
 
 #include "taskbar/ticker_chart.h"
@@ -83,11 +83,6 @@ bool HasBridge(HWND taskbar) {
     return FindWindowExW(taskbar, nullptr, kBridgeClass, nullptr) != nullptr;
 }
 
-bool IsSecondaryTaskbar(HWND hwnd) {
-    wchar_t name[64] = {};
-    return GetClassNameW(hwnd, name, 64) > 0 && wcscmp(name, kSecondaryClass) == 0;
-}
-
 // The "WorkerW" of a secondary taskbar that holds its task list: some builds have two.
 HWND FindTaskList(HWND taskbar) {
     HWND first = FindWindowExW(taskbar, nullptr, L"WorkerW", nullptr);
@@ -97,14 +92,6 @@ HWND FindTaskList(HWND taskbar) {
         }
     }
     return first;
-}
-
-// The bounds of a child in its parent's client coordinates.
-RebarBounds ClientBounds(HWND child, HWND parent) {
-    RECT r{};
-    GetWindowRect(child, &r);
-    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 }  // namespace
@@ -132,10 +119,10 @@ CNProgressBar::CNProgressBar(ui::MessageBoxFunction message_box) {
     Start(&message_box);
 }
 
-CNProgressBar::CNProgressBar(HWND taskbar) {
-    taskbar_.hwnd = taskbar;
-    if (IsSecondaryTaskbar(taskbar)) {
-        placement_ = HasBridge(taskbar) ? Placement::kSecondaryWindows11 : Placement::kSecondary;
+CNProgressBar::CNProgressBar(Role role, HWND taskbar) {
+    if (role == Role::kSecondary) {
+        taskbar_.hwnd = taskbar;
+        placement_ = Placement::kSecondary;  // until its children say Windows 11
     }
     Start(nullptr);
 }
@@ -150,12 +137,11 @@ void CNProgressBar::Start(ui::MessageBoxFunction* message_box) {
     if (CurrentOsGeneration() < 3) {
         enabled_ = false;
     }
+    // A secondary taskbar's task list that is not there yet is looked for again at every check.
     const bool bands = rebar_.hwnd != nullptr && notify_.hwnd != nullptr;
-    if (secondary()) {
-        enabled_ = enabled_ && (placement_ == Placement::kSecondaryWindows11 || rebar_.hwnd);
-    } else if (!bands && RunningUnderWine()) {
+    if (!secondary() && !bands && RunningUnderWine()) {
         placement_ = Placement::kStandalone;  // Wine's shell has no bands to sit between
-    } else {
+    } else if (!secondary()) {
         if (rebar_.hwnd == nullptr) {
             tell("ReBarWindow32", "Can't find...", MB_OK);
             enabled_ = false;
@@ -235,25 +221,42 @@ void CNProgressBar::ReadColours() {
 }
 
 void CNProgressBar::FindShellWindows() {
-    if (!secondary()) {
-        taskbar_.hwnd = FindWindowExW(nullptr, nullptr, kPrimaryClass, nullptr);
-    }
     rebar_ = {};
     notify_ = {};
     clock_ = {};
-    if (secondary()) {
-        rebar_.hwnd = FindTaskList(taskbar_.hwnd);
-        clock_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ClockButton", nullptr);
-    } else if (taskbar_.hwnd != nullptr) {
-        rebar_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr);
-        notify_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr);
-    }
+    FindChildren();
     taskbar_.Read();
     rebar_.Read();
     notify_.Read();
     clock_.Read();
     last_notify_rect_ = GapEnd();
     last_taskbar_rect_ = taskbar_.rect;
+}
+
+bool CNProgressBar::FindChildren() {
+    const ShellWindow rebar = rebar_, notify = notify_, clock = clock_;
+    const Placement placement = placement_;
+    if (!secondary()) {
+        taskbar_.hwnd = FindWindowExW(nullptr, nullptr, kPrimaryClass, nullptr);
+        const bool found = taskbar_.hwnd != nullptr;
+        rebar_.hwnd =
+            found ? FindWindowExW(taskbar_.hwnd, nullptr, L"ReBarWindow32", nullptr) : nullptr;
+        notify_.hwnd =
+            found ? FindWindowExW(taskbar_.hwnd, nullptr, L"TrayNotifyWnd", nullptr) : nullptr;
+    } else {
+        if (hwnd() == nullptr) {
+            placement_ =
+                HasBridge(taskbar_.hwnd) ? Placement::kSecondaryWindows11 : Placement::kSecondary;
+        }
+        rebar_.hwnd = FindTaskList(taskbar_.hwnd);
+        clock_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ClockButton", nullptr);
+    }
+    return rebar_.hwnd != rebar.hwnd || notify_.hwnd != notify.hwnd || clock_.hwnd != clock.hwnd ||
+           placement_ != placement;
+}
+
+std::optional<Rect> CNProgressBar::Clock() const {
+    return IsWindow(clock_.hwnd) ? std::optional<Rect>(clock_.rect) : std::nullopt;
 }
 
 bool CNProgressBar::ShellWindowsExist() const {
@@ -268,8 +271,7 @@ Rect CNProgressBar::GapEnd() const {
     const Rect& t = taskbar_.rect;
     switch (placement_) {
         case Placement::kSecondary:
-            return SecondaryTaskbarEnd(
-                t, IsWindow(clock_.hwnd) ? std::optional<Rect>(clock_.rect) : std::nullopt);
+            return SecondaryTaskbarEnd(t, Clock());
         case Placement::kSecondaryWindows11:
             return {t.right - metrics_.clock_room, t.top, t.right, t.bottom};
         default:
@@ -287,6 +289,9 @@ bool CNProgressBar::Embed() {
             WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, WS_POPUP, {0, 0, 1, 1}, nullptr, 0,
             L"Tickra")) {
         return false;
+    }
+    if (placement_ == Placement::kStandalone) {
+        standalone_.WatchPlace();
     }
     if (placement_ == Placement::kClassic || placement_ == Placement::kSecondary) {
         MakeRoom();
@@ -312,17 +317,18 @@ void CNProgressBar::MakeRoom() {
         MoveRebar(ShrunkenRebar(taskbar_.rect, rebar_.rect, notify_.rect, layout_mode_, metrics_));
         return;
     }
-    const std::optional<SecondaryLayout> layout = SecondaryTaskbarLayout(
-        taskbar_.rect, rebar_.rect,
-        IsWindow(clock_.hwnd) ? std::optional<Rect>(clock_.rect) : std::nullopt, metrics_);
+    const std::optional<SecondaryLayout> layout =
+        IsWindow(rebar_.hwnd)
+            ? SecondaryTaskbarLayout(taskbar_.rect, rebar_.rect, Clock(), metrics_)
+            : std::nullopt;
     gap_place_.reset();
     if (!layout) {
-        return;  // a taskbar too small for the gap gets no ticker, and keeps its task list
-    }
-    if (first_task_list_ == RebarBounds{}) {
-        first_task_list_ = ClientBounds(rebar_.hwnd, taskbar_.hwnd);
+        // A taskbar too small for the gap gets no ticker, and its task list all the room.
+        RestoreTaskbar();
+        return;
     }
     MoveRebar(layout->task_list);
+    task_list_moved_ = true;
     gap_place_ = layout->ticker;
 }
 
@@ -378,6 +384,8 @@ void CNProgressBar::PlaceTicker() {
             ShowIn(taskbar_.hwnd, Windows11SecondaryTickerRect(taskbar_.rect, metrics_));
             break;
         case Placement::kStandalone: {
+            // Placed before Wine's tray bar shows, it moves above the bar once its own timer
+            // sees it.
             last_work_area_ = WorkArea();
             last_tray_top_ = WineTrayTop();
             last_balloon_ = TrayBalloon();
@@ -426,7 +434,10 @@ void CNProgressBar::KeepInPlace() {
     if (!enabled_) {
         return;
     }
-    // A secondary taskbar that goes takes its ticker with it; its owner drops this host.
+    // A secondary taskbar's task list may come after it, or be made anew at full width. One that
+    // goes takes its ticker with it; its owner drops this host.
+    const bool renewed = secondary() && FindChildren();
+    const bool had_ticker = hwnd() != nullptr;
     if (!secondary() && placement_ != Placement::kStandalone && !ShellWindowsExist() && !lost_) {
         lost_ = true;  // the taskbar went without a word: the shell restarted
         RequestReembed();
@@ -442,7 +453,7 @@ void CNProgressBar::KeepInPlace() {
     }
     const int previous_dpi = dpi_;
     UpdateScaling();
-    bool needed = dpi_ != previous_dpi;
+    bool needed = renewed || dpi_ != previous_dpi;
     switch (placement_) {
         case Placement::kClassic:
         case Placement::kSecondary:
@@ -460,9 +471,7 @@ void CNProgressBar::KeepInPlace() {
             notify_.Read();
             break;
         case Placement::kStandalone:
-            // Wine's tray bar comes with the first icon, which the shell thread may add later.
-            needed = needed || WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_ ||
-                     TrayBalloon() != last_balloon_;
+            needed = needed || StandalonePlaceChanged();
             break;
     }
     if (placement_ != Placement::kStandalone &&
@@ -480,6 +489,24 @@ void CNProgressBar::KeepInPlace() {
         Repaint();
     }
     PlaceTicker();
+    if (!had_ticker && hwnd() != nullptr) {
+        MatchTaskbarColour();  // a ticker that came late looks at its background too
+    }
+}
+
+bool CNProgressBar::StandalonePlaceChanged() const {
+    return WorkArea() != last_work_area_ || WineTrayTop() != last_tray_top_ ||
+           TrayBalloon() != last_balloon_;
+}
+
+LRESULT CNProgressBar::OwnWindow::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_TIMER && wparam == kPlaceTimerId) {
+        if (host_.StandalonePlaceChanged()) {
+            host_.PlaceTicker();
+        }
+        return 0;
+    }
+    return CustomWindow::OnMessage(message, wparam, lparam);
 }
 
 bool CNProgressBar::PointerIsOver() const {
@@ -497,15 +524,20 @@ void CNProgressBar::Repaint() {
 }
 
 void CNProgressBar::RestoreTaskbar() {
+    if (secondary()) {
+        FindChildren();  // a task list made anew, a clock that came
+    }
     if (!ShellWindowsExist()) {
         return;
     }
     rebar_.Read();
     notify_.Read();
+    clock_.Read();
     taskbar_.Read();
     if (placement_ == Placement::kSecondary) {
-        if (first_task_list_ != RebarBounds{}) {
-            MoveRebar(first_task_list_);  // as wide as it was found
+        // The room the taskbar has now: it may have grown, shrunk, turned or got a clock since.
+        if (std::exchange(task_list_moved_, false)) {
+            MoveRebar(RestoredSecondaryTaskList(taskbar_.rect, rebar_.rect, Clock()));
         }
         return;
     }

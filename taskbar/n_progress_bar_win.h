@@ -34,10 +34,13 @@ public:
     // Finds the shell's windows, refuses to run a second ticker, and embeds this one in the
     // primary taskbar; a failure is reported with a message box and leaves the host disabled.
     explicit CNProgressBar(ui::MessageBoxFunction message_box = ui::SystemMessageBox());
-    // Embeds a ticker in this taskbar, the primary or a secondary one, once the first ticker has
-    // shown that no other copy runs. Nothing is said when it cannot: it stays disabled.
-    explicit CNProgressBar(HWND taskbar);
-    // Gives a classic ReBar or task list its room back.
+    enum class Role { kPrimary, kSecondary };
+    // Embeds a ticker in the primary taskbar, or in this secondary one, once the first ticker has
+    // shown that no other copy runs. Nothing is said when it cannot. A secondary host keeps to its
+    // taskbar, even one that went meanwhile: it looks for the taskbar's children at every check,
+    // and never turns to the primary.
+    CNProgressBar(Role role, HWND taskbar);
+    // Gives a classic ReBar or task list its room back, as much as its taskbar has now.
     ~CNProgressBar() override;
 
     // A ticker of another copy of Tickra is under one of the taskbars.
@@ -107,8 +110,31 @@ private:
     bool secondary() const {
         return placement_ == Placement::kSecondary || placement_ == Placement::kSecondaryWindows11;
     }
+    // The window of its own, which looks at its place on a timer of its own: Wine's tray bar
+    // comes with the first icon, from another thread, and may move when the display changes.
+    class OwnWindow : public ui::CustomWindow {
+    public:
+        explicit OwnWindow(CNProgressBar& host) : host_(host) {}
+        void WatchPlace() { SetTimer(hwnd(), kPlaceTimerId, kPlacePollMs, nullptr); }
+
+    protected:
+        LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+    private:
+        static constexpr UINT_PTR kPlaceTimerId = 1;
+        static constexpr UINT kPlacePollMs = 250;
+        CNProgressBar& host_;
+    };
+
     void Start(ui::MessageBoxFunction* message_box);
     void FindShellWindows();
+    // Finds the taskbar's children; true when one of them is new. A secondary taskbar's may come
+    // after it or be made anew, and say which layout it has until a ticker is shown.
+    bool FindChildren();
+    // A secondary taskbar's clock, when it shows one.
+    std::optional<Rect> Clock() const;
+    // Under Wine, the work area, the tray bar or a balloon moved since the window was placed.
+    bool StandalonePlaceChanged() const;
     bool ShellWindowsExist() const;
     // What the gap lies before: the notification area, a secondary taskbar's clock or far end.
     Rect GapEnd() const;
@@ -131,13 +157,13 @@ private:
     // On a secondary taskbar, the task list stands in for the ReBar and the clock, when there is
     // one, for the notification area.
     ShellWindow rebar_, notify_, taskbar_, clock_;
-    RebarBounds first_task_list_;    // as it was, for giving it back
+    bool task_list_moved_ = false;   // a secondary taskbar's, to be given its room back
     std::optional<Rect> gap_place_;  // the ticker's in a secondary taskbar, when it has room
     Rect last_notify_rect_, last_taskbar_rect_, last_work_area_;
     int last_tray_top_ = 0;
     std::optional<Rect> last_balloon_;
     int balloon_polls_ = 0;
-    ui::CustomWindow standalone_;
+    OwnWindow standalone_{*this};
     HostMetrics metrics_;
     int dpi_ = 96;
     int dpi_override_ = 0;

@@ -40,15 +40,16 @@ void TickerHosts::Sync() {
         if (targets.secondaries &&
             std::none_of(secondaries_.begin(), secondaries_.end(),
                          [taskbar](const auto& host) { return host->taskbar() == taskbar; })) {
-            secondaries_.push_back(Adopt(std::make_unique<CNProgressBar>(taskbar)));
+            // A taskbar that goes meanwhile leaves a host without a ticker, dropped next time.
+            secondaries_.push_back(
+                Adopt(std::make_unique<CNProgressBar>(CNProgressBar::Role::kSecondary, taskbar)));
             secondaries_.back()->MatchTaskbarColour();
         }
     }
     if (!targets.primary) {
         primary_.reset();  // the ReBar gets its room back
     } else if (!primary_) {
-        primary_ = Adopt(std::make_unique<CNProgressBar>(
-            FindWindowExW(nullptr, nullptr, L"Shell_TrayWnd", nullptr)));
+        primary_ = Adopt(std::make_unique<CNProgressBar>(CNProgressBar::Role::kPrimary, nullptr));
         primary_->MatchTaskbarColour();
     }
 }

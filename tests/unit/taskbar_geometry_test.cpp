@@ -104,6 +104,18 @@ TEST(HostGeometry, ASecondaryTaskListLeavesTheGapBeforeItsClockOrItsFarEnd) {
          std::nullopt,
          96,
          std::nullopt},
+        {"a task list left narrower than the bar is thick",
+         {1280, 994, 1697, 1024},
+         {1328, 994, 1577, 1024},
+         Rect{1577, 994, 1697, 1024},
+         96,
+         std::nullopt},
+        {"a task list squeezed before is no vertical one",
+         {1280, 994, 2560, 1024},
+         {1328, 994, 1340, 1024},
+         Rect{2440, 994, 2560, 1024},
+         96,
+         SecondaryLayout{{48, 0, 892, 30}, {940, 5, 1155, 27}}},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SecondaryTaskbarLayout(c.taskbar, c.task_list, c.clock, ScaleHostMetrics(c.dpi)),

@@ -177,11 +177,76 @@ TEST(TaskbarHost, UnderWineWithoutBandsTheTickerGetsAWindowOfItsOwn) {
     EXPECT_LE(placed.bottom, work.bottom - 5);
     EXPECT_EQ(placed.right - placed.left, 215);
     EXPECT_EQ(placed.bottom - placed.top, 22);
+    // A tray bar shows in its own time: the window clears it, though no check is due.
+    tools::ClassicTaskbarLayout raised;
+    raised.bottom_margin = 100;
+    tools::ClassicTaskbar bar;
+    ASSERT_TRUE(bar.Create(raised));
+    EXPECT_TRUE(testing::PumpUntil([&] {
+        return GetWindowRect(window, &placed) && placed.bottom == ScreenRect(bar.taskbar()).top - 5;
+    }));
 
     CNProgressBar second(testing::RecordingMessageBox(&boxes));
     EXPECT_FALSE(second.enabled());
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "程序已经运行,不需再启动.");
+}
+
+// The task list gets back the room its taskbar has when the ticker goes, whatever came since.
+TEST(TaskbarHost, ASecondaryTaskListReachesItsClockAgain) {
+    const struct {
+        const char* what;
+        int clock_before, found_width, width;
+    } cases[] = {{"grown", 80, 0, 1920},
+                 {"shrunk", 80, 0, 800},
+                 {"a clock came", 0, 0, 1280},
+                 {"found shrunk", 80, 300, 1280}};
+    for (const auto& c : cases) {
+        tools::ClassicTaskbarLayout layout;
+        layout.secondary = true;
+        layout.notify_size = c.clock_before;
+        layout.bounds = {0, 0, 1280, 30};
+        tools::ClassicTaskbar bar;
+        ASSERT_TRUE(bar.Create(layout));
+        const HWND list = bar.rebar(), taskbar = bar.taskbar();
+        if (c.found_width > 0) {  // after a run that was killed
+            MoveWindow(list, 60, 0, c.found_width, 30, TRUE);
+        }
+        auto host = std::make_unique<CNProgressBar>(CNProgressBar::Role::kSecondary, taskbar);
+        MoveWindow(taskbar, 0, 0, c.width, 30, TRUE);
+        HWND clock = bar.notify() ? bar.notify()
+                                  : CreateWindowExW(0, L"ClockButton", L"", WS_CHILD | WS_VISIBLE,
+                                                    0, 0, 0, 0, taskbar, nullptr, nullptr, nullptr);
+        MoveWindow(clock, c.width - 80, 0, 80, 30, TRUE);
+        host->KeepInPlace();
+        host.reset();
+        const RECT back = ParentRect(list);
+        EXPECT_EQ(std::pair(back.left, back.right), std::pair(60L, c.width - 80L)) << c.what;
+    }
+}
+
+// A secondary taskbar's task list may come late, or anew at full width; a host for a taskbar that
+// has gone embeds nowhere.
+TEST_F(TaskbarHostTest, ASecondaryHostFollowsItsOwnTaskbarOnly) {
+    tools::ClassicTaskbarLayout layout;
+    layout.secondary = true;
+    layout.bounds = {0, 0, 1280, 30};
+    layout.task_list = false;
+    tools::ClassicTaskbar secondary;
+    ASSERT_TRUE(secondary.Create(layout));
+    const HWND went = secondary.taskbar();
+    secondary.Destroy();
+    EXPECT_EQ(CNProgressBar(CNProgressBar::Role::kSecondary, went).hwnd(), nullptr);
+
+    ASSERT_TRUE(secondary.Create(layout));
+    CNProgressBar host(CNProgressBar::Role::kSecondary, secondary.taskbar());
+    for (const char* when : {"late", "anew"}) {
+        secondary.RemakeTaskList();
+        host.KeepInPlace();
+        EXPECT_EQ(TickersIn(secondary.taskbar()), 1) << when;
+        EXPECT_EQ(ScreenRect(secondary.notify()).left - ScreenRect(secondary.rebar()).right, 220)
+            << when;
+    }
 }
 
 TEST(TaskbarHost, OnWindows11NothingIsMovedAndTheTickerIsCentred) {

@@ -202,19 +202,37 @@ bool ClassicTaskbar::CreateSecondary(const ClassicTaskbarLayout& layout, const R
         return CreateWindowExW(0, name, L"", WS_CHILD | WS_VISIBLE, x, y, cx, cy, parent, nullptr,
                                instance, nullptr);
     };
-    const int start = layout.start_width, clock = layout.notify_size;
-    if (vertical) {
-        child(L"Start", taskbar_, 0, 0, w, start);
-        rebar_ = child(L"WorkerW", taskbar_, 0, start, w, h - start - clock);
-        notify_ = clock > 0 ? child(L"ClockButton", taskbar_, 0, h - clock, w, clock) : nullptr;
-        child(L"MSTaskListWClass", rebar_, 0, 0, w, h - start - clock);
-    } else {
-        child(L"Start", taskbar_, 0, 0, start, h);
-        rebar_ = child(L"WorkerW", taskbar_, start, 0, w - start - clock, h);
-        notify_ = clock > 0 ? child(L"ClockButton", taskbar_, w - clock, 0, clock, h) : nullptr;
-        child(L"MSTaskListWClass", rebar_, 0, 0, w - start - clock, h);
+    start_size_ = layout.start_width;
+    const int clock = layout.notify_size;
+    child(L"Start", taskbar_, 0, 0, vertical ? w : start_size_, vertical ? start_size_ : h);
+    notify_ = clock <= 0 ? nullptr
+              : vertical ? child(L"ClockButton", taskbar_, 0, h - clock, w, clock)
+                         : child(L"ClockButton", taskbar_, w - clock, 0, clock, h);
+    if (layout.task_list) {
+        RemakeTaskList();
     }
-    return rebar_ != nullptr;
+    return !layout.task_list || rebar_ != nullptr;
+}
+
+void ClassicTaskbar::RemakeTaskList() {
+    if (rebar_ != nullptr) {
+        DestroyWindow(rebar_);
+    }
+    RECT bar, clock{};
+    GetClientRect(taskbar_, &bar);
+    if (notify_ != nullptr) {
+        GetClientRect(notify_, &clock);
+    }
+    const bool vertical = bar.right < bar.bottom;
+    const RECT list = vertical ? RECT{0, start_size_, bar.right, bar.bottom - clock.bottom}
+                               : RECT{start_size_, 0, bar.right - clock.right, bar.bottom};
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    rebar_ = CreateWindowExW(0, L"WorkerW", L"", WS_CHILD | WS_VISIBLE, list.left, list.top,
+                             list.right - list.left, list.bottom - list.top, taskbar_, nullptr,
+                             instance, nullptr);
+    CreateWindowExW(0, L"MSTaskListWClass", L"", WS_CHILD | WS_VISIBLE, 0, 0,
+                    list.right - list.left, list.bottom - list.top, rebar_, nullptr, instance,
+                    nullptr);
 }
 
 ClassicTaskbar::~ClassicTaskbar() {

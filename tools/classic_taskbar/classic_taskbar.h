@@ -23,6 +23,7 @@ struct ClassicTaskbarLayout {
     int bottom_margin = 0;   // pixels left free below a horizontal taskbar
     bool windows11 = false;  // the Windows 11 layout: a content bridge, a 0-pixel ReBar, "Start"
     bool secondary = false;  // a second monitor's taskbar; notify_size is then the clock's, 0 none
+    bool task_list = true;   // a secondary taskbar's task list from the start; else it comes later
     RECT bounds{};           // the taskbar on the screen; empty: the screen's bottom or left edge
     bool quit_on_destroy = false;       // end the thread's message loop when the taskbar goes
     const wchar_t* tray_log = nullptr;  // file that gets one line per tray request, or none
@@ -41,6 +42,9 @@ public:
     // Paints the bar in another colour from its next paint on, as a shell does after a change
     // of theme.
     void SetBarColour(COLORREF colour);
+    // A secondary taskbar's task list, made (anew) across the room between the start button and
+    // the clock, as the shell does when it comes late or builds it again.
+    void RemakeTaskList();
 
     HWND taskbar() const { return taskbar_; }
     // The task band: the ReBar, or a secondary taskbar's "WorkerW".
@@ -54,6 +58,7 @@ private:
     HWND taskbar_ = nullptr;
     HWND rebar_ = nullptr;
     HWND notify_ = nullptr;
+    int start_size_ = 0;
 };
 
 }  // namespace tickra::tools
