@@ -77,6 +77,12 @@ void PrivateProfileFile::GetString(const std::string& section, const std::string
 }
 
 bool PrivateProfileFile::WriteNewSection(const std::string& section, const Keys& keys) {
+    // Another copy may have added this stock since the list was read, with keys of its own: a
+    // section written whole would replace them, a key at a time keeps them.
+    char held[4];
+    if (GetPrivateProfileSectionA(section.c_str(), held, sizeof(held), path_.c_str()) != 0) {
+        return ProfileFile::WriteNewSection(section, keys);
+    }
     std::string lines;
     for (const auto& [key, value] : keys) {
         lines += key + "=" + value + '\0';

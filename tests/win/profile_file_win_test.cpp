@@ -58,7 +58,10 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
 TEST(PrivateProfileFile, ANewSectionInOneWriteIsTheSameAsAKeyAtATime) {
     testing::ScopedWorkingDirectory folder;
     const ProfileFile::Keys keys = {{"under", "1.5"}, {"over", "0"}, {"sale", ""}, {"cdt", ""}};
-    for (const std::string start : {"", "[600000]\r\nunder=1\r\n", "\xEF\xBB\xBF[600001]\r\n"}) {
+    for (const std::string start : {"", "[600000]\r\nunder=1\r\n", "\xEF\xBB\xBF[600001]\r\n",
+                                    // Another copy added the stock meanwhile, with keys of its own.
+                                    "[\xC6\xD6"
+                                    "000]\r\nname=x\r\nunder=1\r\n"}) {
         folder.WriteFile("a.ini", start);
         folder.WriteFile("b.ini", start);
         PrivateProfileFile a(folder.path() + "\\a.ini"), b(folder.path() + "\\b.ini");
