@@ -8,6 +8,40 @@
 
 namespace tickra {
 
+std::string ProfileTextFromBytes(std::string_view bytes, unsigned code_page) {
+    std::wstring wide;
+    auto decode = [&](UINT from, size_t skip) {
+        const std::string_view rest = bytes.substr(skip);
+        wide.resize(rest.size());  // a byte gives at most one UTF-16 unit
+        wide.resize(static_cast<size_t>(
+            MultiByteToWideChar(from, 0, rest.data(), static_cast<int>(rest.size()), wide.data(),
+                                static_cast<int>(wide.size()))));
+    };
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        decode(CP_UTF8, 3);
+    } else if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
+        const size_t big_endian = bytes[0] == '\xFE' ? 1 : 0;
+        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
+            const auto low = static_cast<unsigned char>(bytes[i + big_endian]);
+            const auto high = static_cast<unsigned char>(bytes[i + 1 - big_endian]);
+            wide += static_cast<wchar_t>(low | high << 8);
+        }
+    } else {
+        decode(code_page, 0);
+    }
+    if (wide.empty()) {
+        return {};
+    }
+    // Sized by asking first: where the ANSI code page is UTF-8, a Chinese character takes three
+    // bytes.
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(code_page, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
 bool PrivateProfileFile::HoldsText() const {
     const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -35,30 +69,7 @@ std::string PrivateProfileFile::ReadText() const {
         return {};
     }
     bytes.resize(read);
-    std::wstring wide;
-    auto decode = [&](UINT code_page, size_t skip) {
-        wide.resize(bytes.size());
-        wide.resize(static_cast<size_t>(MultiByteToWideChar(
-            code_page, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip), wide.data(),
-            static_cast<int>(wide.size()))));
-    };
-    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
-        decode(CP_UTF8, 3);
-    } else if (bytes.rfind("\xFF\xFE", 0) == 0 || bytes.rfind("\xFE\xFF", 0) == 0) {
-        const size_t big_endian = bytes[0] == '\xFE' ? 1 : 0;
-        for (size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            const auto low = static_cast<unsigned char>(bytes[i + big_endian]);
-            const auto high = static_cast<unsigned char>(bytes[i + 1 - big_endian]);
-            wide += static_cast<wchar_t>(low | high << 8);
-        }
-    } else {
-        decode(CP_ACP, 0);
-    }
-    std::string text(wide.size() * 2, '\0');
-    text.resize(static_cast<size_t>(
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                            static_cast<int>(text.size()), nullptr, nullptr)));
-    return text;
+    return ProfileTextFromBytes(bytes, GetACP());
 }
 
 size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {

@@ -2,10 +2,16 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "watch/profile_file.h"
 
 namespace tickra {
+
+// A profile file's bytes as the profile functions read them on a system whose ANSI code page is
+// code_page: a file with a UTF-8 or UTF-16 byte-order mark is converted from that, and an ANSI
+// one goes through the same round of conversion.
+std::string ProfileTextFromBytes(std::string_view bytes, unsigned code_page);
 
 class PrivateProfileFile final : public ProfileFile {
 public:
@@ -14,9 +20,8 @@ public:
 
     // Whether the file holds anything but blanks; a missing file holds nothing.
     bool HoldsText() const;
-    // The whole file in the system's ANSI code page, as the profile functions read it: a file
-    // with a UTF-8 or UTF-16 byte-order mark is converted from that, and an ANSI one goes through
-    // the same round of conversion. Empty for a missing file.
+    // The whole file in the system's ANSI code page (ProfileTextFromBytes); empty for a missing
+    // file.
     std::string ReadText() const;
 
     size_t GetSectionNames(char* buffer, size_t size) override;

@@ -81,6 +81,14 @@ TEST(PrivateProfileFile, ANewSectionInOneWriteIsTheSameAsAKeyAtATime) {
     }
 }
 
+// Where the ANSI code page is UTF-8, a Chinese character takes three bytes, not two.
+TEST(PrivateProfileFile, TextIsReadWholeInAUtf8CodePage) {
+    const std::u8string text = u8"[600000]\r\ncdt=二〇〇八年七月八日星期二下午三点收盘的数据\r\n";
+    const std::string utf8(text.begin(), text.end());
+    EXPECT_EQ(ProfileTextFromBytes(utf8, CP_UTF8), utf8);
+    EXPECT_EQ(ProfileTextFromBytes("\xEF\xBB\xBF" + utf8, CP_UTF8), utf8);
+}
+
 // code.ini read in one pass gives the rows that the profile functions give, key by key.
 TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
     const std::string long_text(300, '9'), long_gb2312 = [] {
