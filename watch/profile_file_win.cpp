@@ -42,34 +42,38 @@ std::string ProfileTextFromBytes(std::string_view bytes, unsigned code_page) {
     return text;
 }
 
-bool PrivateProfileFile::HoldsText() const {
-    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char start[4096];
-    DWORD read = 0;
-    if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {
-        return false;
-    }
-    return std::any_of(start, start + read,
-                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
-}
-
-std::string PrivateProfileFile::ReadText() const {
+PrivateProfileFile::Contents PrivateProfileFile::Read() const {
+    Contents contents;
     const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        contents.error = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+        return contents;
+    }
     LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) {
-        return {};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        contents.error = GetLastError();
+        return contents;
+    }
+    if (size.QuadPart > (64 << 20)) {
+        contents.holds_text = true;  // no list of stocks: writes wait for the user's word
+        return contents;
     }
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD read = 0;
     if (!bytes.empty() &&
         !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        return {};
+        contents.error = GetLastError();
+        return contents;
     }
     bytes.resize(read);
-    return ProfileTextFromBytes(bytes, GetACP());
+    contents.holds_text = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return c != ' ' && c != '\t' && c != '\r' && c != '\n';
+    });
+    contents.text = ProfileTextFromBytes(bytes, GetACP());
+    return contents;
 }
 
 size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {

@@ -126,7 +126,7 @@ TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
     for (const std::string& bytes : files) {
         folder.WriteFile("code.ini", bytes);
         PrivateProfileFile file(folder.path() + "\\code.ini");
-        ProfileText text(file.ReadText());
+        ProfileText text(file.Read().text);
         auto texts = [](WatchList rows) {
             std::vector<std::vector<std::string>> cells;
             for (const WatchRow& r : rows) {
