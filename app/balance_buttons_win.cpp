@@ -19,6 +19,9 @@ bool BalanceButtons::OnCommand(int id) {
     if (id != IDC_COMPUTE && id != IDC_COMPUTE_ALL) {
         return false;
     }
+    if (!page_.loaded()) {
+        return true;  // a price computed now would be stored beside a list not read yet
+    }
     if (running()) {
         Stop();  // pressed again
         return true;

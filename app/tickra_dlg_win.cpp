@@ -58,7 +58,7 @@ bool CTickraDlg::OnInitDialog() {
     window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     tips_switch_ = TipsSwitchFromArguments(arguments_);
-    page_ = std::make_unique<WatchListPage>(*this, model_, services_);
+    page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
     AlertSink& alerts = *this;
     ticker_ = std::make_unique<Ticker>(model_, services_, mailbox(), alerts, tips_switch_);
@@ -80,12 +80,15 @@ bool CTickraDlg::OnInitDialog() {
     char taskbars[32] = {};
     PrivateProfileFile(settings_path_).GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
     ticker_->Create(hwnd(), ParseTaskbarChoice(taskbars));
-    page_->Create(code_ini_path_);
-    if (model_.empty()) {
-        tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
-        ticker_->WatchForBalloon();
-    }
-    ticker_->CheckFirstRow();
+    // The rows are read on a worker, however long the list: what start-up does with them waits
+    // for them.
+    page_->Create(code_ini_path_, [this] {
+        if (model_.empty()) {
+            tray_.ShowBalloon("使用提示", "双击图标增加股票代码.", 500, NIIF_INFO);
+            ticker_->WatchForBalloon();
+        }
+        ticker_->CheckFirstRow();
+    });
     SetTimer(hwnd(), kRefreshTimerId, static_cast<UINT>(services_.refresh_period.count()), nullptr);
     initialized_ = true;
     // Commands that came while start-up's message boxes were up run now, once each.
@@ -97,13 +100,21 @@ bool CTickraDlg::OnInitDialog() {
 }
 
 void CTickraDlg::OnRefreshTick() {
-    if (initialized_ && !ended_) {
-        ticker_->Tick(ItemText(IDC_ROTATION));
+    if (!initialized_ || ended_) {
+        return;
     }
+    if (page_->loaded()) {
+        ticker_->Tick(ItemText(IDC_ROTATION));
+        return;
+    }
+    // No list yet: the ticker keeps its place, and a code.ini another program held is read again.
+    page_->ReadAgain();
+    ticker_->Show();
 }
 
 bool CTickraDlg::idle() const {
-    return (!ticker_ || ticker_->idle()) && !(balance_ && balance_->running());
+    return (!ticker_ || ticker_->idle()) && !(balance_ && balance_->running()) &&
+           !(page_ && page_->reading());
 }
 
 void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {

@@ -41,7 +41,7 @@ public:
 
     // One tick of the refresh cycle.
     void OnRefreshTick();
-    // No transfer of the dialog's is under way (tests wait for this).
+    // No transfer of the dialog's, nor the reading of code.ini, is under way (tests wait for this).
     bool idle() const;
 
     const WatchList& watch_list() const { return model_.rows(); }

@@ -13,10 +13,46 @@
 
 namespace tickra {
 
-WatchListPage::WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services)
-    : dialog_(dialog), model_(model), services_(std::move(services)) {}
+namespace {
 
-void WatchListPage::Create(const std::string& code_ini_path) {
+// On a worker: a list of a hundred thousand stocks takes seconds to read and parse under Wine.
+WatchListPage::CodeIniRead ReadCodeIni(const std::string& path, WatchListPage::ReadControl&) {
+    const PrivateProfileFile::Contents contents = PrivateProfileFile(path).Read();
+    WatchListPage::CodeIniRead read;
+    read.holds_text = contents.holds_text;
+    read.error = contents.error;
+    if (contents.error == 0) {
+        // Read in one pass: key by key, a list of thousands would read the whole file thousands
+        // of times while Wine takes it to be fresh.
+        ProfileText text(contents.text);
+        read.rows = LoadWatchList(text);
+    }
+    return read;
+}
+
+// Why code.ini could not be read, in the user's words.
+std::string ReadFailure(unsigned long error) {
+    switch (error) {
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return "另一个程序正占用着它";
+        case ERROR_ACCESS_DENIED:
+            return "没有读取它的权限";
+        default:
+            return Format("错误 %lu", error);
+    }
+}
+
+}  // namespace
+
+WatchListPage::WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services,
+                             std::shared_ptr<Mailbox> mailbox)
+    : dialog_(dialog),
+      model_(model),
+      services_(std::move(services)),
+      read_("code.ini read", std::move(mailbox)) {}
+
+void WatchListPage::Create(const std::string& code_ini_path, std::function<void()> on_loaded) {
     watch_view_ = ui::ListView(dialog_.Item(IDC_WATCH_LIST).hwnd());
     message_view_ = ui::ListView(dialog_.Item(IDC_MESSAGE_LIST).hwnd());
     dialog_.Item(IDC_CANCEL_EDIT).Show(SW_HIDE);
@@ -36,23 +72,37 @@ void WatchListPage::Create(const std::string& code_ini_path) {
     message_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     message_view_.InsertColumn(0, "信息内容", width(420));
     message_view_.InsertColumn(1, "日期", width(100));
-    Load(code_ini_path);
+    code_ini_path_ = code_ini_path;
+    on_loaded_ = std::move(on_loaded);
+    StartReading();
 }
 
-void WatchListPage::Load(const std::string& code_ini_path) {
-    code_ini_path_ = code_ini_path;
-    code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
-    // Read in one pass: key by key, a list of thousands would read the whole file thousands of
-    // times while Wine takes it to be fresh.
-    ProfileText text(code_ini_file_->ReadText());
-    model_.Replace(LoadWatchList(text));
-    // Text but no list: another encoding or a damaged file, which the first edit would replace.
-    const bool unreadable = model_.empty() && code_ini_file_->HoldsText();
-    if (unreadable) {
-        Tell(
-            "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
-            "在您同意之前，程序不会写入它。");
+void WatchListPage::StartReading() {
+    read_.Start(ReadCodeIni, code_ini_path_, [this](CodeIniRead read) { OnRead(std::move(read)); });
+}
+
+void WatchListPage::ReadAgain() {
+    if (!loaded() && !read_.busy()) {
+        StartReading();
     }
+}
+
+void WatchListPage::OnRead(CodeIniRead read) {
+    if (read.error != 0) {
+        // Nothing is written meanwhile: the editing commands wait for the list.
+        if (!told_unread_) {
+            told_unread_ = true;
+            Tell(
+                Format("code.ini 无法读取（%s）。在读出之前，股票列表是空的，也不能修改；"
+                       "程序会不断再试。\r\n\r\n%s",
+                       ReadFailure(read.error).c_str(), code_ini_path_.c_str()));
+        }
+        return;
+    }
+    model_.Replace(std::move(read.rows));
+    // Text but no list: another encoding or a damaged file, which the first edit would replace.
+    const bool unreadable = model_.empty() && read.holds_text;
+    code_ini_file_ = std::make_unique<PrivateProfileFile>(code_ini_path_);
     code_ini_ = std::make_unique<ConfirmedWrites>(*code_ini_file_, !unreadable, [this] {
         return services_.message_box(dialog_.hwnd(),
                                      "code.ini 里没有能读出的股票列表，保存会覆盖其中的内容。"
@@ -60,13 +110,26 @@ void WatchListPage::Load(const std::string& code_ini_path) {
                                      "Tickra", MB_YESNO | MB_ICONQUESTION) == IDYES;
     });
     // The list view asks the rows for its texts: however long the list, it is shown at once.
-    const int count = static_cast<int>(model_.size());
-    watch_view_.SetItemCount(count);
-    watch_view_.RedrawItems(0, std::max(count - 1, 0));
+    // (Its new count redraws it whole; redrawing row by row takes seconds for a long list.)
+    watch_view_.SetItemCount(static_cast<int>(model_.size()));
     editor_ = std::make_unique<WatchListEditor>(model_, *code_ini_);
+    if (on_loaded_) {
+        on_loaded_();
+    }
+    // Said last: the box's loop runs ticks and commands, which find the list in place.
+    if (unreadable) {
+        Tell(
+            "code.ini 里没有能读出的股票列表（也许是别的编码，或文件已损坏）。"
+            "在您同意之前，程序不会写入它。");
+    }
 }
 
 bool WatchListPage::OnCommand(int id) {
+    if (!loaded()) {
+        // A command before the rows are in would write beside a list it has not seen.
+        return id == IDC_APPLY || id == IDC_MODIFY || id == IDC_CANCEL_EDIT || id == IDC_DELETE ||
+               id == IDC_MOVE_UP || id == IDC_MOVE_DOWN;
+    }
     switch (id) {
         case IDC_APPLY:
             OnApply();

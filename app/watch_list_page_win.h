@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/dialog_services_win.h"
+#include "base/background_task.h"
 #include "edit/watch_list_editor.h"
 #include "ui/dialog.h"
 #include "ui/list_view.h"
@@ -23,10 +24,18 @@ namespace tickra {
 class WatchListPage {
 public:
     // dialog: the window whose controls these are.
-    WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services);
+    WatchListPage(ui::Dialog& dialog, WatchModel& model, DialogServices services,
+                  std::shared_ptr<Mailbox> mailbox);
 
-    // Sets up the list views and the fields, and loads the rows of code.ini at path.
-    void Create(const std::string& code_ini_path);
+    // Sets up the list views and the fields, and reads the rows of code.ini at path on a worker;
+    // on_loaded runs once they are in the list.
+    void Create(const std::string& code_ini_path, std::function<void()> on_loaded);
+    // The rows of code.ini are in the list. Until then the editing commands do nothing.
+    bool loaded() const { return editor_ != nullptr; }
+    // code.ini is being read.
+    bool reading() const { return read_.busy(); }
+    // Reads code.ini again if it could not be read (another program held it).
+    void ReadAgain();
     // Runs an editing command; false for another command.
     bool OnCommand(int id);
     bool editing() const { return editor_ && editor_->editing(); }
@@ -44,8 +53,20 @@ public:
     void Tell(std::string_view text) const;
     void TellNotSaved() const;
 
+    // Reading a file cannot be aborted: it ends by itself.
+    struct ReadControl {
+        void Abort() {}
+    };
+    // What reading code.ini gave.
+    struct CodeIniRead {
+        WatchList rows;
+        bool holds_text = false;  // anything but blanks, list or not
+        unsigned long error = 0;  // why the file could not be read; 0 when it could
+    };
+
 private:
-    void Load(const std::string& code_ini_path);
+    void StartReading();
+    void OnRead(CodeIniRead read);
     EditFields ReadFields() const;
     void WriteFields(const EditFields& fields) const;
     void ShowEditMode() const;
@@ -60,6 +81,9 @@ private:
     WatchModel& model_;
     DialogServices services_;
     std::string code_ini_path_;
+    std::function<void()> on_loaded_;
+    BackgroundTask<CodeIniRead, ReadControl> read_;
+    bool told_unread_ = false;  // that the file could not be read, said once a run
     std::unique_ptr<PrivateProfileFile> code_ini_file_;
     std::unique_ptr<ProfileFile> code_ini_;  // writes through to the file once allowed
     std::unique_ptr<WatchListEditor> editor_;

@@ -24,8 +24,10 @@ built and run the same way.
                                                start-up with a list of COUNT stocks (default
                                                100 1000 10000), code.ini just written and a
                                                minute old: to the dialog, to the first quote and
-                                               to every row listed; then Add, Modify, Delete, Up
-                                               and Down on the list, each as a sent command
+                                               to every row listed, and the longest the dialog
+                                               took to answer a sent message meanwhile; then
+                                               Add, Modify, Delete, Up and Down on the list,
+                                               each as a sent command
     wine_bench.py BUILD_DIR every [RUNS]       every kind of transfer stuck at once (headers
                                                without end): the quote, the chart picture with
                                                its window open, a balance run of every stock,
@@ -173,12 +175,15 @@ def biglist(build, counts):
                     at_dialog = time.monotonic() - started
                     view = int(wait_for(lambda: driver('item', dialog, 1013), 120, 'the list'))
                     at_rows = at_quote = None
+                    worst_wait = 0.0  # while the rows are on their way
                     def listed():  # a list view busy filling itself does not answer in time
                         try:
                             return int(driver('send', view, lvm_getitemcount, 0, 0))
                         except AssertionError:
                             return 0
                     while at_rows is None or at_quote is None:
+                        if at_rows is None:
+                            worst_wait = max(worst_wait, float(driver('ping', dialog, 60000)))
                         now = time.monotonic() - started
                         if at_rows is None and listed() == count:
                             at_rows = now
@@ -186,7 +191,8 @@ def biglist(build, counts):
                             at_quote = now
                         time.sleep(0.005)
                     line = (f'{count} stocks, code.ini {age}: dialog {at_dialog:.2f} s, first quote '
-                            f'{at_quote:.2f} s, every row listed {at_rows:.2f} s')
+                            f'{at_quote:.2f} s, every row listed {at_rows:.2f} s, worst sent-message '
+                            f'wait while loading {worst_wait:.0f} ms')
                     if age == 'old':
                         driver('settext', int(driver('item', dialog, 1000)), '999999'.encode().hex())
                         add = timed('send', dialog, wm_command, 1001, 0)  # 添加

@@ -1,13 +1,19 @@
 #include "edit/watch_list_editor.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <utility>
+#include <vector>
 
 #include "base/mbcs.h"
 #include "base/text_util.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
+
+namespace {
+using Names = std::vector<std::string>;
+}  // namespace
 
 EditFields ClearedFields() {
     return {"", "0", "0", "0"};
@@ -53,23 +59,26 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     }
     const std::string& date = model_.pending_data_date;
     // A change writes only the keys the user changed: another running copy may have changed the
-    // others since this one read them.
+    // others since this one read them. A key the file no longer holds is written all the same, so
+    // that a section deleted meanwhile comes back whole.
     const WatchRow* before = change ? &model_.row(static_cast<size_t>(selected)) : nullptr;
     const std::string& section = before != nullptr ? before->code : code;
-    auto write = [&](const char* key, const std::string& value, bool unchanged) {
-        return unchanged || file_.WriteString(section, key, value.c_str());
+    const Names held = change ? ReadKeyNames(file_, section) : Names();
+    auto write = [&](const char* key, const std::string& value, const std::string& was) {
+        return (value == was && std::find(held.begin(), held.end(), key) != held.end()) ||
+               file_.WriteString(section, key, value.c_str());
     };
     // The file first: the list shows only what it holds. A change keeps the row's date unless a
     // computed price brought another.
-    const bool saved = change
-                           ? write("under", break_below, before->break_below == break_below) &&
-                                 write("over", cross_above, before->cross_above == cross_above) &&
-                                 write("sale", balance, before->balance == balance) &&
-                                 write("cdt", date, date.empty() || before->data_date == date)
-                           : file_.WriteNewSection(section, {{"under", break_below},
-                                                             {"over", cross_above},
-                                                             {"sale", balance},
-                                                             {"cdt", date}});
+    const bool saved =
+        change ? write("under", break_below, before->break_below) &&
+                     write("over", cross_above, before->cross_above) &&
+                     write("sale", balance, before->balance) &&
+                     write("cdt", date.empty() ? before->data_date : date, before->data_date)
+               : file_.WriteNewSection(section, {{"under", break_below},
+                                                 {"over", cross_above},
+                                                 {"sale", balance},
+                                                 {"cdt", date}});
     if (!saved) {
         return ApplyResult::kNotSaved;
     }
@@ -109,8 +118,18 @@ WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
     if (!Valid(selected)) {
         return DeleteResult::kNoSelection;
     }
-    if (!file_.WriteString(model_.row(static_cast<size_t>(selected)).code, nullptr, nullptr)) {
-        return DeleteResult::kNotSaved;
+    // A file edited by hand may hold the code twice, and one write removes one section: the
+    // next start would bring the row back with the other one's values.
+    const std::string& code = model_.row(static_cast<size_t>(selected)).code;
+    const std::string folded = UpperCaseMbcs(code);
+    const Names names = ReadSectionNames(file_, kNameListMaxSize);
+    const auto sections = std::count_if(names.begin(), names.end(), [&](const std::string& name) {
+        return name.size() == folded.size() && UpperCaseMbcs(name) == folded;
+    });
+    for (std::ptrdiff_t i = 0; i < std::max<std::ptrdiff_t>(sections, 1); ++i) {
+        if (!file_.WriteString(code, nullptr, nullptr)) {
+            return DeleteResult::kNotSaved;
+        }
     }
     model_.RemoveRow(static_cast<size_t>(selected));
     return DeleteResult::kDeleted;

@@ -25,8 +25,8 @@ public:
     // Writes one value; a null key removes the whole section. False when the file could not be
     // written (read-only, locked, a full disk).
     virtual bool WriteString(const std::string& section, const char* key, const char* value) = 0;
-    // Writes a section the file does not hold yet, its keys in this order: the same lines as one
-    // write a key, in one write.
+    // Writes a new stock's keys in this order, the same lines as one write a key. A section of
+    // that name the file holds already (another copy may have added it) keeps its other keys.
     using Keys = std::vector<std::pair<std::string, std::string>>;
     virtual bool WriteNewSection(const std::string& section, const Keys& keys) {
         for (const auto& [key, value] : keys) {

@@ -8,39 +8,14 @@
 
 namespace tickra {
 
-bool PrivateProfileFile::HoldsText() const {
-    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    char start[4096];
-    DWORD read = 0;
-    if (!file || !ReadFile(file.get(), start, sizeof(start), &read, nullptr)) {
-        return false;
-    }
-    return std::any_of(start, start + read,
-                       [](char c) { return c != ' ' && c != '\t' && c != '\r' && c != '\n'; });
-}
-
-std::string PrivateProfileFile::ReadText() const {
-    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    LARGE_INTEGER size{};
-    if (!file || !GetFileSizeEx(file.get(), &size) || size.QuadPart > (64 << 20)) {
-        return {};
-    }
-    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
-    DWORD read = 0;
-    if (!bytes.empty() &&
-        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
-        return {};
-    }
-    bytes.resize(read);
+std::string ProfileTextFromBytes(std::string_view bytes, unsigned code_page) {
     std::wstring wide;
-    auto decode = [&](UINT code_page, size_t skip) {
-        wide.resize(bytes.size());
-        wide.resize(static_cast<size_t>(MultiByteToWideChar(
-            code_page, 0, bytes.data() + skip, static_cast<int>(bytes.size() - skip), wide.data(),
-            static_cast<int>(wide.size()))));
+    auto decode = [&](UINT from, size_t skip) {
+        const std::string_view rest = bytes.substr(skip);
+        wide.resize(rest.size());  // a byte gives at most one UTF-16 unit
+        wide.resize(static_cast<size_t>(
+            MultiByteToWideChar(from, 0, rest.data(), static_cast<int>(rest.size()), wide.data(),
+                                static_cast<int>(wide.size()))));
     };
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
         decode(CP_UTF8, 3);
@@ -52,13 +27,53 @@ std::string PrivateProfileFile::ReadText() const {
             wide += static_cast<wchar_t>(low | high << 8);
         }
     } else {
-        decode(CP_ACP, 0);
+        decode(code_page, 0);
     }
-    std::string text(wide.size() * 2, '\0');
-    text.resize(static_cast<size_t>(
-        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
-                            static_cast<int>(text.size()), nullptr, nullptr)));
+    if (wide.empty()) {
+        return {};
+    }
+    // Sized by asking first: where the ANSI code page is UTF-8, a Chinese character takes three
+    // bytes.
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(std::max(length, 0)), '\0');
+    WideCharToMultiByte(code_page, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
     return text;
+}
+
+PrivateProfileFile::Contents PrivateProfileFile::Read() const {
+    Contents contents;
+    const UniqueFile file(CreateFileA(path_.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        contents.error = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+        return contents;
+    }
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file.get(), &size)) {
+        contents.error = GetLastError();
+        return contents;
+    }
+    if (size.QuadPart > (64 << 20)) {
+        contents.holds_text = true;  // no list of stocks: writes wait for the user's word
+        return contents;
+    }
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD read = 0;
+    if (!bytes.empty() &&
+        !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr)) {
+        contents.error = GetLastError();
+        return contents;
+    }
+    bytes.resize(read);
+    contents.holds_text = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        return c != ' ' && c != '\t' && c != '\r' && c != '\n';
+    });
+    contents.text = ProfileTextFromBytes(bytes, GetACP());
+    return contents;
 }
 
 size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
@@ -77,6 +92,12 @@ void PrivateProfileFile::GetString(const std::string& section, const std::string
 }
 
 bool PrivateProfileFile::WriteNewSection(const std::string& section, const Keys& keys) {
+    // Another copy may have added this stock since the list was read, with keys of its own: a
+    // section written whole would replace them, a key at a time keeps them.
+    char held[4];
+    if (GetPrivateProfileSectionA(section.c_str(), held, sizeof(held), path_.c_str()) != 0) {
+        return ProfileFile::WriteNewSection(section, keys);
+    }
     std::string lines;
     for (const auto& [key, value] : keys) {
         lines += key + "=" + value + '\0';

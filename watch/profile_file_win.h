@@ -2,22 +2,31 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "watch/profile_file.h"
 
 namespace tickra {
+
+// A profile file's bytes as the profile functions read them on a system whose ANSI code page is
+// code_page: a file with a UTF-8 or UTF-16 byte-order mark is converted from that, and an ANSI
+// one goes through the same round of conversion.
+std::string ProfileTextFromBytes(std::string_view bytes, unsigned code_page);
 
 class PrivateProfileFile final : public ProfileFile {
 public:
     // path: in the system's ANSI code page, as the …A profile functions take it.
     explicit PrivateProfileFile(std::string path) : path_(std::move(path)) {}
 
-    // Whether the file holds anything but blanks; a missing file holds nothing.
-    bool HoldsText() const;
-    // The whole file in the system's ANSI code page, as the profile functions read it: a file
-    // with a UTF-8 or UTF-16 byte-order mark is converted from that, and an ANSI one goes through
-    // the same round of conversion. Empty for a missing file.
-    std::string ReadText() const;
+    // The whole file, read in one pass.
+    struct Contents {
+        std::string text;         // in the system's ANSI code page (ProfileTextFromBytes)
+        bool holds_text = false;  // anything but blanks; a missing file holds nothing
+        // Why a file that is there could not be read (another program holds it without sharing
+        // it, no right to read it); 0 when it could, and for a missing file, which holds no list.
+        unsigned long error = 0;
+    };
+    Contents Read() const;
 
     size_t GetSectionNames(char* buffer, size_t size) override;
     size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;

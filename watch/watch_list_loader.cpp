@@ -1,6 +1,9 @@
 #include "watch/watch_list_loader.h"
 
 #include <array>
+#include <unordered_set>
+
+#include "base/mbcs.h"
 
 namespace tickra {
 
@@ -31,9 +34,9 @@ namespace {
 
 // fill(buffer, size) is one of the profile functions that deliver a name list.
 template <typename Fill>
-std::vector<std::string> ReadNameList(Fill fill) {
+std::vector<std::string> ReadNameList(Fill fill, size_t first_size = kNameListFirstSize) {
     std::vector<char> buffer;
-    for (size_t size = kNameListFirstSize;; size *= 2) {
+    for (size_t size = first_size;; size *= 2) {
         buffer.assign(size, '\0');
         // size - 2 or more says the list was cut (Wine says so too when the names fit as wide
         // characters but not as GB2312 bytes). A whole list that happens to say so is asked again.
@@ -53,9 +56,9 @@ std::vector<std::string> ReadNameList(Fill fill) {
 
 }  // namespace
 
-std::vector<std::string> ReadSectionNames(ProfileFile& file) {
+std::vector<std::string> ReadSectionNames(ProfileFile& file, size_t first_size) {
     return ReadNameList(
-        [&](char* buffer, size_t size) { return file.GetSectionNames(buffer, size); });
+        [&](char* buffer, size_t size) { return file.GetSectionNames(buffer, size); }, first_size);
 }
 
 std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section) {
@@ -65,10 +68,13 @@ std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& sect
 
 WatchList LoadWatchList(ProfileFile& file) {
     WatchList rows;
+    std::unordered_set<std::string> codes;  // upper-cased, as the profile functions compare them
     for (const std::string& section : ReadSectionNames(file)) {
         // A name longer than any stock code is no row: the ticker could not ask the feed for it,
         // and a name the profile functions cut would be written as a section of another name.
-        if (section.empty() || section.size() > kMaxCodeBytes) {
+        // A code's second section is no row either: the functions read and write only its first.
+        if (section.empty() || section.size() > kMaxCodeBytes ||
+            !codes.insert(UpperCaseMbcs(section)).second) {
             continue;
         }
         WatchRow row;

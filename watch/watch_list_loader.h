@@ -24,12 +24,15 @@ inline constexpr size_t kMaxCodeBytes = 16;
 // that was cut without its final double NUL yields just the names that arrived whole.
 std::vector<std::string> ParseNameList(const char* buffer, size_t size);
 
-// The whole list of names, read with a buffer that grows until it fits.
-std::vector<std::string> ReadSectionNames(ProfileFile& file);
+// The whole list of names, read with a buffer that grows from first_size until it fits. (Wine
+// reads a file written in the last two seconds again at every call: one call with room enough
+// costs one reading.)
+std::vector<std::string> ReadSectionNames(ProfileFile& file,
+                                          size_t first_size = kNameListFirstSize);
 std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section);
 
-// One row per section whose name can be a stock code, in file order, with its four keys
-// "under", "over", "sale" and "cdt" (exact case); every row gets a fresh stock entry.
+// One row per section whose name can be a stock code, in file order, once per code, with its four
+// keys "under", "over", "sale" and "cdt" (exact case); every row gets a fresh stock entry.
 WatchList LoadWatchList(ProfileFile& file);
 
 }  // namespace tickra

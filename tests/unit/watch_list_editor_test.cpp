@@ -153,15 +153,26 @@ TEST_F(EditorTest, ModifyThenCancelLeavesTheRowAndGoesBackToAdding) {
     EXPECT_FALSE(editor.Modify(-1, fields));
 }
 
-TEST_F(EditorTest, ModifyWritesOnlyWhatChangedAndKeepsTheDataDate) {
-    Add("600000", "2008-07-08");
-    editor.Modify(0, fields);
-    fields.break_below = "9.50";
-    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kChanged);
-    EXPECT_EQ(Texts(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
-    // Another copy may have changed the other keys meanwhile: they are left as the file has them.
-    EXPECT_EQ(file.writes, (std::vector<Write>{{"600000", "under", "9.50"}}));
-    EXPECT_EQ(pending, "");
+TEST_F(EditorTest, ModifyWritesWhatChangedOrIsGoneAndKeepsTheDataDate) {
+    const Write under{"600000", "under", "9.50"};
+    // Another copy may have changed the other keys meanwhile: they are left as the file has them,
+    // unless the section went meanwhile.
+    for (const auto& [ini, writes] :
+         {std::pair{"[600000]\nunder=1\nover=2\nsale=3\ncdt=2008-07-08\n", std::vector{under}},
+          std::pair{"[000001]\n", std::vector<Write>{under,
+                                                     {"600000", "over", "2"},
+                                                     {"600000", "sale", "3"},
+                                                     {"600000", "cdt", "2008-07-08"}}}}) {
+        model.Clear();
+        file = FakeProfile(ini);
+        Add("600000", "2008-07-08");
+        editor.Modify(0, fields);
+        fields.break_below = "9.50";
+        EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kChanged);
+        EXPECT_EQ(Texts(), (Rows{{"600000", "9.50", "2", "3", "2008-07-08"}}));
+        EXPECT_EQ(file.writes, writes) << ini;
+        EXPECT_EQ(pending, "");
+    }
 }
 
 TEST_F(EditorTest, AComputedDateIsStoredWithTheRow) {
@@ -201,14 +212,16 @@ TEST_F(EditorTest, ComputeAllKeepsTheDateOfThePriceInTheFields) {
     }
 }
 
-TEST_F(EditorTest, DeleteRemovesTheSectionAndForgetsTheHistory) {
+TEST_F(EditorTest, DeleteRemovesEverySectionOfTheCodeAndForgetsTheHistory) {
+    file = FakeProfile("[600000]\n[000001]\nover=2\n[000001]\nover=3\n");  // edited by hand
     Add("600000");
     Add("000001");
     ticker.stock = rows[1].entry->serial;
     EXPECT_EQ(editor.Delete(-1), WatchListEditor::DeleteResult::kNoSelection);
     EXPECT_EQ(editor.Delete(1), WatchListEditor::DeleteResult::kDeleted);
     EXPECT_EQ(Texts(), (Rows{{"600000", "1", "2", "3", ""}}));
-    EXPECT_EQ(file.writes, (std::vector<Write>{{"000001", std::nullopt, std::nullopt}}));
+    const Write section{"000001", std::nullopt, std::nullopt};
+    EXPECT_EQ(file.writes, (std::vector<Write>{section, section}));
     EXPECT_EQ(model.HistoryOf(ticker.stock), nullptr);
 }
 

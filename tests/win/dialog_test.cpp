@@ -81,6 +81,7 @@ TEST(MainDialog, LoadsTheWatchListFromCodeIniInTheWorkingDirectory) {
         std::vector<testing::MessageBoxRecord> boxes;
         CTickraDlg dialog("", testing::TestServices(&boxes));
         ASSERT_TRUE(dialog.Create()) << c.what;
+        ASSERT_TRUE(testing::WaitIdle(dialog)) << c.what;  // the rows come from a worker
         EXPECT_EQ(ViewRows(dialog), c.rows) << c.what;
         EXPECT_EQ(dialog.watch_list().size(), c.rows.size()) << c.what;
         EXPECT_EQ(dialog.code_ini_path(), folder.path() + "\\code.ini");
@@ -93,6 +94,7 @@ TEST(MainDialog, EightySectionsLoadEveryRow) {
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
     const Rows rows = ViewRows(dialog);
     ASSERT_EQ(rows.size(), 80u);
     EXPECT_EQ(rows.front()[0], "600000");
@@ -172,6 +174,7 @@ TEST(MainDialog, StaysHiddenUntilSettingsAndCloseOnlyHides) {
     bool ran = false;
     testing::RunInsideNextLoop([&] {
         ran = true;
+        ASSERT_TRUE(testing::WaitIdle(dialog));
         HWND hwnd = dialog.hwnd();
         EXPECT_FALSE(IsWindowVisible(hwnd)) << "hidden at start";
 
@@ -332,6 +335,7 @@ struct SimulatedFeedTest : ::testing::Test {
         }
         dialog = std::make_unique<CTickraDlg>("", services);
         ASSERT_TRUE(dialog->Create());
+        ASSERT_TRUE(testing::PumpUntil([this] { return !dialog->watch_list().empty(); }));
     }
 };
 
@@ -494,6 +498,7 @@ TEST(MainDialog, AnEmptyListShowsTheHint) {
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
     EXPECT_EQ(dialog.ticker_state().text, "请加入股票.");
     EXPECT_EQ(dialog.ticker_state().tone, Tone::kMissing);
     SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);

@@ -153,6 +153,31 @@ TEST_F(EditingTest, ALockedCodeIniSaysSoAndTheListKeepsWhatTheFileHolds) {
     EXPECT_EQ(File(), View());
 }
 
+TEST_F(EditingTest, ACodeIniHeldAtStartIsToldAndReadWhenFree) {
+    folder.WriteFile("code.ini", "[600000]\r\nunder=1\r\n");
+    const std::string path = folder.path() + "\\code.ini";
+    HANDLE lock = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    dialog = std::make_unique<CTickraDlg>("", testing::TestServices(&boxes));
+    ASSERT_TRUE(dialog->Create());
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes.back().text,
+              "code.ini 无法读取（另一个程序正占用着它）。在读出之前，股票列表是空的，也不能修改；"
+              "程序会不断再试。\r\n\r\n" +
+                  path);
+    const size_t told = boxes.size();
+    Fields("000001", "1", "", "");
+    Command(IDC_APPLY);  // no list yet to add to
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(boxes.size(), told) << "tried again, and said once";
+    EXPECT_TRUE(View().empty());
+    CloseHandle(lock);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(View(), (Rows{{"600000", "1", "", "", ""}}));
+    EXPECT_EQ(File(), View());
+}
+
 TEST_F(EditingTest, AFileWithTextButNoListIsNotOverwrittenUnasked) {
     // UTF-16 without a byte-order mark: the profile functions find no section in it.
     std::string utf16;
@@ -172,6 +197,7 @@ TEST_F(EditingTest, AFileWithTextButNoListIsNotOverwrittenUnasked) {
     };
     dialog = std::make_unique<CTickraDlg>("", services);
     ASSERT_TRUE(dialog->Create());
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
     ASSERT_EQ(boxes.size(), 1u) << "said once, at start";
     EXPECT_NE(boxes[0].text.find("没有能读出的股票列表"), std::string::npos);
     boxes.clear();

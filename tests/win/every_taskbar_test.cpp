@@ -49,6 +49,7 @@ TEST(EveryTaskbar, TickersFollowTheChoiceAndTheSecondaryTaskbar) {
     folder.WriteFile("code.ini", "[600000]\r\n");
     CTickraDlg dialog("", services);
     ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));
     boxes.clear();
     auto ticks = [&dialog](int count) {
         for (int i = 0; i < count; ++i) {

@@ -58,7 +58,10 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
 TEST(PrivateProfileFile, ANewSectionInOneWriteIsTheSameAsAKeyAtATime) {
     testing::ScopedWorkingDirectory folder;
     const ProfileFile::Keys keys = {{"under", "1.5"}, {"over", "0"}, {"sale", ""}, {"cdt", ""}};
-    for (const std::string start : {"", "[600000]\r\nunder=1\r\n", "\xEF\xBB\xBF[600001]\r\n"}) {
+    for (const std::string start : {"", "[600000]\r\nunder=1\r\n", "\xEF\xBB\xBF[600001]\r\n",
+                                    // Another copy added the stock meanwhile, with keys of its own.
+                                    "[\xC6\xD6"
+                                    "000]\r\nname=x\r\nunder=1\r\n"}) {
         folder.WriteFile("a.ini", start);
         folder.WriteFile("b.ini", start);
         PrivateProfileFile a(folder.path() + "\\a.ini"), b(folder.path() + "\\b.ini");
@@ -76,6 +79,14 @@ TEST(PrivateProfileFile, ANewSectionInOneWriteIsTheSameAsAKeyAtATime) {
                   ReadFileBytes(Widen(folder.path() + "\\b.ini"), 1 << 20))
             << start;
     }
+}
+
+// Where the ANSI code page is UTF-8, a Chinese character takes three bytes, not two.
+TEST(PrivateProfileFile, TextIsReadWholeInAUtf8CodePage) {
+    const std::u8string text = u8"[600000]\r\ncdt=二〇〇八年七月八日星期二下午三点收盘的数据\r\n";
+    const std::string utf8(text.begin(), text.end());
+    EXPECT_EQ(ProfileTextFromBytes(utf8, CP_UTF8), utf8);
+    EXPECT_EQ(ProfileTextFromBytes("\xEF\xBB\xBF" + utf8, CP_UTF8), utf8);
 }
 
 // code.ini read in one pass gives the rows that the profile functions give, key by key.
@@ -115,7 +126,7 @@ TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
     for (const std::string& bytes : files) {
         folder.WriteFile("code.ini", bytes);
         PrivateProfileFile file(folder.path() + "\\code.ini");
-        ProfileText text(file.ReadText());
+        ProfileText text(file.Read().text);
         auto texts = [](WatchList rows) {
             std::vector<std::vector<std::string>> cells;
             for (const WatchRow& r : rows) {
