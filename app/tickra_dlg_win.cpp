@@ -342,10 +342,12 @@ void CTickraDlg::Teardown() {
         update_->Cancel();
         ticker_->Cancel();
         balance_->Cancel();
+        page_->Cancel();
         const SteadyTime deadline = services_.steady_clock() + services_.exit_bound;
         update_->Join(deadline);
         ticker_->Join(deadline);
         balance_->Join(deadline);
+        page_->Join(deadline);
         shell_.Join(deadline);  // the icon's removal
         update_->Release();
         ticker_->Destroy();

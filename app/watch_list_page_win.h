@@ -36,6 +36,9 @@ public:
     bool reading() const { return read_.busy(); }
     // Reads code.ini again if it could not be read (another program held it).
     void ReadAgain();
+    // Exit: a read under way is no longer waited for; Join waits for it until the deadline.
+    void Cancel() { read_.Cancel(); }
+    bool Join(std::chrono::steady_clock::time_point deadline) { return read_.Join(deadline); }
     // Runs an editing command; false for another command.
     bool OnCommand(int id);
     bool editing() const { return editor_ && editor_->editing(); }
@@ -61,7 +64,9 @@ public:
     struct CodeIniRead {
         WatchList rows;
         bool holds_text = false;  // anything but blanks, list or not
-        unsigned long error = 0;  // why the file could not be read; 0 when it could
+        // Why the file could not be read; 0 when it could. A read that failed without a word
+        // (a job that threw) comes back as a default one, which must not pass for an empty list.
+        unsigned long error = ERROR_READ_FAULT;
     };
 
 private:
