@@ -413,6 +413,7 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     std::vector<testing::MessageBoxRecord> boxes;
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
+    ASSERT_TRUE(testing::WaitIdle(dialog));  // the rows are in
     auto tickers = [&] {
         int count = 0;
         for (HWND h = nullptr;
@@ -444,10 +445,9 @@ TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ASSERT_TRUE(taskbar.Create(layout));
     folder.WriteFile("tray.log", "");
     SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);
-    SendMessageW(dialog.hwnd(), WM_TIMER, 1000, 0);
+    ASSERT_TRUE(testing::TickAndWait(dialog));
     EXPECT_EQ(tickers(), 1);
     auto line = [&] { return ui::Window(dialog.ticker_host()->hwnd()).Text(); };
-    ASSERT_TRUE(testing::TickAndWait(dialog));
     const std::string shown = line();
     ASSERT_TRUE(testing::TickAndWait(dialog));
     EXPECT_NE(line(), shown) << "the rotation goes on";

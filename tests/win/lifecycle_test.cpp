@@ -133,29 +133,20 @@ TEST(MainDialogLifecycle, ForgedMessagesEndNothingAndReadNoPointer) {
     CTickraDlg dialog("", testing::TestServices(&boxes));
     ASSERT_TRUE(dialog.Create());
     ASSERT_TRUE(testing::WaitIdle(dialog));
-    const HWND main = dialog.hwnd(), chart = dialog.chart_window()->hwnd();
-    const HWND ticker = dialog.ticker_host()->hwnd();
-    const HWND own = dialog.ticker_host()->standalone_window();
-    for (HWND target : {main, chart}) {
-        for (UINT message : {UINT{WM_INITDIALOG}, UINT{WM_NOTIFY}, UINT{WM_DESTROY},
-                             UINT{WM_NCDESTROY}, UINT{WM_QUIT}}) {
+    const HWND ticker = dialog.ticker_host()->hwnd(), own = GetParent(ticker);
+    const HWND targets[] = {dialog.hwnd(), dialog.chart_window()->hwnd(), ticker, own};
+    const UINT forged[] = {WM_INITDIALOG, WM_NOTIFY, WM_DESTROY, WM_NCDESTROY, WM_CLOSE, WM_QUIT};
+    for (HWND target : targets) {
+        for (UINT message : forged) {
             PostMessageW(target, message, 0, 0x10);
         }
-    }
-    for (HWND target : {ticker, own}) {
-        for (UINT message : {UINT{WM_CLOSE}, UINT{WM_DESTROY}, UINT{WM_NCDESTROY}}) {
-            PostMessageW(target, message, 0, 0x10);
-        }
-        SendMessageW(target, WM_CLOSE, 0, 0);
         SendMessageW(target, WM_SYSCOMMAND, SC_CLOSE, 0);
     }
     std::atomic<bool> sent{false};
     std::thread other([&] {
-        for (HWND target : {main, chart, ticker, own}) {
-            for (UINT message :
-                 {UINT{WM_INITDIALOG}, UINT{WM_NOTIFY}, UINT{WM_DESTROY}, UINT{WM_NCDESTROY}}) {
-                DWORD_PTR result = 0;
-                SendMessageTimeoutW(target, message, 0, 0x10, SMTO_BLOCK, 5000, &result);
+        for (HWND target : targets) {
+            for (UINT message : forged) {
+                SendMessageTimeoutW(target, message, 0, 0x10, SMTO_BLOCK, 5000, nullptr);
             }
         }
         sent = true;
@@ -164,7 +155,7 @@ TEST(MainDialogLifecycle, ForgedMessagesEndNothingAndReadNoPointer) {
     other.join();
     ASSERT_TRUE(testing::TickAndWait(dialog)) << "the answer comes back through the mailbox";
     EXPECT_EQ(dialog.ticker_host()->hwnd(), ticker);
-    EXPECT_TRUE(IsWindow(main) && IsWindow(chart) && IsWindowVisible(own));
+    EXPECT_TRUE(IsWindow(targets[0]) && IsWindow(targets[1]) && IsWindowVisible(own));
     EXPECT_NE(ui::Window(ticker).Text().find("600000"), std::string::npos);
 }
 
