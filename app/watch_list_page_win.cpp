@@ -89,7 +89,10 @@ void WatchListPage::ReadAgain() {
 
 void WatchListPage::OnRead(CodeIniRead read) {
     if (read.error != 0) {
-        // Nothing is written meanwhile: the editing commands wait for the list.
+        // Nothing is written meanwhile: the editing commands wait for the list. The ticker, shown
+        // at every tick until then, says why it has nothing to show.
+        model_.ticker = TickerState{};
+        model_.ticker.text = "code.ini 无法读取.";
         if (!told_unread_) {
             told_unread_ = true;
             Tell(

@@ -172,6 +172,7 @@ TEST_F(EditingTest, ACodeIniHeldAtStartIsToldAndReadWhenFree) {
     ASSERT_TRUE(testing::TickAndWait(*dialog));
     EXPECT_EQ(boxes.size(), told) << "tried again, and said once";
     EXPECT_TRUE(View().empty());
+    EXPECT_EQ(ui::Window(dialog->ticker_host()->hwnd()).Text(), "code.ini 无法读取.");
     CloseHandle(lock);
     ASSERT_TRUE(testing::TickAndWait(*dialog));
     EXPECT_EQ(View(), (Rows{{"600000", "1", "", "", ""}}));
