@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/code_page_win.h"
+#include "base/local_time.h"
 #include "base/text_util.h"
 #include "res/resource.h"
 #include "watch/profile_text.h"
@@ -95,10 +96,13 @@ void WatchListPage::OnRead(CodeIniRead read) {
         model_.ticker.text = "code.ini 无法读取.";
         if (!told_unread_) {
             told_unread_ = true;
+            const std::string why = ReadFailure(read.error);
+            AddMessage("code.ini 无法读取（" + why + "），正在再试。",
+                       FormatTime(services_.clock(), "%H:%M:%S"));
             Tell(
                 Format("code.ini 无法读取（%s）。在读出之前，股票列表是空的，也不能修改；"
                        "程序会不断再试。\r\n\r\n%s",
-                       ReadFailure(read.error).c_str(), code_ini_path_.c_str()));
+                       why.c_str(), code_ini_path_.c_str()));
         }
         return;
     }
