@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <span>
@@ -61,6 +62,10 @@ public:
     virtual FeedQuotes Parse(std::string_view body, std::span<const std::string> codes) const = 0;
 };
 
-std::unique_ptr<QuoteFeed> MakeFeed(FeedId feed);
+// Turns UTF-8 text into the program's GB2312; the platform's conversion, or a test's.
+using Utf8ToProgramText = std::function<std::string(std::string_view utf8)>;
+
+// utf8: for the feeds that answer in UTF-8.
+std::unique_ptr<QuoteFeed> MakeFeed(FeedId feed, const Utf8ToProgramText& utf8);
 
 }  // namespace tickra
