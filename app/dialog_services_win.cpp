@@ -7,8 +7,9 @@ namespace tickra {
 
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
-               std::string_view object, TransferKind kind, TransferControl& control) {
-                return HttpRequest(body, verb, host, object, LimitsFor(kind), &control);
+               std::string_view object, std::string_view headers, TransferKind kind,
+                            TransferControl& control) {
+                return HttpRequest(body, verb, host, object, LimitsFor(kind), &control, headers);
             },
             LocalNow,
             [] { return std::chrono::steady_clock::now(); },
@@ -18,6 +19,9 @@ DialogServices DefaultServices() {
             std::chrono::milliseconds(2000),
             ui::SystemMessageBox(),
             build::kQuoteHost,
+            build::kSinaHost,
+            build::kTencentHost,
+            build::kEastmoneyHost,
             {build::kHistoryPostHost, build::kHistoryGetHost},
             build::kChartHost,
             build::kUpdateHost,

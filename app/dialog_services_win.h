@@ -28,7 +28,8 @@ struct DialogServices {
     // A cancelled upgrade dialog is freed this long after it was hidden.
     std::chrono::milliseconds upgrade_release_delay;
     ui::MessageBoxFunction message_box;
-    std::string quote_host;
+    std::string quote_host;  // the classic quote feed's
+    std::string sina_host, tencent_host, eastmoney_host;
     HistoryHosts history_hosts;
     std::string chart_host;
     std::string update_host;

@@ -1,5 +1,6 @@
 #include "app/tick_transfers_win.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "base/file_win.h"
@@ -10,11 +11,13 @@ namespace {
 
 struct QuoteRequest {
     AbortableHttpFunction http;
-    std::string host, object;
+    std::string host;
+    FeedRequest request;
 };
 
-HttpAnswer AskForQuote(const QuoteRequest& request, TransferControl& control) {
-    return request.http("", "GET", request.host, request.object, TransferKind::kQuote, control);
+HttpAnswer AskForQuote(const QuoteRequest& quote, TransferControl& control) {
+    return quote.http("", "GET", quote.host, quote.request.object, quote.request.headers,
+                      TransferKind::kQuote, control);
 }
 
 struct ChartRequest {
@@ -36,15 +39,26 @@ std::optional<ChartPicture> FetchChartPicture(const ChartRequest& request,
 }  // namespace
 
 TickTransfers::TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http)
-    : http_(std::move(http)), quote_("quote", mailbox), chart_("chart picture", mailbox) {}
+    : http_(std::move(http)), chart_("chart picture", mailbox) {
+    for (auto& quote : quotes_) {
+        quote = std::make_unique<NetTask<HttpAnswer>>("quote", mailbox);
+    }
+}
 
-bool TickTransfers::FetchQuote(const std::string& host, const std::string& object, TimePoint now,
+bool TickTransfers::FetchQuote(FeedId feed, const std::string& host, const FeedRequest& request,
+                               TimePoint now,
                                std::function<void(const HttpAnswer& answer)> on_answer) {
-    if (!quote_.CanStart()) {
+    NetTask<HttpAnswer>& quote = *quotes_[static_cast<size_t>(feed)];
+    if (!quote.CanStart()) {
         return false;
     }
-    quote_.Start(AskForQuote, QuoteRequest{http_, host, object}, std::move(on_answer), now);
+    quote.Start(AskForQuote, QuoteRequest{http_, host, request}, std::move(on_answer), now);
     return true;
+}
+
+bool TickTransfers::quote_in_flight() const {
+    return std::any_of(quotes_.begin(), quotes_.end(),
+                       [](const auto& quote) { return quote->busy(); });
 }
 
 bool TickTransfers::FetchChart(const std::string& url, TimePoint now,
@@ -65,17 +79,26 @@ bool TickTransfers::FetchChart(const std::string& url, TimePoint now,
 
 TickTransfers::GivenUp TickTransfers::GiveUpOverdue(TimePoint now,
                                                     std::chrono::steady_clock::duration limit) {
-    return {quote_.GiveUpIfOverdue(now, limit), chart_.GiveUpIfOverdue(now, limit)};
+    bool quote = false;
+    for (auto& task : quotes_) {
+        quote = task->GiveUpIfOverdue(now, limit) || quote;
+    }
+    return {quote, chart_.GiveUpIfOverdue(now, limit)};
 }
 
 void TickTransfers::Cancel() {
-    quote_.Cancel();
+    for (auto& quote : quotes_) {
+        quote->Cancel();
+    }
     chart_.Cancel();
 }
 
 bool TickTransfers::Join(TimePoint deadline) {
-    const bool quote = quote_.Join(deadline);
-    return chart_.Join(deadline) && quote;
+    bool ended = chart_.Join(deadline);
+    for (auto& quote : quotes_) {
+        ended = quote->Join(deadline) && ended;
+    }
+    return ended;
 }
 
 }  // namespace tickra

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "net/http.h"
 #include "net/http_client_win.h"
 #include "net/net_task_win.h"
+#include "watch/quote_feed.h"
 
 namespace tickra {
 
@@ -26,11 +28,12 @@ public:
     // mailbox: where the results go, to the owner's thread.
     TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http);
 
-    // Asks the host for the object; the answer reaches on_answer on the owner's thread unless the
-    // transfer was given up first. False, and nothing asked, while a given-up quote transfer still
-    // runs: its host is taken to be down.
-    bool FetchQuote(const std::string& host, const std::string& object, TimePoint now,
-                    std::function<void(const HttpAnswer& answer)> on_answer);
+    // Asks a feed's host for the object; the answer reaches on_answer on the owner's thread unless
+    // the transfer was given up first. Each feed has a thread of its own, so that a feed whose
+    // host hangs never holds up the next one. False, and nothing asked, while a given-up transfer
+    // of the feed still runs: its host is taken to be down.
+    bool FetchQuote(FeedId feed, const std::string& host, const FeedRequest& request,
+                    TimePoint now, std::function<void(const HttpAnswer& answer)> on_answer);
     // Downloads the chart picture into the user's temporary folder and decodes it there too;
     // on_done gets the picture on the owner's thread, or nothing when none came. False, and
     // nothing asked, while a chart transfer is under way or a given-up one still runs.
@@ -43,6 +46,7 @@ public:
         bool quote = false, chart = false;
     };
     GivenUp GiveUpOverdue(TimePoint now, std::chrono::steady_clock::duration limit);
+    bool quote_in_flight() const;
 
     // Exit: everything under way aborts at once; Join then waits for the threads until the
     // deadline and lets go of the rest.
@@ -51,7 +55,7 @@ public:
 
 private:
     AbortableHttpFunction http_;
-    NetTask<HttpAnswer> quote_;
+    std::array<std::unique_ptr<NetTask<HttpAnswer>>, kFeedCount> quotes_;
     NetTask<std::optional<ChartPicture>> chart_;
     std::wstring chart_path_;
     std::shared_ptr<ChartDecoder> decoder_ = std::make_shared<ChartDecoder>();

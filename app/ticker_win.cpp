@@ -5,6 +5,7 @@
 
 #include <windowsx.h>
 
+#include "base/code_page_win.h"
 #include "base/unique_handle_win.h"
 #include "chart/chart_url.h"
 #include "res/resource.h"
@@ -20,12 +21,13 @@ constexpr std::chrono::seconds kStepWait{10};
 }  // namespace
 
 Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
-               AlertSink& alerts, bool tips_switch)
+               std::function<void(const Alert& alert)> raise, bool tips_switch,
+               const FeedOrder& order)
     : model_(model),
       services_(std::move(services)),
-      alerts_(alerts),
-      checker_(services_.quote_host, tips_switch),
+      raise_(std::move(raise)),
       mailbox_(mailbox),
+      cycle_(MakeFeeds(Utf8ToProgram), tips_switch, order),
       transfers_(std::move(mailbox), services_.http) {}
 
 void Ticker::Create(HWND owner, TaskbarChoice choice) {
@@ -137,7 +139,8 @@ void Ticker::ShowCard() {
         return;
     }
     card_.ShowBeside(card_ticker_,
-                     QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held()),
+                     QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(),
+                                    cycle_.router()),
                      host->colours(), host->metrics().font_height);
 }
 
@@ -190,22 +193,48 @@ bool Ticker::idle() const {
 }
 
 void Ticker::StartQuote(size_t row, bool first_check) {
-    const std::optional<PendingQuote> pending =
-        cycle_.StartQuote(model_.row(row), checker_, services_.clock(), first_check);
-    if (!pending) {
-        return;
+    const std::optional<PendingQuote> pending = cycle_.StartQuote(
+        model_, row, services_.clock(), services_.steady_clock(), first_check);
+    if (pending) {
+        Fetch(*pending);
     }
+}
+
+const std::string& Ticker::HostOf(FeedId feed) const {
+    switch (feed) {
+        case FeedId::kSina:
+            return services_.sina_host;
+        case FeedId::kTencent:
+            return services_.tencent_host;
+        case FeedId::kEastmoney:
+            return services_.eastmoney_host;
+        case FeedId::kClassic:
+            break;
+    }
+    return services_.quote_host;
+}
+
+void Ticker::Fetch(const PendingQuote& pending) {
     const bool asked = transfers_.FetchQuote(
-        checker_.host(), pending->object, services_.steady_clock(),
-        [this, pending = *pending](const HttpAnswer& answer) { OnQuoteAnswer(pending, answer); });
+        pending.feed, HostOf(pending.feed), pending.request, services_.steady_clock(),
+        [this, pending](const HttpAnswer& answer) { OnQuoteAnswer(pending, answer); });
     if (!asked) {
-        OnQuoteAnswer(*pending, HttpAnswer{});  // a given-up request still hangs: the host is down
+        OnQuoteAnswer(pending, HttpAnswer{});  // a given-up request still hangs: the host is down
     }
 }
 
 void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
-    if (cycle_.FinishQuote(pending, answer, model_, checker_, alerts_, services_.clock())) {
+    QuoteRound round = cycle_.FinishQuote(pending, answer, model_, services_.clock(),
+                                          services_.steady_clock());
+    for (const Alert& alert : round.alerts) {
+        raise_(alert);
+    }
+    if (round.shown) {
         Show();
+    }
+    if (round.next) {
+        Fetch(*round.next);  // the feed failed: the next one, in the same tick
+        return;
     }
     if (std::exchange(step_waits_, false) && !model_.empty()) {
         StartQuote(static_cast<size_t>(cycle_.current_row()) % model_.size(), false);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string_view>
 
@@ -26,9 +27,11 @@ namespace tickra {
 
 class Ticker {
 public:
-    // alerts: where the alert rules' balloons and message lines go.
+    // raise: where the alert rules' balloons and message lines go. order: the user's order of
+    // the quote feeds.
     Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
-           AlertSink& alerts, bool tips_switch);
+           std::function<void(const Alert& alert)> raise, bool tips_switch,
+           const FeedOrder& order);
 
     // Puts the tickers into the taskbars the choice names (a message box tells when it cannot) and
     // makes the hidden chart window, owned by owner.
@@ -56,6 +59,9 @@ public:
     }
     // No transfer is under way.
     bool idle() const;
+    // The user made feed the first choice: the next tick asks it.
+    void ChooseFeed(FeedId feed) { cycle_.router().Choose(feed); }
+    const FeedRouter& feeds() const { return cycle_.router(); }
 
     // Exit: transfers abort at once; Join waits for their threads until the deadline. Destroy
     // then gives the taskbar its room back.
@@ -69,6 +75,8 @@ public:
 
 private:
     void StartQuote(size_t row, bool first_check);
+    void Fetch(const PendingQuote& pending);
+    const std::string& HostOf(FeedId feed) const;
     void OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer);
     void GiveUpStuckTransfers();
     void ShowChart(size_t row);
@@ -84,8 +92,7 @@ private:
 
     WatchModel& model_;
     DialogServices services_;
-    AlertSink& alerts_;
-    QuoteChecker checker_;
+    std::function<void(const Alert& alert)> raise_;
     std::shared_ptr<Mailbox> mailbox_;
     RefreshCycle cycle_;
     TickTransfers transfers_;

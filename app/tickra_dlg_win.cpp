@@ -60,8 +60,13 @@ bool CTickraDlg::OnInitDialog() {
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
-    AlertSink& alerts = *this;
-    ticker_ = std::make_unique<Ticker>(model_, services_, mailbox(), alerts, tips_switch_);
+    settings_path_ = CurrentDirectory() + "\\tickra.ini";
+    const PrivateProfileFile settings(settings_path_);
+    char sources[128] = {};
+    settings.GetString("Tickra", "Sources", sources, sizeof(sources));
+    ticker_ = std::make_unique<Ticker>(
+        model_, services_, mailbox(), [this](const Alert& alert) { Raise(alert); }, tips_switch_,
+        ParseFeedOrder(sources));
     update_ = std::make_unique<UpdateOffer>(
         hwnd(), services_, mailbox(),
         UpdateOffer::Outputs{[this](const std::string& html) { html_panel_.ShowHtmlText(html); },
@@ -76,9 +81,8 @@ bool CTickraDlg::OnInitDialog() {
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
     code_ini_path_ = CurrentDirectory() + "\\code.ini";
-    settings_path_ = CurrentDirectory() + "\\tickra.ini";
     char taskbars[32] = {};
-    PrivateProfileFile(settings_path_).GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
+    settings.GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
     ticker_->Create(hwnd(), ParseTaskbarChoice(taskbars));
     // The rows are read on a worker, however long the list: what start-up does with them waits
     // for them.
@@ -117,10 +121,10 @@ bool CTickraDlg::idle() const {
            !(page_ && page_->reading());
 }
 
-void CTickraDlg::Raise(const Alert& alert, const std::string& time_text) {
+void CTickraDlg::Raise(const Alert& alert) {
     tray_.ShowBalloon(alert.title, alert.balloon, 3000, NIIF_WARNING);
     ticker_->WatchForBalloon();
-    page_->AddMessage(alert.line, time_text);
+    page_->AddMessage(alert.line, alert.time);
 }
 
 void CTickraDlg::OpenUrl(const std::wstring& url) {
@@ -268,6 +272,12 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_TASKBARS_ALL:
             ChooseTaskbars(static_cast<TaskbarChoice>(id - ID_TRAY_TASKBARS_PRIMARY));
             return true;
+        case ID_TRAY_SOURCE_CLASSIC:
+        case ID_TRAY_SOURCE_SINA:
+        case ID_TRAY_SOURCE_TENCENT:
+        case ID_TRAY_SOURCE_EASTMONEY:
+            ChooseFeed(static_cast<FeedId>(id - ID_TRAY_SOURCE_CLASSIC));
+            return true;
         case ID_TRAY_START_WITH_WINDOWS:
             if (const std::string failure = start_with_windows_.Toggle(Widen(arguments_));
                 !failure.empty()) {
@@ -286,6 +296,20 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
 
 void CTickraDlg::UpdateTrayMenu(HMENU menu) {
     start_with_windows_.CheckMenuEntry(menu, ID_TRAY_START_WITH_WINDOWS);
+    if (ticker_ &&
+        GetMenuState(menu, ID_TRAY_SOURCE_CLASSIC, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+        const FeedRouter& feeds = ticker_->feeds();
+        for (FeedId feed : kDefaultFeedOrder) {
+            const UINT id = ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feed);
+            const bool other_in_use = feed == feeds.in_use() && feed != feeds.first();
+            ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id,
+                        Widen(std::string(FeedName(feed)) + (other_in_use ? "（使用中）" : ""))
+                            .c_str());
+        }
+        CheckMenuRadioItem(menu, ID_TRAY_SOURCE_CLASSIC, ID_TRAY_SOURCE_EASTMONEY,
+                           ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feeds.first()),
+                           MF_BYCOMMAND);
+    }
     const TickerHosts* hosts = ticker_hosts();
     if (hosts == nullptr ||
         GetMenuState(menu, ID_TRAY_TASKBARS_PRIMARY, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
@@ -301,9 +325,17 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
 
 void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
     ticker_->SetTaskbarChoice(choice);
+    KeepSetting("Taskbars", TaskbarChoiceText(choice));
+}
+
+void CTickraDlg::ChooseFeed(FeedId feed) {
+    ticker_->ChooseFeed(feed);
+    KeepSetting("Sources", FeedOrderText(ticker_->feeds().order()));
+}
+
+void CTickraDlg::KeepSetting(const char* key, const std::string& value) {
     // The tray's menu still works while the box is up: one box says it for every choice made.
-    if (!PrivateProfileFile(settings_path_)
-             .WriteString("Tickra", "Taskbars", TaskbarChoiceText(choice)) &&
+    if (!PrivateProfileFile(settings_path_).WriteString("Tickra", key, value) &&
         !settings_box_open_) {
         settings_box_open_ = true;
         page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);

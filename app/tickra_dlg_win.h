@@ -25,7 +25,7 @@
 
 namespace tickra {
 
-class CTickraDlg : public ui::Dialog, private AlertSink {
+class CTickraDlg : public ui::Dialog {
 public:
     // arguments: the command-line text after the program name.
     explicit CTickraDlg(std::string arguments, DialogServices services = DefaultServices());
@@ -67,7 +67,11 @@ private:
     void ChooseTaskbars(TaskbarChoice choice);
     void OpenUrl(const std::wstring& url);
     void PaintMinimised();
-    void Raise(const Alert& alert, const std::string& time_text) override;
+    // The user chose another first feed: asked at the next tick, and kept in tickra.ini.
+    void ChooseFeed(FeedId feed);
+    // A setting kept in tickra.ini; one box says when it cannot be written.
+    void KeepSetting(const char* key, const std::string& value);
+    void Raise(const Alert& alert);
 
     std::string arguments_;
     DialogServices services_;

@@ -28,4 +28,15 @@ std::string Narrow(std::wstring_view utf16) {
     return out;
 }
 
+std::string Utf8ToProgram(std::string_view utf8) {
+    if (utf8.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return Narrow(wide);
+}
+
 }  // namespace tickra

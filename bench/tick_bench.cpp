@@ -31,13 +31,6 @@ std::string TypicalRecord() {
     return record;
 }
 
-class NullSink : public AlertSink {
-public:
-    void Raise(const Alert& alert, const std::string&) override {
-        benchmark::DoNotOptimize(alert.line.data());
-    }
-};
-
 struct TickFixture {
     std::string record = TypicalRecord();
     LocalTime now = [] {
@@ -45,21 +38,20 @@ struct TickFixture {
         t.tm_hour = 10;
         return t;
     }();
-    QuoteChecker checker{"127.0.0.1:18400", true};
-    RefreshCycle cycle;
+    RefreshCycle cycle{MakeFeeds({}), true};
     WatchModel model = [] {
         WatchModel watched;
         watched.Append(WatchRow("600000", "9.50", "11.00", "10.10", ""));
         return watched;
     }();
-    NullSink sink;
     int minute = 0;
 
     // The tick's own work on both sides of the transfer: the request, then the answer.
     void Tick() {
         now->tm_min = (++minute / 30) % 60;  // a new minute every 30 ticks, as at 2 s a tick
-        const std::optional<PendingQuote> pending = cycle.StartQuote(model.row(0), checker, now);
-        cycle.FinishQuote(*pending, Answered(record), model, checker, sink);
+        const std::optional<PendingQuote> pending = cycle.StartQuote(model, 0, now, {});
+        const QuoteRound round = cycle.FinishQuote(*pending, Answered(record), model, now, {});
+        benchmark::DoNotOptimize(round.alerts.data());
     }
 };
 

@@ -226,7 +226,7 @@ void TransferControl::Release(void* request) {
 
 HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
                        std::string_view object, const TransferLimits& limits,
-                       TransferControl* control) {
+                       TransferControl* control, std::string_view headers) {
     HttpAnswer answer;
     const UniqueInternet root(
         InternetOpenA("MyAgent", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
@@ -250,9 +250,10 @@ HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string
     Request request(HttpOpenRequestA(connection.get(), method.c_str(), path.c_str(), "HTTP/1.0",
                                      nullptr, accept, kRequestFlags | kKeepConnection, 0),
                     control);
+    const std::string all_headers = std::string(kFormContentType) + "\r\n" + std::string(headers);
     // The body is a C string: it ends at its first NUL.
     const std::optional<Head> head =
-        Send(request, limits.idle_timeout_ms, kFormContentType,
+        Send(request, limits.idle_timeout_ms, all_headers.c_str(),
              std::string(body.substr(0, body.find('\0'))), &answer.failure);
     if (!head) {
         return answer;

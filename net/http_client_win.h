@@ -59,26 +59,26 @@ private:
 // Sends one HTTP/1.0 request with "Accept: */*" and a form content type, as user agent
 // "MyAgent", asking the server to keep the connection; host may carry ":port". No transfer writes
 // to the WinInet cache or sends cookies. An object without a leading "/" is asked for from the
-// root.
+// root. headers: more request headers, each ending in "\r\n".
 // The body is read in 512-byte chunks, each cut at its first NUL byte. It is complete only when
 // the whole of it arrived within the bounds and matches Content-Length when that is given; an
 // answer that is not complete carries no body.
 HttpAnswer HttpRequest(std::string_view body, std::string_view verb, std::string_view host,
                        std::string_view object, const TransferLimits& limits = {},
-                       TransferControl* control = nullptr);
+                       TransferControl* control = nullptr, std::string_view headers = {});
 
 // An HTTP request made off the window thread, bounded as its kind is, which its control can
-// abort.
-using AbortableHttpFunction =
-    std::function<HttpAnswer(std::string_view body, std::string_view verb, std::string_view host,
-                             std::string_view object, TransferKind kind, TransferControl& control)>;
+// abort; headers as HttpRequest takes them.
+using AbortableHttpFunction = std::function<HttpAnswer(
+    std::string_view body, std::string_view verb, std::string_view host, std::string_view object,
+    std::string_view headers, TransferKind kind, TransferControl& control)>;
 
 // The requests of one kind tied to one control, in the shape the platform-free logic takes.
 inline HttpFunction BindControl(AbortableHttpFunction http, TransferKind kind,
                                 TransferControl& control) {
     return [http = std::move(http), kind, &control](
                std::string_view body, std::string_view verb, std::string_view host,
-               std::string_view object) { return http(body, verb, host, object, kind, control); };
+               std::string_view object) { return http(body, verb, host, object, {}, kind, control); };
 }
 
 struct DownloadResult {

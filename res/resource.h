@@ -45,5 +45,10 @@
 // The ticker's own menu: hold the rotation on the shown stock, or let it go on.
 #define ID_TICKER_HOLD 32778
 #define ID_TICKER_ROTATE 32779
+// The quote feed chosen first, in the order of the feeds' ids.
+#define ID_TRAY_SOURCE_CLASSIC 32780
+#define ID_TRAY_SOURCE_SINA 32781
+#define ID_TRAY_SOURCE_TENCENT 32782
+#define ID_TRAY_SOURCE_EASTMONEY 32783
 
 #include "tickra/version.h"

@@ -35,12 +35,11 @@ constexpr AlertText kSellTip{
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
-void Raise(AlertSink& sink, const AlertText& text, const AlertInputs& in, float level) {
+Alert Raised(const AlertText& text, const AlertInputs& in, float level) {
     const char* name = in.name.c_str();
     const double set = level, now = in.price;
-    sink.Raise(
-        {text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now)},
-        in.time_text);
+    return {text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now),
+            in.time_text};
 }
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
@@ -52,8 +51,12 @@ bool Contains(const std::vector<std::string>& names, const std::string& name) {
 
 }  // namespace
 
-DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& sink) {
-    DisplayFlags flags;
+AlertVerdict EvaluateAlerts(const AlertInputs& in, TipLists& tips) {
+    AlertVerdict verdict;
+    DisplayFlags& flags = verdict.flags;
+    auto raise = [&](const AlertText& text, float level) {
+        verdict.alerts.push_back(Raised(text, in, level));
+    };
     // A missing quote can never complete a crossing; the first check compares with yesterday.
     float previous = in.missing ? 0.0f : in.previous_price;
     if (!in.missing && previous == -1.0f) {
@@ -64,13 +67,13 @@ DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& si
     if (in.break_below > in.price) {
         flags.break_below = true;
         if (previous > in.break_below) {
-            Raise(sink, kBreakBelow, in, in.break_below);
+            raise(kBreakBelow, in.break_below);
         }
     }
     if (in.cross_above < in.price && in.cross_above != 0.0f) {
         flags.cross_above = true;
         if (previous < in.cross_above) {
-            Raise(sink, kCrossAbove, in, in.cross_above);
+            raise(kCrossAbove, in.cross_above);
         }
     }
     // Near the close, a stock on the other side of its balance price than yesterday's close is in
@@ -81,24 +84,24 @@ DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& si
         }
         zone = true;
         if (tips.enabled && !Contains(tipped, in.name)) {
-            Raise(sink, text, in, in.balance);
+            raise(text, in.balance);
             tipped.push_back(in.name);
         }
     };
     if (in.balance != 0.0f) {
         if (in.previous_close < in.balance && in.price > in.balance) {
             if (previous < in.balance) {
-                Raise(sink, kBalanceUp, in, in.balance);
+                raise(kBalanceUp, in.balance);
             }
             closing_tip(flags.buy_zone, tips.buy, kBuyTip);
         } else if (in.previous_close > in.balance && in.price < in.balance) {
             if (previous > in.balance) {
-                Raise(sink, kBalanceDown, in, in.balance);
+                raise(kBalanceDown, in.balance);
             }
             closing_tip(flags.sell_zone, tips.sell, kSellTip);
         }
     }
-    return flags;
+    return verdict;
 }
 
 }  // namespace tickra

@@ -9,17 +9,13 @@
 
 namespace tickra {
 
+// A raised alert: a balloon at the tray icon and a line at the top of the message list.
 struct Alert {
     std::string title;    // balloon title
     std::string balloon;  // balloon text
     std::string line;     // message-list text
-};
-
-// Where raised alerts go: a balloon at the tray icon and a line at the top of the message list.
-class AlertSink {
-public:
-    virtual ~AlertSink() = default;
-    virtual void Raise(const Alert& alert, const std::string& time_text) = 0;
+    std::string time;     // of the check, "%H:%M:%S", for the message list
+    bool operator==(const Alert&) const = default;
 };
 
 // The tips given in this run; they only ever grow.
@@ -43,7 +39,12 @@ struct AlertInputs {
     std::string time_text;  // the check time as "%H:%M:%S"
 };
 
+struct AlertVerdict {
+    DisplayFlags flags;
+    std::vector<Alert> alerts;  // in the order they were raised
+};
+
 // Sets the four display flags and raises the alerts A to F in that order.
-DisplayFlags EvaluateAlerts(const AlertInputs& in, TipLists& tips, AlertSink& sink);
+AlertVerdict EvaluateAlerts(const AlertInputs& in, TipLists& tips);
 
 }  // namespace tickra

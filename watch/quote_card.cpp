@@ -1,5 +1,7 @@
 #include "watch/quote_card.h"
 
+#include <algorithm>
+
 #include "base/mbcs.h"
 #include "base/text_util.h"
 
@@ -7,8 +9,8 @@ namespace tickra {
 
 namespace {
 
-std::string TroubleText(const QuoteFacts& facts) {
-    switch (facts.trouble) {
+std::string TroubleText(QuoteTrouble trouble, unsigned long status) {
+    switch (trouble) {
         case QuoteTrouble::kRefused:
             return "连接被拒绝";
         case QuoteTrouble::kTimedOut:
@@ -18,11 +20,13 @@ std::string TroubleText(const QuoteFacts& facts) {
         case QuoteTrouble::kBroken:
             return "连接中断";
         case QuoteTrouble::kHttpStatus:
-            return Format("服务器返回 HTTP %lu", facts.status);
+            return Format("服务器返回 HTTP %lu", status);
         case QuoteTrouble::kNotAQuote:
             return "应答不是行情";
         case QuoteTrouble::kSuspended:
             return "停牌";
+        case QuoteTrouble::kStale:
+            return "行情停滞";
         case QuoteTrouble::kNone:
             break;
     }
@@ -42,9 +46,38 @@ std::string LevelsText(const WatchRow& row) {
     return text;
 }
 
+CardLine FeedTroubleLine(FeedId feed, const FeedHealth& health) {
+    return {std::string(FeedName(feed)) + " " + TroubleText(health.trouble, health.status) + " 自 " +
+                health.since + " 起",
+            Tone::kStale};
+}
+
+// Which feed told the stock's quote and, when it is not the user's first choice, why not; when
+// every feed fails, each one's trouble, the first choice first.
+void AddSourceLines(std::vector<CardLine>& lines, const QuoteFacts& facts,
+                    const FeedRouter& router) {
+    const auto failing = [&](FeedId feed) {
+        return router.health(feed).trouble != QuoteTrouble::kNone;
+    };
+    if (std::all_of(router.order().begin(), router.order().end(), failing)) {
+        for (FeedId feed : router.order()) {
+            lines.push_back(FeedTroubleLine(feed, router.health(feed)));
+        }
+        return;
+    }
+    if (facts.time.empty()) {
+        return;
+    }
+    lines.push_back({std::string("来源 ") + FeedName(facts.source)});
+    if (facts.source != router.first() && failing(router.first())) {
+        lines.push_back(FeedTroubleLine(router.first(), router.health(router.first())));
+    }
+}
+
 }  // namespace
 
-std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held) {
+std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held,
+                                     const FeedRouter& router) {
     const QuoteFacts& facts = row.entry->facts;
     const std::string code = UpperCaseMbcs(row.code);
     std::vector<CardLine> lines;
@@ -57,15 +90,17 @@ std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t c
         lines.push_back({"昨收 " + facts.previous_close_text + "  今开 " + facts.open_text});
         lines.push_back({"时间 " + facts.time});
     } else if (facts.trouble != QuoteTrouble::kNone) {
-        lines.push_back({TroubleText(facts), Tone::kStale});
+        lines.push_back({TroubleText(facts.trouble, facts.status), Tone::kStale});
         lines.push_back({"自 " + facts.trouble_since + " 起"});
         lines.push_back({"上次行情 " + (facts.time.empty() ? std::string("无") : facts.time)});
     }
+    AddSourceLines(lines, facts, router);
     if (const std::string levels = LevelsText(row); !levels.empty()) {
         lines.push_back({levels});
     }
     lines.push_back({"第 " + std::to_string(place + 1) + "/" + std::to_string(count) + " 只"});
-    if (held) {
+    // A feed that takes many codes checks the others while the rotation is held.
+    if (held && router.in_use() == FeedId::kClassic) {
         lines.push_back({"固定中，其他股票暂停提醒"});
     }
     return lines;

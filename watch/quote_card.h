@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "watch/feed_router.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
 
@@ -18,8 +19,9 @@ struct CardLine {
 };
 
 // The card of a row: place is its index in the watch list of count rows; held: the rotation is
-// held on it, so the other stocks are not checked for alerts meanwhile.
-std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held);
+// held on it; router: which feeds answer, and why the others do not.
+std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held,
+                                     const FeedRouter& router);
 
 // The card's lines as one text, a line each, for screen readers and the window's text.
 std::string CardText(const std::vector<CardLine>& lines);

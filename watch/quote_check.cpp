@@ -26,31 +26,22 @@ QuoteTrouble TroubleOf(const HttpAnswer& answer) {
                                                    : QuoteTrouble::kTimedOut;
 }
 
-QuoteChecker::QuoteChecker(std::string host, bool tips_switch) : host_(std::move(host)) {
-    tips_.enabled = tips_switch;
-}
-
-std::string QuoteChecker::Object(std::string_view code, const LocalTime& now) const {
-    return QuoteObjectName(now, FeedCode(UpperCaseMbcs(code)));
-}
-
-QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAnswer& answer,
-                                 const LocalTime& now, TickerState& ticker, float& reference_price,
-                                 AlertSink& alerts) {
+QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& answer,
+                        const LocalTime& now, TipLists& tips) {
     const std::string code = UpperCaseMbcs(request.code);
-    ticker.flags = {};
-    if (!answer.ok()) {
+    QuoteOutcome outcome;
+    outcome.source = answer.source;
+    if (!answer.quote) {
         const std::string line =
             request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
-        ticker.text = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
-        ticker.tone = Tone::kStale;
-        QuoteOutcome trouble;
-        trouble.trouble = TroubleOf(answer);
-        trouble.status = answer.status;
-        return trouble;
+        outcome.line = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
+        outcome.tone = Tone::kStale;
+        outcome.trouble = answer.trouble;
+        outcome.status = answer.status;
+        return outcome;
     }
 
-    const Quote quote = ParseQuote(answer.body, FeedCode(code));
+    const Quote& quote = *answer.quote;
     std::string text;
     switch (quote.kind) {
         case Quote::Kind::kMissing:
@@ -60,16 +51,16 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
             text = code + " 停牌.";
             break;
         case Quote::Kind::kGood: {
-            reference_price = quote.previous_close;
+            outcome.reference_price = quote.previous_close;
             text = quote.name + " " + quote.last_text + " " + Format("%.2f%%", quote.percent());
             break;
         }
     }
-    ticker.text = std::string(CutAtCharBoundary(text, TickerState::kMaxTextBytes));
-    ticker.tone = quote.kind == Quote::Kind::kMissing   ? Tone::kMissing
-                  : quote.previous_close < quote.price  ? Tone::kUp
-                  : quote.previous_close == quote.price ? Tone::kUnchanged
-                                                        : Tone::kDown;
+    outcome.line = std::string(CutAtCharBoundary(text, TickerState::kMaxTextBytes));
+    outcome.tone = quote.kind == Quote::Kind::kMissing   ? Tone::kMissing
+                   : quote.previous_close < quote.price  ? Tone::kUp
+                   : quote.previous_close == quote.price ? Tone::kUnchanged
+                                                         : Tone::kDown;
 
     AlertInputs in;
     in.name = quote.name;
@@ -83,11 +74,12 @@ QuoteOutcome QuoteChecker::Apply(const QuoteCheckRequest& request, const HttpAns
     in.hour = now ? now->tm_hour : -1;
     in.minute = now ? now->tm_min : -1;
     in.time_text = FormatTime(now, "%H:%M:%S");
-    ticker.flags = EvaluateAlerts(in, tips_, alerts);
-    QuoteOutcome outcome;
+    AlertVerdict verdict = EvaluateAlerts(in, tips);
+    outcome.flags = verdict.flags;
+    outcome.alerts = std::move(verdict.alerts);
     outcome.reached = true;
     outcome.price = quote.price;
-    outcome.good_line = quote.kind == Quote::Kind::kGood ? ticker.text : std::string();
+    outcome.good_line = quote.kind == Quote::Kind::kGood ? outcome.line : std::string();
     outcome.trouble = quote.kind == Quote::Kind::kGood        ? QuoteTrouble::kNone
                       : quote.kind == Quote::Kind::kSuspended ? QuoteTrouble::kSuspended
                                                               : QuoteTrouble::kNotAQuote;

@@ -1,13 +1,17 @@
-// One quote check: what to ask the feed for one stock, and what its answer does to the ticker
-// line and the alert rules. The transfer itself happens elsewhere, off the window thread.
+// One quote check: what one stock's quote, or the trouble that kept it, comes to for the ticker
+// line, the alert rules and the stock's entry, as a value. The transfer happens elsewhere, off
+// the window thread, and applying the value is the refresh cycle's.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "base/local_time.h"
 #include "net/http.h"
 #include "watch/alert_rules.h"
 #include "watch/quote.h"
+#include "watch/quote_feed.h"
 #include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
 
@@ -22,37 +26,39 @@ struct QuoteCheckRequest {
     std::string last_good_line;  // from the stock entry
 };
 
+// One stock's part of an answer: its quote, or the trouble that kept it from one.
+struct StockAnswer {
+    std::optional<Quote> quote;  // none: trouble on the way, nothing to tell of the stock
+    QuoteTrouble trouble = QuoteTrouble::kNone;
+    unsigned long status = 0;  // the HTTP status of kHttpStatus
+    FeedId source = FeedId::kClassic;
+};
+
 // What a check came to.
 struct QuoteOutcome {
-    bool reached = false;   // the feed answered; false for network trouble
+    // The ticker's line, should the stock be shown.
+    std::string line;
+    Tone tone = Tone::kMissing;
+    DisplayFlags flags;
+    std::optional<float> reference_price;  // the previous close of a good quote
+    // The stock entry's update.
+    bool reached = false;   // there was a quote to tell of; false for trouble on the way
     float price = 0.0f;     // the current price, 0 when there is no quote
     std::string good_line;  // the ticker line of a good quote, else empty
     QuoteTrouble trouble = QuoteTrouble::kNone;
-    unsigned long status = 0;  // the HTTP status of an answer that was not 200
-    Quote quote;               // as read from the record
+    unsigned long status = 0;
+    FeedId source = FeedId::kClassic;
+    Quote quote;
+    std::vector<Alert> alerts;  // raised, in order
 };
 
 // The trouble an answer that is not a good one met on its way.
 QuoteTrouble TroubleOf(const HttpAnswer& answer);
 
-class QuoteChecker {
-public:
-    QuoteChecker(std::string host, bool tips_switch);
-
-    const std::string& host() const { return host_; }
-    // The feed's object name for a code, asked for with GET and no body.
-    std::string Object(std::string_view code, const LocalTime& now) const;
-
-    // Fills the ticker's flags, text and colour from the feed's answer; a good quote sets
-    // reference_price to the previous close. Network trouble runs no alert rule: the stock's last
-    // good line, or its code with " 网络不通.", is shown in grey and nothing else changes.
-    QuoteOutcome Apply(const QuoteCheckRequest& request, const HttpAnswer& answer,
-                       const LocalTime& now, TickerState& ticker, float& reference_price,
-                       AlertSink& alerts);
-
-private:
-    std::string host_;
-    TipLists tips_;
-};
+// Trouble on the way runs no alert rule: the stock's last good line, or its code with
+// " 网络不通.", is shown in grey and the entry keeps its price and history. tips: the closing
+// tips given in this run.
+QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& answer,
+                        const LocalTime& now, TipLists& tips);
 
 }  // namespace tickra

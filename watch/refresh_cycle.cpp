@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
+#include "base/mbcs.h"
 #include "base/text_util.h"
 
 namespace tickra {
@@ -63,22 +65,63 @@ QuoteCheckRequest RequestForRow(const WatchRow& row) {
     return request;
 }
 
-std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchRow& row,
-                                                     const QuoteChecker& checker,
-                                                     const LocalTime& now, bool first_check) {
-    if (under_way_) {
+Feeds MakeFeeds(const Utf8ToProgramText& utf8) {
+    Feeds feeds;
+    for (FeedId feed : kDefaultFeedOrder) {
+        feeds[static_cast<size_t>(feed)] = MakeFeed(feed, utf8);
+    }
+    return feeds;
+}
+
+RefreshCycle::RefreshCycle(Feeds feeds, bool tips_switch, const FeedOrder& order)
+    : feeds_(std::move(feeds)), router_(order) {
+    tips_.enabled = tips_switch;
+}
+
+std::optional<PendingQuote> RefreshCycle::StartQuote(const WatchModel& model, size_t row,
+                                                     const LocalTime& now, TimePoint steady,
+                                                     bool first_check) {
+    if (under_way_ || row >= model.size()) {
         return std::nullopt;
     }
-    under_way_.emplace(PendingQuote{++last_id_, row.entry->serial, checker.Object(row.code, now),
-                                    now, first_check});
+    PendingQuote pending;
+    pending.id = ++last_id_;
+    pending.entry = model.row(row).entry->serial;
+    pending.now = now;
+    pending.first_check = first_check;
+    under_way_ = Ask(model, row, router_.Next(0, steady).value_or(router_.first()), pending);
     return under_way_;
+}
+
+PendingQuote RefreshCycle::Ask(const WatchModel& model, size_t row, FeedId feed,
+                               PendingQuote pending) {
+    pending.feed = feed;
+    const QuoteFeed& source = *feeds_[static_cast<size_t>(feed)];
+    const size_t room = std::max<size_t>(source.max_codes(), 1);
+    const size_t count = model.size();
+    pending.codes = {UpperCaseMbcs(model.row(row).code)};
+    // The others in rotation order after the shown one; a longer list than a request takes
+    // starts where the last request's others ended.
+    const size_t others = count - 1;
+    const size_t start = others > room - 1 ? batch_offset_ % others : 0;
+    for (size_t i = 0; i < others && pending.codes.size() < room; ++i) {
+        const size_t index = (row + 1 + (start + i) % others) % count;
+        std::string code = UpperCaseMbcs(model.row(index).code);
+        if (std::find(pending.codes.begin(), pending.codes.end(), code) == pending.codes.end()) {
+            pending.codes.push_back(std::move(code));
+        }
+    }
+    if (others > room - 1) {
+        batch_offset_ += room - 1;
+    }
+    pending.request = source.Request(pending.codes, pending.now);
+    return pending;
 }
 
 namespace {
 
 // What the card will tell of the stock after this check.
-void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState& ticker,
-               const std::string& time) {
+void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const std::string& time) {
     if (outcome.trouble == QuoteTrouble::kNone) {
         const Quote& q = outcome.quote;
         facts = QuoteFacts{};
@@ -88,8 +131,9 @@ void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState
         facts.open_text = q.open_text;
         facts.change = q.change;
         facts.percent = q.percent();
-        facts.tone = ticker.tone;
+        facts.tone = outcome.tone;
         facts.time = time;
+        facts.source = outcome.source;
         return;
     }
     if (facts.trouble == QuoteTrouble::kNone) {
@@ -101,53 +145,123 @@ void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const TickerState
 
 }  // namespace
 
-bool RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
-                               WatchModel& model, QuoteChecker& checker, AlertSink& alerts,
-                               const LocalTime& arrived) {
-    if (!under_way_ || pending.id != under_way_->id) {
-        return false;
+void RefreshCycle::Keep(WatchRow& row, const QuoteOutcome& outcome, const PendingQuote& pending,
+                        const std::string& time) {
+    StockEntry& entry = *row.entry;
+    KeepFacts(entry.facts, outcome, time);
+    if (!outcome.reached) {
+        return;
+    }
+    // The ticker's chart turns these prices into pixel rows: only numbers may go in.
+    const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
+    entry.previous_price = price;
+    if (!outcome.good_line.empty()) {
+        entry.last_good_line = outcome.good_line;
+    }
+    if (!pending.first_check) {
+        const int minute = MinuteOfDay(pending.now);
+        if (InTradingWindow(minute) && entry.minute_stamp != minute) {
+            std::copy(entry.history.begin() + 1, entry.history.end(), entry.history.begin());
+            entry.minute_stamp = minute;
+        }
+        entry.history[StockEntry::kLatest] = price;
+    }
+}
+
+QuoteRound RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
+                                     WatchModel& model, const LocalTime& arrived,
+                                     TimePoint steady) {
+    QuoteRound round;
+    if (!under_way_ || pending.id != under_way_->id || pending.feed != under_way_->feed) {
+        return round;
     }
     under_way_.reset();
-    const std::optional<size_t> index = model.Find(pending.entry);
-    if (!index) {
-        return false;
+    const std::optional<size_t> shown = model.Find(pending.entry);
+    if (!shown) {
+        return round;
     }
-    WatchRow* row = &model.row(*index);
-    // The prices as they are now: an edit made while the answer was on its way counts.
-    StockEntry& entry = *row->entry;
-    TickerState ticker = model.ticker;
-    float reference_price = model.reference_price;
-    const QuoteOutcome outcome =
-        checker.Apply(RequestForRow(*row), answer, pending.now, ticker, reference_price, alerts);
-    KeepFacts(entry.facts, outcome, ticker,
-              FormatTime(arrived ? arrived : pending.now, "%H:%M:%S"));
-    if (outcome.reached) {
-        // The ticker's chart turns these prices into pixel rows: only numbers may go in.
-        const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
-        entry.previous_price = price;
-        if (!outcome.good_line.empty()) {
-            entry.last_good_line = outcome.good_line;
+    const std::string time = FormatTime(arrived ? arrived : pending.now, "%H:%M:%S");
+
+    QuoteTrouble trouble = QuoteTrouble::kNone;
+    FeedQuotes told;
+    if (!answer.ok()) {
+        trouble = TroubleOf(answer);
+    } else if (told = feeds_[static_cast<size_t>(pending.feed)]->Parse(answer.body, pending.codes);
+               !told.in_format) {
+        trouble = QuoteTrouble::kNotAQuote;
+    } else if (!router_.Answered(pending.feed, told.newest, steady,
+                                 arrived ? arrived : pending.now)) {
+        trouble = QuoteTrouble::kStale;
+    }
+
+    std::vector<std::pair<size_t, StockAnswer>> answers;  // by row
+    if (trouble != QuoteTrouble::kNone) {
+        router_.Failed(pending.feed, trouble, answer.status, time, steady);
+        PendingQuote failed = pending;
+        if (failed.tried == 0) {
+            failed.first_trouble = trouble;
+            failed.first_status = answer.status;
         }
-        if (!pending.first_check) {
-            const int minute = MinuteOfDay(pending.now);
-            if (InTradingWindow(minute) && entry.minute_stamp != minute) {
-                std::copy(entry.history.begin() + 1, entry.history.end(), entry.history.begin());
-                entry.minute_stamp = minute;
+        failed.tried |= FeedRouter::Bit(pending.feed);
+        const std::optional<FeedId> next = router_.Next(failed.tried, steady);
+        if (next) {
+            under_way_ = Ask(model, *shown, *next, std::move(failed));
+            round.next = under_way_;
+            return round;
+        }
+        // Every feed failed: the stock shown tells of it, as trouble on the way.
+        answers.push_back({*shown, {std::nullopt, failed.first_trouble, failed.first_status}});
+    } else {
+        // A code that the user's first choice does not know is a wrong code; one that only a
+        // later feed does not know stays as it was, with the first choice's trouble.
+        const bool first_choice = pending.feed == router_.first();
+        const FeedHealth& first = router_.health(router_.first());
+        for (const std::string& code : pending.codes) {
+            const auto told_quote = told.quotes.find(code);
+            const bool known = told_quote != told.quotes.end() &&
+                               (first_choice || told_quote->second.kind != Quote::Kind::kMissing);
+            StockAnswer stock;
+            stock.source = pending.feed;
+            if (known) {
+                stock.quote = told_quote->second;
+            } else if (first_choice) {
+                stock.quote = Quote{};
+            } else {
+                stock.trouble = first.trouble != QuoteTrouble::kNone ? first.trouble
+                                                                     : QuoteTrouble::kNotAQuote;
+                stock.status = first.status;
             }
-            entry.history[StockEntry::kLatest] = price;
+            for (size_t i = 0; i < model.size(); ++i) {
+                if (UpperCaseMbcs(model.row(i).code) == code) {
+                    answers.push_back({i, stock});
+                }
+            }
         }
     }
-    if (held_ && !Shows(model.rows(), entry.serial)) {
-        return false;
+
+    for (const auto& [index, stock] : answers) {
+        WatchRow& row = model.row(index);
+        // The prices as they are now: an edit made while the answer was on its way counts.
+        QuoteOutcome outcome = CheckQuote(RequestForRow(row), stock, pending.now, tips_);
+        Keep(row, outcome, pending, time);
+        std::move(outcome.alerts.begin(), outcome.alerts.end(), std::back_inserter(round.alerts));
+        if (index != *shown || (held_ && !Shows(model.rows(), pending.entry))) {
+            continue;
+        }
+        model.ticker.flags = outcome.flags;
+        model.ticker.text = std::move(outcome.line);
+        model.ticker.tone = outcome.tone;
+        if (outcome.reference_price) {
+            model.reference_price = *outcome.reference_price;
+        }
+        shown_entry_ = pending.entry;
+        if (!pending.first_check) {
+            model.ticker.reference_price = model.reference_price;
+            model.ticker.stock = pending.entry;
+        }
+        round.shown = true;
     }
-    model.ticker = std::move(ticker);
-    model.reference_price = reference_price;
-    shown_entry_ = entry.serial;
-    if (!pending.first_check) {
-        model.ticker.reference_price = model.reference_price;
-        model.ticker.stock = entry.serial;
-    }
-    return true;
+    return round;
 }
 
 }  // namespace tickra

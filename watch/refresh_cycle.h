@@ -1,14 +1,19 @@
 // The refresh cycle: each tick picks the row to show, checks its quote and keeps its history.
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <memory>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/local_time.h"
+#include "watch/feed_router.h"
 #include "watch/quote_check.h"
+#include "watch/quote_feed.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
 #include "watch/watch_model.h"
@@ -21,18 +26,40 @@ bool InTradingWindow(int minute_of_day);
 // The ticker's state when the watch list is empty.
 void SetEmptyListState(TickerState& ticker);
 
-// A quote check under way: what was asked, for which row, at what time.
+// The feeds a cycle asks, by FeedId.
+using Feeds = std::array<std::unique_ptr<QuoteFeed>, kFeedCount>;
+Feeds MakeFeeds(const Utf8ToProgramText& utf8);
+
+// A quote check under way: one feed asked, in one tick, for the shown stock and, on a feed that
+// takes many codes, for the others too.
 struct PendingQuote {
-    uint64_t id = 0;     // which check it is: a late answer of an abandoned one is dropped
-    uint64_t entry = 0;  // the serial of the row's stock entry
-    std::string object;
+    uint64_t id = 0;     // which tick's check it is: a late answer of an abandoned one is dropped
+    uint64_t entry = 0;  // the serial of the shown row's stock entry
+    FeedId feed = FeedId::kClassic;
+    unsigned tried = 0;              // the feeds this tick asked before this one
+    std::vector<std::string> codes;  // upper-cased; the shown stock's first
+    FeedRequest request;
     LocalTime now;
     bool first_check = false;  // start-up's check: no history, no ticker chart
+    // The trouble of the tick's first feed, told when every feed fails.
+    QuoteTrouble first_trouble = QuoteTrouble::kNone;
+    unsigned long first_status = 0;
+};
+
+// What an answer came to, for the ticker to act on.
+struct QuoteRound {
+    bool shown = false;         // the ticker's state changed
+    std::vector<Alert> alerts;  // of every stock the answer told of, in the order asked
+    // The feed failed: the same tick asks this one.
+    std::optional<PendingQuote> next;
 };
 
 class RefreshCycle {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
+
+    // tips_switch: the closing-time tips are given. order: the user's order of the feeds.
+    RefreshCycle(Feeds feeds, bool tips_switch, const FeedOrder& order = kDefaultFeedOrder);
 
     // Advances the rotation by one tick over row_count rows (at least one) and returns the row to
     // show. rotation_text is the number of ticks each stock stays; empty means 5. The rotation
@@ -55,25 +82,40 @@ public:
     // is in; 0 before the first.
     uint64_t shown_entry() const { return shown_entry_; }
 
-    // Starts the quote check of a row; nothing while one is under way, so that a slow feed
-    // stretches the cycle instead of piling up requests.
-    std::optional<PendingQuote> StartQuote(const WatchRow& row, const QuoteChecker& checker,
-                                           const LocalTime& now, bool first_check = false);
+    FeedRouter& router() { return router_; }
+    const FeedRouter& router() const { return router_; }
+
+    // Starts the tick's quote check of the row shown, on the feed the router picks; nothing while
+    // one is under way, so that a slow feed stretches the cycle instead of piling up requests. A
+    // feed that takes many codes is asked for the others too, in rotation order after the shown
+    // one; a list longer than a request takes is covered over the following ticks.
+    std::optional<PendingQuote> StartQuote(const WatchModel& model, size_t row,
+                                           const LocalTime& now, TimePoint steady,
+                                           bool first_check = false);
     bool quote_in_flight() const { return under_way_.has_value(); }
     // The check under way: one whose transfer was given up is finished as network trouble.
     const std::optional<PendingQuote>& under_way() const { return under_way_; }
 
-    // Applies the answer to the row it was asked for and keeps the result in its stock entry: the
-    // price, one history shift per trading minute, the latest price in the last history slot, and
-    // what the card tells (arrived: when the answer came; none: when it was asked). Points the
-    // ticker at the row's history. Network trouble leaves the price and history as they were.
-    // False when the row has gone meanwhile, or the answer is for a check that is no longer the
-    // one under way (given up as network trouble): the answer is dropped. While the rotation is
-    // held, an answer for another stock (asked before the hold) does not reach the ticker.
-    bool FinishQuote(const PendingQuote& pending, const HttpAnswer& answer, WatchModel& model,
-                     QuoteChecker& checker, AlertSink& alerts, const LocalTime& arrived = {});
+    // Judges the feed's answer. A feed that failed (trouble on the way, an error status, an answer
+    // not in its format, or stale) hands the tick to the next feed, or, when none is left, shows
+    // the shown stock's trouble. Otherwise every row of a code asked keeps its result in its
+    // stock entry: the price, one history shift per trading minute, the latest price in the last
+    // history slot, and what the card tells (arrived: when the answer came). A code that a later
+    // feed does not know stays as it was, with the first choice's trouble. The shown row's result
+    // reaches the ticker, unless the rotation is held on another; an answer for a check that is
+    // no longer the one under way, or whose row has gone, changes nothing.
+    QuoteRound FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
+                           WatchModel& model, const LocalTime& arrived, TimePoint steady);
 
 private:
+    PendingQuote Ask(const WatchModel& model, size_t row, FeedId feed, PendingQuote pending);
+    // Keeps one stock's result in its entry; the ticker takes the shown one's.
+    void Keep(WatchRow& row, const QuoteOutcome& outcome, const PendingQuote& pending,
+              const std::string& time);
+
+    Feeds feeds_;
+    FeedRouter router_;
+    TipLists tips_;
     int current_index_ = 0;
     int tick_counter_ = 0;
     bool held_ = false;
@@ -82,6 +124,7 @@ private:
     std::optional<PendingQuote> under_way_;
     uint64_t last_id_ = 0;
     uint64_t shown_entry_ = 0;
+    size_t batch_offset_ = 0;  // where the next request's other stocks begin, on long lists
 };
 
 // The request of a quote check for a row: its code and its three prices read afresh.

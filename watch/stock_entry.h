@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "watch/quote_feed.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -20,6 +21,7 @@ enum class QuoteTrouble {
     kHttpStatus,  // the server answered with an error status
     kNotAQuote,   // an answer, but no quote of this stock in it
     kSuspended,   // no trading today
+    kStale,       // the feed answers, but the time its records carry has stopped moving
 };
 
 // What the card tells of a stock: its last good quote, and the trouble since, if any.
@@ -31,6 +33,7 @@ struct QuoteFacts {
     QuoteTrouble trouble = QuoteTrouble::kNone;
     unsigned long status = 0;   // the HTTP status of kHttpStatus
     std::string trouble_since;  // HH:MM:SS of the first check that met trouble since a good one
+    FeedId source = FeedId::kClassic;  // the feed that delivered the last good quote
 };
 
 struct StockEntry {

@@ -6,7 +6,7 @@
 namespace tickra {
 namespace {
 
-using testing::RecordingSink;
+using testing::Titles;
 
 AlertInputs Inputs(float previous_close, float previous_price, float price) {
     AlertInputs in;
@@ -22,7 +22,6 @@ AlertInputs Inputs(float previous_close, float previous_price, float price) {
 
 TEST(AlertRules, TextsAreExactForEveryAlert) {
     TipLists tips{true, {}, {}};
-    RecordingSink sink;
     // Rising through cross-above and balance after 14:40 with tips on: B, C, D.
     AlertInputs up = Inputs(9.0f, 9.5f, 10.25f);
     up.cross_above = 10.0f;
@@ -30,14 +29,16 @@ TEST(AlertRules, TextsAreExactForEveryAlert) {
     up.hour = 14;
     up.minute = 40;
     up.time_text = "14:40:00";
-    EvaluateAlerts(up, tips, sink);
+    std::vector<Alert> raised = EvaluateAlerts(up, tips).alerts;
     // Falling through break-below and balance: A, E, F.
     AlertInputs down = Inputs(11.0f, 10.5f, 9.4f);
     down.break_below = 9.5f;
     down.balance = 10.0f;
     down.hour = 15;
     down.minute = 5;
-    EvaluateAlerts(down, tips, sink);
+    for (Alert& alert : EvaluateAlerts(down, tips).alerts) {
+        raised.push_back(std::move(alert));
+    }
 
     const Alert expected[] = {
         {"到价提示", "浦发银行价格上穿,设定价是10.000元,当前10.250元",
@@ -55,13 +56,13 @@ TEST(AlertRules, TextsAreExactForEveryAlert) {
          "错的是你的执行!\r\n\r\n平衡价是10.000元,当前9.400元",
          "卖出提示：浦发银行股价已经在平衡价之下，卖出。平衡价是10.000元,当前9.400元"},
     };
-    ASSERT_EQ(sink.raised.size(), std::size(expected));
+    ASSERT_EQ(raised.size(), std::size(expected));
     for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(sink.raised[i].alert.title, expected[i].title) << i;
-        EXPECT_EQ(sink.raised[i].alert.balloon, expected[i].balloon) << i;
-        EXPECT_EQ(sink.raised[i].alert.line, expected[i].line) << i;
+        EXPECT_EQ(raised[i].title, expected[i].title) << i;
+        EXPECT_EQ(raised[i].balloon, expected[i].balloon) << i;
+        EXPECT_EQ(raised[i].line, expected[i].line) << i;
     }
-    EXPECT_EQ(sink.raised[0].time, "14:40:00");
+    EXPECT_EQ(raised[0].time, "14:40:00");
 }
 
 // One row per check: the prices, the time, the flags expected and the alerts raised in order.
@@ -78,7 +79,6 @@ struct Check {
 void RunChecks(const std::vector<Check>& checks, bool tips_on = false) {
     TipLists tips{tips_on, {}, {}};
     for (const Check& c : checks) {
-        RecordingSink sink;
         AlertInputs in = Inputs(c.previous_close, c.previous_price, c.price);
         in.break_below = c.break_below;
         in.cross_above = c.cross_above;
@@ -89,8 +89,9 @@ void RunChecks(const std::vector<Check>& checks, bool tips_on = false) {
         if (c.missing) {
             in.name.clear();
         }
-        EXPECT_EQ(EvaluateAlerts(in, tips, sink), c.flags) << c.what;
-        EXPECT_EQ(sink.Titles(), c.titles) << c.what;
+        const AlertVerdict verdict = EvaluateAlerts(in, tips);
+        EXPECT_EQ(verdict.flags, c.flags) << c.what;
+        EXPECT_EQ(Titles(verdict.alerts), c.titles) << c.what;
     }
 }
 

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "base/mbcs.h"
 #include "unit/test_support.h"
 #include "watch/quote_check.h"
 
@@ -11,22 +13,39 @@ namespace {
 
 using testing::At;
 using testing::FeedRecord;
-using testing::RecordingSink;
+using testing::Titles;
 
 struct QuoteCheckTest : ::testing::Test {
     LocalTime now = At(14, 30, 5);
-    QuoteChecker checker{"quotes.test", false};
+    std::unique_ptr<QuoteFeed> feed = MakeFeed(FeedId::kClassic, {});
+    TipLists tips;
     TickerState ticker;
     float reference = -1.0f;
-    RecordingSink sink;
+    std::vector<Alert> raised;
 
+    // The check of the classic feed's answer, applied as the refresh cycle applies it.
+    QuoteOutcome Apply(const QuoteCheckRequest& request, const HttpAnswer& answer) {
+        StockAnswer stock{std::nullopt, TroubleOf(answer), answer.status};
+        if (answer.ok()) {
+            const std::string code = UpperCaseMbcs(request.code);
+            const FeedQuotes told = feed->Parse(answer.body, {&code, 1});
+            stock = {told.quotes.count(code) ? told.quotes.at(code) : Quote{}};
+        }
+        QuoteOutcome outcome = CheckQuote(request, stock, now, tips);
+        ticker.text = outcome.line;
+        ticker.tone = outcome.tone;
+        ticker.flags = outcome.flags;
+        reference = outcome.reference_price.value_or(reference);
+        raised.insert(raised.end(), outcome.alerts.begin(), outcome.alerts.end());
+        return outcome;
+    }
     float Check(const std::string& code, const HttpAnswer& answer, float previous_price = -1.0f,
                 const std::string& last_good_line = "") {
         QuoteCheckRequest request;
         request.code = code;
         request.previous_price = previous_price;
         request.last_good_line = last_good_line;
-        return checker.Apply(request, answer, now, ticker, reference, sink).price;
+        return Apply(request, answer).price;
     }
     float Check(const std::string& code, const std::string& body) {
         return Check(code, Answered(body));
@@ -34,8 +53,8 @@ struct QuoteCheckTest : ::testing::Test {
 };
 
 TEST_F(QuoteCheckTest, AsksTheFeedForTheUpperCasedCode) {
-    EXPECT_EQ(checker.host(), "quotes.test");
-    EXPECT_EQ(checker.Object("1a0001", now), "143005?0000001");
+    const std::string code = "1A0001";
+    EXPECT_EQ(feed->Request({&code, 1}, now).object, "143005?0000001");
     Check("1a0001", "");
     EXPECT_EQ(ticker.text, "1A0001 代码有误.");
 }
@@ -97,7 +116,7 @@ TEST_F(QuoteCheckTest, NetworkTroubleIsNotAWrongCode) {
         QuoteCheckRequest request;
         request.code = "600000";
         request.last_good_line = c.last_good_line;
-        const QuoteOutcome outcome = checker.Apply(request, c.answer, now, ticker, reference, sink);
+        const QuoteOutcome outcome = Apply(request, c.answer);
         EXPECT_EQ(outcome.reached, c.reached) << c.what;
         EXPECT_EQ(ticker.text, c.text) << c.what;
         EXPECT_EQ(ticker.tone, c.tone) << c.what;
@@ -112,15 +131,11 @@ TEST_F(QuoteCheckTest, FirstCheckComparesWithTheCloseThenWithTheLastPrice) {
     request.break_below = 9.5f;
     request.previous_price = -1.0f;
     const float first =
-        checker
-            .Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.60", "9.40")), now,
-                   ticker, reference, sink)
-            .price;
-    EXPECT_EQ(sink.raised.size(), 1u);
+        Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.60", "9.40"))).price;
+    EXPECT_EQ(raised.size(), 1u);
     request.previous_price = first;
-    checker.Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.70", "9.30")), now,
-                  ticker, reference, sink);
-    EXPECT_EQ(sink.raised.size(), 1u) << "9.40 to 9.30 is no crossing";
+    Apply(request, Answered(FeedRecord("浦发银行", "10.00", "9.9", "-0.70", "9.30")));
+    EXPECT_EQ(raised.size(), 1u) << "9.40 to 9.30 is no crossing";
     EXPECT_TRUE(ticker.flags.break_below);
 }
 
@@ -135,24 +150,22 @@ TEST_F(QuoteCheckTest, ARecordThatIsNoPriceOfThisStockIsAMissingQuote) {
         {"another stock", other_stock},
     };
     for (const auto& [what, response] : cases) {
-        sink.raised.clear();
+        raised.clear();
         reference = 7.0f;
         QuoteCheckRequest request;
         request.code = "600000";
         request.break_below = 9.5f;
         request.cross_above = 10.2f;
         request.previous_price = 10.0f;
-        const QuoteOutcome outcome =
-            checker.Apply(request, Answered(response), now, ticker, reference, sink);
+        const QuoteOutcome outcome = Apply(request, Answered(response));
         EXPECT_EQ(outcome.price, 0.0f) << what;
         EXPECT_EQ(ticker.text, "600000 代码有误.") << what;
-        EXPECT_TRUE(sink.raised.empty()) << what;
+        EXPECT_TRUE(raised.empty()) << what;
         EXPECT_EQ(reference, 7.0f) << what;
         // The price kept is 0, as after any missing quote, so the next crossing still fires.
         request.previous_price = outcome.price;
-        checker.Apply(request, Answered(FeedRecord("浦发银行", "10.000", "10.3", "0.3", "10.300")),
-                      now, ticker, reference, sink);
-        EXPECT_EQ(sink.Titles(), std::vector<std::string>{"到价提示"}) << what;
+        Apply(request, Answered(FeedRecord("浦发银行", "10.000", "10.3", "0.3", "10.300")));
+        EXPECT_EQ(Titles(raised), std::vector<std::string>{"到价提示"}) << what;
     }
 }
 

@@ -17,7 +17,7 @@ using testing::At;
 using testing::FeedRecord;
 
 std::vector<int> Rows(int row_count, const char* rotation, int ticks) {
-    RefreshCycle cycle;
+    RefreshCycle cycle{MakeFeeds({}), false};
     std::vector<int> rows;
     for (int i = 0; i < ticks; ++i) {
         rows.push_back(cycle.ChooseRow(row_count, rotation));
@@ -34,7 +34,7 @@ TEST(RefreshCycle, RotationCountSetsTicksPerStock) {
 }
 
 TEST(RefreshCycle, AnIndexPastTheEndStartsOverAtRowZero) {
-    RefreshCycle cycle;
+    RefreshCycle cycle{MakeFeeds({}), false};
     for (int i = 0; i < 4; ++i) {
         cycle.ChooseRow(5, "10");
     }
@@ -56,18 +56,31 @@ TEST(RefreshCycle, TradingWindowsIncludeBothEnds) {
 }
 
 struct RefreshRowTest : ::testing::Test {
-    QuoteChecker checker{"h", false};
-    RefreshCycle cycle;
+    RefreshCycle cycle{MakeFeeds({}), false};
     WatchModel model;
     const WatchList& rows = model.rows();
     TickerState& ticker = model.ticker;
-    testing::RecordingSink sink;
+    std::vector<Alert> raised;
 
     RefreshRowTest() { model.Append(WatchRow("600000", "", "", "", "")); }
     WatchRow& row() { return model.row(0); }
+    std::optional<PendingQuote> Start(size_t row_index, LocalTime at) {
+        return cycle.StartQuote(model, row_index, at, {});
+    }
+    // Every feed the tick goes on to gets the same answer; true when the ticker changed.
+    bool Finish(PendingQuote pending, const HttpAnswer& answer) {
+        for (;;) {
+            QuoteRound round = cycle.FinishQuote(pending, answer, model, {}, {});
+            raised.insert(raised.end(), round.alerts.begin(), round.alerts.end());
+            if (!round.next) {
+                return round.shown;
+            }
+            pending = *round.next;
+        }
+    }
     bool Answer(LocalTime at, const HttpAnswer& answer) {
-        const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, at);
-        return pending && cycle.FinishQuote(*pending, answer, model, checker, sink);
+        const std::optional<PendingQuote> pending = Start(0, at);
+        return pending && Finish(*pending, answer);
     }
     void Tick(LocalTime at, const std::string& last) {
         Answer(at, Answered(FeedRecord("浦发银行", "10.00", "10.01", "0.10", last)));
@@ -121,33 +134,32 @@ TEST_F(RefreshRowTest, NetworkTroubleLeavesTheEntryAndRaisesNoAlertAfterwards) {
     EXPECT_EQ(ticker.text, "浦发银行 10.10 1.00%");
     EXPECT_EQ(ticker.tone, Tone::kStale);
     Tick(At(10, 2), "10.20");  // a price of 0 kept from the failure would cross 9.50 here
-    EXPECT_TRUE(sink.raised.empty());
+    EXPECT_TRUE(raised.empty());
 }
 
 TEST_F(RefreshRowTest, OneCheckAtATimeAndAnAnswerForADeletedRowIsDropped) {
-    const std::optional<PendingQuote> pending = cycle.StartQuote(row(), checker, At(10, 0));
+    const std::optional<PendingQuote> pending = Start(0, At(10, 0));
     ASSERT_TRUE(pending);
-    EXPECT_FALSE(cycle.StartQuote(row(), checker, At(10, 0))) << "the first is still under way";
+    EXPECT_FALSE(Start(0, At(10, 0))) << "the first is still under way";
     ticker.text = "shown";
     model.RemoveRow(0);
     model.Append(WatchRow("600000", "", "", "", ""));  // a new row for the same code
-    EXPECT_FALSE(cycle.FinishQuote(*pending, Answered(FeedRecord("浦发银行", "10", "10", "0", "9")),
-                                   model, checker, sink));
+    EXPECT_FALSE(Finish(*pending, Answered(FeedRecord("浦发银行", "10", "10", "0", "9"))));
     EXPECT_EQ(ticker.text, "shown");
     EXPECT_EQ(row().entry->previous_price, -1.0f);
-    EXPECT_TRUE(cycle.StartQuote(row(), checker, At(10, 0))) << "the next tick asks again";
+    EXPECT_TRUE(Start(0, At(10, 0))) << "the next tick asks again";
 }
 
 TEST_F(RefreshRowTest, AnAnswerForACheckGivenUpIsDropped) {
-    const std::optional<PendingQuote> abandoned = cycle.StartQuote(row(), checker, At(10, 0));
+    const std::optional<PendingQuote> abandoned = Start(0, At(10, 0));
     const std::optional<PendingQuote> stuck = cycle.under_way();
     ASSERT_TRUE(stuck);
     EXPECT_EQ(stuck->id, abandoned->id);
-    ASSERT_TRUE(cycle.FinishQuote(*stuck, HttpAnswer{}, model, checker, sink));  // given up
+    ASSERT_TRUE(Finish(*stuck, HttpAnswer{}));  // given up
     EXPECT_FALSE(cycle.under_way());
-    const std::optional<PendingQuote> next = cycle.StartQuote(row(), checker, At(10, 1));
+    const std::optional<PendingQuote> next = Start(0, At(10, 1));
     const HttpAnswer late = Answered(FeedRecord("浦发银行", "10", "10", "0", "9"));
-    EXPECT_FALSE(cycle.FinishQuote(*abandoned, late, model, checker, sink));
+    EXPECT_FALSE(Finish(*abandoned, late));
     EXPECT_TRUE(cycle.quote_in_flight()) << "the late answer does not end the check under way";
     EXPECT_EQ(row().entry->previous_price, -1.0f);
 }
@@ -156,10 +168,10 @@ TEST_F(RefreshRowTest, WhileAQuoteIsUnderWayTheRotationWaitsAndOnlyItsStockCount
     model.Append(WatchRow("000001", "", "", "", ""));
     const uint64_t first = rows[0].entry->serial, second = rows[1].entry->serial;
     ASSERT_EQ(cycle.ChooseRow(2, "1"), 1);
-    const std::optional<PendingQuote> pending = cycle.StartQuote(model.row(1), checker, At(10, 0));
+    const std::optional<PendingQuote> pending = Start(1, At(10, 0));
     EXPECT_EQ(cycle.ChooseRow(2, "1"), 1) << "the feed is slow: the rotation waits";
     EXPECT_TRUE(cycle.Shows(rows, second));
-    ASSERT_TRUE(cycle.FinishQuote(*pending, HttpAnswer{}, model, checker, sink));
+    ASSERT_TRUE(Finish(*pending, HttpAnswer{}));
     EXPECT_EQ(cycle.ChooseRow(2, "1"), 0);
     EXPECT_FALSE(cycle.Shows(rows, second)) << "a late picture of the stock before";
     EXPECT_TRUE(cycle.Shows(rows, first));
@@ -178,29 +190,35 @@ TEST_F(RefreshRowTest, TheCardSaysWhatWentWrongAndSinceWhen) {
     const Step steps[] = {
         {refused,
          At(10, 0, 5),
-         {"600000", "连接被拒绝", "自 10:00:05 起", "上次行情 无", "下破 9.50", "第 1/1 只"}},
+         {"600000", "连接被拒绝", "自 10:00:05 起", "上次行情 无", "基本行情 连接被拒绝 自 10:00:05 起",
+          "新浪 连接被拒绝 自 10:00:05 起", "腾讯 连接被拒绝 自 10:00:05 起",
+          "东方财富 连接被拒绝 自 10:00:05 起", "下破 9.50", "第 1/1 只"}},
         {Answered(FeedRecord("浦发银行", "10.00", "10.02", "0.10", "10.10")),
          At(10, 1, 0),
          {"浦发银行 600000", "10.10  +0.10  +1.00%", "昨收 10.00  今开 10.02", "时间 10:01:00",
-          "下破 9.50", "第 1/1 只", "固定中，其他股票暂停提醒"}},
+          "来源 基本行情", "下破 9.50", "第 1/1 只", "固定中，其他股票暂停提醒"}},
         {HttpAnswer{true, 500, ""},
          At(10, 2, 0),
          {"浦发银行 600000", "服务器返回 HTTP 500", "自 10:02:00 起", "上次行情 10:01:00",
-          "下破 9.50", "第 1/1 只"}},
+          "基本行情 服务器返回 HTTP 500 自 10:02:00 起", "新浪 连接被拒绝 自 10:00:05 起",
+          "腾讯 连接被拒绝 自 10:00:05 起", "东方财富 连接被拒绝 自 10:00:05 起", "下破 9.50",
+          "第 1/1 只"}},
         {HttpAnswer{},
          At(10, 3, 0),
-         {"浦发银行 600000", "连接超时", "自 10:02:00 起", "上次行情 10:01:00", "下破 9.50",
+         {"浦发银行 600000", "连接超时", "自 10:02:00 起", "上次行情 10:01:00",
+          "基本行情 连接超时 自 10:02:00 起", "新浪 连接被拒绝 自 10:00:05 起",
+          "腾讯 连接被拒绝 自 10:00:05 起", "东方财富 连接被拒绝 自 10:00:05 起", "下破 9.50",
           "第 1/1 只"}},
         {Answered(std::string(50, 'x')),
          At(10, 4, 0),
-         {"浦发银行 600000", "应答不是行情", "自 10:02:00 起", "上次行情 10:01:00", "下破 9.50",
-          "第 1/1 只"}},
+         {"浦发银行 600000", "应答不是行情", "自 10:02:00 起", "上次行情 10:01:00",
+          "来源 基本行情", "下破 9.50", "第 1/1 只"}},
     };
     for (const Step& step : steps) {
         Answer(step.at, step.answer);
         std::vector<std::string> card;
         const bool held = step.card.back() == "固定中，其他股票暂停提醒";
-        for (const CardLine& line : QuoteCardLines(row(), 0, 1, held)) {
+        for (const CardLine& line : QuoteCardLines(row(), 0, 1, held, cycle.router())) {
             card.push_back(line.text);
         }
         EXPECT_EQ(card, step.card) << step.card[1];
@@ -209,7 +227,7 @@ TEST_F(RefreshRowTest, TheCardSaysWhatWentWrongAndSinceWhen) {
 
 TEST(RefreshCycle, AHoldAWheelStepAndAnOpenCardKeepTheRotationOnTheirStock) {
     using namespace std::chrono_literals;
-    RefreshCycle cycle;
+    RefreshCycle cycle{MakeFeeds({}), false};
     const RefreshCycle::TimePoint t0{1h};
     cycle.set_held(true);
     for (int i = 0; i < 5; ++i) {
@@ -229,11 +247,10 @@ TEST_F(RefreshRowTest, AHoldWhileTheNextAnswerIsOutHoldsTheStockShown) {
     model.Append(WatchRow("000001", "", "", "", ""));
     Tick(At(10, 0), "10.10");
     ASSERT_EQ(cycle.ChooseRow(2, "1"), 1);
-    const std::optional<PendingQuote> next = cycle.StartQuote(model.row(1), checker, At(10, 0));
+    const std::optional<PendingQuote> next = Start(1, At(10, 0));
     ASSERT_TRUE(next);
     cycle.HoldOn(static_cast<int>(*model.Find(cycle.shown_entry())));
-    EXPECT_FALSE(cycle.FinishQuote(*next, Answered(FeedRecord("平安银行", "9", "9", "0", "9")),
-                                   model, checker, sink));
+    EXPECT_FALSE(Finish(*next, Answered(FeedRecord("平安银行", "9", "9", "0", "9"))));
     EXPECT_EQ(ticker.text, "浦发银行 10.10 1.00%");
     EXPECT_EQ(cycle.shown_entry(), row().entry->serial);
     EXPECT_EQ(cycle.ChooseRow(2, "1"), 0);

@@ -37,24 +37,13 @@ inline std::string SixDigitSections(int count, const char* lines = "under=1\r\n"
     return ini;
 }
 
-struct RecordedAlert {
-    Alert alert;
-    std::string time;
-};
-
-class RecordingSink : public AlertSink {
-public:
-    void Raise(const Alert& alert, const std::string& time_text) override {
-        raised.push_back({alert, time_text});
+// The titles of the alerts raised, in order.
+inline std::vector<std::string> Titles(const std::vector<Alert>& alerts) {
+    std::vector<std::string> titles;
+    for (const Alert& alert : alerts) {
+        titles.push_back(alert.title);
     }
-    std::vector<std::string> Titles() const {
-        std::vector<std::string> titles;
-        for (const auto& r : raised) {
-            titles.push_back(r.alert.title);
-        }
-        return titles;
-    }
-    std::vector<RecordedAlert> raised;
-};
+    return titles;
+}
 
 }  // namespace tickra::testing

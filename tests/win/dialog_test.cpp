@@ -347,8 +347,9 @@ TEST_F(SimulatedFeedTest, ASilentFeedTurnsTheLastGoodLineGrey) {
     Start("[600000]\r\n[600001]\r\n", [silent](DialogServices& services) {
         services.http = [silent, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object, TransferKind kind, TransferControl& control) {
-            return *silent ? HttpAnswer{} : http(body, verb, host, object, kind, control);
+                            std::string_view object, std::string_view headers, TransferKind kind,
+                            TransferControl& control) {
+            return *silent ? HttpAnswer{} : http(body, verb, host, object, headers, kind, control);
         };
     });
     ASSERT_TRUE(testing::WaitIdle(*dialog));

@@ -49,13 +49,14 @@ struct EditingTest : ::testing::Test {
         }
         services.http = [hold = hold, released = released, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object, TransferKind kind, TransferControl& control) {
+                            std::string_view object, std::string_view headers, TransferKind kind,
+                            TransferControl& control) {
             const bool holding = *hold && (body.find("600001") != std::string_view::npos ||
                                            object.find("600001") != std::string_view::npos);
             while (holding && *hold) {
                 Sleep(1);
             }
-            HttpAnswer answer = http(body, verb, host, object, kind, control);
+            HttpAnswer answer = http(body, verb, host, object, headers, kind, control);
             *released += holding ? 1 : 0;
             return answer;
         };

@@ -77,12 +77,13 @@ struct SimulatedDialogTest : ::testing::Test {
         // The worker may outlive this test: it counts into memory it shares.
         services.http = [answers = update_answers, hold = hold_update_page, http = services.http](
                             std::string_view body, std::string_view verb, std::string_view host,
-                            std::string_view object, TransferKind kind, TransferControl& control) {
+                            std::string_view object, std::string_view headers, TransferKind kind,
+                            TransferControl& control) {
             const bool update_page = object.find("blog/") != std::string_view::npos;
             while (update_page && *hold) {
                 Sleep(1);  // a slow update page
             }
-            HttpAnswer answer = http(body, verb, host, object, kind, control);
+            HttpAnswer answer = http(body, verb, host, object, headers, kind, control);
             *answers += update_page ? 1 : 0;
             return answer;
         };
