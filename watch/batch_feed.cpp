@@ -8,6 +8,15 @@
 
 namespace tickra {
 
+namespace {
+// "sh600000", "pv_none_match": what a record line names, in ASCII letters, digits and "_".
+bool IsRecordKey(std::string_view key) {
+    return !key.empty() && std::all_of(key.begin(), key.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+}  // namespace
+
 AskedCodes::AskedCodes(std::span<const std::string> codes, FeedKey feed_key) {
     for (const std::string& code : codes) {
         std::string market_code = MarketCode(code);
@@ -133,12 +142,12 @@ FeedQuotes ParseLineRecords(std::string_view body, std::span<const std::string> 
         }
         line.remove_prefix(head.size());
         const size_t equals = line.find('=');
-        if (equals == std::string_view::npos || equals + 1 >= line.size() ||
+        const std::string_view key = line.substr(0, equals);
+        if (equals == std::string_view::npos || !IsRecordKey(key) || equals + 1 >= line.size() ||
             line[equals + 1] != '"') {
             continue;
         }
         result.in_format = true;
-        const std::string_view key = line.substr(0, equals);
         const std::string* code = asked.Find(key);
         const std::string_view rest = line.substr(equals + 2);
         const size_t close = FindMbcs(rest, '"');
