@@ -12,8 +12,6 @@ namespace {
 constexpr size_t kShortestQuote = 51;  // bytes; anything shorter carries no quote
 constexpr size_t kFieldCount = 11;
 constexpr size_t kFeedCodeLength = 7;
-constexpr size_t kMaxNameBytes = 32;    // the longest names are about half of it
-constexpr size_t kMaxNumberBytes = 16;  // a price as text
 
 bool IsAsciiLetterOrDigit(char c) {
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
@@ -36,10 +34,9 @@ std::string_view NamedFeedCode(std::string_view head) {
     }
     return end - run == kFeedCodeLength ? head.substr(run, kFeedCodeLength) : std::string_view();
 }
+}  // namespace
 
-// A field as it may be shown: without control characters, which would break the ticker's and the
-// card's lines, and cut on a character's boundary, so that no feed can make a card screens wide.
-std::string Shown(std::string_view field, size_t max_bytes) {
+std::string ShownField(std::string_view field, size_t max_bytes) {
     std::string kept;
     for (size_t i = 0, width = 0; i < field.size() && kept.size() < max_bytes; i += width) {
         width = CharWidth(field, i);
@@ -50,7 +47,6 @@ std::string Shown(std::string_view field, size_t max_bytes) {
     }
     return std::string(CutAtCharBoundary(kept, max_bytes));
 }
-}  // namespace
 
 std::string FeedCode(std::string_view code) {
     if (code == "1A0001") {
@@ -113,10 +109,10 @@ Quote ParseQuote(std::string_view response, std::string_view feed_code) {
         return quote;
     }
     quote.kind = Quote::Kind::kGood;
-    quote.name = Shown(fields[1], kMaxNameBytes);
-    quote.last_text = Shown(fields[10], kMaxNumberBytes);
-    quote.previous_close_text = Shown(fields[2], kMaxNumberBytes);
-    quote.open_text = Shown(fields[3], kMaxNumberBytes);
+    quote.name = ShownField(fields[1], kMaxNameBytes);
+    quote.last_text = ShownField(fields[10], kMaxNumberBytes);
+    quote.previous_close_text = ShownField(fields[2], kMaxNumberBytes);
+    quote.open_text = ShownField(fields[3], kMaxNumberBytes);
     quote.previous_close = previous_close;
     quote.price = price;
     quote.change = change;

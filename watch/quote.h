@@ -37,4 +37,14 @@ struct Quote {
 // their control characters and are cut at 32 and 16 bytes, on a character's boundary.
 Quote ParseQuote(std::string_view response, std::string_view feed_code);
 
+// How long a feed's name and the text of a number may be when shown; the longest names are about
+// half of it.
+inline constexpr size_t kMaxNameBytes = 32;
+inline constexpr size_t kMaxNumberBytes = 16;
+
+// A field as it may be shown: without control characters, which would break the ticker's and the
+// card's lines, and cut at max_bytes on a character's boundary, so that no feed can make a card
+// screens wide. Every feed cleans its names and numbers with it.
+std::string ShownField(std::string_view field, size_t max_bytes);
+
 }  // namespace tickra

@@ -1,0 +1,185 @@
+#include "watch/eastmoney_feed.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+
+#include "watch/batch_feed.h"
+
+namespace tickra {
+
+namespace {
+using Json = nlohmann::json;
+
+// The fields asked for, in a record's order of use.
+enum Field : size_t { kLast, kCode, kMarket, kName, kOpen, kPreviousClose, kTime, kFieldCount };
+constexpr std::array<std::string_view, kFieldCount> kFieldKeys{"f2",  "f12", "f13", "f14",
+                                                               "f17", "f18", "f124"};
+// The answer is four levels deep (answer, data, diff, record); anything far deeper is no answer
+// of this feed and is refused before it costs anything.
+constexpr size_t kMaxDepth = 8;
+
+// The market part of a stock's id in this feed: 1 for Shanghai, 0 for Shenzhen and Beijing.
+std::string SecId(std::string_view market_code) {
+    return (market_code.starts_with("sh") ? "1." : "0.") + std::string(market_code.substr(2));
+}
+
+struct Value {
+    enum class Type { kAbsent, kNumber, kText, kOther };
+    Type type = Type::kAbsent;
+    std::string text;  // a number's text as it came, or a string
+};
+
+// Walks the answer once and keeps only the record under way, so that a body of many records
+// costs no more memory than one of them.
+class AnswerReader final : public Json::json_sax_t {
+public:
+    AnswerReader(const AskedCodes& asked, const Utf8ToProgramText& utf8, FeedQuotes& result)
+        : asked_(asked), utf8_(utf8), result_(result) {}
+
+    bool rc_zero() const { return rc_zero_; }
+
+    bool null() override { return Scalar(Value::Type::kOther, {}); }
+    bool boolean(bool) override { return Scalar(Value::Type::kOther, {}); }
+    bool number_integer(number_integer_t value) override {
+        return Scalar(Value::Type::kNumber, std::to_string(value));
+    }
+    bool number_unsigned(number_unsigned_t value) override {
+        return Scalar(Value::Type::kNumber, std::to_string(value));
+    }
+    // The price keeps the text the feed wrote, so "10.50" is shown as "10.50".
+    bool number_float(number_float_t, const string_t& text) override {
+        return Scalar(Value::Type::kNumber, text);
+    }
+    bool string(string_t& text) override { return Scalar(Value::Type::kText, std::move(text)); }
+    bool binary(binary_t&) override { return Scalar(Value::Type::kOther, {}); }
+    bool key(string_t& key) override {
+        key_ = std::move(key);
+        return true;
+    }
+    bool start_object(std::size_t) override { return Open(true); }
+    bool start_array(std::size_t) override { return Open(false); }
+    bool end_object() override { return Close(); }
+    bool end_array() override { return Close(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+private:
+    enum class Level { kAnswer, kData, kDiff, kRecord, kOther };
+
+    bool Open(bool object) {
+        if (depth_ == kMaxDepth) {
+            return false;
+        }
+        Level level = Level::kOther;
+        if (depth_ == 0) {
+            level = object ? Level::kAnswer : Level::kOther;
+        } else if (levels_[depth_ - 1] == Level::kAnswer && object && key_ == "data") {
+            level = Level::kData;
+        } else if (levels_[depth_ - 1] == Level::kData && key_ == "diff") {
+            // Usually an array; some answers key the records "0", "1", … instead.
+            level = Level::kDiff;
+        } else if (levels_[depth_ - 1] == Level::kDiff && object) {
+            level = Level::kRecord;
+            record_ = {};
+        } else if (levels_[depth_ - 1] == Level::kRecord) {
+            Assign(Value::Type::kOther, {});
+        }
+        levels_[depth_++] = level;
+        return true;
+    }
+
+    bool Close() {
+        if (depth_ > 0 && levels_[--depth_] == Level::kRecord) {
+            Finish();
+        }
+        return true;
+    }
+
+    bool Scalar(Value::Type type, std::string text) {
+        if (depth_ == 0) {
+            return true;
+        }
+        if (levels_[depth_ - 1] == Level::kAnswer && key_ == "rc") {
+            rc_zero_ = type == Value::Type::kNumber && text == "0";
+        } else if (levels_[depth_ - 1] == Level::kRecord) {
+            Assign(type, std::move(text));
+        }
+        return true;
+    }
+
+    void Assign(Value::Type type, std::string text) {
+        for (size_t i = 0; i < kFieldCount; ++i) {
+            if (key_ == kFieldKeys[i]) {
+                record_[i] = {type, std::move(text)};
+                return;
+            }
+        }
+    }
+
+    void Finish() {
+        const Value& code = record_[kCode];
+        const Value& market = record_[kMarket];
+        if (code.type != Value::Type::kText || market.type != Value::Type::kNumber) {
+            return;  // a record that names no stock answers none
+        }
+        const std::string* asked = asked_.Find(market.text + "." + code.text);
+        if (asked == nullptr) {
+            return;
+        }
+        const Value& last = record_[kLast];
+        const Value& open = record_[kOpen];
+        const Value& close = record_[kPreviousClose];
+        Quote quote;
+        if (last.type == Value::Type::kText && last.text == "-" && open.type == last.type &&
+            open.text == "-" && close.type == Value::Type::kNumber && IsPlainNumber(close.text)) {
+            // No trade today, though the stock has a previous close: suspended.
+            quote.kind = Quote::Kind::kSuspended;
+        } else if (last.type == Value::Type::kNumber && open.type == Value::Type::kNumber &&
+                   close.type == Value::Type::kNumber &&
+                   record_[kName].type == Value::Type::kText) {
+            quote = QuoteFromTexts(utf8_(record_[kName].text), last.text, close.text, open.text);
+        }
+        if (Keep(result_, *asked, quote) && quote.kind != Quote::Kind::kMissing &&
+            record_[kTime].type == Value::Type::kNumber) {
+            // Seconds since 1970: it only has to grow.
+            const int64_t time = ShapedDigits(record_[kTime].text, "##########");
+            result_.newest = std::max(result_.newest, time);
+        }
+    }
+
+    const AskedCodes& asked_;
+    const Utf8ToProgramText& utf8_;
+    FeedQuotes& result_;
+    std::array<Level, kMaxDepth> levels_{};
+    size_t depth_ = 0;
+    std::string key_;
+    std::array<Value, kFieldCount> record_;
+    bool rc_zero_ = false;
+};
+}  // namespace
+
+FeedRequest EastmoneyFeed::Request(std::span<const std::string> codes, const LocalTime&) const {
+    // fltt=2: prices as decimals ("10.25"), not as integers of hundredths; np=1: the records as
+    // an array.
+    return {"/api/qt/ulist.np/get?fltt=2&np=1&secids=" + JoinedMarketCodes(codes, SecId) +
+                "&fields=f2,f12,f13,f14,f17,f18,f124",
+            ""};
+}
+
+FeedQuotes EastmoneyFeed::Parse(std::string_view body, std::span<const std::string> codes) const {
+    FeedQuotes result;
+    const AskedCodes asked(codes, SecId);
+    AnswerReader reader(asked, utf8_, result);
+    // An error answer ("rc" not 0), a page or broken JSON is no answer at all, whatever records
+    // came before the fault.
+    if (!Json::sax_parse(body.begin(), body.end(), &reader) || !reader.rc_zero()) {
+        return {};
+    }
+    result.in_format = true;
+    return result;
+}
+
+}  // namespace tickra
