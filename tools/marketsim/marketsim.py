@@ -1,21 +1,49 @@
 #!/usr/bin/env python3
 """Tickra's market simulator: a local stand-in for every provider the program talks to.
 
-Serves, on one loopback port, the quote feed with a random price walk per stock code, the two
+Serves, on one loopback port, four quote feeds over one random price walk per stock code, the two
 daily-history providers (a POST provider and a GET provider, each with its own page layout),
 intraday chart images, the update page with its notice, upgrade images and a help page, plus
 scripted bad answers, and records every request it receives so that tests can check the exact
 bytes on the wire. Python standard library only.
 
-    python3 tools/marketsim/marketsim.py [--port 18400] [--seed 1]
+    python3 tools/marketsim/marketsim.py [--port 18400] [--seed 1] [--fault FEED=MODE]...
 
 The first line printed is "marketsim listening on HOST:PORT" (port 0 picks a free one).
+--fault (repeatable) sets a feed's fault from the start, as /_sim/feed does.
+
+The quote feeds, each named as /_sim/feed names it:
+    classic    GET /HHMMSS?0600000, one code a request: var hq_str_0600000='...;...'; (GB2312)
+    sina       GET /list=sh600000,sz000001: a line var hq_str_sh600000="name,open,...,00"; a
+               code (GBK), var hq_str_sh600001=""; for a code it does not know. Without a
+               Referer on sina.com.cn (https://finance.sina.com.cn/) it answers 403, always.
+               Suspended: open, last, high, low, bid and ask 0.000, volumes 0.
+    tencent    GET /q=sh600000,sz000001: a line v_sh600000="1~name~600000~last~...."; a code
+               (GBK, 64 fields, the local time YYYYMMDDHHMMSS in field 30),
+               v_pv_none_match="1"; for each code it does not know. Suspended: kept simple,
+               last, open, high, low, bids and asks 0.00, volumes 0.
+    eastmoney  GET /api/qt/ulist.np/get?fltt=2&secids=1.600000,0.000001&fields=f1,f2,...: JSON
+               (UTF-8) with data.diff holding the fields asked for of each known code (f1 f2 f3
+               f4 f5 f6 f12 f13 f14 f15 f16 f17 f18 f124; f124 the unix time); an unknown code
+               is left out, and data is null when none is known. Without fltt=2 prices are
+               integers in units of the last decimal. Suspended: f2 to f6 and f15 to f17 "-".
+Codes take "bj" for 4xxxxx, 8xxxxx and 92xxxx, "sh" for 5xxxxx, 6xxxxx and 90xxxx, "sz" for the
+rest; the index 1A0001 is sh000001 (secid 1.000001); a secid's market is 1 for Shanghai, 0 for
+Shenzhen and Beijing. A code under another exchange's prefix is unknown to the batch feeds, and
+so are codes starting with 9 other than 90xxxx and 92xxxx. Funds (5xxxxx, 1xxxxx) have three
+decimals, the rest two. The walk steps at each code a feed answers, whichever feed; a batch feed
+shows its price above the walk by 0.01 (sina), 0.02 (tencent) or 0.03 (eastmoney), so that a
+test can tell which feed answered; previous close and open are the walk's close. Times are the
+simulator's local time (TZ is honoured).
 
 Control endpoints (not recorded):
     GET  /_sim/log                   the recorded requests as JSON
     GET  /_sim/last                  the last recorded request, as the bytes that arrived
-    POST /_sim/reset                 forget the log and every scenario
-    POST /_sim/scenario?code=C&case=K[&delay=S]   answer quotes of code C with case K
+    POST /_sim/reset                 forget the log, every scenario, pin and feed fault
+    POST /_sim/scenario?code=C&case=K[&delay=S]   answer classic quotes of code C with case K;
+         the batch feeds take "suspended" and "unknown" from it too
+    POST /_sim/scenario?code=C&case=K&feed=NAME   case K for that feed only (for a batch feed:
+         suspended, unknown or normal)
     POST /_sim/scenario?code=C&history=H          answer both history providers for C with H
          (or post=H / get=H for one provider): normal, rows24, rows25, rows30, zeros (days
          without trading in the middle), nocode, nomarkers, attributes, empty, slow (normal,
@@ -36,19 +64,33 @@ Control endpoints (not recorded):
          presigned (the file with the signature in PATH.sig), headers (header lines without
          end); the signature is served at the
          image's address with ".sig" appended
-    POST /_sim/price?code=C&close=P&price=Q       pin a stock's previous close and price
-    POST /_sim/chaos?rate=R[&seed=S]              answer that share of quote and chart requests
-         with a bad answer picked at random (rate 0 switches it off)
+    POST /_sim/price?code=C&close=P&price=Q[&feed=NAME]   pin a stock's previous close and
+         price: every feed, or the one named, serves them exactly as pinned, without its offset
+         (a pin for one feed wins over one for all)
+    POST /_sim/feed?name=FEED&fault=MODE          a feed's fault, until "none" or a reset:
+         none; refuse (one port cannot refuse one feed's connections, so the connection is reset
+         once the request has been read: closed with a zero linger, an RST); silent (no answer,
+         the connection held until the client goes, only that request's thread waiting);
+         forbidden (a 403 page); servererror (a 500 page); garbage (a 200 answer with an HTML
+         page of 142 bytes that is no feed's format); stale (answers go on, but the time the
+         records carry and their prices stay as they were when the mode was set; pins made
+         later do not show). A fault comes before the per-code cases, chaos mode and the
+         Referer check.
+    GET  /_sim/feed                               the faults in force, as JSON
+    POST /_sim/chaos?rate=R[&seed=S]              answer that share of classic quote and chart
+         requests with a bad answer picked at random (rate 0 switches it off)
 Scripted answers for any path: GET /_case/K[?delay=S] answers with case K.
+The log's entries name the feed a request was for ("feed": classic, sina, tencent, eastmoney or
+null), with the whole path and every header.
 
-Cases: normal, suspended, unknown (a short body), exact50, exact51, noapostrophe, fewfields,
-nul (a NUL byte inside the first 512 bytes), notfound (404 page), servererror (500 page),
-slow (answers after
-delay seconds), silent (never answers), reset (resets the connection), huge (20 MB),
-truncated (fewer bytes than Content-Length), garbage, drip (one byte every 0.2 s), redirect (a
-302 to itself), headers (header lines without end, for up to a minute), oddname (the name cut
-after the first byte of its last character), nonfinite (the last price "1e309", or the text
-given as last=TEXT), otherstock (the record of 600519, or of the code given as other=CODE).
+Cases of the classic feed: normal, suspended, unknown (a short body), exact50, exact51,
+noapostrophe, fewfields, nul (a NUL byte inside the first 512 bytes), notfound (404 page),
+servererror (500 page), slow (answers after delay seconds), silent (never answers), reset (resets
+the connection), huge (20 MB), truncated (fewer bytes than Content-Length), garbage, drip (one byte
+every 0.2 s), redirect (a 302 to itself), headers (header lines without end, for up to a minute),
+oddname (the name cut after the first byte of its last character), nonfinite (the last price
+"1e309", or the text given as last=TEXT), otherstock (the record of 600519, or of the code given as
+other=CODE).
 """
 import argparse
 import datetime
@@ -66,7 +108,7 @@ import time
 import zlib
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
-from urllib.parse import parse_qs, urlsplit
+from urllib.parse import parse_qs, unquote, urlsplit
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 import p256  # noqa: E402  (beside this file)
@@ -446,7 +488,7 @@ def sina_record(symbol, quote):
 
 
 def tencent_record(symbol, quote):
-    """One line of the Tencent answer: 53 fields joined by "~"; an unknown code is one line
+    """One line of the Tencent answer: 64 fields joined by "~"; an unknown code is one line
     v_pv_none_match="1"."""
     if quote is None:
         return 'v_pv_none_match="1";\n'
@@ -567,9 +609,9 @@ class Handler(BaseHTTPRequestHandler):
         if feed == 'classic':
             return self._quote(url.query)
         if feed == 'sina':
-            return self._sina(url.path[len('/list='):])
+            return self._sina(unquote(url.path[len('/list='):]))
         if feed == 'tencent':
-            return self._tencent(url.path[len('/q='):])
+            return self._tencent(unquote(url.path[len('/q='):]))
         if feed == 'eastmoney':
             return self._eastmoney(query)
         if url.path == '/q/hp.php' and self.command == 'POST':
