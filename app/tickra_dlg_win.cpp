@@ -61,7 +61,7 @@ bool CTickraDlg::OnInitDialog() {
     page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
     settings_path_ = CurrentDirectory() + "\\tickra.ini";
-    const PrivateProfileFile settings(settings_path_);
+    PrivateProfileFile settings(settings_path_);
     char sources[128] = {};
     settings.GetString("Tickra", "Sources", sources, sizeof(sources));
     ticker_ = std::make_unique<Ticker>(
@@ -335,7 +335,7 @@ void CTickraDlg::ChooseFeed(FeedId feed) {
 
 void CTickraDlg::KeepSetting(const char* key, const std::string& value) {
     // The tray's menu still works while the box is up: one box says it for every choice made.
-    if (!PrivateProfileFile(settings_path_).WriteString("Tickra", key, value) &&
+    if (!PrivateProfileFile(settings_path_).WriteString("Tickra", key, value.c_str()) &&
         !settings_box_open_) {
         settings_box_open_ = true;
         page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);

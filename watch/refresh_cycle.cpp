@@ -100,19 +100,21 @@ PendingQuote RefreshCycle::Ask(const WatchModel& model, size_t row, FeedId feed,
     const size_t room = std::max<size_t>(source.max_codes(), 1);
     const size_t count = model.size();
     pending.codes = {UpperCaseMbcs(model.row(row).code)};
-    // The others in rotation order after the shown one; a longer list than a request takes
-    // starts where the last request's others ended.
-    const size_t others = count - 1;
-    const size_t start = others > room - 1 ? batch_offset_ % others : 0;
-    for (size_t i = 0; i < others && pending.codes.size() < room; ++i) {
-        const size_t index = (row + 1 + (start + i) % others) % count;
+    // The others in rotation order after the shown one; on a list longer than a request takes,
+    // from where the last request's others ended.
+    const bool all_fit = count - 1 <= room - 1;
+    const size_t start = all_fit ? row + 1 : batch_next_;
+    size_t index = start;
+    for (size_t i = 0; i < count && pending.codes.size() < room; ++i) {
+        index = (start + i) % count;
         std::string code = UpperCaseMbcs(model.row(index).code);
-        if (std::find(pending.codes.begin(), pending.codes.end(), code) == pending.codes.end()) {
+        if (index != row &&
+            std::find(pending.codes.begin(), pending.codes.end(), code) == pending.codes.end()) {
             pending.codes.push_back(std::move(code));
         }
     }
-    if (others > room - 1) {
-        batch_offset_ += room - 1;
+    if (!all_fit) {
+        batch_next_ = index + 1;
     }
     pending.request = source.Request(pending.codes, pending.now);
     return pending;

@@ -124,7 +124,7 @@ private:
     std::optional<PendingQuote> under_way_;
     uint64_t last_id_ = 0;
     uint64_t shown_entry_ = 0;
-    size_t batch_offset_ = 0;  // where the next request's other stocks begin, on long lists
+    size_t batch_next_ = 0;  // the row where the next request's others begin, on long lists
 };
 
 // The request of a quote check for a row: its code and its three prices read afresh.

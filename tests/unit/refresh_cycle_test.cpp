@@ -275,5 +275,139 @@ TEST(EmptyListState, IsWhiteHintWithoutMarkers) {
     EXPECT_EQ(ticker.flags, DisplayFlags{});
 }
 
+TEST(FeedOrder, KeepsTheFeedsNamedOnceAndAddsTheOthersInTheirOrder) {
+    using enum FeedId;
+    const std::pair<const char*, FeedOrder> cases[] = {
+        {"", {kClassic, kSina, kTencent, kEastmoney}},
+        {"eastmoney,tencent,sina,classic", {kEastmoney, kTencent, kSina, kClassic}},
+        {"tencent", {kTencent, kClassic, kSina, kEastmoney}},
+        {"sina,sina,bogus,,eastmoney", {kSina, kEastmoney, kClassic, kTencent}},
+    };
+    for (const auto& [text, order] : cases) {
+        EXPECT_EQ(ParseFeedOrder(text), order) << text;
+        EXPECT_EQ(ParseFeedOrder(FeedOrderText(order)), order) << text;
+    }
+}
+
+TEST(FeedRouter, AFailedFeedWaitsLongerEachTimeUntilItAnswersAndAChoiceIsAskedAtOnce) {
+    using namespace std::chrono_literals;
+    FeedRouter router;
+    const FeedRouter::TimePoint t0{1h};
+    FeedRouter::TimePoint at = t0;
+    for (const auto wait : {60s, 120s, 240s, 480s, 600s, 600s}) {
+        router.Failed(FeedId::kClassic, QuoteTrouble::kRefused, 0, "10:00:00", at);
+        EXPECT_EQ(router.Next(0, at + wait - 1s), FeedId::kSina) << wait.count();
+        EXPECT_EQ(router.Next(0, at + wait), FeedId::kClassic) << wait.count();
+        at += wait;
+    }
+    EXPECT_EQ(router.health(FeedId::kClassic).since, "10:00:00");
+    router.Answered(FeedId::kClassic, 0, at, testing::At(10, 0));
+    router.Failed(FeedId::kClassic, QuoteTrouble::kTimedOut, 0, "10:30:00", at);
+    EXPECT_EQ(router.Next(0, at + 60s), FeedId::kClassic) << "an answer ends the long waits";
+    EXPECT_EQ(router.health(FeedId::kClassic).since, "10:30:00");
+
+    router.Failed(FeedId::kTencent, QuoteTrouble::kStale, 0, "10:30:00", at);
+    router.Choose(FeedId::kTencent);
+    EXPECT_EQ(router.order(), (FeedOrder{FeedId::kTencent, FeedId::kClassic, FeedId::kSina,
+                                         FeedId::kEastmoney}));
+    EXPECT_EQ(router.Next(0, at), FeedId::kTencent) << "chosen: asked even while it waits";
+    for (FeedId feed : kDefaultFeedOrder) {
+        router.Failed(feed, QuoteTrouble::kRefused, 0, "10:31:00", at);
+    }
+    EXPECT_EQ(router.Next(0, at), FeedId::kTencent) << "all wait: the first choice all the same";
+    EXPECT_EQ(router.Next(FeedRouter::Bit(FeedId::kTencent), at), std::nullopt);
+}
+
+TEST(FeedRouter, AFeedWhoseTimeStopsIsStaleInTradingTimeOnWeekdays) {
+    using namespace std::chrono_literals;
+    const auto day = [](int weekday, int hour, int minute) {
+        LocalTime time = testing::At(hour, minute);
+        time->tm_wday = weekday;
+        return time;
+    };
+    struct Case {
+        const char* what;
+        int64_t first, later;
+        LocalTime at;
+        bool fresh_after_59s, fresh_after_60s;
+    };
+    const Case cases[] = {
+        {"frozen on a Wednesday morning", 100, 100, day(3, 10, 0), true, false},
+        {"moving", 100, 101, day(3, 10, 0), true, true},
+        {"frozen at lunch", 100, 100, day(3, 12, 0), true, true},
+        {"frozen on a Saturday", 100, 100, day(6, 10, 0), true, true},
+        {"a feed without times", 0, 0, day(3, 10, 0), true, true},
+    };
+    for (const Case& c : cases) {
+        FeedRouter router;
+        const FeedRouter::TimePoint t0{1h};
+        EXPECT_TRUE(router.Answered(FeedId::kSina, c.first, t0, c.at)) << c.what;
+        EXPECT_EQ(router.Answered(FeedId::kSina, c.first, t0 + 59s, c.at), c.fresh_after_59s)
+            << c.what;
+        EXPECT_EQ(router.Answered(FeedId::kSina, c.later, t0 + 60s, c.at), c.fresh_after_60s)
+            << c.what;
+    }
+}
+
+// A record of the 新浪 feed: name, open, previous close, last, then filler up to its date and time.
+std::string SinaLine(const std::string& code, const std::string& name, const std::string& close,
+                     const std::string& last) {
+    std::string record = name + "," + close + "," + close + "," + last;
+    for (int i = 4; i < 30; ++i) {
+        record += ",1.000";
+    }
+    return "var hq_str_" + code + "=\"" + record + ",2008-08-08,10:00:00,00\";\n";
+}
+
+TEST_F(RefreshRowTest, AFailedFeedHandsTheTickToTheNextWhichChecksEveryStockOfTheList) {
+    model.Append(WatchRow("000001", "9.50", "", "", ""));
+    model.Append(WatchRow("1a0001", "", "", "", ""));
+    HttpAnswer refused;
+    refused.failure = NetFailure::kRefused;
+    const std::optional<PendingQuote> classic = Start(0, At(10, 0, 5));
+    ASSERT_TRUE(classic);
+    EXPECT_EQ(classic->request.object, "100005?0600000");
+    const QuoteRound round = cycle.FinishQuote(*classic, refused, model, {}, {});
+    ASSERT_TRUE(round.next);
+    EXPECT_EQ(round.next->feed, FeedId::kSina);
+    EXPECT_EQ(round.next->request.object, "/list=sh600000,sz000001,sh000001");
+    EXPECT_EQ(round.next->request.headers, "Referer: https://finance.sina.com.cn/\r\n");
+
+    // The index is one the feed does not know: it stays as it was, with the first choice's trouble.
+    EXPECT_TRUE(Finish(*round.next, Answered(SinaLine("sh600000", "浦发银行", "10.000", "10.100") +
+                                             SinaLine("sz000001", "平安银行", "10.000", "9.400") +
+                                             "var hq_str_sh000001=\"\";\n")));
+    EXPECT_EQ(ticker.text, "浦发银行 10.100 1.00%");
+    ASSERT_EQ(raised.size(), 1u);
+    EXPECT_EQ(raised[0].line, "价格下破：平安银行设定价是9.500元,当前9.400元");
+    EXPECT_FLOAT_EQ(rows[1].entry->history[StockEntry::kLatest], 9.4f);
+    EXPECT_EQ(rows[2].entry->facts.trouble, QuoteTrouble::kRefused);
+    std::vector<std::string> card;
+    for (const CardLine& line : QuoteCardLines(row(), 0, 3, true, cycle.router())) {
+        card.push_back(line.text);
+    }
+    EXPECT_EQ(card, (std::vector<std::string>{"浦发银行 600000", "10.100  +0.10  +1.00%",
+                                              "昨收 10.000  今开 10.000", "时间 10:00:05",
+                                              "来源 新浪", "基本行情 连接被拒绝 自 10:00:05 起",
+                                              "第 1/3 只"}));
+}
+
+TEST_F(RefreshRowTest, AListLongerThanARequestIsCoveredOverTheNextTicks) {
+    for (int i = 1; i < 150; ++i) {
+        model.Append(WatchRow(std::to_string(600000 + i), "", "", "", ""));
+    }
+    cycle.router().Choose(FeedId::kSina);
+    const std::optional<PendingQuote> first = Start(5, At(10, 0));
+    ASSERT_EQ(first->codes.size(), 100u);
+    EXPECT_EQ(first->codes[0], "600005");
+    EXPECT_EQ(first->codes[1], "600000") << "the others from the list's start, the first time";
+    EXPECT_EQ(first->codes[99], "600099");
+    Finish(*first, Answered(SinaLine("sh600005", "x", "10", "10")));
+    const std::optional<PendingQuote> second = Start(6, At(10, 0));
+    ASSERT_EQ(second->codes.size(), 100u);
+    EXPECT_EQ(second->codes[0], "600006");
+    EXPECT_EQ(second->codes[1], "600100") << "where the last request's others ended";
+}
+
 }  // namespace
 }  // namespace tickra

@@ -200,6 +200,9 @@ ui::MessageBoxFunction RecordingMessageBox(std::vector<MessageBoxRecord>* seen) 
 DialogServices TestServices(std::vector<MessageBoxRecord>* seen) {
     DialogServices services = DefaultServices();
     services.message_box = RecordingMessageBox(seen);
+    // Nothing listens there: a test that makes its feed fail sees every feed fail, unless it
+    // points these at the simulator.
+    services.sina_host = services.tencent_host = services.eastmoney_host = "127.0.0.1:1";
     return services;
 }
 
