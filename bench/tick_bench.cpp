@@ -13,8 +13,11 @@
 #include <cstring>
 #include <string>
 
+#include "watch/eastmoney_feed.h"
 #include "watch/quote.h"
 #include "watch/refresh_cycle.h"
+#include "watch/sina_feed.h"
+#include "watch/tencent_feed.h"
 
 namespace tickra {
 namespace {
@@ -72,6 +75,64 @@ void BM_ParseQuote(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ParseQuote);
+
+// A full batch: 100 codes asked, one record each, in the feeds' own layouts.
+struct BatchFixture {
+    std::vector<std::string> codes;
+    std::string sina, tencent, eastmoney = R"({"rc":0,"data":{"total":100,"diff":[)";
+
+    BatchFixture() {
+        for (int i = 0; i < 100; ++i) {
+            const std::string code = std::to_string(600000 + i);
+            const std::string price = std::to_string(10 + i) + ".25";
+            codes.push_back(code);
+            sina += "var hq_str_sh" + code + "=\"浦发银行," + price + ",10.000," + price;
+            tencent += "v_sh" + code + "=\"1~浦发银行~" + code + "~" + price + "~10.00~" + price;
+            for (int field = 4; field < 30; ++field) {
+                sina += "," + std::to_string(1000 + field * 37) + ".00";
+            }
+            for (int field = 6; field < 30; ++field) {
+                tencent += "~" + std::to_string(1000 + field * 37);
+            }
+            sina += ",2026-12-09,14:30:05,00\";\n";
+            tencent += "~20261209143005~0.25~2.50~10.30~9.95~~123456~12654~0.04~5.10\";\n";
+            eastmoney +=
+                (i ? "," : "") + std::string(R"({"f2":)") + price + R"(,"f12":")" + code +
+                R"(","f13":1,"f14":"\u6d66\u53d1\u94f6\u884c","f17":10.05,"f18":10.0,"f124":1796797805})";
+        }
+        eastmoney += "]}}";
+    }
+};
+
+void BenchBatch(benchmark::State& state, const QuoteFeed& feed, const std::string& body,
+                const std::vector<std::string>& codes) {
+    if (feed.Parse(body, codes).quotes.size() != codes.size()) {
+        state.SkipWithError("the answer does not give a quote for every code");
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(feed.Parse(body, codes));
+    }
+    state.counters["body_bytes"] = static_cast<double>(body.size());
+}
+
+void BM_ParseSina100(benchmark::State& state) {
+    const BatchFixture fixture;
+    BenchBatch(state, SinaFeed(), fixture.sina, fixture.codes);
+}
+BENCHMARK(BM_ParseSina100);
+
+void BM_ParseTencent100(benchmark::State& state) {
+    const BatchFixture fixture;
+    BenchBatch(state, TencentFeed(), fixture.tencent, fixture.codes);
+}
+BENCHMARK(BM_ParseTencent100);
+
+void BM_ParseEastmoney100(benchmark::State& state) {
+    const BatchFixture fixture;
+    const EastmoneyFeed feed([](std::string_view utf8) { return std::string(utf8); });
+    BenchBatch(state, feed, fixture.eastmoney, fixture.codes);
+}
+BENCHMARK(BM_ParseEastmoney100);
 
 int RunTicks(long count) {
     TickFixture fixture;

@@ -65,7 +65,7 @@ bool IsPlainNumber(std::string_view text) {
 }
 
 bool IsPlainZero(std::string_view text) {
-    return IsPlainNumber(text) && ParseFloat(text) == 0.0f;
+    return IsPlainNumber(text) && text.find_first_of("123456789") == std::string_view::npos;
 }
 
 Quote QuoteFromTexts(std::string_view name, std::string_view last, std::string_view previous_close,

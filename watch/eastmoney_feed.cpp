@@ -56,6 +56,11 @@ public:
     bool binary(binary_t&) override { return Scalar(Value::Type::kOther, {}); }
     bool key(string_t& key) override {
         key_ = std::move(key);
+        // A record's keys are looked up once, here, not at each value.
+        if (depth_ > 0 && levels_[depth_ - 1] == Level::kRecord) {
+            const auto* found = std::find(kFieldKeys.begin(), kFieldKeys.end(), key_);
+            field_ = static_cast<size_t>(found - kFieldKeys.begin());
+        }
         return true;
     }
     bool start_object(std::size_t) override { return Open(true); }
@@ -111,11 +116,8 @@ private:
     }
 
     void Assign(Value::Type type, std::string text) {
-        for (size_t i = 0; i < kFieldCount; ++i) {
-            if (key_ == kFieldKeys[i]) {
-                record_[i] = {type, std::move(text)};
-                return;
-            }
+        if (field_ < kFieldCount) {
+            record_[field_] = {type, std::move(text)};
         }
     }
 
@@ -156,6 +158,7 @@ private:
     std::array<Level, kMaxDepth> levels_{};
     size_t depth_ = 0;
     std::string key_;
+    size_t field_ = kFieldCount;  // the record's field that key_ names, if any
     std::array<Value, kFieldCount> record_;
     bool rc_zero_ = false;
 };

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <optional>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -45,9 +46,7 @@ const EastmoneyFeed kEastmoney(Utf8ToGbk);
 
 std::string Sample(const char* name) {
     std::ifstream file(std::string(TICKRA_FEED_DATA) + "/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 TEST(MarketCode, SixDigitsByMarketAndNothingElse) {
@@ -194,8 +193,6 @@ TEST(BatchFeeds, RecordsThatCannotBeUsedAreMissingAndOthersCodesFillNone) {
         {kSina, SinaLine("sh600000", "x,10.1,10.0,inf" + kSinaTail), Kind::kMissing},
         {kSina, SinaLine("sh600000", "x,10.1,10.0,nan" + kSinaTail), Kind::kMissing},
         {kSina, SinaLine("sh600000", "x,10.1,10.0,1e309" + kSinaTail), Kind::kMissing},
-        {kSina, SinaLine("sh600000", "x,10.1,10.0," + std::string(60, '9') + kSinaTail),
-         Kind::kMissing},
         {kSina, SinaLine("sh600000", "x,10.1,10.0,10.2\x81" + kSinaTail), Kind::kMissing},
         {kSina, SinaLine("sh600000", "x,10.1,10.0,10.2,10.3"), Kind::kMissing},
         {kSina, "var hq_str_sh600000=\"x,10.1,10.0,10.2" + kSinaTail + "\n", Kind::kMissing},
