@@ -13,9 +13,19 @@ namespace {
 using Json = nlohmann::json;
 
 // The fields asked for, in a record's order of use.
-enum Field : size_t { kLast, kCode, kMarket, kName, kOpen, kPreviousClose, kTime, kFieldCount };
-constexpr std::array<std::string_view, kFieldCount> kFieldKeys{"f2",  "f12", "f13", "f14",
-                                                               "f17", "f18", "f124"};
+enum Field : size_t {
+    kDecimals,
+    kLast,
+    kCode,
+    kMarket,
+    kName,
+    kOpen,
+    kPreviousClose,
+    kTime,
+    kFieldCount
+};
+constexpr std::array<std::string_view, kFieldCount> kFieldKeys{"f1",  "f2",  "f12", "f13",
+                                                               "f14", "f17", "f18", "f124"};
 // The answer is four levels deep (answer, data, diff, record); anything far deeper is no answer
 // of this feed and is refused before it costs anything.
 constexpr size_t kMaxDepth = 8;
@@ -23,6 +33,20 @@ constexpr size_t kMaxDepth = 8;
 // The market part of a stock's id in this feed: 1 for Shanghai, 0 for Shenzhen and Beijing.
 std::string SecId(std::string_view market_code) {
     return (market_code.starts_with("sh") ? "1." : "0.") + std::string(market_code.substr(2));
+}
+
+// JSON numbers lose their trailing zeros ("10.5" for 10.50): a price gets back the decimals the
+// record says the stock is quoted in, as the other feeds write it.
+std::string WithDecimals(const std::string& number, std::string_view decimals) {
+    if (decimals.size() != 1 || decimals[0] < '1' || decimals[0] > '4') {
+        return number;
+    }
+    const size_t want = static_cast<size_t>(decimals[0] - '0');
+    const size_t point = number.find('.');
+    const size_t have = point == std::string::npos ? 0 : number.size() - point - 1;
+    return have >= want ? number
+                        : number + (point == std::string::npos ? "." : "") +
+                              std::string(want - have, '0');
 }
 
 struct Value {
@@ -142,7 +166,12 @@ private:
         } else if (last.type == Value::Type::kNumber && open.type == Value::Type::kNumber &&
                    close.type == Value::Type::kNumber &&
                    record_[kName].type == Value::Type::kText) {
-            quote = QuoteFromTexts(utf8_(record_[kName].text), last.text, close.text, open.text);
+            const Value& decimals = record_[kDecimals];
+            const std::string_view places =
+                decimals.type == Value::Type::kNumber ? decimals.text : std::string_view();
+            quote = QuoteFromTexts(utf8_(record_[kName].text), WithDecimals(last.text, places),
+                                   WithDecimals(close.text, places),
+                                   WithDecimals(open.text, places));
         }
         if (Keep(result_, *asked, quote) && quote.kind != Quote::Kind::kMissing &&
             record_[kTime].type == Value::Type::kNumber) {
@@ -168,7 +197,7 @@ FeedRequest EastmoneyFeed::Request(std::span<const std::string> codes, const Loc
     // fltt=2: prices as decimals ("10.25"), not as integers of hundredths; np=1: the records as
     // an array.
     return {"/api/qt/ulist.np/get?fltt=2&np=1&secids=" + JoinedMarketCodes(codes, SecId) +
-                "&fields=f2,f12,f13,f14,f17,f18,f124",
+                "&fields=f1,f2,f12,f13,f14,f17,f18,f124",
             ""};
 }
 

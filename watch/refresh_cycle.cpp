@@ -170,7 +170,7 @@ void RefreshCycle::Keep(WatchRow& row, const QuoteOutcome& outcome, const Pendin
     }
 }
 
-QuoteRound RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
+QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& answer,
                                      WatchModel& model, const LocalTime& arrived,
                                      TimePoint steady) {
     QuoteRound round;
@@ -229,8 +229,8 @@ QuoteRound RefreshCycle::FinishQuote(const PendingQuote& pending, const HttpAnsw
             } else if (first_choice) {
                 stock.quote = Quote{};
             } else {
-                stock.trouble = first.trouble != QuoteTrouble::kNone ? first.trouble
-                                                                     : QuoteTrouble::kNotAQuote;
+                stock.trouble =
+                    first.trouble != QuoteTrouble::kNone ? first.trouble : QuoteTrouble::kNotAQuote;
                 stock.status = first.status;
             }
             for (size_t i = 0; i < model.size(); ++i) {

@@ -103,9 +103,10 @@ public:
     // history slot, and what the card tells (arrived: when the answer came). A code that a later
     // feed does not know stays as it was, with the first choice's trouble. The shown row's result
     // reaches the ticker, unless the rotation is held on another; an answer for a check that is
-    // no longer the one under way, or whose row has gone, changes nothing.
-    QuoteRound FinishQuote(const PendingQuote& pending, const HttpAnswer& answer,
-                           WatchModel& model, const LocalTime& arrived, TimePoint steady);
+    // no longer the one under way, or whose row has gone, changes nothing. pending is a copy: it
+    // may be the one under_way() hands out, which this ends.
+    QuoteRound FinishQuote(PendingQuote pending, const HttpAnswer& answer, WatchModel& model,
+                           const LocalTime& arrived, TimePoint steady);
 
 private:
     PendingQuote Ask(const WatchModel& model, size_t row, FeedId feed, PendingQuote pending);

@@ -86,7 +86,7 @@ TEST(BatchFeeds, RequestNamesEveryCodeWithAMarketCode) {
         {kTencent, "/q=sh600000,sh000001,bj830799", ""},
         {kEastmoney,
          "/api/qt/ulist.np/get?fltt=2&np=1&secids=1.600000,1.000001,0.830799"
-         "&fields=f2,f12,f13,f14,f17,f18,f124",
+         "&fields=f1,f2,f12,f13,f14,f17,f18,f124",
          ""},
     };
     for (const Case& c : cases) {
@@ -153,10 +153,11 @@ TEST(BatchFeeds, ReadTheirAnswersByTheCodeAsked) {
          20261209143007},
         {kEastmoney,
          "eastmoney.json",
-         {{"600000", Kind::kGood, "浦发银行", "10.25", "10.0", "10.05"},
+         // f1 gives back the decimals JSON numbers lose: "10.0" is "10.00".
+         {{"600000", Kind::kGood, "浦发银行", "10.25", "10.00", "10.05"},
           {"1A0001", Kind::kGood, "上证指数", "3361.79", "3342.46", "3350.12"},
           {"000002", Kind::kSuspended},
-          {"830799", Kind::kGood, "艾融软件", "15.8", "15.52", "15.6"},
+          {"830799", Kind::kGood, "艾融软件", "15.80", "15.52", "15.60"},
           {"688981", Kind::kMissing}},  // no opening price: "-"
          5,
          1796797808},

@@ -374,6 +374,7 @@ TEST_F(SimulatedFeedTest, ATransferStuckInEndlessHeadersIsGivenUp) {
     EXPECT_FALSE(dialog->idle()) << "the start-up check still waits for its headers";
     elapsed += std::chrono::seconds(1);
     SendMessageW(dialog->hwnd(), WM_TIMER, kRefreshTimerId, 0);
+    ASSERT_TRUE(testing::WaitIdle(*dialog)) << "the other feeds, which refuse";
     EXPECT_EQ(dialog->ticker_state().text, "600000 网络不通.");
     EXPECT_EQ(dialog->ticker_state().tone, Tone::kStale);
     // The given-up thread still hangs: the next ticks ask nothing and show the trouble at once.
@@ -400,6 +401,39 @@ TEST_F(SimulatedFeedTest, ATickThatWaitsForTheFeedStillKeepsTheTickerInPlace) {
     GetWindowRect(taskbar.notify(), &notify);
     EXPECT_EQ(notify.left - rebar.right, 220);
     dialog.reset();
+}
+
+// A feed that fails is left in the same tick; the user's first choice is asked again once its
+// wait is over, and a choice from the tray menu is kept and asked at the next tick.
+TEST_F(SimulatedFeedTest, AFailedFeedIsLeftAtOnceAndTheFirstChoiceComesBackAfterItsWait) {
+    SimControl("feed?name=classic&fault=servererror");
+    SimControl("price?code=600000&close=10&price=10.1&feed=sina");
+    SimControl("price?code=600000&close=10&price=10.2&feed=tencent");
+    SteadyTime elapsed{};
+    Start("[600000]\r\n", [&elapsed](DialogServices& services) {
+        services.sina_host = services.tencent_host = services.quote_host;
+        services.steady_clock = [&elapsed] { return elapsed; };
+    });
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    const QuoteFacts& facts = dialog->watch_list()[0].entry->facts;
+    EXPECT_EQ(dialog->ticker_state().text, "浦发银行 10.100 1.00%");
+    EXPECT_EQ(facts.source, FeedId::kSina);
+    SimControl("feed?name=classic&fault=none");
+    elapsed += std::chrono::seconds(59);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(facts.source, FeedId::kSina) << "the first choice waits a minute";
+    elapsed += std::chrono::seconds(1);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(facts.source, FeedId::kClassic);
+
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_SOURCE_TENCENT, 0);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(facts.source, FeedId::kTencent);
+    EXPECT_EQ(dialog->ticker_state().text, "浦发银行 10.20 2.00%");
+    char sources[64] = {};
+    GetPrivateProfileStringA("Tickra", "Sources", "", sources, sizeof(sources),
+                             (folder.path() + "\\tickra.ini").c_str());
+    EXPECT_STREQ(sources, "tencent,classic,sina,eastmoney");
 }
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
