@@ -13,6 +13,10 @@ built and run the same way.
                                                30): how long the main dialog and the ticker take
                                                to answer a sent message, every 200 ms, and how
                                                long Exit takes during a silent transfer
+    wine_bench.py BUILD_DIR batch [SECONDS]    100 stocks on the 新浪 feed for SECONDS (default
+                                               30): requests a tick, how many codes each names,
+                                               and how long the main dialog and the ticker take
+                                               to answer a sent message, every 200 ms
     wine_bench.py BUILD_DIR wininet [TRANSFERS]
                                                what one transfer leaves in the process's heaps,
                                                through Tickra's HTTP client, bare WinInet calls that
@@ -289,6 +293,53 @@ def responsiveness(build, seconds):
     print(f'Exit during a silent transfer: {exit_seconds:.2f} s to the end of the process')
 
 
+def batch(build, seconds):
+    import json
+    import urllib.request
+    driver = e2e_driver(build)
+    sim = start_simulator(build)
+    process = None
+    try:
+        url = f'http://127.0.0.1:{sim_port(build)}/_sim/'
+        with tempfile.TemporaryDirectory() as folder:
+            (Path(folder) / 'code.ini').write_bytes(
+                ''.join(f'[{600000 + i}]\r\n' for i in range(100)).encode())
+            (Path(folder) / 'tickra.ini').write_bytes(b'[Tickra]\r\nSources=sina\r\n')
+            process = launch(build, build / 'Tickra.exe', folder)
+            dialog = driver.find('#32770', 'Tickra', 30000)
+            ticker = driver.child(driver.find('TickraTickerWindow', '-', 30000),
+                                  'tickra_progress32', 30000)
+            times = {'main dialog': [], 'ticker': []}
+            started = time.monotonic()
+            end = started + seconds
+            while time.monotonic() < end:
+                for name, hwnd in (('main dialog', dialog), ('ticker', ticker)):
+                    try:
+                        times[name].append(float(driver('ping', hwnd, 10000)))
+                    except AssertionError:
+                        times[name].append(10000.0)
+                time.sleep(0.2)
+            elapsed = time.monotonic() - started
+            with urllib.request.urlopen(f'{url}log', timeout=10) as answer:
+                log = json.loads(answer.read())
+            driver.command(dialog, 32772)
+            process.wait(timeout=30)
+    finally:
+        driver.close()
+        if process is not None and process.poll() is None:
+            process.kill()
+        sim.terminate()
+    asked = [entry['path'] for entry in log if entry['feed'] == 'sina']
+    codes = sorted({len(path.split('=', 1)[1].split(',')) for path in asked})
+    print(f'{len(asked)} requests to the 新浪 feed in {elapsed:.0f} s ({elapsed / 2:.0f} ticks), '
+          f'naming {codes} codes; other quote requests: '
+          f'{sum(1 for e in log if e["feed"] not in (None, "sina"))}')
+    for name, values in times.items():
+        print(f'{name} answers a sent message: p50 {percentile(values, 0.5):.2f} ms, p95 '
+              f'{percentile(values, 0.95):.2f} ms, max {max(values):.2f} ms '
+              f'({len(values)} messages over {seconds} s)')
+
+
 def threads(pid):
     return len(list(Path(f'/proc/{pid}/task').iterdir()))
 
@@ -514,6 +565,8 @@ if __name__ == '__main__':
         every_stuck(build, int(sys.argv[3]) if len(sys.argv) > 3 else 3)
     elif sys.argv[2] == 'stuck':
         stuck(build, sys.argv[3])
+    elif sys.argv[2] == 'batch':
+        batch(build, int(sys.argv[3]) if len(sys.argv) > 3 else 30)
     elif sys.argv[2] == 'responsiveness':
         responsiveness(build, int(sys.argv[3]) if len(sys.argv) > 3 else 30)
     else:

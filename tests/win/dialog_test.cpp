@@ -436,6 +436,28 @@ TEST_F(SimulatedFeedTest, AFailedFeedIsLeftAtOnceAndTheFirstChoiceComesBackAfter
     EXPECT_STREQ(sources, "tencent,classic,sina,eastmoney");
 }
 
+// A feed whose time stops moving in trading time is left as a failing one is.
+TEST_F(SimulatedFeedTest, AStaleFeedIsLeftAMinuteAfterItsTimeStopped) {
+    now->tm_wday = 3;  // a Wednesday, 10:00
+    folder.WriteFile("tickra.ini", "[Tickra]\r\nSources=sina\r\n");
+    SimControl("feed?name=sina&fault=stale");  // its time stays where it is now
+    SteadyTime elapsed{};
+    Start("[600000]\r\n", [&elapsed](DialogServices& services) {
+        services.sina_host = services.quote_host;
+        services.steady_clock = [&elapsed] { return elapsed; };
+    });
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    const QuoteFacts& facts = dialog->watch_list()[0].entry->facts;
+    EXPECT_EQ(facts.source, FeedId::kSina);
+    elapsed += std::chrono::seconds(59);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(facts.source, FeedId::kSina);
+    Sleep(1100);  // a feed whose time went on would carry a newer second now
+    elapsed += std::chrono::seconds(1);
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(facts.source, FeedId::kClassic);
+}
+
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
     const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +
