@@ -18,7 +18,10 @@ FeedOrder ParseFeedOrder(std::string_view text) {
     };
     for (size_t start = 0; start <= text.size();) {
         const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string_view key = text.substr(start, comma - start);
+        std::string_view key = text.substr(start, comma - start);
+        // A hand-edited file may put blanks around the names.
+        key.remove_prefix(std::min(key.find_first_not_of(" \t"), key.size()));
+        key.remove_suffix(key.size() - std::min(key.find_last_not_of(" \t") + 1, key.size()));
         for (FeedId feed : kDefaultFeedOrder) {
             if (key == FeedKey(feed)) {
                 add(feed);

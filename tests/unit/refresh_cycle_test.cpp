@@ -280,7 +280,7 @@ TEST(FeedOrder, KeepsTheFeedsNamedOnceAndAddsTheOthersInTheirOrder) {
     const std::pair<const char*, FeedOrder> cases[] = {
         {"", {kClassic, kSina, kTencent, kEastmoney}},
         {"eastmoney,tencent,sina,classic", {kEastmoney, kTencent, kSina, kClassic}},
-        {"tencent", {kTencent, kClassic, kSina, kEastmoney}},
+        {" tencent ,\teastmoney", {kTencent, kEastmoney, kClassic, kSina}},
         {"sina,sina,bogus,,eastmoney", {kSina, kEastmoney, kClassic, kTencent}},
     };
     for (const auto& [text, order] : cases) {
