@@ -8,7 +8,7 @@ namespace tickra {
 DialogServices DefaultServices() {
     return {[](std::string_view body, std::string_view verb, std::string_view host,
                std::string_view object, std::string_view headers, TransferKind kind,
-                            TransferControl& control) {
+               TransferControl& control) {
                 return HttpRequest(body, verb, host, object, LimitsFor(kind), &control, headers);
             },
             LocalNow,

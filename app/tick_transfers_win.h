@@ -32,8 +32,8 @@ public:
     // the transfer was given up first. Each feed has a thread of its own, so that a feed whose
     // host hangs never holds up the next one. False, and nothing asked, while a given-up transfer
     // of the feed still runs: its host is taken to be down.
-    bool FetchQuote(FeedId feed, const std::string& host, const FeedRequest& request,
-                    TimePoint now, std::function<void(const HttpAnswer& answer)> on_answer);
+    bool FetchQuote(FeedId feed, const std::string& host, const FeedRequest& request, TimePoint now,
+                    std::function<void(const HttpAnswer& answer)> on_answer);
     // Downloads the chart picture into the user's temporary folder and decodes it there too;
     // on_done gets the picture on the owner's thread, or nothing when none came. False, and
     // nothing asked, while a chart transfer is under way or a given-up one still runs.

@@ -138,10 +138,10 @@ void Ticker::ShowCard() {
         card_.Hide();  // its ticker went, or the list is empty
         return;
     }
-    card_.ShowBeside(card_ticker_,
-                     QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(),
-                                    cycle_.router()),
-                     host->colours(), host->metrics().font_height);
+    card_.ShowBeside(
+        card_ticker_,
+        QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(), cycle_.router()),
+        host->colours(), host->metrics().font_height);
 }
 
 void Ticker::ShowMenu(int at) {
@@ -193,8 +193,8 @@ bool Ticker::idle() const {
 }
 
 void Ticker::StartQuote(size_t row, bool first_check) {
-    const std::optional<PendingQuote> pending = cycle_.StartQuote(
-        model_, row, services_.clock(), services_.steady_clock(), first_check);
+    const std::optional<PendingQuote> pending =
+        cycle_.StartQuote(model_, row, services_.clock(), services_.steady_clock(), first_check);
     if (pending) {
         Fetch(*pending);
     }
@@ -224,8 +224,8 @@ void Ticker::Fetch(const PendingQuote& pending) {
 }
 
 void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
-    QuoteRound round = cycle_.FinishQuote(pending, answer, model_, services_.clock(),
-                                          services_.steady_clock());
+    QuoteRound round =
+        cycle_.FinishQuote(pending, answer, model_, services_.clock(), services_.steady_clock());
     for (const Alert& alert : round.alerts) {
         raise_(alert);
     }

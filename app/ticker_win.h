@@ -30,8 +30,7 @@ public:
     // raise: where the alert rules' balloons and message lines go. order: the user's order of
     // the quote feeds.
     Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailbox> mailbox,
-           std::function<void(const Alert& alert)> raise, bool tips_switch,
-           const FeedOrder& order);
+           std::function<void(const Alert& alert)> raise, bool tips_switch, const FeedOrder& order);
 
     // Puts the tickers into the taskbars the choice names (a message box tells when it cannot) and
     // makes the hidden chart window, owned by owner.

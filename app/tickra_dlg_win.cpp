@@ -302,13 +302,12 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
         for (FeedId feed : kDefaultFeedOrder) {
             const UINT id = ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feed);
             const bool other_in_use = feed == feeds.in_use() && feed != feeds.first();
-            ModifyMenuW(menu, id, MF_BYCOMMAND | MF_STRING, id,
-                        Widen(std::string(FeedName(feed)) + (other_in_use ? "（使用中）" : ""))
-                            .c_str());
+            ModifyMenuW(
+                menu, id, MF_BYCOMMAND | MF_STRING, id,
+                Widen(std::string(FeedName(feed)) + (other_in_use ? "（使用中）" : "")).c_str());
         }
         CheckMenuRadioItem(menu, ID_TRAY_SOURCE_CLASSIC, ID_TRAY_SOURCE_EASTMONEY,
-                           ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feeds.first()),
-                           MF_BYCOMMAND);
+                           ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feeds.first()), MF_BYCOMMAND);
     }
     const TickerHosts* hosts = ticker_hosts();
     if (hosts == nullptr ||

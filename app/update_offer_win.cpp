@@ -16,7 +16,8 @@ struct UpdateCheckRequest {
 std::optional<UpdateNotice> CheckForUpdate(const UpdateCheckRequest& request,
                                            TransferControl& control) {
     return ParseUpdateNotice(
-        request.http("", "GET", request.host, request.object, {}, TransferKind::kUpdatePage, control)
+        request
+            .http("", "GET", request.host, request.object, {}, TransferKind::kUpdatePage, control)
             .body);
 }
 

@@ -76,9 +76,11 @@ using AbortableHttpFunction = std::function<HttpAnswer(
 // The requests of one kind tied to one control, in the shape the platform-free logic takes.
 inline HttpFunction BindControl(AbortableHttpFunction http, TransferKind kind,
                                 TransferControl& control) {
-    return [http = std::move(http), kind, &control](
-               std::string_view body, std::string_view verb, std::string_view host,
-               std::string_view object) { return http(body, verb, host, object, {}, kind, control); };
+    return
+        [http = std::move(http), kind, &control](std::string_view body, std::string_view verb,
+                                                 std::string_view host, std::string_view object) {
+            return http(body, verb, host, object, {}, kind, control);
+        };
 }
 
 struct DownloadResult {

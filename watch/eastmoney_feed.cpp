@@ -44,9 +44,9 @@ std::string WithDecimals(const std::string& number, std::string_view decimals) {
     const size_t want = static_cast<size_t>(decimals[0] - '0');
     const size_t point = number.find('.');
     const size_t have = point == std::string::npos ? 0 : number.size() - point - 1;
-    return have >= want ? number
-                        : number + (point == std::string::npos ? "." : "") +
-                              std::string(want - have, '0');
+    return have >= want
+               ? number
+               : number + (point == std::string::npos ? "." : "") + std::string(want - have, '0');
 }
 
 struct Value {
@@ -169,9 +169,9 @@ private:
             const Value& decimals = record_[kDecimals];
             const std::string_view places =
                 decimals.type == Value::Type::kNumber ? decimals.text : std::string_view();
-            quote = QuoteFromTexts(utf8_(record_[kName].text), WithDecimals(last.text, places),
-                                   WithDecimals(close.text, places),
-                                   WithDecimals(open.text, places));
+            quote =
+                QuoteFromTexts(utf8_(record_[kName].text), WithDecimals(last.text, places),
+                               WithDecimals(close.text, places), WithDecimals(open.text, places));
         }
         if (Keep(result_, *asked, quote) && quote.kind != Quote::Kind::kMissing &&
             record_[kTime].type == Value::Type::kNumber) {

@@ -68,8 +68,8 @@ bool FeedRouter::Answered(FeedId feed, int64_t newest, TimePoint now, const Loca
         state.newest = std::max(newest, state.newest);
         state.moved_at = now;
     }
-    const bool trading = local && local->tm_wday >= 1 && local->tm_wday <= 5 &&
-                         InTradingWindow(MinuteOfDay(local));
+    const bool trading =
+        local && local->tm_wday >= 1 && local->tm_wday <= 5 && InTradingWindow(MinuteOfDay(local));
     if (newest != 0 && trading && now - state.moved_at >= kStaleAfter) {
         return false;
     }

@@ -47,8 +47,8 @@ std::string LevelsText(const WatchRow& row) {
 }
 
 CardLine FeedTroubleLine(FeedId feed, const FeedHealth& health) {
-    return {std::string(FeedName(feed)) + " " + TroubleText(health.trouble, health.status) + " 自 " +
-                health.since + " 起",
+    return {std::string(FeedName(feed)) + " " + TroubleText(health.trouble, health.status) +
+                " 自 " + health.since + " 起",
             Tone::kStale};
 }
 

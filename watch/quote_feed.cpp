@@ -25,8 +25,8 @@ public:
         const Quote quote = ParseQuote(body, FeedCode(codes.front()));
         // A short answer is the feed's own word for a code it does not know; a longer one without
         // a whole record (a page, garbage) is not the feed's answer at all.
-        answer.in_format = quote.kind != Quote::Kind::kMissing || body.size() <= 50 ||
-                           HasWholeRecord(body);
+        answer.in_format =
+            quote.kind != Quote::Kind::kMissing || body.size() <= 50 || HasWholeRecord(body);
         if (answer.in_format) {
             answer.quotes.emplace(codes.front(), quote);
         }

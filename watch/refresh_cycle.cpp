@@ -235,7 +235,7 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
             }
             for (size_t i = 0; i < model.size(); ++i) {
                 if (UpperCaseMbcs(model.row(i).code) == code) {
-                    answers.push_back({i, stock});
+                    answers.emplace_back(i, stock);
                 }
             }
         }

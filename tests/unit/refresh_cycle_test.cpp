@@ -190,9 +190,10 @@ TEST_F(RefreshRowTest, TheCardSaysWhatWentWrongAndSinceWhen) {
     const Step steps[] = {
         {refused,
          At(10, 0, 5),
-         {"600000", "连接被拒绝", "自 10:00:05 起", "上次行情 无", "基本行情 连接被拒绝 自 10:00:05 起",
-          "新浪 连接被拒绝 自 10:00:05 起", "腾讯 连接被拒绝 自 10:00:05 起",
-          "东方财富 连接被拒绝 自 10:00:05 起", "下破 9.50", "第 1/1 只"}},
+         {"600000", "连接被拒绝", "自 10:00:05 起", "上次行情 无",
+          "基本行情 连接被拒绝 自 10:00:05 起", "新浪 连接被拒绝 自 10:00:05 起",
+          "腾讯 连接被拒绝 自 10:00:05 起", "东方财富 连接被拒绝 自 10:00:05 起", "下破 9.50",
+          "第 1/1 只"}},
         {Answered(FeedRecord("浦发银行", "10.00", "10.02", "0.10", "10.10")),
          At(10, 1, 0),
          {"浦发银行 600000", "10.10  +0.10  +1.00%", "昨收 10.00  今开 10.02", "时间 10:01:00",
@@ -211,8 +212,8 @@ TEST_F(RefreshRowTest, TheCardSaysWhatWentWrongAndSinceWhen) {
           "第 1/1 只"}},
         {Answered(std::string(50, 'x')),
          At(10, 4, 0),
-         {"浦发银行 600000", "应答不是行情", "自 10:02:00 起", "上次行情 10:01:00",
-          "来源 基本行情", "下破 9.50", "第 1/1 只"}},
+         {"浦发银行 600000", "应答不是行情", "自 10:02:00 起", "上次行情 10:01:00", "来源 基本行情",
+          "下破 9.50", "第 1/1 只"}},
     };
     for (const Step& step : steps) {
         Answer(step.at, step.answer);
@@ -308,8 +309,8 @@ TEST(FeedRouter, AFailedFeedWaitsLongerEachTimeUntilItAnswersAndAChoiceIsAskedAt
 
     router.Failed(FeedId::kTencent, QuoteTrouble::kStale, 0, "10:30:00", at);
     router.Choose(FeedId::kTencent);
-    EXPECT_EQ(router.order(), (FeedOrder{FeedId::kTencent, FeedId::kClassic, FeedId::kSina,
-                                         FeedId::kEastmoney}));
+    EXPECT_EQ(router.order(),
+              (FeedOrder{FeedId::kTencent, FeedId::kClassic, FeedId::kSina, FeedId::kEastmoney}));
     EXPECT_EQ(router.Next(0, at), FeedId::kTencent) << "chosen: asked even while it waits";
     for (FeedId feed : kDefaultFeedOrder) {
         router.Failed(feed, QuoteTrouble::kRefused, 0, "10:31:00", at);
@@ -386,10 +387,10 @@ TEST_F(RefreshRowTest, AFailedFeedHandsTheTickToTheNextWhichChecksEveryStockOfTh
     for (const CardLine& line : QuoteCardLines(row(), 0, 3, true, cycle.router())) {
         card.push_back(line.text);
     }
-    EXPECT_EQ(card, (std::vector<std::string>{"浦发银行 600000", "10.100  +0.10  +1.00%",
-                                              "昨收 10.000  今开 10.000", "时间 10:00:05",
-                                              "来源 新浪", "基本行情 连接被拒绝 自 10:00:05 起",
-                                              "第 1/3 只"}));
+    EXPECT_EQ(card,
+              (std::vector<std::string>{"浦发银行 600000", "10.100  +0.10  +1.00%",
+                                        "昨收 10.000  今开 10.000", "时间 10:00:05", "来源 新浪",
+                                        "基本行情 连接被拒绝 自 10:00:05 起", "第 1/3 只"}));
 }
 
 TEST_F(RefreshRowTest, AListLongerThanARequestIsCoveredOverTheNextTicks) {

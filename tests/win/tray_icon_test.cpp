@@ -188,7 +188,8 @@ TEST_F(TrayIconTest, RightClickMenuHasSettingsAsDefaultAndExitRunsExit) {
     });
     SendMessageW(owner, kTrayCallbackMessage, IDR_TRAY_MENU, WM_RBUTTONUP);
     testing::PumpUntil([&] { return !seen.empty(); });
-    EXPECT_EQ(items, (std::vector<std::string>{"设置", "开机启动", "显示位置", "行情来源", "", "退出"}));
+    EXPECT_EQ(items,
+              (std::vector<std::string>{"设置", "开机启动", "显示位置", "行情来源", "", "退出"}));
     EXPECT_EQ(default_item, 0u);
     EXPECT_EQ(seen, (std::vector<WPARAM>{ID_TRAY_EXIT}));
 }
