@@ -252,6 +252,21 @@ def percentile(values, share):
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
 
 
+def ping_windows(driver, dialog, ticker, seconds):
+    """How long the main dialog and the ticker take to answer a sent message, every 200 ms for
+    seconds, in ms; a message not answered in 10 s counts as 10 s."""
+    times = {'main dialog': [], 'ticker': []}
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        for name, hwnd in (('main dialog', dialog), ('ticker', ticker)):
+            try:
+                times[name].append(float(driver('ping', hwnd, 10000)))
+            except AssertionError:
+                times[name].append(10000.0)
+        time.sleep(0.2)
+    return times
+
+
 def responsiveness(build, seconds):
     driver = e2e_driver(build)
     sim = start_simulator(build)
@@ -268,15 +283,7 @@ def responsiveness(build, seconds):
             dialog = driver.find('#32770', 'Tickra', 30000)
             ticker = driver.child(driver.find('TickraTickerWindow', '-', 30000),
                                   'tickra_progress32', 30000)
-            times = {'main dialog': [], 'ticker': []}
-            end = time.monotonic() + seconds
-            while time.monotonic() < end:
-                for name, hwnd in (('main dialog', dialog), ('ticker', ticker)):
-                    try:
-                        times[name].append(float(driver('ping', hwnd, 10000)))
-                    except AssertionError:
-                        times[name].append(10000.0)
-                time.sleep(0.2)
+            times = ping_windows(driver, dialog, ticker, seconds)
             started = time.monotonic()
             driver.command(dialog, 32772)
             process.wait(timeout=30)
@@ -309,16 +316,8 @@ def batch(build, seconds):
             dialog = driver.find('#32770', 'Tickra', 30000)
             ticker = driver.child(driver.find('TickraTickerWindow', '-', 30000),
                                   'tickra_progress32', 30000)
-            times = {'main dialog': [], 'ticker': []}
             started = time.monotonic()
-            end = started + seconds
-            while time.monotonic() < end:
-                for name, hwnd in (('main dialog', dialog), ('ticker', ticker)):
-                    try:
-                        times[name].append(float(driver('ping', hwnd, 10000)))
-                    except AssertionError:
-                        times[name].append(10000.0)
-                time.sleep(0.2)
+            times = ping_windows(driver, dialog, ticker, seconds)
             elapsed = time.monotonic() - started
             with urllib.request.urlopen(f'{url}log', timeout=10) as answer:
                 log = json.loads(answer.read())

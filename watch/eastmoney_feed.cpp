@@ -76,10 +76,11 @@ public:
     bool number_float(number_float_t, const string_t& text) override {
         return Scalar(Value::Type::kNumber, text);
     }
-    bool string(string_t& text) override { return Scalar(Value::Type::kText, std::move(text)); }
+    // Copied, not moved: the lexer keeps its buffer for the next token.
+    bool string(string_t& text) override { return Scalar(Value::Type::kText, text); }
     bool binary(binary_t&) override { return Scalar(Value::Type::kOther, {}); }
     bool key(string_t& key) override {
-        key_ = std::move(key);
+        key_.assign(key);
         // A record's keys are looked up once, here, not at each value.
         if (depth_ > 0 && levels_[depth_ - 1] == Level::kRecord) {
             const auto* found = std::find(kFieldKeys.begin(), kFieldKeys.end(), key_);

@@ -53,32 +53,22 @@ private:
 
 }  // namespace
 
+namespace {
+struct FeedNames {
+    const char* name;  // as the user sees it
+    const char* key;   // in tickra.ini
+};
+// By FeedId.
+constexpr FeedNames kFeedNames[kFeedCount] = {
+    {"基本行情", "classic"}, {"新浪", "sina"}, {"腾讯", "tencent"}, {"东方财富", "eastmoney"}};
+}  // namespace
+
 const char* FeedName(FeedId feed) {
-    switch (feed) {
-        case FeedId::kClassic:
-            return "基本行情";
-        case FeedId::kSina:
-            return "新浪";
-        case FeedId::kTencent:
-            return "腾讯";
-        case FeedId::kEastmoney:
-            return "东方财富";
-    }
-    return "";
+    return kFeedNames[static_cast<size_t>(feed)].name;
 }
 
 const char* FeedKey(FeedId feed) {
-    switch (feed) {
-        case FeedId::kClassic:
-            return "classic";
-        case FeedId::kSina:
-            return "sina";
-        case FeedId::kTencent:
-            return "tencent";
-        case FeedId::kEastmoney:
-            return "eastmoney";
-    }
-    return "";
+    return kFeedNames[static_cast<size_t>(feed)].key;
 }
 
 std::unique_ptr<QuoteFeed> MakeFeed(FeedId feed, const Utf8ToProgramText& utf8) {

@@ -147,8 +147,8 @@ void KeepFacts(QuoteFacts& facts, const QuoteOutcome& outcome, const std::string
 
 }  // namespace
 
-void RefreshCycle::Keep(WatchRow& row, const QuoteOutcome& outcome, const PendingQuote& pending,
-                        const std::string& time) {
+void RefreshCycle::KeepResult(WatchRow& row, const QuoteOutcome& outcome,
+                              const PendingQuote& pending, const std::string& time) {
     StockEntry& entry = *row.entry;
     KeepFacts(entry.facts, outcome, time);
     if (!outcome.reached) {
@@ -218,6 +218,10 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
         // later feed does not know stays as it was, with the first choice's trouble.
         const bool first_choice = pending.feed == router_.first();
         const FeedHealth& first = router_.health(router_.first());
+        std::vector<std::string> row_codes;
+        for (const WatchRow& row : model.rows()) {
+            row_codes.push_back(UpperCaseMbcs(row.code));
+        }
         for (const std::string& code : pending.codes) {
             const auto told_quote = told.quotes.find(code);
             const bool known = told_quote != told.quotes.end() &&
@@ -233,8 +237,8 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
                     first.trouble != QuoteTrouble::kNone ? first.trouble : QuoteTrouble::kNotAQuote;
                 stock.status = first.status;
             }
-            for (size_t i = 0; i < model.size(); ++i) {
-                if (UpperCaseMbcs(model.row(i).code) == code) {
+            for (size_t i = 0; i < row_codes.size(); ++i) {
+                if (row_codes[i] == code) {
                     answers.emplace_back(i, stock);
                 }
             }
@@ -245,7 +249,7 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
         WatchRow& row = model.row(index);
         // The prices as they are now: an edit made while the answer was on its way counts.
         QuoteOutcome outcome = CheckQuote(RequestForRow(row), stock, pending.now, tips_);
-        Keep(row, outcome, pending, time);
+        KeepResult(row, outcome, pending, time);
         std::move(outcome.alerts.begin(), outcome.alerts.end(), std::back_inserter(round.alerts));
         if (index != *shown || (held_ && !Shows(model.rows(), pending.entry))) {
             continue;

@@ -111,8 +111,8 @@ public:
 private:
     PendingQuote Ask(const WatchModel& model, size_t row, FeedId feed, PendingQuote pending);
     // Keeps one stock's result in its entry; the ticker takes the shown one's.
-    void Keep(WatchRow& row, const QuoteOutcome& outcome, const PendingQuote& pending,
-              const std::string& time);
+    void KeepResult(WatchRow& row, const QuoteOutcome& outcome, const PendingQuote& pending,
+                    const std::string& time);
 
     Feeds feeds_;
     FeedRouter router_;
