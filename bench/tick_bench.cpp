@@ -5,6 +5,7 @@
 //   tickra_bench --ticks=N         runs N ticks and prints the heap in use before and after
 //                                  (for instruction counts: valgrind --tool=callgrind)
 #include <benchmark/benchmark.h>
+#include <nlohmann/json.hpp>
 
 #include <malloc.h>
 
@@ -135,6 +136,16 @@ void BM_ParseEastmoney100(benchmark::State& state) {
     BenchBatch(state, feed, fixture.eastmoney, fixture.codes);
 }
 BENCHMARK(BM_ParseEastmoney100);
+
+// The JSON library's reading alone over the same answer, nothing kept: the floor under the feed's
+// own parse.
+void BM_JsonAcceptOnly100(benchmark::State& state) {
+    const BatchFixture fixture;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(nlohmann::json::accept(fixture.eastmoney));
+    }
+}
+BENCHMARK(BM_JsonAcceptOnly100);
 
 int RunTicks(long count) {
     TickFixture fixture;

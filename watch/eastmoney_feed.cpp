@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 #include "watch/batch_feed.h"
 
@@ -24,8 +25,8 @@ enum Field : size_t {
     kTime,
     kFieldCount
 };
-constexpr std::array<std::string_view, kFieldCount> kFieldKeys{"f1",  "f2",  "f12", "f13",
-                                                               "f14", "f17", "f18", "f124"};
+// The fields asked for, by their numbers: "f1", "f2", "f12", …
+constexpr std::array<unsigned, kFieldCount> kFieldNumbers{1, 2, 12, 13, 14, 17, 18, 124};
 // The answer is four levels deep (answer, data, diff, record); anything far deeper is no answer
 // of this feed and is refused before it costs anything.
 constexpr size_t kMaxDepth = 8;
@@ -49,6 +50,27 @@ std::string WithDecimals(const std::string& number, std::string_view decimals) {
                : number + (point == std::string::npos ? "." : "") + std::string(want - have, '0');
 }
 
+// The field a record's key names ("f2", "f124"), or kFieldCount for one not asked for; read as a
+// number, for a record has many keys and comparing each with every name costs more than the rest.
+size_t FieldOf(std::string_view key) {
+    unsigned number = 0;
+    if (key.size() < 2 || key.size() > 4 || key[0] != 'f' ||
+        std::from_chars(key.data() + 1, key.data() + key.size(), number).ptr !=
+            key.data() + key.size()) {
+        return kFieldCount;
+    }
+    const auto* found = std::find(kFieldNumbers.begin(), kFieldNumbers.end(), number);
+    return static_cast<size_t>(found - kFieldNumbers.begin());
+}
+
+std::string FieldList() {
+    std::string list;
+    for (const unsigned number : kFieldNumbers) {
+        list += (list.empty() ? "f" : ",f") + std::to_string(number);
+    }
+    return list;
+}
+
 struct Value {
     enum class Type { kAbsent, kNumber, kText, kOther };
     Type type = Type::kAbsent;
@@ -66,12 +88,8 @@ public:
 
     bool null() override { return Scalar(Value::Type::kOther, {}); }
     bool boolean(bool) override { return Scalar(Value::Type::kOther, {}); }
-    bool number_integer(number_integer_t value) override {
-        return Scalar(Value::Type::kNumber, std::to_string(value));
-    }
-    bool number_unsigned(number_unsigned_t value) override {
-        return Scalar(Value::Type::kNumber, std::to_string(value));
-    }
+    bool number_integer(number_integer_t value) override { return Integer(value); }
+    bool number_unsigned(number_unsigned_t value) override { return Integer(value); }
     // The price keeps the text the feed wrote, so "10.50" is shown as "10.50".
     bool number_float(number_float_t, const string_t& text) override {
         return Scalar(Value::Type::kNumber, text);
@@ -83,8 +101,7 @@ public:
         key_.assign(key);
         // A record's keys are looked up once, here, not at each value.
         if (depth_ > 0 && levels_[depth_ - 1] == Level::kRecord) {
-            const auto* found = std::find(kFieldKeys.begin(), kFieldKeys.end(), key_);
-            field_ = static_cast<size_t>(found - kFieldKeys.begin());
+            field_ = FieldOf(key_);
         }
         return true;
     }
@@ -113,7 +130,9 @@ private:
             level = Level::kDiff;
         } else if (levels_[depth_ - 1] == Level::kDiff && object) {
             level = Level::kRecord;
-            record_ = {};
+            for (Value& value : record_) {
+                value.type = Value::Type::kAbsent;  // the texts keep their room for the next
+            }
         } else if (levels_[depth_ - 1] == Level::kRecord) {
             Assign(Value::Type::kOther, {});
         }
@@ -128,21 +147,29 @@ private:
         return true;
     }
 
-    bool Scalar(Value::Type type, std::string text) {
+    template <class Number>
+    bool Integer(Number value) {
+        std::array<char, 24> digits;
+        const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), value).ptr;
+        return Scalar(Value::Type::kNumber, std::string_view(digits.data(), end));
+    }
+
+    bool Scalar(Value::Type type, std::string_view text) {
         if (depth_ == 0) {
             return true;
         }
         if (levels_[depth_ - 1] == Level::kAnswer && key_ == "rc") {
             rc_zero_ = type == Value::Type::kNumber && text == "0";
         } else if (levels_[depth_ - 1] == Level::kRecord) {
-            Assign(type, std::move(text));
+            Assign(type, text);
         }
         return true;
     }
 
-    void Assign(Value::Type type, std::string text) {
+    void Assign(Value::Type type, std::string_view text) {
         if (field_ < kFieldCount) {
-            record_[field_] = {type, std::move(text)};
+            record_[field_].type = type;
+            record_[field_].text.assign(text);
         }
     }
 
@@ -198,7 +225,7 @@ FeedRequest EastmoneyFeed::Request(std::span<const std::string> codes, const Loc
     // fltt=2: prices as decimals ("10.25"), not as integers of hundredths; np=1: the records as
     // an array.
     return {"/api/qt/ulist.np/get?fltt=2&np=1&secids=" + JoinedMarketCodes(codes, SecId) +
-                "&fields=f1,f2,f12,f13,f14,f17,f18,f124",
+                "&fields=" + FieldList(),
             ""};
 }
 
