@@ -61,6 +61,11 @@ public:
     // The user made feed the first choice: the next tick asks it.
     void ChooseFeed(FeedId feed) { cycle_.router().Choose(feed); }
     const FeedRouter& feeds() const { return cycle_.router(); }
+    // The user's switches of the limit and step alerts, from the next answer on.
+    void SetMoveSettings(const RefreshCycle::MoveSettings& settings) {
+        cycle_.set_move_settings(settings);
+    }
+    const RefreshCycle::MoveSettings& move_settings() const { return cycle_.move_settings(); }
 
     // Exit: transfers abort at once; Join waits for their threads until the deadline. Destroy
     // then gives the taskbar its room back.

@@ -67,6 +67,10 @@ bool CTickraDlg::OnInitDialog() {
     ticker_ = std::make_unique<Ticker>(
         model_, services_, mailbox(), [this](const Alert& alert) { Raise(alert); }, tips_switch_,
         ParseFeedOrder(sources));
+    char limits[8] = {}, step[8] = {};
+    settings.GetString("Alerts", "Limits", limits, sizeof(limits));
+    settings.GetString("Alerts", "Step", step, sizeof(step));
+    ticker_->SetMoveSettings({ParseLimitsSwitch(limits), ParseStep(step)});
     update_ = std::make_unique<UpdateOffer>(
         hwnd(), services_, mailbox(),
         UpdateOffer::Outputs{[this](const std::string& html) { html_panel_.ShowHtmlText(html); },
@@ -278,6 +282,17 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_SOURCE_EASTMONEY:
             ChooseFeed(static_cast<FeedId>(id - ID_TRAY_SOURCE_CLASSIC));
             return true;
+        case ID_TRAY_LIMIT_ALERTS:
+            ChooseMoveSettings({!ticker_->move_settings().limits, ticker_->move_settings().step});
+            return true;
+        case ID_TRAY_STEP_OFF:
+        case ID_TRAY_STEP_2:
+        case ID_TRAY_STEP_3:
+        case ID_TRAY_STEP_5: {
+            constexpr int kSteps[] = {0, 2, 3, 5};
+            ChooseMoveSettings({ticker_->move_settings().limits, kSteps[id - ID_TRAY_STEP_OFF]});
+            return true;
+        }
         case ID_TRAY_START_WITH_WINDOWS:
             if (const std::string failure = start_with_windows_.Toggle(Widen(arguments_));
                 !failure.empty()) {
@@ -309,6 +324,20 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
         CheckMenuRadioItem(menu, ID_TRAY_SOURCE_CLASSIC, ID_TRAY_SOURCE_EASTMONEY,
                            ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feeds.first()), MF_BYCOMMAND);
     }
+    if (ticker_) {
+        const RefreshCycle::MoveSettings& moves = ticker_->move_settings();
+        CheckMenuItem(menu, ID_TRAY_LIMIT_ALERTS,
+                      MF_BYCOMMAND | static_cast<UINT>(moves.limits ? MF_CHECKED : MF_UNCHECKED));
+        // A step the file holds that the menu does not offer checks none.
+        constexpr int kSteps[] = {0, 2, 3, 5};
+        for (UINT id = ID_TRAY_STEP_OFF; id <= ID_TRAY_STEP_5; ++id) {
+            CheckMenuItem(
+                menu, id,
+                MF_BYCOMMAND |
+                    static_cast<UINT>(kSteps[id - ID_TRAY_STEP_OFF] == moves.step ? MF_CHECKED
+                                                                                  : MF_UNCHECKED));
+        }
+    }
     const TickerHosts* hosts = ticker_hosts();
     if (hosts == nullptr ||
         GetMenuState(menu, ID_TRAY_TASKBARS_PRIMARY, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
@@ -324,17 +353,28 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
 
 void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
     ticker_->SetTaskbarChoice(choice);
-    KeepSetting("Taskbars", TaskbarChoiceText(choice));
+    KeepSetting("Tickra", "Taskbars", TaskbarChoiceText(choice));
 }
 
 void CTickraDlg::ChooseFeed(FeedId feed) {
     ticker_->ChooseFeed(feed);
-    KeepSetting("Sources", FeedOrderText(ticker_->feeds().order()));
+    KeepSetting("Tickra", "Sources", FeedOrderText(ticker_->feeds().order()));
 }
 
-void CTickraDlg::KeepSetting(const char* key, const std::string& value) {
+void CTickraDlg::ChooseMoveSettings(const RefreshCycle::MoveSettings& settings) {
+    const RefreshCycle::MoveSettings before = ticker_->move_settings();
+    ticker_->SetMoveSettings(settings);
+    if (settings.limits != before.limits) {
+        KeepSetting("Alerts", "Limits", settings.limits ? "1" : "0");
+    }
+    if (settings.step != before.step) {
+        KeepSetting("Alerts", "Step", std::to_string(settings.step));
+    }
+}
+
+void CTickraDlg::KeepSetting(const char* section, const char* key, const std::string& value) {
     // The tray's menu still works while the box is up: one box says it for every choice made.
-    if (!PrivateProfileFile(settings_path_).WriteString("Tickra", key, value.c_str()) &&
+    if (!PrivateProfileFile(settings_path_).WriteString(section, key, value.c_str()) &&
         !settings_box_open_) {
         settings_box_open_ = true;
         page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);

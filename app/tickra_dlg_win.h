@@ -69,8 +69,10 @@ private:
     void PaintMinimised();
     // The user chose another first feed: asked at the next tick, and kept in tickra.ini.
     void ChooseFeed(FeedId feed);
+    // The user switched the limit alerts or chose a step: from the next answer on, and kept.
+    void ChooseMoveSettings(const RefreshCycle::MoveSettings& settings);
     // A setting kept in tickra.ini; one box says when it cannot be written.
-    void KeepSetting(const char* key, const std::string& value);
+    void KeepSetting(const char* section, const char* key, const std::string& value);
     void Raise(const Alert& alert);
 
     std::string arguments_;

@@ -50,5 +50,11 @@
 #define ID_TRAY_SOURCE_SINA 32781
 #define ID_TRAY_SOURCE_TENCENT 32782
 #define ID_TRAY_SOURCE_EASTMONEY 32783
+// The limit alerts on or off, and the step of the step alerts: off, 2 %, 3 %, 5 %.
+#define ID_TRAY_LIMIT_ALERTS 32784
+#define ID_TRAY_STEP_OFF 32785
+#define ID_TRAY_STEP_2 32786
+#define ID_TRAY_STEP_3 32787
+#define ID_TRAY_STEP_5 32788
 
 #include "tickra/version.h"

@@ -31,6 +31,7 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
     const std::string code = UpperCaseMbcs(request.code);
     QuoteOutcome outcome;
     outcome.source = answer.source;
+    outcome.moves = request.moves;
     if (!answer.quote) {
         const std::string line =
             request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
@@ -77,6 +78,21 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
     AlertVerdict verdict = EvaluateAlerts(in, tips);
     outcome.flags = verdict.flags;
     outcome.alerts = std::move(verdict.alerts);
+    outcome.moves = request.moves;
+    if (quote.kind == Quote::Kind::kGood) {
+        MoveInputs move;
+        move.code = code;
+        move.name = quote.name;
+        move.last_text = quote.last_text;
+        move.previous_close_text = quote.previous_close_text;
+        move.limits = request.limit_alerts;
+        move.step = request.step;
+        move.day = now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+        move.time_text = in.time_text;
+        for (Alert& alert : EvaluateMoves(move, outcome.moves)) {
+            outcome.alerts.push_back(std::move(alert));
+        }
+    }
     outcome.reached = true;
     outcome.price = quote.price;
     outcome.good_line = quote.kind == Quote::Kind::kGood ? outcome.line : std::string();

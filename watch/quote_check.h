@@ -10,6 +10,7 @@
 #include "base/local_time.h"
 #include "net/http.h"
 #include "watch/alert_rules.h"
+#include "watch/move_alerts.h"
 #include "watch/quote.h"
 #include "watch/quote_feed.h"
 #include "watch/stock_entry.h"
@@ -24,6 +25,9 @@ struct QuoteCheckRequest {
     float cross_above = 0.0f;
     float balance = 0.0f;
     std::string last_good_line;  // from the stock entry
+    DayMoves moves;              // from the stock entry
+    bool limit_alerts = true;    // the user's switches of the move alerts
+    int step = 0;                // percent; 0: off
 };
 
 // One stock's part of an answer: its quote, or the trouble that kept it from one.
@@ -49,6 +53,7 @@ struct QuoteOutcome {
     unsigned long status = 0;
     FeedId source = FeedId::kClassic;
     Quote quote;
+    DayMoves moves;             // the stock entry's, after this quote
     std::vector<Alert> alerts;  // raised, in order
 };
 

@@ -62,6 +62,7 @@ QuoteCheckRequest RequestForRow(const WatchRow& row) {
     request.cross_above = ParseFloat(row.cross_above);
     request.balance = ParseFloat(row.balance);
     request.last_good_line = row.entry->last_good_line;
+    request.moves = row.entry->moves;
     return request;
 }
 
@@ -157,6 +158,7 @@ void RefreshCycle::KeepResult(WatchRow& row, const QuoteOutcome& outcome,
     // The ticker's chart turns these prices into pixel rows: only numbers may go in.
     const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
     entry.previous_price = price;
+    entry.moves = outcome.moves;
     if (!outcome.good_line.empty()) {
         entry.last_good_line = outcome.good_line;
     }
@@ -248,7 +250,10 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
     for (const auto& [index, stock] : answers) {
         WatchRow& row = model.row(index);
         // The prices as they are now: an edit made while the answer was on its way counts.
-        QuoteOutcome outcome = CheckQuote(RequestForRow(row), stock, pending.now, tips_);
+        QuoteCheckRequest request = RequestForRow(row);
+        request.limit_alerts = move_settings_.limits;
+        request.step = move_settings_.step;
+        QuoteOutcome outcome = CheckQuote(request, stock, pending.now, tips_);
         KeepResult(row, outcome, pending, time);
         std::move(outcome.alerts.begin(), outcome.alerts.end(), std::back_inserter(round.alerts));
         if (index != *shown || (held_ && !Shows(model.rows(), pending.entry))) {

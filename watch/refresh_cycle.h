@@ -82,6 +82,14 @@ public:
     // is in; 0 before the first.
     uint64_t shown_entry() const { return shown_entry_; }
 
+    // The user's switches of the limit and step alerts.
+    struct MoveSettings {
+        bool limits = true;
+        int step = 0;  // percent; 0: off
+    };
+    void set_move_settings(const MoveSettings& settings) { move_settings_ = settings; }
+    const MoveSettings& move_settings() const { return move_settings_; }
+
     FeedRouter& router() { return router_; }
     const FeedRouter& router() const { return router_; }
 
@@ -117,6 +125,7 @@ private:
     Feeds feeds_;
     FeedRouter router_;
     TipLists tips_;
+    MoveSettings move_settings_;
     int current_index_ = 0;
     int tick_counter_ = 0;
     bool held_ = false;

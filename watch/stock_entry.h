@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "watch/move_alerts.h"
 #include "watch/quote_feed.h"
 #include "watch/ticker_state.h"
 
@@ -53,6 +54,7 @@ struct StockEntry {
     // reached; empty until a quote came.
     std::string last_good_line;
     QuoteFacts facts;
+    DayMoves moves;  // what the limit and step alerts remember through the day
 
 private:
     static uint64_t NextSerial() {

@@ -2,6 +2,7 @@
 
 #include "unit/test_support.h"
 #include "watch/alert_rules.h"
+#include "watch/move_alerts.h"
 
 namespace tickra {
 namespace {
@@ -180,6 +181,97 @@ TEST(AlertRules, MissingQuoteRaisesNothing) {
         {"suspended with break-below", 0, 9, 0, 5, 11, 10, 15, 0, kBelow, {}, true},
         {"first check of a missing quote", 0, -1, 0, 0, 11, 10, 15, 0, kNone, {}, true},
     });
+}
+
+TEST(MoveAlerts, LimitsFollowTheBoardAndAreRoundedHalfUpToTheFen) {
+    struct Case {
+        const char* code;
+        const char* name;
+        const char* close;
+        std::optional<LimitPrices> limits;  // thousandths
+    };
+    const Case cases[] = {
+        {"600000", "浦发银行", "10.00", LimitPrices{11000, 9000}},
+        {"000001", "平安银行", "10.05", LimitPrices{11060, 9050}},  // 11.055 and 9.045, half up
+        {"510050", "50ETF", "2.345", LimitPrices{2580, 2110}},      // 2.5795 and 2.1105
+        {"300750", "宁德时代", "10.00", LimitPrices{12000, 8000}},
+        {"688981", "中芯国际", "10.00", LimitPrices{12000, 8000}},
+        {"830799", "艾融软件", "10.00", LimitPrices{13000, 7000}},
+        {"920001", "x", "10.00", LimitPrices{13000, 7000}},
+        {"600001", "ST浙报", "10.00", LimitPrices{10500, 9500}},
+        {"000002", "*ST万科", "10.00", LimitPrices{10500, 9500}},
+        {"600003", "S*ST东北", "10.00", LimitPrices{10500, 9500}},
+        {"300001", "ST特锐", "10.00", LimitPrices{12000, 8000}},  // the board's own limit
+        {"1A0001", "上证指数", "3000.00", std::nullopt},
+        {"399001", "深证成指", "10000.00", std::nullopt},
+        {"700001", "x", "10.00", std::nullopt},
+        {"ABC", "x", "10.00", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const std::optional<int64_t> close = PriceInMills(c.close);
+        ASSERT_TRUE(close) << c.close;
+        EXPECT_EQ(DailyLimits(c.code, c.name, *close), c.limits) << c.code;
+    }
+    for (const char* no_price : {"", "0.0001", "1e3", "-1.00", "10.", "inf", "99999999"}) {
+        EXPECT_EQ(PriceInMills(no_price), std::nullopt) << no_price;
+    }
+    EXPECT_EQ(DailyLimits("600000", "x", 0), std::nullopt);
+}
+
+// One stock's quotes through the day, in order: the alerts each raises, by text.
+TEST(MoveAlerts, EachCrossingAndEachNewMultipleAlertsOnceADay) {
+    struct Quote {
+        const char* last;
+        int day;
+        std::vector<std::string> texts;
+        bool limits = true;
+    };
+    const Quote quotes[] = {
+        {"11.00", 1, {"浦发银行 11.00 涨停"}},  // already at the limit at its first quote
+        {"11.00", 1, {}},
+        {"10.99", 1, {"浦发银行 10.99 开板"}},
+        {"11.00", 1, {"浦发银行 11.00 涨停"}},
+        {"9.00", 1, {"浦发银行 9.00 开板", "浦发银行 9.00 跌停"}},
+        {"9.01", 1, {"浦发银行 9.01 跌停打开"}},
+        {"11.00", 1, {}, false},  // switched off
+        {"11.00", 2, {"浦发银行 11.00 涨停"}},
+    };
+    DayMoves moves;
+    for (const Quote& q : quotes) {
+        MoveInputs in{"600000", "浦发银行", q.last, "10.00", std::nullopt, q.limits, 0, q.day, ""};
+        std::vector<std::string> texts;
+        for (const Alert& alert : EvaluateMoves(in, moves)) {
+            texts.push_back(alert.line);
+            EXPECT_EQ(alert.title, alert.line.find("涨停") != std::string::npos ||
+                                           alert.line.find("开板") != std::string::npos
+                                       ? "涨停提醒"
+                                       : "跌停提醒");
+        }
+        EXPECT_EQ(texts, q.texts) << q.last << " on day " << q.day;
+    }
+
+    // With a step of 3 %: +1 %, +3.2 %, +2 %, +6.1 %, then -6 % at once, back, and a new day.
+    const std::pair<const char*, std::vector<std::string>> steps[] = {
+        {"10.10", {}},
+        {"10.32", {"浦发银行 涨幅达 +3.00%"}},
+        {"10.20", {}},
+        {"10.61", {"浦发银行 涨幅达 +6.00%"}},
+        {"9.40", {"浦发银行 跌幅达 -6.00%"}},
+        {"10.35", {}},
+    };
+    moves = {};
+    for (const auto& [last, texts] : steps) {
+        MoveInputs in{"600000", "浦发银行", last, "10.00", std::nullopt, false, 3, 1, ""};
+        const std::vector<Alert> alerts = EvaluateMoves(in, moves);
+        EXPECT_EQ(Titles(alerts), std::vector<std::string>(texts.size(), "涨跌幅提醒")) << last;
+        std::vector<std::string> said;
+        for (const Alert& alert : alerts) {
+            said.push_back(alert.balloon);
+        }
+        EXPECT_EQ(said, texts) << last;
+    }
+    MoveInputs next_day{"600000", "浦发银行", "10.35", "10.00", std::nullopt, false, 3, 2, ""};
+    EXPECT_EQ(EvaluateMoves(next_day, moves).size(), 1u) << "the day changed";
 }
 
 }  // namespace

@@ -458,6 +458,32 @@ TEST_F(SimulatedFeedTest, AStaleFeedIsLeftAMinuteAfterItsTimeStopped) {
     EXPECT_EQ(facts.source, FeedId::kClassic);
 }
 
+// The limit alerts come after the level alerts, once a crossing; the step is the tray menu's.
+TEST_F(SimulatedFeedTest, ALimitReachedLeftAndReachedAgainAlertsEachTime) {
+    SimControl("price?code=600000&close=10&price=11");
+    Start("[600000]\r\nover=10.50\r\n");
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    for (const char* price : {"10.99", "11"}) {
+        SimControl(std::string("price?code=600000&close=10&price=") + price);
+        ASSERT_TRUE(testing::TickAndWait(*dialog));
+    }
+    std::vector<std::string> lines;
+    for (const auto& row : MessageLines(*dialog)) {
+        lines.push_back(row[0]);
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{"浦发银行 11.00 涨停", "浦发银行 10.99 开板",
+                                               "浦发银行 11.00 涨停",
+                                               "价格上穿：浦发银行设定价是10.500元,当前11.000元"}));
+
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_STEP_3, 0);
+    char step[8] = {};
+    GetPrivateProfileStringA("Alerts", "Step", "", step, sizeof(step),
+                             (folder.path() + "\\tickra.ini").c_str());
+    EXPECT_STREQ(step, "3");
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(MessageLines(*dialog)[0][0], "浦发银行 涨幅达 +9.00%");
+}
+
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
     const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +
