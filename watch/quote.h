@@ -24,6 +24,8 @@ struct Quote {
     float previous_close = 0.0f;
     float price = 0.0f;
     float change = 0.0f;
+    // The day's limit prices, when the feed's record carries them; else empty.
+    std::string limit_up_text, limit_down_text;
 
     // The change against the previous close, in percent: what the ticker and the card show.
     float percent() const { return change * 100 / previous_close; }

@@ -85,6 +85,11 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
         move.name = quote.name;
         move.last_text = quote.last_text;
         move.previous_close_text = quote.previous_close_text;
+        const std::optional<int64_t> up = PriceInMills(quote.limit_up_text);
+        const std::optional<int64_t> down = PriceInMills(quote.limit_down_text);
+        if (up && down && *down < *up) {
+            move.feed_limits = LimitPrices{*up, *down};  // the feed's word over the board's rule
+        }
         move.limits = request.limit_alerts;
         move.step = request.step;
         move.day = now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;

@@ -272,6 +272,12 @@ TEST(MoveAlerts, EachCrossingAndEachNewMultipleAlertsOnceADay) {
     }
     MoveInputs next_day{"600000", "浦发银行", "10.35", "10.00", std::nullopt, false, 3, 2, ""};
     EXPECT_EQ(EvaluateMoves(next_day, moves).size(), 1u) << "the day changed";
+
+    DayMoves fed;
+    MoveInputs feed_limits{"600000", "浦发银行", "10.80", "10.00", LimitPrices{10800, 9200},
+                           true,     0,          1,       ""};
+    EXPECT_EQ(Titles(EvaluateMoves(feed_limits, fed)), std::vector<std::string>{"涨停提醒"})
+        << "the feed's own limit counts over the board's";
 }
 
 }  // namespace

@@ -169,6 +169,9 @@ TEST(BatchFeeds, ReadTheirAnswersByTheCodeAsked) {
         ExpectQuotes(got, c.expected, c.count);
         EXPECT_EQ(got.newest, c.newest);
     }
+    // 腾讯's records carry the day's limit prices.
+    const Quote tencent = kTencent.Parse(Sample("tencent.txt"), codes).quotes.at("600000");
+    EXPECT_EQ(tencent.limit_up_text + " " + tencent.limit_down_text, "11.00 9.00");
 }
 
 std::string SinaLine(const std::string& code, const std::string& fields) {
