@@ -82,6 +82,7 @@ void Ticker::Tick(std::string_view rotation_text) {
 void Ticker::Show() {
     if (hosts_) {
         model_.ticker.held = cycle_.held();
+        model_.ticker.unseen = unseen_;
         hosts_->Show(model_.ticker, model_.HistoryOf(model_.ticker.stock));
         ShowCard();
     }
@@ -105,12 +106,15 @@ void Ticker::OnPointer(HWND ticker, CNProgressBar::Pointer what, int value) {
     switch (what) {
         case CNProgressBar::Pointer::kRest:
             // The card does not change under the reader's eyes: the rotation waits meanwhile.
+            // It tells the alerts unseen till now, which are seen from then on.
             card_ticker_ = ticker;
+            card_unseen_ = std::exchange(unseen_, 0);
             cycle_.set_paused(true);
-            ShowCard();
+            Show();
             break;
         case CNProgressBar::Pointer::kLeave:
             card_ticker_ = nullptr;
+            card_unseen_ = 0;
             cycle_.set_paused(false);
             card_.Hide();
             break;
@@ -138,10 +142,16 @@ void Ticker::ShowCard() {
         card_.Hide();  // its ticker went, or the list is empty
         return;
     }
-    card_.ShowBeside(
-        card_ticker_,
-        QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(), cycle_.router()),
-        host->colours(), host->metrics().font_height);
+    std::vector<CardLine> lines =
+        QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(), cycle_.router());
+    AddAlertLines(lines, card_unseen_, today_);
+    card_.ShowBeside(card_ticker_, lines, host->colours(), host->metrics().font_height);
+}
+
+void Ticker::MarkAlertsSeen() {
+    if (std::exchange(unseen_, 0) > 0) {
+        Show();
+    }
 }
 
 void Ticker::ShowMenu(int at) {
@@ -226,8 +236,23 @@ void Ticker::Fetch(const PendingQuote& pending) {
 void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer) {
     QuoteRound round =
         cycle_.FinishQuote(pending, answer, model_, services_.clock(), services_.steady_clock());
+    if (!round.alerts.empty()) {
+        const LocalTime now = services_.clock();
+        const int day =
+            now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+        if (day != today_day_) {
+            today_.clear();
+            today_day_ = day;
+        }
+    }
     for (const Alert& alert : round.alerts) {
         raise_(alert);
+        today_.push_back(alert);
+        // An open card shows it: it is seen as it comes.
+        ++(card_ticker_ != nullptr ? card_unseen_ : unseen_);
+    }
+    if (!round.alerts.empty()) {
+        round.shown = true;  // the mark, and the card's list
     }
     if (round.shown) {
         Show();

@@ -61,6 +61,8 @@ public:
     // The user made feed the first choice: the next tick asks it.
     void ChooseFeed(FeedId feed) { cycle_.router().Choose(feed); }
     const FeedRouter& feeds() const { return cycle_.router(); }
+    // Settings opened: every alert counts as seen, and the ticker's mark goes.
+    void MarkAlertsSeen();
     // The user's switches of the limit and step alerts, from the next answer on.
     void SetMoveSettings(const RefreshCycle::MoveSettings& settings) {
         cycle_.set_move_settings(settings);
@@ -104,7 +106,13 @@ private:
     std::unique_ptr<CDisplayMinDlg> chart_;
     CQuoteCard card_;
     HWND card_ticker_ = nullptr;  // the ticker the pointer rests on, while the card is open
-    bool step_waits_ = false;     // a wheel step's quote waits for the one under way
+    // Alerts raised and not yet seen (the ticker's mark), the count the open card tells, and the
+    // day's alerts with the local day (yyyymmdd) they are of.
+    int unseen_ = 0;
+    int card_unseen_ = 0;
+    std::vector<Alert> today_;
+    int today_day_ = 0;
+    bool step_waits_ = false;  // a wheel step's quote waits for the one under way
     HWND owner_ = nullptr;
     uint64_t chart_entry_ = 0;  // the stock whose picture the chart window may show
 };

@@ -385,6 +385,9 @@ void CTickraDlg::KeepSetting(const char* section, const char* key, const std::st
 void CTickraDlg::ShowSettings() {
     // Once the user has asked for the window, no late frame paint may hide it again.
     hide_on_frame_paints_ = 0;
+    if (ticker_) {
+        ticker_->MarkAlertsSeen();  // the message list tells them all
+    }
     ShowWindow(hwnd(), SW_SHOW);
     shell_.SetButton(hwnd(), true);
 }

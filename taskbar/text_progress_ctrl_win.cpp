@@ -35,6 +35,7 @@ bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD styl
 void CTextProgressCtrl::ApplyTickerState(const TickerState& state, const MinuteHistory* history) {
     flags_ = state.flags;
     held_ = state.held;
+    unseen_ = state.unseen;
     tone_ = state.tone;
     history_.reset();
     if (history != nullptr) {
@@ -132,6 +133,7 @@ void CTextProgressCtrl::Paint() {
                                           CLIP_DEFAULT_PRECIS, NONANTIALIASED_QUALITY,
                                           FF_SWISS | DEFAULT_PITCH, L"宋体"));
         int text_width = 0;
+        int chart_right = metrics_.chart.right;
         {
             const SelectObjectGuard font_guard(dc, font.get());
             SetBkMode(dc, TRANSPARENT);
@@ -152,12 +154,13 @@ void CTextProgressCtrl::Paint() {
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
                       DT_SINGLELINE | DT_VCENTER);
             DrawMarkers(dc, client);
+            chart_right = DrawUnseenMark(dc, client);
         }
         if (held_) {
             DrawPin(dc, client);
         }
         if (history_) {
-            DrawChart(dc, client, text_width);
+            DrawChart(dc, client, text_width, chart_right);
         }
         SelectClipRgn(dc, nullptr);
     }
@@ -202,11 +205,37 @@ void CTextProgressCtrl::DrawPin(HDC dc, const RECT& client) const {
     FillRect(dc, &point, brush.get());
 }
 
-void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width) const {
+int CTextProgressCtrl::DrawUnseenMark(HDC dc, const RECT& client) const {
+    if (unseen_ <= 0) {
+        return metrics_.chart.right;
+    }
+    const std::wstring count = unseen_ > 99 ? L"99+" : std::to_wstring(unseen_);
+    RECT measured{};
+    DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &measured,
+              DT_CALCRECT | DT_SINGLELINE);
+    const int unit = std::max(1, metrics_.font_height / 6);
+    const int dot = 3 * unit;
+    const int right = metrics_.arrow_column - unit;
+    const int left = right - (measured.right - measured.left) - dot - unit;
+    const int middle = (client.top + client.bottom) / 2;
+    const UniqueBrush brush(CreateSolidBrush(colours_.palette.marker));
+    const SelectObjectGuard brush_guard(dc, brush.get());
+    const SelectObjectGuard pen_guard(dc, GetStockObject(NULL_PEN));
+    Ellipse(dc, left, middle - dot / 2, left + dot + 1, middle - dot / 2 + dot + 1);
+    SetTextColor(dc, colours_.palette.marker);
+    RECT number{left + dot + unit, client.top, right, client.bottom};
+    DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &number,
+              DT_SINGLELINE | DT_VCENTER);
+    return left - unit;
+}
+
+void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width, int right) const {
     RECT window;
     GetWindowRect(hwnd(), &window);
+    ChartMetrics chart = metrics_.chart;
+    chart.right = right;
     const std::vector<ChartSegment> segments = ComputeChartSegments(
-        *history_, reference_price_, text_width, window.bottom - window.top, metrics_.chart);
+        *history_, reference_price_, text_width, window.bottom - window.top, chart);
     const UniquePen red(CreatePen(PS_SOLID, 1, colours_.palette.red));
     const UniquePen green(CreatePen(PS_SOLID, 1, colours_.palette.green));
     const SelectObjectGuard pen_guard(dc, red.get());

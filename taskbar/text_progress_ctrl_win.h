@@ -44,7 +44,10 @@ private:
     void Paint();
     void DrawMarkers(HDC dc, const RECT& client) const;
     void DrawPin(HDC dc, const RECT& client) const;
-    void DrawChart(HDC dc, const RECT& client, int text_width) const;
+    // The count of unseen alerts, a dot and a number just before the markers; returns the x where
+    // it begins, for the chart to end there.
+    int DrawUnseenMark(HDC dc, const RECT& client) const;
+    void DrawChart(HDC dc, const RECT& client, int text_width, int right) const;
 
     // The control is a progress bar underneath, and is painted as one whose bar stays empty: the
     // bar's position and range exist only for that.
@@ -58,6 +61,7 @@ private:
     std::string ticker_text_;
     DisplayFlags flags_;
     bool held_ = false;
+    int unseen_ = 0;
     std::optional<MinuteHistory> history_;
     float reference_price_ = 0.0f;
     TickerMetrics metrics_;

@@ -106,6 +106,19 @@ std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t c
     return lines;
 }
 
+void AddAlertLines(std::vector<CardLine>& lines, int unseen, const std::vector<Alert>& today) {
+    constexpr size_t kMostShown = 20;
+    if (unseen > 0) {
+        lines.push_back({"未读提醒 " + std::to_string(unseen)});
+    }
+    for (size_t i = 0; i < today.size() && i < kMostShown; ++i) {
+        const Alert& alert = today[today.size() - 1 - i];
+        // A tip's line runs over two: the card keeps one line an alert.
+        std::string line = alert.line.substr(0, alert.line.find('\r'));
+        lines.push_back({alert.time + " " + line});
+    }
+}
+
 std::string CardText(const std::vector<CardLine>& lines) {
     std::string text;
     for (const CardLine& line : lines) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "watch/alert_rules.h"
 #include "watch/feed_router.h"
 #include "watch/ticker_state.h"
 #include "watch/watch_list.h"
@@ -22,6 +23,10 @@ struct CardLine {
 // held on it; router: which feeds answer, and why the others do not.
 std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held,
                                      const FeedRouter& router);
+
+// The alerts of the day in the card: "未读提醒 N" while some were unseen when it opened, then the
+// newest first (at most 20), each as its time and message line.
+void AddAlertLines(std::vector<CardLine>& lines, int unseen, const std::vector<Alert>& today);
 
 // The card's lines as one text, a line each, for screen readers and the window's text.
 std::string CardText(const std::vector<CardLine>& lines);

@@ -36,6 +36,7 @@ struct TickerState {
     std::string text;
     Tone tone = Tone::kMissing;
     bool held = false;  // the rotation is held on this stock: a pin at the ticker's end
+    int unseen = 0;     // alerts the user has not seen yet: a counted mark at the line's end
 };
 
 }  // namespace tickra

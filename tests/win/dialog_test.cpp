@@ -475,6 +475,19 @@ TEST_F(SimulatedFeedTest, ALimitReachedLeftAndReachedAgainAlertsEachTime) {
                                                "浦发银行 11.00 涨停",
                                                "价格上穿：浦发银行设定价是10.500元,当前11.000元"}));
 
+    // Unseen until the card opens on the ticker: it tells how many, and lists them.
+    EXPECT_EQ(dialog->ticker_state().unseen, 4);
+    RECT ticker{};
+    GetWindowRect(dialog->ticker_host()->hwnd(), &ticker);
+    SetCursorPos((ticker.left + ticker.right) / 2, (ticker.top + ticker.bottom) / 2);
+    SendMessageW(dialog->ticker_host()->hwnd(), WM_MOUSEMOVE, 0, 0);
+    SendMessageW(dialog->ticker_host()->hwnd(), WM_MOUSEHOVER, 0, 0);
+    const std::string card = ui::Window(FindWindowW(CQuoteCard::kClassName, nullptr)).Text();
+    EXPECT_NE(card.find("未读提醒 4\r\n10:00:00 浦发银行 11.00 涨停\r\n"), std::string::npos)
+        << card;
+    EXPECT_EQ(dialog->ticker_state().unseen, 0);
+    SetCursorPos(0, 0);
+
     SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_STEP_3, 0);
     char step[8] = {};
     GetPrivateProfileStringA("Alerts", "Step", "", step, sizeof(step),

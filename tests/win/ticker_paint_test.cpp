@@ -116,6 +116,14 @@ TEST_F(TickerPaintTest, ShowsTextMarkersAndChartWhereTheyBelong) {
     EXPECT_EQ(ticker.At(196, 10), kRed);
     EXPECT_EQ(ticker.At(197, 5), kRed);
     EXPECT_FALSE(ticker.Shows(kRed, 190, 194)) << "nothing before the first sample";
+    EXPECT_FALSE(ticker.Shows(kYellow, 150, 198)) << "no unseen alert, no mark";
+
+    state.unseen = 3;
+    host->ApplyTickerState(state, &history);
+    host->KeepInPlace();
+    const Capture marked(host->hwnd());
+    EXPECT_TRUE(marked.Shows(kYellow, 180, 198)) << "the mark before the markers";
+    EXPECT_EQ(marked.At(194, 21), kBlack) << "the chart ends before it";
 }
 
 TEST_F(TickerPaintTest, WithoutStateOnlyTheBackgroundShows) {

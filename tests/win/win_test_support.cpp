@@ -34,21 +34,29 @@ ScopedWorkingDirectory::ScopedWorkingDirectory() {
     static int counter = 0;
     path_ = std::string(temp) + "tickra-test-" + std::to_string(GetCurrentProcessId()) + "-" +
             std::to_string(++counter);
+    // Wine reuses process ids from run to run: a run that was killed left its folders behind.
+    DeleteFiles();
     CreateDirectoryA(path_.c_str(), nullptr);
     SetCurrentDirectoryA(path_.c_str());
 }
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
     SetCurrentDirectoryA(previous_.c_str());
+    DeleteFiles();
+    RemoveDirectoryA(path_.c_str());
+}
+
+void ScopedWorkingDirectory::DeleteFiles() const {
     WIN32_FIND_DATAA found;
     HANDLE find = FindFirstFileA((path_ + "\\*").c_str(), &found);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+            const std::string file = path_ + "\\" + found.cFileName;
+            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);  // read-only ones too
+            DeleteFileA(file.c_str());
         } while (FindNextFileA(find, &found));
         FindClose(find);
     }
-    RemoveDirectoryA(path_.c_str());
 }
 
 void ScopedWorkingDirectory::WriteFile(std::string_view name, std::string_view bytes) const {

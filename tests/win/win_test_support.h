@@ -49,6 +49,7 @@ public:
     void WriteFile(std::string_view name, std::string_view bytes) const;
 
 private:
+    void DeleteFiles() const;
     std::string previous_;
     std::string path_;
 };
