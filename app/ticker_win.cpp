@@ -142,10 +142,18 @@ void Ticker::ShowCard() {
         card_.Hide();  // its ticker went, or the list is empty
         return;
     }
+    ForgetOtherDays();  // the card lists today's alerts only
     std::vector<CardLine> lines =
         QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(), cycle_.router());
     AddAlertLines(lines, card_unseen_, today_);
     card_.ShowBeside(card_ticker_, lines, host->colours(), host->metrics().font_height);
+}
+
+void Ticker::ForgetOtherDays() {
+    if (const int day = DayNumber(services_.clock()); day != today_day_) {
+        today_.clear();
+        today_day_ = day;
+    }
 }
 
 void Ticker::MarkAlertsSeen() {
@@ -237,13 +245,7 @@ void Ticker::OnQuoteAnswer(const PendingQuote& pending, const HttpAnswer& answer
     QuoteRound round =
         cycle_.FinishQuote(pending, answer, model_, services_.clock(), services_.steady_clock());
     if (!round.alerts.empty()) {
-        const LocalTime now = services_.clock();
-        const int day =
-            now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
-        if (day != today_day_) {
-            today_.clear();
-            today_day_ = day;
-        }
+        ForgetOtherDays();
     }
     for (const Alert& alert : round.alerts) {
         raise_(alert);

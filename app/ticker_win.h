@@ -93,6 +93,8 @@ private:
     // The row of the stock the ticker shows, or of the rotation before anything was shown.
     size_t ShownRow() const;
     void ShowMenu(int at);
+    // Past midnight the day's alerts start afresh.
+    void ForgetOtherDays();
     // Wheel steps down the list (positive) or up it, whose last row's quote is asked at once.
     void Step(int direction);
 

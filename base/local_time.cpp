@@ -32,4 +32,8 @@ int MinuteOfDay(const LocalTime& time) {
     return time ? time->tm_hour * 60 + time->tm_min : -1;
 }
 
+int DayNumber(const LocalTime& time) {
+    return time ? (time->tm_year + 1900) * 10000 + (time->tm_mon + 1) * 100 + time->tm_mday : 0;
+}
+
 }  // namespace tickra

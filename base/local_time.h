@@ -20,4 +20,7 @@ std::string FormatTime(const LocalTime& time, const char* format);
 // Minute of the day (hour × 60 + minute), or -1 for an empty time.
 int MinuteOfDay(const LocalTime& time);
 
+// The day as yyyymmdd (20261209), or 0 for an empty time.
+int DayNumber(const LocalTime& time);
+
 }  // namespace tickra

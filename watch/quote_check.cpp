@@ -92,7 +92,7 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
         }
         move.limits = request.limit_alerts;
         move.step = request.step;
-        move.day = now ? (now->tm_year + 1900) * 10000 + (now->tm_mon + 1) * 100 + now->tm_mday : 0;
+        move.day = DayNumber(now);
         move.time_text = in.time_text;
         for (Alert& alert : EvaluateMoves(move, outcome.moves)) {
             outcome.alerts.push_back(std::move(alert));
