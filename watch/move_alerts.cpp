@@ -39,7 +39,7 @@ int64_t LimitAt(int64_t previous_close, int percent) {
     return (previous_close * percent + 500) / 1000 * 10;
 }
 
-Alert MoveAlert(const char* title, std::string text, const MoveInputs& in) {
+Alert MoveAlert(const char* title, const std::string& text, const MoveInputs& in) {
     return {title, text, text, in.time_text};
 }
 
