@@ -56,5 +56,11 @@
 #define ID_TRAY_STEP_2 32786
 #define ID_TRAY_STEP_3 32787
 #define ID_TRAY_STEP_5 32788
+// Discretion and money: today's P&L on the ticker, hiding every ticker, the office look without
+// red and green, and amounts of money hidden.
+#define ID_TRAY_SHOW_PNL 32789
+#define ID_TRAY_HIDE_TICKERS 32790
+#define ID_TRAY_MONO 32791
+#define ID_TRAY_HIDE_AMOUNTS 32792
 
 #include "tickra/version.h"

@@ -182,15 +182,16 @@ TEST_F(TrayIconTest, RightClickMenuHasSettingsAsDefaultAndExitRunsExit) {
             GetMenuStringW(menu, static_cast<UINT>(i), text, 32, MF_BYPOSITION);
             items.push_back(Narrow(text));
         }
-        for (WPARAM key :
-             {VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) {
-            PostMessageW(menu_window, WM_KEYDOWN, key, 0);
+        for (int i = 0; i < 11; ++i) {  // the entries down to 退出, past the separators
+            PostMessageW(menu_window, WM_KEYDOWN, VK_DOWN, 0);
         }
+        PostMessageW(menu_window, WM_KEYDOWN, VK_RETURN, 0);
     });
     SendMessageW(owner, kTrayCallbackMessage, IDR_TRAY_MENU, WM_RBUTTONUP);
     testing::PumpUntil([&] { return !seen.empty(); });
     EXPECT_EQ(items, (std::vector<std::string>{"设置", "开机启动", "显示位置", "行情来源",
-                                               "涨跌停提醒", "涨跌幅提醒", "", "退出"}));
+                                               "涨跌停提醒", "涨跌幅提醒", "", "显示盈亏",
+                                               "单色显示", "隐藏金额", "隐藏行情", "", "退出"}));
     EXPECT_EQ(default_item, 0u);
     EXPECT_EQ(seen, (std::vector<WPARAM>{ID_TRAY_EXIT}));
 }
