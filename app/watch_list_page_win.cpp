@@ -70,6 +70,8 @@ void WatchListPage::Create(const std::string& code_ini_path, std::function<void(
     watch_view_.InsertColumn(kColCrossAbove, "上穿", width(60));
     watch_view_.InsertColumn(kColBalance, "平衡价", width(80));
     watch_view_.InsertColumn(kColDataDate, "数据日期", width(100));
+    watch_view_.InsertColumn(kColCost, "成本", width(60));
+    watch_view_.InsertColumn(kColShares, "持股", width(60));
     message_view_.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     message_view_.InsertColumn(0, "信息内容", width(420));
     message_view_.InsertColumn(1, "日期", width(100));
@@ -183,8 +185,10 @@ void WatchListPage::TellNotSaved() const {
 }
 
 EditFields WatchListPage::ReadFields() const {
-    return {dialog_.ItemText(IDC_CODE), dialog_.ItemText(IDC_BREAK_BELOW),
-            dialog_.ItemText(IDC_CROSS_ABOVE), dialog_.ItemText(IDC_BALANCE)};
+    return {dialog_.ItemText(IDC_CODE),        dialog_.ItemText(IDC_BREAK_BELOW),
+            dialog_.ItemText(IDC_CROSS_ABOVE), dialog_.ItemText(IDC_BALANCE),
+            dialog_.ItemText(IDC_COST),        dialog_.ItemText(IDC_SHARES),
+            dialog_.ItemText(IDC_ALIAS)};
 }
 
 void WatchListPage::WriteFields(const EditFields& fields) const {
@@ -192,6 +196,9 @@ void WatchListPage::WriteFields(const EditFields& fields) const {
     dialog_.SetItemText(IDC_BREAK_BELOW, fields.break_below);
     dialog_.SetItemText(IDC_CROSS_ABOVE, fields.cross_above);
     dialog_.SetItemText(IDC_BALANCE, fields.balance);
+    dialog_.SetItemText(IDC_COST, fields.cost);
+    dialog_.SetItemText(IDC_SHARES, fields.shares);
+    dialog_.SetItemText(IDC_ALIAS, fields.alias);
 }
 
 void WatchListPage::ShowEditMode() const {
@@ -231,6 +238,12 @@ void WatchListPage::OnApply() {
             return;
         case WatchListEditor::ApplyResult::kNotStorable:
             Tell("代码中不能有 [ ] = 或控制字符，价格中不能有控制字符。");
+            return;
+        case WatchListEditor::ApplyResult::kCostInvalid:
+            Tell("成本应是 0 到 100000 之间的数，最多三位小数。");
+            return;
+        case WatchListEditor::ApplyResult::kSharesInvalid:
+            Tell("持股应是 0 到 1000000000 之间的整数。");
             return;
         case WatchListEditor::ApplyResult::kCodeTooLong:
             Tell(Format("代码太长：最多 %u 个字节（一个汉字占两个字节）。",

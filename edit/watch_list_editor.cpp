@@ -7,6 +7,7 @@
 
 #include "base/mbcs.h"
 #include "base/text_util.h"
+#include "watch/money.h"
 #include "watch/watch_list_loader.h"
 
 namespace tickra {
@@ -16,7 +17,7 @@ using Names = std::vector<std::string>;
 }  // namespace
 
 EditFields ClearedFields() {
-    return {"", "0", "0", "0"};
+    return {"", "0", "0", "0", "", "", ""};
 }
 
 bool Storable(std::string_view text, bool section_name) {
@@ -36,8 +37,15 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
         return ApplyResult::kCodeMissing;
     }
     if (!Storable(fields.code, true) || !Storable(fields.break_below, false) ||
-        !Storable(fields.cross_above, false) || !Storable(fields.balance, false)) {
+        !Storable(fields.cross_above, false) || !Storable(fields.balance, false) ||
+        !Storable(fields.alias, false)) {
         return ApplyResult::kNotStorable;  // nothing is changed: the fields stay for correcting
+    }
+    if (!fields.cost.empty() && !ParseCost(fields.cost)) {
+        return ApplyResult::kCostInvalid;
+    }
+    if (!fields.shares.empty() && !ParseShares(fields.shares)) {
+        return ApplyResult::kSharesInvalid;
     }
     const std::string code = UpperCaseMbcs(fields.code);
     auto price = [](const std::string& text) { return text.empty() ? std::string("0") : text; };
@@ -68,17 +76,30 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
         return (value == was && std::find(held.begin(), held.end(), key) != held.end()) ||
                file_.WriteString(section, key, value.c_str());
     };
+    // The holding and the alias are kept only while set: an emptied one loses its key.
+    auto write_optional = [&](const char* key, const std::string& value, const std::string& was) {
+        return value.empty() ? was.empty() || file_.WriteString(section, key, nullptr)
+                             : write(key, value, was);
+    };
+    ProfileFile::Keys keys = {
+        {"under", break_below}, {"over", cross_above}, {"sale", balance}, {"cdt", date}};
+    for (const auto& [key, value] :
+         {std::pair{"cost", &fields.cost}, {"shares", &fields.shares}, {"alias", &fields.alias}}) {
+        if (!value->empty()) {
+            keys.emplace_back(key, *value);
+        }
+    }
     // The file first: the list shows only what it holds. A change keeps the row's date unless a
     // computed price brought another.
     const bool saved =
         change ? write("under", break_below, before->break_below) &&
                      write("over", cross_above, before->cross_above) &&
                      write("sale", balance, before->balance) &&
-                     write("cdt", date.empty() ? before->data_date : date, before->data_date)
-               : file_.WriteNewSection(section, {{"under", break_below},
-                                                 {"over", cross_above},
-                                                 {"sale", balance},
-                                                 {"cdt", date}});
+                     write("cdt", date.empty() ? before->data_date : date, before->data_date) &&
+                     write_optional("cost", fields.cost, before->cost) &&
+                     write_optional("shares", fields.shares, before->shares) &&
+                     write_optional("alias", fields.alias, before->alias)
+               : file_.WriteNewSection(section, keys);
     if (!saved) {
         return ApplyResult::kNotSaved;
     }
@@ -87,6 +108,9 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     row.break_below = break_below;
     row.cross_above = cross_above;
     row.balance = balance;
+    row.cost = fields.cost;
+    row.shares = fields.shares;
+    row.alias = fields.alias;
     if (!date.empty()) {
         row.data_date = date;
     }
@@ -102,7 +126,8 @@ bool WatchListEditor::Modify(int selected, EditFields& fields) {
         return false;
     }
     const WatchRow& row = model_.row(static_cast<size_t>(selected));
-    fields = {row.code, row.break_below, row.cross_above, row.balance};
+    fields = {row.code, row.break_below, row.cross_above, row.balance,
+              row.cost, row.shares,      row.alias};
     model_.pending_data_date = row.data_date;
     editing_ = true;
     return true;

@@ -13,9 +13,10 @@
 
 namespace tickra {
 
-// The four edit fields above the watch list.
+// The edit fields above the watch list.
 struct EditFields {
     std::string code, break_below, cross_above, balance;
+    std::string cost, shares, alias;  // empty: not set
     bool operator==(const EditFields&) const = default;
 };
 
@@ -38,13 +39,15 @@ public:
         kNotStorable,
         kCodeTooLong,
         kDuplicate,
+        kCostInvalid,    // not a cost of 0 to 100000 with at most three places
+        kSharesInvalid,  // not a whole number of 0 to 10^9
         kNotSaved,
         kAdded,
         kChanged
     };
-    // Adds a stock with its four keys, or stores the change of the row being edited (the selected
-    // one) with the keys that changed, and leaves edit mode. The fields are cleared unless the code
-    // was missing.
+    // Adds a stock with its four keys and those of its holding and alias that are set, or stores
+    // the change of the row being edited (the selected one) with the keys that changed, and leaves
+    // edit mode. The fields are cleared when it succeeds.
     ApplyResult Apply(EditFields& fields, int selected);
     // Loads a row into the fields and enters edit mode; false when no row is selected.
     bool Modify(int selected, EditFields& fields);

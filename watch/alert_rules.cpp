@@ -36,7 +36,8 @@ constexpr AlertText kSellTip{
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #endif
 Alert Raised(const AlertText& text, const AlertInputs& in, float level) {
-    const char* name = in.name.c_str();
+    // The tips stay keyed by the feed's name: a new alias gives no tip twice.
+    const char* name = in.shown_name.empty() ? in.name.c_str() : in.shown_name.c_str();
     const double set = level, now = in.price;
     return {text.title, Format(text.balloon, name, set, now), Format(text.line, name, set, now),
             in.time_text};

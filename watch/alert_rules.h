@@ -36,7 +36,8 @@ struct AlertInputs {
     float balance = 0.0f;
     int hour = -1;  // of the check; -1 when the time is not known
     int minute = -1;
-    std::string time_text;  // the check time as "%H:%M:%S"
+    std::string time_text;   // the check time as "%H:%M:%S"
+    std::string shown_name;  // the name the texts give: the user's alias; empty: name
 };
 
 struct AlertVerdict {

@@ -58,30 +58,6 @@ int ParseStep(std::string_view text) {
     return step <= 20 ? step : 0;
 }
 
-std::optional<int64_t> PriceInMills(std::string_view text) {
-    const size_t point = text.find('.');
-    const std::string_view whole = text.substr(0, point);
-    const std::string_view places =
-        point == std::string_view::npos ? std::string_view() : text.substr(point + 1);
-    if (whole.empty() || whole.size() > 7 || places.size() > 3 ||
-        whole.find_first_not_of("0123456789") != std::string_view::npos ||
-        places.find_first_not_of("0123456789") != std::string_view::npos ||
-        (point != std::string_view::npos && places.empty())) {
-        return std::nullopt;
-    }
-    int64_t mills = 0;
-    for (const char digit : whole) {
-        mills = mills * 10 + (digit - '0');
-    }
-    for (size_t i = 0; i < 3; ++i) {
-        mills = mills * 10 + (i < places.size() ? places[i] - '0' : 0);
-    }
-    if (mills > kMaxMills) {
-        return std::nullopt;
-    }
-    return mills;
-}
-
 std::optional<LimitPrices> DailyLimits(std::string_view code, std::string_view name,
                                        int64_t previous_close) {
     const int rate = LimitRate(code, name);
@@ -97,6 +73,7 @@ std::vector<Alert> EvaluateMoves(const MoveInputs& in, DayMoves& moves) {
         moves.day = in.day;
     }
     std::vector<Alert> alerts;
+    const std::string& name = in.shown_name.empty() ? in.name : in.shown_name;
     const std::optional<int64_t> last = PriceInMills(in.last_text);
     const std::optional<int64_t> close = PriceInMills(in.previous_close_text);
     if (!last || !close || *last <= 0 || *close <= 0) {
@@ -106,7 +83,7 @@ std::vector<Alert> EvaluateMoves(const MoveInputs& in, DayMoves& moves) {
         in.limits ? (in.feed_limits ? in.feed_limits : DailyLimits(in.code, in.name, *close))
                   : std::nullopt;
     if (limits) {
-        const std::string said = in.name + " " + in.last_text + " ";
+        const std::string said = name + " " + in.last_text + " ";
         const bool at_upper = *last >= limits->upper;
         const bool at_lower = *last <= limits->lower;
         if (at_upper != moves.at_upper) {
@@ -128,8 +105,8 @@ std::vector<Alert> EvaluateMoves(const MoveInputs& in, DayMoves& moves) {
             const int percent = steps * in.step;
             alerts.push_back(MoveAlert("涨跌幅提醒",
                                        change < 0
-                                           ? Format("%s 跌幅达 -%d.00%%", in.name.c_str(), percent)
-                                           : Format("%s 涨幅达 +%d.00%%", in.name.c_str(), percent),
+                                           ? Format("%s 跌幅达 -%d.00%%", name.c_str(), percent)
+                                           : Format("%s 涨幅达 +%d.00%%", name.c_str(), percent),
                                        in));
         }
     }

@@ -10,12 +10,9 @@
 #include <vector>
 
 #include "watch/alert_rules.h"
+#include "watch/money.h"
 
 namespace tickra {
-
-// A price as the feed writes it ("10.25", "1.236"), in thousandths of a yuan; none for a text that
-// is no plain decimal of at most three places, or beyond a million yuan.
-std::optional<int64_t> PriceInMills(std::string_view text);
 
 struct LimitPrices {
     int64_t upper = 0;  // thousandths, whole fen
@@ -41,14 +38,15 @@ struct DayMoves {
 };
 
 struct MoveInputs {
-    std::string code;  // upper-cased
-    std::string name;
+    std::string code;                            // upper-cased
+    std::string name;                            // the feed's: special treatment is read from it
     std::string last_text, previous_close_text;  // as the feed gives them
     std::optional<LimitPrices> feed_limits;      // when the feed's record carries them
     bool limits = true;                          // the limit alerts are on
     int step = 0;                                // percent; 0: no step alerts
     int day = 0;                                 // yyyymmdd of the check
     std::string time_text;                       // "%H:%M:%S"
+    std::string shown_name;                      // in the texts; empty: name
 };
 
 // The user's switches, as tickra.ini keeps them under [Alerts]: Limits=1|0 (on unless "0"), and

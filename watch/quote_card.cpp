@@ -4,6 +4,8 @@
 
 #include "base/mbcs.h"
 #include "base/text_util.h"
+#include "watch/money.h"
+#include "watch/ticker_line.h"
 
 namespace tickra {
 
@@ -74,14 +76,82 @@ void AddSourceLines(std::vector<CardLine>& lines, const QuoteFacts& facts,
     }
 }
 
+Tone ToneOf(int64_t amount) {
+    return amount > 0 ? Tone::kUp : amount < 0 ? Tone::kDown : Tone::kUnchanged;
+}
+
+// What a position is worth at the row's last good quote; none before one.
+std::optional<PositionValue> ValueAtLastQuote(const WatchRow& row, const Position& position) {
+    const QuoteFacts& facts = row.entry->facts;
+    const std::optional<int64_t> last = PriceInMills(facts.last_text);
+    const std::optional<int64_t> close = PriceInMills(facts.previous_close_text);
+    if (facts.time.empty() || !last || !close) {
+        return std::nullopt;
+    }
+    return ValueOf(position, *last, *close);
+}
+
 }  // namespace
+
+void AddPositionLines(std::vector<CardLine>& lines, const WatchRow& row, const WatchList& rows,
+                      bool hide_amounts) {
+    const auto amount = [hide_amounts](int64_t mills, bool signed_text) {
+        return hide_amounts ? std::string(kHiddenAmount) : FenText(mills, signed_text);
+    };
+    if (const std::optional<Position> position = PositionOf(row.cost, row.shares)) {
+        std::string holding = "持股 " + std::to_string(position->shares);
+        if (position->cost) {
+            holding += Format(" 成本 %lld.%03lld", static_cast<long long>(*position->cost / 1000),
+                              static_cast<long long>(*position->cost % 1000));
+        }
+        lines.push_back({holding});
+        if (const std::optional<PositionValue> value = ValueAtLastQuote(row, *position)) {
+            lines.push_back({"当日盈亏 " + amount(value->day, true), ToneOf(value->day)});
+            if (value->held) {
+                const std::optional<std::string> percent =
+                    ChangePercentText(*position->cost, *PriceInMills(row.entry->facts.last_text));
+                lines.push_back({"持仓盈亏 " + amount(*value->held, true) +
+                                     (percent ? " (" + *percent + ")" : ""),
+                                 ToneOf(*value->held)});
+            }
+            lines.push_back({"市值 " + amount(value->value, false)});
+        }
+    }
+    std::optional<int64_t> day = 0, held = 0;
+    int holdings = 0, unquoted = 0;
+    for (const WatchRow& other : rows) {
+        const std::optional<Position> position = PositionOf(other.cost, other.shares);
+        if (!position) {
+            continue;
+        }
+        ++holdings;
+        const std::optional<PositionValue> value = ValueAtLastQuote(other, *position);
+        if (!value) {
+            ++unquoted;
+            continue;
+        }
+        day = AddAmounts(day, value->day);
+        held = AddAmounts(held, value->held.value_or(0));
+    }
+    if (holdings == 0) {
+        return;
+    }
+    // A sum beyond 64 bits is told as unknown rather than wrong.
+    const auto total = [&](const std::optional<int64_t>& sum) {
+        return sum ? amount(*sum, true) : std::string("--");
+    };
+    lines.push_back({"账户 当日 " + total(day) + " 持仓 " + total(held) +
+                         (unquoted > 0 ? "（" + std::to_string(unquoted) + " 只无行情）" : ""),
+                     day ? ToneOf(*day) : Tone::kUnchanged});
+}
 
 std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held,
                                      const FeedRouter& router) {
     const QuoteFacts& facts = row.entry->facts;
     const std::string code = UpperCaseMbcs(row.code);
     std::vector<CardLine> lines;
-    lines.push_back({facts.name.empty() ? code : facts.name + " " + code});
+    const std::string name = ShownName(row.alias, facts.name);
+    lines.push_back({name.empty() ? code : name + " " + code});
     if (facts.trouble == QuoteTrouble::kNone && !facts.time.empty()) {
         lines.push_back(
             {Format("%s  %+.2f  %+.2f%%", facts.last_text.c_str(),

@@ -24,6 +24,12 @@ struct CardLine {
 std::vector<CardLine> QuoteCardLines(const WatchRow& row, size_t place, size_t count, bool held,
                                      const FeedRouter& router);
 
+// The holding of the row, when it has one: shares and cost, today's P&L, the P&L against the cost
+// and the market value at its last good quote; then the account over every row with a holding and
+// a quote this run. hide_amounts puts "***" for each amount of money.
+void AddPositionLines(std::vector<CardLine>& lines, const WatchRow& row, const WatchList& rows,
+                      bool hide_amounts);
+
 // The alerts of the day in the card: "未读提醒 N" while some were unseen when it opened, then the
 // newest first (at most 20), each as its time and message line.
 void AddAlertLines(std::vector<CardLine>& lines, int unseen, const std::vector<Alert>& today);

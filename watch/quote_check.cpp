@@ -43,6 +43,11 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
     }
 
     const Quote& quote = *answer.quote;
+    outcome.tone = quote.kind == Quote::Kind::kMissing   ? Tone::kMissing
+                   : quote.previous_close < quote.price  ? Tone::kUp
+                   : quote.previous_close == quote.price ? Tone::kUnchanged
+                                                         : Tone::kDown;
+    const std::string name = ShownName(request.alias, quote.name);
     std::string text;
     switch (quote.kind) {
         case Quote::Kind::kMissing:
@@ -53,18 +58,16 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
             break;
         case Quote::Kind::kGood: {
             outcome.reference_price = quote.previous_close;
-            text = quote.name + " " + quote.last_text + " " + Format("%.2f%%", quote.percent());
+            text = GoodQuoteLine(name, quote.last_text, quote.previous_close_text, quote.percent(),
+                                 outcome.tone, request.position, request.style);
             break;
         }
     }
     outcome.line = std::string(CutAtCharBoundary(text, TickerState::kMaxTextBytes));
-    outcome.tone = quote.kind == Quote::Kind::kMissing   ? Tone::kMissing
-                   : quote.previous_close < quote.price  ? Tone::kUp
-                   : quote.previous_close == quote.price ? Tone::kUnchanged
-                                                         : Tone::kDown;
 
     AlertInputs in;
     in.name = quote.name;
+    in.shown_name = name;
     in.missing = quote.kind != Quote::Kind::kGood;
     in.price = quote.price;
     in.previous_close = quote.previous_close;
@@ -83,6 +86,7 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
         MoveInputs move;
         move.code = code;
         move.name = quote.name;
+        move.shown_name = name;
         move.last_text = quote.last_text;
         move.previous_close_text = quote.previous_close_text;
         const std::optional<int64_t> up = PriceInMills(quote.limit_up_text);
@@ -100,7 +104,6 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
     }
     outcome.reached = true;
     outcome.price = quote.price;
-    outcome.good_line = quote.kind == Quote::Kind::kGood ? outcome.line : std::string();
     outcome.trouble = quote.kind == Quote::Kind::kGood        ? QuoteTrouble::kNone
                       : quote.kind == Quote::Kind::kSuspended ? QuoteTrouble::kSuspended
                                                               : QuoteTrouble::kNotAQuote;

@@ -14,6 +14,7 @@
 #include "watch/quote.h"
 #include "watch/quote_feed.h"
 #include "watch/stock_entry.h"
+#include "watch/ticker_line.h"
 #include "watch/ticker_state.h"
 
 namespace tickra {
@@ -24,10 +25,13 @@ struct QuoteCheckRequest {
     float break_below = 0.0f;
     float cross_above = 0.0f;
     float balance = 0.0f;
-    std::string last_good_line;  // from the stock entry
+    std::string last_good_line;  // of the stock's last good quote, shown grey in trouble
     DayMoves moves;              // from the stock entry
     bool limit_alerts = true;    // the user's switches of the move alerts
     int step = 0;                // percent; 0: off
+    std::string alias;           // the user's name for the stock; empty: the feed's
+    std::optional<Position> position;
+    LineStyle style;
 };
 
 // One stock's part of an answer: its quote, or the trouble that kept it from one.
@@ -46,9 +50,8 @@ struct QuoteOutcome {
     DisplayFlags flags;
     std::optional<float> reference_price;  // the previous close of a good quote
     // The stock entry's update.
-    bool reached = false;   // there was a quote to tell of; false for trouble on the way
-    float price = 0.0f;     // the current price, 0 when there is no quote
-    std::string good_line;  // the ticker line of a good quote, else empty
+    bool reached = false;  // there was a quote to tell of; false for trouble on the way
+    float price = 0.0f;    // the current price, 0 when there is no quote
     QuoteTrouble trouble = QuoteTrouble::kNone;
     unsigned long status = 0;
     FeedId source = FeedId::kClassic;

@@ -54,16 +54,30 @@ bool RefreshCycle::Shows(const WatchList& rows, uint64_t entry) const {
            rows[static_cast<size_t>(current_index_)].entry->serial == entry;
 }
 
-QuoteCheckRequest RequestForRow(const WatchRow& row) {
+QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style) {
     QuoteCheckRequest request;
     request.code = row.code;
     request.previous_price = row.entry->previous_price;
     request.break_below = ParseFloat(row.break_below);
     request.cross_above = ParseFloat(row.cross_above);
     request.balance = ParseFloat(row.balance);
-    request.last_good_line = row.entry->last_good_line;
+    request.last_good_line = GoodLineOf(row, style);
     request.moves = row.entry->moves;
+    request.alias = row.alias;
+    request.position = PositionOf(row.cost, row.shares);
+    request.style = style;
     return request;
+}
+
+void RefreshCycle::SetLineStyle(const LineStyle& style, WatchModel& model) {
+    if (const std::optional<size_t> shown = model.Find(shown_entry_)) {
+        const WatchRow& row = model.row(*shown);
+        if (const std::string was = GoodLineOf(row, style_);
+            !was.empty() && model.ticker.text == was) {
+            model.ticker.text = GoodLineOf(row, style);
+        }
+    }
+    style_ = style;
 }
 
 Feeds MakeFeeds(const Utf8ToProgramText& utf8) {
@@ -159,9 +173,6 @@ void RefreshCycle::KeepResult(WatchRow& row, const QuoteOutcome& outcome,
     const float price = std::isfinite(outcome.price) ? outcome.price : 0.0f;
     entry.previous_price = price;
     entry.moves = outcome.moves;
-    if (!outcome.good_line.empty()) {
-        entry.last_good_line = outcome.good_line;
-    }
     if (!pending.first_check) {
         const int minute = MinuteOfDay(pending.now);
         if (InTradingWindow(minute) && entry.minute_stamp != minute) {
@@ -250,7 +261,7 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
     for (const auto& [index, stock] : answers) {
         WatchRow& row = model.row(index);
         // The prices as they are now: an edit made while the answer was on its way counts.
-        QuoteCheckRequest request = RequestForRow(row);
+        QuoteCheckRequest request = RequestForRow(row, style_);
         request.limit_alerts = move_settings_.limits;
         request.step = move_settings_.step;
         QuoteOutcome outcome = CheckQuote(request, stock, pending.now, tips_);

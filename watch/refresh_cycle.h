@@ -90,6 +90,11 @@ public:
     void set_move_settings(const MoveSettings& settings) { move_settings_ = settings; }
     const MoveSettings& move_settings() const { return move_settings_; }
 
+    // How the ticker's lines are dressed. A new style dresses the line shown at once, when it is
+    // a good quote's.
+    void SetLineStyle(const LineStyle& style, WatchModel& model);
+    const LineStyle& line_style() const { return style_; }
+
     FeedRouter& router() { return router_; }
     const FeedRouter& router() const { return router_; }
 
@@ -126,6 +131,7 @@ private:
     FeedRouter router_;
     TipLists tips_;
     MoveSettings move_settings_;
+    LineStyle style_;
     int current_index_ = 0;
     int tick_counter_ = 0;
     bool held_ = false;
@@ -137,7 +143,8 @@ private:
     size_t batch_next_ = 0;  // the row where the next request's others begin, on long lists
 };
 
-// The request of a quote check for a row: its code and its three prices read afresh.
-QuoteCheckRequest RequestForRow(const WatchRow& row);
+// The request of a quote check for a row: its code, its three prices, its holding and its alias
+// read afresh, its lines dressed in style.
+QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style = {});
 
 }  // namespace tickra

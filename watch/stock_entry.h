@@ -50,9 +50,6 @@ struct StockEntry {
     int minute_stamp = -1;         // minute of the day of the last history shift; -1 = never
     float previous_price = -1.0f;  // price returned by the last quote check; -1 = not checked yet
     std::array<float, kHistorySize> history;  // -1 = no sample
-    // The ticker line of the last good quote of this run, shown in grey while the feed cannot be
-    // reached; empty until a quote came.
-    std::string last_good_line;
     QuoteFacts facts;
     DayMoves moves;  // what the limit and step alerts remember through the day
 

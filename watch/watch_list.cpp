@@ -25,6 +25,10 @@ std::string& WatchRow::Cell(int column) {
             return cross_above;
         case kColBalance:
             return balance;
+        case kColCost:
+            return cost;
+        case kColShares:
+            return shares;
         default:
             return data_date;
     }

@@ -16,6 +16,8 @@ enum WatchColumn {
     kColCrossAbove,
     kColBalance,
     kColDataDate,
+    kColCost,
+    kColShares,
     kWatchColumnCount
 };
 
@@ -30,6 +32,9 @@ struct WatchRow {
     // The prices stay text; they are converted afresh whenever a rule uses them.
     // The three prices are kept under "under", "over" and "sale" in code.ini.
     std::string code, break_below, cross_above, balance, data_date;
+    // The holding, under "cost" and "shares", and the user's own name for the stock, under
+    // "alias"; empty when not set.
+    std::string cost, shares, alias;
     std::unique_ptr<StockEntry> entry;  // never null
 };
 

@@ -80,11 +80,14 @@ WatchList LoadWatchList(ProfileFile& file) {
         WatchRow row;
         row.code = section;
         for (const std::string& key : ReadKeyNames(file, section)) {
-            std::string* target = key == "under"  ? &row.break_below
-                                  : key == "over" ? &row.cross_above
-                                  : key == "sale" ? &row.balance
-                                  : key == "cdt"  ? &row.data_date
-                                                  : nullptr;
+            std::string* target = key == "under"    ? &row.break_below
+                                  : key == "over"   ? &row.cross_above
+                                  : key == "sale"   ? &row.balance
+                                  : key == "cdt"    ? &row.data_date
+                                  : key == "cost"   ? &row.cost
+                                  : key == "shares" ? &row.shares
+                                  : key == "alias"  ? &row.alias
+                                                    : nullptr;
             if (target == nullptr) {
                 continue;
             }

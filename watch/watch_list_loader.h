@@ -31,8 +31,9 @@ std::vector<std::string> ReadSectionNames(ProfileFile& file,
                                           size_t first_size = kNameListFirstSize);
 std::vector<std::string> ReadKeyNames(ProfileFile& file, const std::string& section);
 
-// One row per section whose name can be a stock code, in file order, once per code, with its four
-// keys "under", "over", "sale" and "cdt" (exact case); every row gets a fresh stock entry.
+// One row per section whose name can be a stock code, in file order, once per code, with its keys
+// "under", "over", "sale", "cdt", "cost", "shares" and "alias" (exact case); every row gets a
+// fresh stock entry.
 WatchList LoadWatchList(ProfileFile& file);
 
 }  // namespace tickra

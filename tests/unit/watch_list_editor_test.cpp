@@ -175,6 +175,47 @@ TEST_F(EditorTest, ModifyWritesWhatChangedOrIsGoneAndKeepsTheDataDate) {
     }
 }
 
+TEST_F(EditorTest, AHoldingIsCheckedWrittenAfterThePricesAndDroppedWhenEmptied) {
+    const EditFields refused[] = {
+        {"600000", "", "", "", "abc", "", ""},        {"600000", "", "", "", "100000.001", "", ""},
+        {"600000", "", "", "", "10.0001", "", ""},    {"600000", "", "", "", "-1", "", ""},
+        {"600000", "", "", "", "", "abc", ""},        {"600000", "", "", "", "", "1.5", ""},
+        {"600000", "", "", "", "", "1000000001", ""},
+    };
+    for (const EditFields& typed : refused) {
+        fields = typed;
+        EXPECT_EQ(editor.Apply(fields, -1), typed.cost.empty()
+                                                ? WatchListEditor::ApplyResult::kSharesInvalid
+                                                : WatchListEditor::ApplyResult::kCostInvalid)
+            << typed.cost << typed.shares;
+        EXPECT_TRUE(file.writes.empty());
+    }
+    fields = {"600000", "", "", "", "10.000", "1000", "我的"};
+    EXPECT_EQ(editor.Apply(fields, -1), WatchListEditor::ApplyResult::kAdded);
+    EXPECT_EQ(file.writes, (std::vector<Write>{{"600000", "under", "0"},
+                                               {"600000", "over", "0"},
+                                               {"600000", "sale", "0"},
+                                               {"600000", "cdt", ""},
+                                               {"600000", "cost", "10.000"},
+                                               {"600000", "shares", "1000"},
+                                               {"600000", "alias", "我的"}}));
+    file.writes.clear();
+    editor.Modify(0, fields);
+    fields.shares = "2000";
+    fields.alias = "";
+    EXPECT_EQ(editor.Apply(fields, 0), WatchListEditor::ApplyResult::kChanged);
+    EXPECT_EQ(file.writes, (std::vector<Write>{{"600000", "under", "0"},
+                                               {"600000", "over", "0"},
+                                               {"600000", "sale", "0"},
+                                               {"600000", "cdt", ""},
+                                               {"600000", "cost", "10.000"},
+                                               {"600000", "shares", "2000"},
+                                               {"600000", "alias", std::nullopt}}))
+        << "the fake file holds no keys: the kept ones are written again, the emptied one goes";
+    EXPECT_EQ(rows[0].shares, "2000");
+    EXPECT_EQ(rows[0].alias, "");
+}
+
 TEST_F(EditorTest, AComputedDateIsStoredWithTheRow) {
     Add("600000");
     editor.Modify(0, fields);
