@@ -83,6 +83,7 @@ void Ticker::Show() {
     if (hosts_) {
         model_.ticker.held = cycle_.held();
         model_.ticker.unseen = unseen_;
+        model_.ticker.mono = cycle_.line_style().mono;
         hosts_->Show(model_.ticker, model_.HistoryOf(model_.ticker.stock));
         ShowCard();
     }
@@ -145,6 +146,7 @@ void Ticker::ShowCard() {
     ForgetOtherDays();  // the card lists today's alerts only
     std::vector<CardLine> lines =
         QuoteCardLines(model_.row(row), row, model_.size(), cycle_.held(), cycle_.router());
+    AddPositionLines(lines, model_.row(row), model_.rows(), cycle_.line_style().hide_amounts);
     AddAlertLines(lines, card_unseen_, today_);
     card_.ShowBeside(card_ticker_, lines, host->colours(), host->metrics().font_height);
 }

@@ -68,6 +68,11 @@ public:
         cycle_.set_move_settings(settings);
     }
     const RefreshCycle::MoveSettings& move_settings() const { return cycle_.move_settings(); }
+    // How the lines are dressed and drawn; the line shown and the card follow at once.
+    void SetLineStyle(const LineStyle& style) {
+        cycle_.SetLineStyle(style, model_);
+        Show();
+    }
 
     // Exit: transfers abort at once; Join waits for their threads until the deadline. Destroy
     // then gives the taskbar its room back.

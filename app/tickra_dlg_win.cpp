@@ -29,6 +29,13 @@ std::string CurrentDirectory() {
     return std::string(buffer.data(), length < buffer.size() ? length : 0);
 }
 
+// The steps of the step alerts the tray's menu offers, in the order of its entries.
+constexpr int kMenuSteps[] = {0, 2, 3, 5};
+
+void Check(HMENU menu, UINT id, bool checked) {
+    CheckMenuItem(menu, id, MF_BYCOMMAND | static_cast<UINT>(checked ? MF_CHECKED : MF_UNCHECKED));
+}
+
 }  // namespace
 
 CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
@@ -60,17 +67,18 @@ bool CTickraDlg::OnInitDialog() {
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
-    settings_path_ = CurrentDirectory() + "\\tickra.ini";
-    PrivateProfileFile settings(settings_path_);
-    char sources[128] = {};
-    settings.GetString("Tickra", "Sources", sources, sizeof(sources));
+    const std::string settings_path = CurrentDirectory() + "\\tickra.ini";
+    settings_ = std::make_unique<TickraSettings>(
+        std::make_unique<PrivateProfileFile>(settings_path), [this, settings_path] {
+            page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" +
+                        settings_path);
+        });
+    const SettingsValues& settings = settings_->values();
     ticker_ = std::make_unique<Ticker>(
         model_, services_, mailbox(), [this](const Alert& alert) { Raise(alert); }, tips_switch_,
-        ParseFeedOrder(sources));
-    char limits[8] = {}, step[8] = {};
-    settings.GetString("Alerts", "Limits", limits, sizeof(limits));
-    settings.GetString("Alerts", "Step", step, sizeof(step));
-    ticker_->SetMoveSettings({ParseLimitsSwitch(limits), ParseStep(step)});
+        settings.sources);
+    ticker_->SetMoveSettings(settings.moves);
+    ticker_->SetLineStyle(settings.style);
     update_ = std::make_unique<UpdateOffer>(
         hwnd(), services_, mailbox(),
         UpdateOffer::Outputs{[this](const std::string& html) { html_panel_.ShowHtmlText(html); },
@@ -85,9 +93,7 @@ bool CTickraDlg::OnInitDialog() {
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
     code_ini_path_ = CurrentDirectory() + "\\code.ini";
-    char taskbars[32] = {};
-    settings.GetString("Tickra", "Taskbars", taskbars, sizeof(taskbars));
-    ticker_->Create(hwnd(), ParseTaskbarChoice(taskbars));
+    ticker_->Create(hwnd(), settings.taskbars);
     // The rows are read on a worker, however long the list: what start-up does with them waits
     // for them.
     page_->Create(code_ini_path_, [this] {
@@ -288,9 +294,20 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_STEP_OFF:
         case ID_TRAY_STEP_2:
         case ID_TRAY_STEP_3:
-        case ID_TRAY_STEP_5: {
-            constexpr int kSteps[] = {0, 2, 3, 5};
-            ChooseMoveSettings({ticker_->move_settings().limits, kSteps[id - ID_TRAY_STEP_OFF]});
+        case ID_TRAY_STEP_5:
+            ChooseMoveSettings(
+                {ticker_->move_settings().limits, kMenuSteps[id - ID_TRAY_STEP_OFF]});
+            return true;
+        case ID_TRAY_SHOW_PNL:
+        case ID_TRAY_MONO:
+        case ID_TRAY_HIDE_AMOUNTS: {
+            LineStyle style = settings_->values().style;
+            bool& toggled = id == ID_TRAY_SHOW_PNL ? style.show_pnl
+                            : id == ID_TRAY_MONO   ? style.mono
+                                                   : style.hide_amounts;
+            toggled = !toggled;
+            ticker_->SetLineStyle(style);
+            settings_->SetStyle(style);
             return true;
         }
         case ID_TRAY_START_WITH_WINDOWS:
@@ -326,17 +343,15 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
     }
     if (ticker_) {
         const RefreshCycle::MoveSettings& moves = ticker_->move_settings();
-        CheckMenuItem(menu, ID_TRAY_LIMIT_ALERTS,
-                      MF_BYCOMMAND | static_cast<UINT>(moves.limits ? MF_CHECKED : MF_UNCHECKED));
+        Check(menu, ID_TRAY_LIMIT_ALERTS, moves.limits);
         // A step the file holds that the menu does not offer checks none.
-        constexpr int kSteps[] = {0, 2, 3, 5};
         for (UINT id = ID_TRAY_STEP_OFF; id <= ID_TRAY_STEP_5; ++id) {
-            CheckMenuItem(
-                menu, id,
-                MF_BYCOMMAND |
-                    static_cast<UINT>(kSteps[id - ID_TRAY_STEP_OFF] == moves.step ? MF_CHECKED
-                                                                                  : MF_UNCHECKED));
+            Check(menu, id, kMenuSteps[id - ID_TRAY_STEP_OFF] == moves.step);
         }
+        const LineStyle& style = settings_->values().style;
+        Check(menu, ID_TRAY_SHOW_PNL, style.show_pnl);
+        Check(menu, ID_TRAY_MONO, style.mono);
+        Check(menu, ID_TRAY_HIDE_AMOUNTS, style.hide_amounts);
     }
     const TickerHosts* hosts = ticker_hosts();
     if (hosts == nullptr ||
@@ -353,33 +368,17 @@ void CTickraDlg::UpdateTrayMenu(HMENU menu) {
 
 void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
     ticker_->SetTaskbarChoice(choice);
-    KeepSetting("Tickra", "Taskbars", TaskbarChoiceText(choice));
+    settings_->SetTaskbars(choice);
 }
 
 void CTickraDlg::ChooseFeed(FeedId feed) {
     ticker_->ChooseFeed(feed);
-    KeepSetting("Tickra", "Sources", FeedOrderText(ticker_->feeds().order()));
+    settings_->SetSources(ticker_->feeds().order());
 }
 
 void CTickraDlg::ChooseMoveSettings(const RefreshCycle::MoveSettings& settings) {
-    const RefreshCycle::MoveSettings before = ticker_->move_settings();
     ticker_->SetMoveSettings(settings);
-    if (settings.limits != before.limits) {
-        KeepSetting("Alerts", "Limits", settings.limits ? "1" : "0");
-    }
-    if (settings.step != before.step) {
-        KeepSetting("Alerts", "Step", std::to_string(settings.step));
-    }
-}
-
-void CTickraDlg::KeepSetting(const char* section, const char* key, const std::string& value) {
-    // The tray's menu still works while the box is up: one box says it for every choice made.
-    if (!PrivateProfileFile(settings_path_).WriteString(section, key, value.c_str()) &&
-        !settings_box_open_) {
-        settings_box_open_ = true;
-        page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path_);
-        settings_box_open_ = false;
-    }
+    settings_->SetMoves(settings);
 }
 
 void CTickraDlg::ShowSettings() {

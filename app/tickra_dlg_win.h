@@ -13,6 +13,7 @@
 #include "app/balance_buttons_win.h"
 #include "app/dialog_services_win.h"
 #include "app/start_with_windows_win.h"
+#include "app/tickra_settings.h"
 #include "app/ticker_win.h"
 #include "app/update_offer_win.h"
 #include "app/watch_list_page_win.h"
@@ -71,8 +72,6 @@ private:
     void ChooseFeed(FeedId feed);
     // The user switched the limit alerts or chose a step: from the next answer on, and kept.
     void ChooseMoveSettings(const RefreshCycle::MoveSettings& settings);
-    // A setting kept in tickra.ini; one box says when it cannot be written.
-    void KeepSetting(const char* section, const char* key, const std::string& value);
     void Raise(const Alert& alert);
 
     std::string arguments_;
@@ -81,8 +80,7 @@ private:
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     bool tips_switch_ = false;
     std::string code_ini_path_;
-    // Tickra's own settings beside code.ini, whose sections are stock codes.
-    std::string settings_path_;
+    std::unique_ptr<TickraSettings> settings_;
 
     // Start-up may wait in message boxes (a second copy, an unreadable code.ini), whose loops
     // deliver the tray's commands and the timer: until it has ended, commands wait here and ticks
@@ -100,7 +98,6 @@ private:
     // The modal loop shows the dialog; its first frame paints hide it again, so that the program
     // starts with only its ticker and tray icon on screen.
     int hide_on_frame_paints_ = 2;
-    bool settings_box_open_ = false;  // the box that says tickra.ini cannot be written
 
     // The parts hold the model, never each other's members, and are freed before it. The ticker
     // control keeps its own copy of the history it draws, so that no row's deletion can leave it

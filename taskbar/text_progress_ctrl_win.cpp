@@ -37,6 +37,7 @@ void CTextProgressCtrl::ApplyTickerState(const TickerState& state, const MinuteH
     held_ = state.held;
     unseen_ = state.unseen;
     tone_ = state.tone;
+    mono_ = state.mono;
     history_.reset();
     if (history != nullptr) {
         history_ = *history;
@@ -122,7 +123,7 @@ void CTextProgressCtrl::Paint() {
         filled.right = client.left + static_cast<int>((client.right - client.left) * fraction);
         RECT unfilled = client;
         unfilled.left = filled.right;
-        FillSolid(dc, filled, colours_.palette.bar);
+        FillSolid(dc, filled, palette().bar);
         FillSolid(dc, unfilled, colours_.background);
 
         // Whole pixels only: antialiased, the outlines Wine draws for "宋体" at 12 pixels leave the
@@ -144,7 +145,7 @@ void CTextProgressCtrl::Paint() {
             SelectClipRgn(dc, clip.get());
 
             const std::wstring text = Widen(ticker_text_);
-            SetTextColor(dc, ColourFor(colours_.palette, tone_));
+            SetTextColor(dc, ColourFor(palette(), tone_));
             RECT measured{};
             DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &measured,
                       DT_CALCRECT | DT_SINGLELINE);
@@ -168,7 +169,7 @@ void CTextProgressCtrl::Paint() {
 }
 
 void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
-    SetTextColor(dc, colours_.palette.marker);
+    SetTextColor(dc, palette().marker);
     // The offsets add up within a column: with both markers of one column set, the second is
     // drawn past the window's edge, so only the first is seen.
     RECT arrows = client;
@@ -196,7 +197,7 @@ void CTextProgressCtrl::DrawMarkers(HDC dc, const RECT& client) const {
 void CTextProgressCtrl::DrawPin(HDC dc, const RECT& client) const {
     // A pin's head and its point in the ticker's top right corner, in the markers' colour.
     const int unit = std::max(1, metrics_.font_height / 6);
-    const UniqueBrush brush(CreateSolidBrush(colours_.palette.marker));
+    const UniqueBrush brush(CreateSolidBrush(palette().marker));
     const RECT head{client.right - 4 * unit, client.top + unit, client.right - unit,
                     client.top + 4 * unit};
     FillRect(dc, &head, brush.get());
@@ -218,11 +219,11 @@ int CTextProgressCtrl::DrawUnseenMark(HDC dc, const RECT& client) const {
     const int right = metrics_.arrow_column - unit;
     const int left = right - (measured.right - measured.left) - dot - unit;
     const int middle = (client.top + client.bottom) / 2;
-    const UniqueBrush brush(CreateSolidBrush(colours_.palette.marker));
+    const UniqueBrush brush(CreateSolidBrush(palette().marker));
     const SelectObjectGuard brush_guard(dc, brush.get());
     const SelectObjectGuard pen_guard(dc, GetStockObject(NULL_PEN));
     Ellipse(dc, left, middle - dot / 2, left + dot + 1, middle - dot / 2 + dot + 1);
-    SetTextColor(dc, colours_.palette.marker);
+    SetTextColor(dc, palette().marker);
     RECT number{left + dot + unit, client.top, right, client.bottom};
     DrawTextW(dc, count.c_str(), static_cast<int>(count.size()), &number,
               DT_SINGLELINE | DT_VCENTER);
@@ -236,8 +237,8 @@ void CTextProgressCtrl::DrawChart(HDC dc, const RECT&, int text_width, int right
     chart.right = right;
     const std::vector<ChartSegment> segments = ComputeChartSegments(
         *history_, reference_price_, text_width, window.bottom - window.top, chart);
-    const UniquePen red(CreatePen(PS_SOLID, 1, colours_.palette.red));
-    const UniquePen green(CreatePen(PS_SOLID, 1, colours_.palette.green));
+    const UniquePen red(CreatePen(PS_SOLID, 1, palette().red));
+    const UniquePen green(CreatePen(PS_SOLID, 1, palette().green));
     const SelectObjectGuard pen_guard(dc, red.get());
     for (const ChartSegment& s : segments) {
         SelectObject(dc, s.red ? red.get() : green.get());

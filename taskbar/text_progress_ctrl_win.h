@@ -41,6 +41,10 @@ protected:
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
 private:
+    // The palette as drawn: in the office look, every colour but the grey is the text's.
+    TickerPalette palette() const {
+        return mono_ ? Monochrome(colours_.palette) : colours_.palette;
+    }
     void Paint();
     void DrawMarkers(HDC dc, const RECT& client) const;
     void DrawPin(HDC dc, const RECT& client) const;
@@ -58,6 +62,7 @@ private:
     TickerColours colours_;
     // The palette gives the tone its shade for the background.
     Tone tone_ = Tone::kMissing;
+    bool mono_ = false;
     std::string ticker_text_;
     DisplayFlags flags_;
     bool held_ = false;

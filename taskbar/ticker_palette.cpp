@@ -73,6 +73,12 @@ TickerPalette PaletteFor(Colour background) {
             Readable(preferred.marker, background, kTextContrast, extreme)};
 }
 
+TickerPalette Monochrome(const TickerPalette& palette) {
+    TickerPalette mono = palette;
+    mono.red = mono.green = mono.bar = mono.marker = palette.text;
+    return mono;
+}
+
 Colour ColourFor(const TickerPalette& palette, Tone tone) {
     switch (tone) {
         case Tone::kUp:

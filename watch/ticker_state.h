@@ -37,6 +37,7 @@ struct TickerState {
     Tone tone = Tone::kMissing;
     bool held = false;  // the rotation is held on this stock: a pin at the ticker's end
     int unseen = 0;     // alerts the user has not seen yet: a counted mark at the line's end
+    bool mono = false;  // the office look: drawn in the text's colour only
 };
 
 }  // namespace tickra

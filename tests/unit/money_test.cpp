@@ -65,13 +65,17 @@ TEST(Money, TheLineAndTheCardTellTheHoldingAsTheUserAsks) {
     rows[0].code = "600000";
     rows[0].cost = "10.000";
     rows[0].shares = "1000";
-    rows[0].entry->facts = {"浦发银行", "10.80", "10.50",   "10.40",
-                            0.3f,       2.86f,   Tone::kUp, "10:00:00"};
+    const auto quoted = [](WatchRow& row, const char* last, const char* close) {
+        QuoteFacts& facts = row.entry->facts;
+        facts.last_text = last;
+        facts.previous_close_text = close;
+        facts.time = "10:00:00";
+    };
+    quoted(rows[0], "10.80", "10.50");
     rows[1].code = "510300";
     rows[1].cost = "1.300";
     rows[1].shares = "10000";
-    rows[1].entry->facts = {"沪深300ETF", "1.236", "1.234",   "1.234",
-                            0.0f,         0.0f,    Tone::kUp, "10:00:00"};
+    quoted(rows[1], "1.236", "1.234");
     rows[2].code = "000001";
     rows[2].shares = "100";  // no quote yet
     std::vector<CardLine> lines;

@@ -55,6 +55,11 @@ TEST(TickerPalette, EveryColourStandsOutOnEveryBackground) {
             << name << std::hex << p.green;
         EXPECT_TRUE(R(p.marker) >= G(p.marker) && G(p.marker) > B(p.marker))
             << name << std::hex << p.marker;
+        // The office look draws everything the text's neutral colour, legible as the text is.
+        const TickerPalette mono = Monochrome(p);
+        for (Colour c : {mono.text, mono.red, mono.green, mono.marker}) {
+            EXPECT_TRUE(R(c) == G(c) && G(c) == B(c) && c == p.text) << name << std::hex << c;
+        }
     }
 }
 

@@ -222,6 +222,10 @@ Rows ViewRows(const CTickraDlg& dialog) {
         for (int column = 0; column < kWatchColumnCount; ++column) {
             rows.back().push_back(view.ItemText(i, column));
         }
+        // A row without a holding reads as the five columns of the prices and the date.
+        while (rows.back().size() > kColCost && rows.back().back().empty()) {
+            rows.back().pop_back();
+        }
     }
     return rows;
 }
