@@ -497,6 +497,53 @@ TEST_F(SimulatedFeedTest, ALimitReachedLeftAndReachedAgainAlertsEachTime) {
     EXPECT_EQ(MessageLines(*dialog)[0][0], "浦发银行 涨幅达 +9.00%");
 }
 
+TEST_F(SimulatedFeedTest, AHoldingTellsItsPnlUnderTheUsersNameAsTheUserAsks) {
+    const std::wstring log = Widen(folder.path() + "\\tray.log");
+    tools::ClassicTaskbarLayout layout;
+    layout.tray_log = log.c_str();
+    tools::ClassicTaskbar taskbar;
+    ASSERT_TRUE(taskbar.Create(layout));
+    SimControl("price?code=600000&close=10.50&price=10.80");
+    Start("[600000]\r\nover=10.60\r\ncost=10.000\r\nshares=1000\r\nalias=我的仓位\r\n");
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    auto line = [&] { return ui::Window(dialog->ticker_host()->hwnd()).Text(); };
+    EXPECT_EQ(line(), "我的仓位 10.80 2.86%");
+    EXPECT_EQ(MessageLines(*dialog)[0][0], "价格上穿：我的仓位设定价是10.600元,当前10.800元");
+    EXPECT_TRUE(testing::PumpUntil([&] {
+        return Utf8ToProgram(folder.ReadFile("tray.log")).find("我的仓位价格上穿") !=
+               std::string::npos;
+    })) << "the balloon";
+
+    RECT ticker{};
+    GetWindowRect(dialog->ticker_host()->hwnd(), &ticker);
+    SetCursorPos((ticker.left + ticker.right) / 2, (ticker.top + ticker.bottom) / 2);
+    SendMessageW(dialog->ticker_host()->hwnd(), WM_MOUSEMOVE, 0, 0);
+    SendMessageW(dialog->ticker_host()->hwnd(), WM_MOUSEHOVER, 0, 0);
+    auto card = [] { return ui::Window(FindWindowW(CQuoteCard::kClassName, nullptr)).Text(); };
+    for (const char* told : {"我的仓位 600000\r\n", "\r\n当日盈亏 +300.00\r\n",
+                             "\r\n持仓盈亏 +800.00 (+8.00%)\r\n", "\r\n市值 10800.00\r\n"}) {
+        EXPECT_NE(card().find(told), std::string::npos) << told << card();
+    }
+    EXPECT_EQ(card().find("浦发银行"), std::string::npos) << card();
+
+    const std::pair<int, const char*> choices[] = {
+        {ID_TRAY_SHOW_PNL, "我的仓位 10.80 2.86% +300"},
+        {ID_TRAY_HIDE_AMOUNTS, "我的仓位 10.80 2.86% ***"},
+        {ID_TRAY_MONO, "我的仓位 10.80 ▲2.86% ***"},
+    };
+    for (const auto& [command, shown] : choices) {
+        SendMessageW(dialog->hwnd(), WM_COMMAND, command, 0);
+        EXPECT_EQ(line(), shown);
+    }
+    EXPECT_NE(card().find("\r\n当日盈亏 ***\r\n"), std::string::npos) << card();
+    SetCursorPos(0, 0);
+    for (const char* key : {"ShowPnl", "HideAmounts", "Mono"}) {
+        EXPECT_EQ(GetPrivateProfileIntA("Tickra", key, 0, (folder.path() + "\\tickra.ini").c_str()),
+                  1)
+            << key;
+    }
+}
+
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
     const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +

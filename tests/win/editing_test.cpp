@@ -119,6 +119,22 @@ TEST_F(EditingTest, ApplyWithoutACodeOnlySaysSo) {
     EXPECT_EQ(File(), View());
 }
 
+TEST_F(EditingTest, AHoldingThatIsNoNumberIsRefusedByName) {
+    Start("[600000]\r\nunder=1\r\n");
+    const std::string before = folder.ReadFile("code.ini");
+    for (const auto& [id, text] : {std::pair{IDC_SHARES, "abc"}, std::pair{IDC_COST, "1e3"}}) {
+        boxes.clear();
+        Fields("000001", "", "", "");
+        dialog->SetItemText(id, text);
+        Command(IDC_APPLY);
+        ASSERT_EQ(boxes.size(), 1u) << text;
+        EXPECT_EQ(boxes[0].text.rfind(id == IDC_SHARES ? "持股" : "成本", 0), 0u) << boxes[0].text;
+        EXPECT_EQ(folder.ReadFile("code.ini"), before);
+        dialog->SetItemText(id, "");
+    }
+    EXPECT_EQ(View(), (Rows{{"600000", "1", "", "", ""}}));
+}
+
 TEST_F(EditingTest, AddingWritesTheSectionAndADuplicateIsRefused) {
     Start("");
     Fields("600000", "", "", "");

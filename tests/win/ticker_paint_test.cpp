@@ -126,6 +126,20 @@ TEST_F(TickerPaintTest, ShowsTextMarkersAndChartWhereTheyBelong) {
     EXPECT_EQ(marked.At(194, 21), kBlack) << "the chart ends before it";
 }
 
+TEST_F(TickerPaintTest, TheOfficeLookHasNoRedGreenOrYellow) {
+    state.mono = true;
+    state.unseen = 2;
+    host->ApplyTickerState(state, &history);
+    host->KeepInPlace();
+    const Capture ticker(host->hwnd());
+    const TickerPalette& palette = host->colours().palette;
+    for (COLORREF colour : {palette.red, palette.green, palette.marker}) {
+        EXPECT_FALSE(ticker.Shows(colour, 0, 215)) << std::hex << colour;
+    }
+    EXPECT_TRUE(ticker.Shows(palette.text, 2, 140)) << "the line in the text's colour";
+    EXPECT_TRUE(ticker.Shows(palette.text, 180, 215)) << "the chart and the markers too";
+}
+
 TEST_F(TickerPaintTest, WithoutStateOnlyTheBackgroundShows) {
     TickerState blank;
     host->ApplyTickerState(blank, nullptr);

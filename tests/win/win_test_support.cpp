@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -61,6 +63,11 @@ void ScopedWorkingDirectory::DeleteFiles() const {
 
 void ScopedWorkingDirectory::WriteFile(std::string_view name, std::string_view bytes) const {
     WriteBytes(path_ + "\\" + std::string(name), bytes);
+}
+
+std::string ScopedWorkingDirectory::ReadFile(std::string_view name) const {
+    std::ifstream file(path_ + "\\" + std::string(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 bool PumpUntil(const std::function<bool()>& condition, std::chrono::milliseconds limit) {

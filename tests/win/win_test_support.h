@@ -47,6 +47,8 @@ public:
     const std::string& path() const { return path_; }
     // Writes bytes into a file of this folder.
     void WriteFile(std::string_view name, std::string_view bytes) const;
+    // The bytes of a file of this folder; empty when it is missing.
+    std::string ReadFile(std::string_view name) const;
 
 private:
     void DeleteFiles() const;
