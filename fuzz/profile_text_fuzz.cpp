@@ -1,12 +1,17 @@
-// code.ini as any bytes, read in one pass, then asked for its lists and values into buffers of
-// every size the input names: nothing may be written or read past a buffer.
+// code.ini and tickra.ini as any bytes, read in one pass, then asked for their lists and values
+// into buffers of every size the input names: nothing may be written or read past a buffer. The
+// rows' holdings and aliases then make lines and cards, which stay within their bytes.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "app/tickra_settings.h"
 #include "watch/profile_text.h"
+#include "watch/quote_card.h"
+#include "watch/ticker_line.h"
 #include "watch/watch_list_loader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,6 +33,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             text.GetString(section, key, value.data(), value.size());
         }
     }
-    tickra::LoadWatchList(text);
+    tickra::WatchList rows = tickra::LoadWatchList(text);
+    for (tickra::WatchRow& row : rows) {
+        // The row's own texts stand in for a quote's prices.
+        row.entry->facts.last_text = row.cost;
+        row.entry->facts.previous_close_text = row.shares;
+        row.entry->facts.time = "10:00:00";
+        const std::string line = tickra::GoodLineOf(row, {true, true, false});
+        std::vector<tickra::CardLine> lines;
+        tickra::AddPositionLines(lines, row, rows, false);
+        if (line.size() > tickra::TickerState::kMaxTextBytes) {
+            __builtin_trap();
+        }
+    }
+    tickra::TickraSettings settings(std::make_unique<tickra::ProfileText>(text), nullptr);
     return 0;
 }

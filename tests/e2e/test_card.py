@@ -24,7 +24,8 @@ class CardTest(TickraTestCase):
     def test_resting_on_the_ticker_shows_the_quote_and_then_what_went_wrong(self):
         self.start_simulator()
         self.sim('scenario?code=000001&case=servererror')
-        tickra = self.start(code_ini='[600000]\r\nunder=9.5\r\n[000001]\r\n')
+        tickra = self.start(code_ini='[600000]\r\nunder=9.5\r\ncost=9.800\r\nshares=1000\r\n'
+                                     '[000001]\r\n')
         ticker = self.ticker()
         wait_for(lambda: self.driver.text(ticker).startswith('浦发银行'), what='the quote')
         left, top, _, _ = self.driver.rect(ticker)
@@ -35,7 +36,8 @@ class CardTest(TickraTestCase):
         self.driver('wait-visible', card, 1, 3000)
         self.assertLess(time.monotonic() - started, 1.0)
         text = self.driver.text(card)
-        for part in ('浦发银行', '600000', '昨收', '今开', '下破 9.5', '第 1/2 只'):
+        for part in ('浦发银行', '600000', '昨收', '今开', '下破 9.5', '第 1/2 只', '持股 1000 成本 9.800',
+                     '当日盈亏 ', '账户 当日 '):
             self.assertIn(part, text)
         self.assertRegex(text, r'时间 \d\d:\d\d:\d\d')
         self.screenshot('card.png', settle=card)
