@@ -2,9 +2,11 @@
 
 #include <objbase.h>
 
+#include <string>
 #include <utility>
 
 #include "taskbar/taskbar_button_win.h"
+#include "ui/report.h"
 
 namespace tickra {
 
@@ -26,9 +28,24 @@ struct IconCall {
     NOTIFYICONDATAW data{};
 };
 
+// A shell that is busy starting (a new taskbar) may refuse once: each call is tried twice, and a
+// second refusal is reported by the operation's name.
+bool NotifyIconOrReport(DWORD operation, const NOTIFYICONDATAW& call_data) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        NOTIFYICONDATAW data = call_data;
+        if (Shell_NotifyIconW(operation, &data) != FALSE) {
+            return true;
+        }
+    }
+    constexpr const char* kNames[] = {"NIM_ADD", "NIM_MODIFY", "NIM_DELETE", "NIM_SETFOCUS",
+                                      "NIM_SETVERSION"};
+    ui::Report("shell calls", std::string("Shell_NotifyIcon(") +
+                                  (operation < 5 ? kNames[operation] : "?") + ") refused twice");
+    return false;
+}
+
 bool CallNotifyIcon(const IconCall& call, NoControl&) {
-    NOTIFYICONDATAW data = call.data;
-    return Shell_NotifyIconW(call.operation, &data) != FALSE;
+    return NotifyIconOrReport(call.operation, call.data);
 }
 
 bool SetWaitingTip(const std::shared_ptr<ShellThread::WaitingTip>& tip, NoControl&) {
@@ -37,7 +54,7 @@ bool SetWaitingTip(const std::shared_ptr<ShellThread::WaitingTip>& tip, NoContro
         const std::lock_guard<std::mutex> lock(tip->mutex);
         data.swap(tip->data);
     }
-    return data && Shell_NotifyIconW(NIM_MODIFY, &*data) != FALSE;
+    return data && NotifyIconOrReport(NIM_MODIFY, *data);
 }
 
 struct ButtonCall {
@@ -46,7 +63,11 @@ struct ButtonCall {
 };
 
 bool CallSetButton(const ButtonCall& call, NoControl&) {
-    SetTaskbarButton(call.window, call.shown);
+    if (!SetTaskbarButton(call.window, call.shown)) {
+        ui::Report("shell calls",
+                   call.shown ? "ITaskbarList::AddTab failed" : "ITaskbarList::DeleteTab failed");
+        return false;
+    }
     return true;
 }
 

@@ -1,5 +1,10 @@
 #include "taskbar/subclass_wnd_win.h"
 
+#include <string>
+
+#include "base/caught.h"
+#include "ui/report.h"
+
 namespace tickra {
 
 CSubclassWndMap& CSubclassWndMap::Instance() {
@@ -88,6 +93,7 @@ LRESULT CALLBACK CSubclassWnd::HookWndProc(HWND hwnd, UINT message, WPARAM wpara
     try {
         return first->WindowProc(message, wparam, lparam);
     } catch (...) {
+        ui::Report("window hook, message " + std::to_string(message), CaughtText());
         return 0;
     }
 }

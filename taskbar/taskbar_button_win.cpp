@@ -6,19 +6,21 @@
 
 namespace tickra {
 
-void SetTaskbarButton(HWND hwnd, bool add) {
+bool SetTaskbarButton(HWND hwnd, bool add) {
     const HRESULT com = CoInitialize(nullptr);
+    bool done = false;
     {
         ComPtr<ITaskbarList> list;
         if (SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER,
                                        IID_ITaskbarList, list.put_void())) &&
             SUCCEEDED(list->HrInit())) {
-            add ? list->AddTab(hwnd) : list->DeleteTab(hwnd);
+            done = SUCCEEDED(add ? list->AddTab(hwnd) : list->DeleteTab(hwnd));
         }
     }  // released before COM is let go
     if (SUCCEEDED(com)) {
         CoUninitialize();
     }
+    return done;
 }
 
 }  // namespace tickra

@@ -1,6 +1,8 @@
 #include "ui/custom_window.h"
 
+#include "base/caught.h"
 #include "ui/message_guard.h"
+#include "ui/report.h"
 
 #include <map>
 #include <string>
@@ -118,6 +120,7 @@ LRESULT CALLBACK CustomWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam
     try {
         result = self->OnMessage(message, wparam, lparam);
     } catch (...) {
+        Report("window procedure, message " + std::to_string(message), tickra::CaughtText());
         result = 0;
     }
     if (message == WM_NCDESTROY) {

@@ -1,9 +1,12 @@
 #include "ui/dialog.h"
 
 #include "res/messages.h"
+#include "base/caught.h"
 #include "ui/message_guard.h"
+#include "ui/report.h"
 
 #include <cwchar>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -195,9 +198,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         self->hwnd_ = hwnd;
         self->mailbox_ = std::make_shared<tickra::Mailbox>(
             [hwnd] { return PostMessageW(hwnd, tickra::kMailboxMessage, 0, 0) != FALSE; },
-            [](std::string_view line) {
-                OutputDebugStringA(("Tickra: " + std::string(line) + "\n").c_str());
-            });
+            [](std::string_view line) { Report(line, "failed"); });
         SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
     } else {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
@@ -241,6 +242,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wparam, LPAR
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, *result);
         return TRUE;
     } catch (...) {
+        Report("dialog procedure, message " + std::to_string(message), tickra::CaughtText());
         return FALSE;
     }
 }

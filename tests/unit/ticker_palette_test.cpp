@@ -66,10 +66,11 @@ TEST(TickerPalette, EveryColourStandsOutOnEveryBackground) {
 TEST(TickerPalette, DarkTaskbarsKeepTheClassicColours) {
     for (Colour background : {0x000000u, 0x101010u}) {
         const TickerPalette p = PaletteFor(background);
-        EXPECT_EQ(p.text, kWhite);
-        EXPECT_EQ(p.red, kRed);
-        EXPECT_EQ(p.green, kGreen);
-        EXPECT_EQ(p.grey, kGrey);
+        // Literal 0x00BBGGRR values: the product's constants could drift with the palette.
+        EXPECT_EQ(p.text, 0xFFFFFFu) << "white";
+        EXPECT_EQ(p.red, 0x0000FFu) << "red";
+        EXPECT_EQ(p.green, 0x00FF00u) << "green";
+        EXPECT_EQ(p.grey, 0x808080u) << "grey";
         EXPECT_EQ(p.marker, 0x00FFFFu) << "yellow";
     }
 }
