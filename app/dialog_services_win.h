@@ -16,17 +16,21 @@ namespace tickra {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
+// Exit waits no longer than this for the threads to end: a hung shell or host is let go.
+inline constexpr std::chrono::milliseconds kExitBound{300};
+// A cancelled upgrade dialog is freed this long after it was hidden, once its window has gone.
+inline constexpr std::chrono::milliseconds kUpgradeReleaseDelay{2000};
+
 struct DialogServices {
     AbortableHttpFunction http;  // run on a worker, never on the dialog's thread
     Clock clock;                 // local time: what is asked for, and when alerts happened
     // Elapsed time, for giving up transfers and bounding waits.
     std::function<SteadyTime()> steady_clock;
-    std::chrono::milliseconds refresh_period;  // the refresh timer
+    std::chrono::milliseconds refresh_period{};  // the refresh timer
     // A transfer under way this long is given up: longer than its own bounds allow.
-    std::chrono::steady_clock::duration give_up_after;
-    std::chrono::milliseconds exit_bound;  // Exit waits no longer for threads to end
-    // A cancelled upgrade dialog is freed this long after it was hidden.
-    std::chrono::milliseconds upgrade_release_delay;
+    std::chrono::steady_clock::duration give_up_after{};
+    std::chrono::milliseconds exit_bound = kExitBound;
+    std::chrono::milliseconds upgrade_release_delay = kUpgradeReleaseDelay;
     ui::MessageBoxFunction message_box;
     std::string quote_host;  // the classic quote feed's
     std::string sina_host, tencent_host, eastmoney_host;
