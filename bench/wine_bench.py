@@ -113,6 +113,21 @@ def resident_kib(pid):
     return 0
 
 
+def resident_by_mapping(pid):
+    """Resident KiB by what is mapped: a file by its name (a DLL, a font), anonymous memory as
+    '(anonymous)' (heaps, thread stacks, what Wine allocates), the rest by its bracketed name."""
+    figures = {}
+    name = None
+    for line in Path(f'/proc/{pid}/smaps').read_text().splitlines():
+        fields = line.split()
+        if len(fields) >= 5 and '-' in fields[0] and ':' in fields[3]:
+            path = ' '.join(fields[5:]) if len(fields) > 5 else ''
+            name = Path(path).name if path.startswith('/') else (path or '(anonymous)')
+        elif fields and fields[0] == 'Rss:' and name is not None:
+            figures[name] = figures.get(name, 0) + int(fields[1])
+    return figures
+
+
 def startup(build, runs):
     driver = e2e_driver(build)
     sim = start_simulator(build)
@@ -237,6 +252,15 @@ def memory(build, seconds, update_case):
             t, e = resident_kib(tickra), resident_kib(empty)
             print(f'resident memory after {seconds} s: Tickra {t} KiB, empty dialog {e} KiB, '
                   f'ratio {t / e:.2f}')
+            # Where the difference lies, by mapping, largest first: what is above the yardstick.
+            mine, theirs = resident_by_mapping(tickra), resident_by_mapping(empty)
+            above = {k: mine.get(k, 0) - theirs.get(k, 0) for k in set(mine) | set(theirs)}
+            threads = [len(list(Path(f'/proc/{pid}/task').iterdir())) for pid in (tickra, empty)]
+            print(f'threads: Tickra {threads[0]}, empty dialog {threads[1]} (Wine\'s own among them)')
+            print('KiB above the empty dialog, by mapping:')
+            for name, kib in sorted(above.items(), key=lambda item: -abs(item[1])):
+                if abs(kib) >= 64:
+                    print(f'  {kib:+7d}  {name}')
     finally:
         for p in processes:
             p.kill()
