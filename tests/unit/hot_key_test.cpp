@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include "app/hot_key.h"
+
+namespace tickra {
+namespace {
+
+TEST(HotKey, ParsesModifiersThenOneKey) {
+    constexpr unsigned kCtrlAlt = HotKey::kControl | HotKey::kAlt;
+    struct Case {
+        const char* text;
+        std::optional<HotKey> key;
+    };
+    const Case cases[] = {
+        {"Ctrl+Alt+Z", HotKey{kCtrlAlt, 'Z'}},
+        {"ctrl+alt+z", HotKey{kCtrlAlt, 'Z'}},
+        {" Control + ALT +  a ", HotKey{kCtrlAlt, 'A'}},
+        {"Shift+Win+F1", HotKey{HotKey::kShift | HotKey::kWin, 0x70}},
+        {"Ctrl+Shift+f12", HotKey{HotKey::kControl | HotKey::kShift, 0x7B}},
+        {"Alt+Ctrl+Shift+Win+Q", HotKey{15, 'Q'}},
+        {"Ctrl+F13", std::nullopt},
+        {"Ctrl+F0", std::nullopt},
+        {"Ctrl+F01", std::nullopt},
+        {"Z", std::nullopt},
+        {"F9", std::nullopt},
+        {"Ctrl+Control+Z", std::nullopt},
+        {"Alt+Alt+Z", std::nullopt},
+        {"Ctrl+Z+Alt", std::nullopt},
+        {"Ctrl+Alt", std::nullopt},
+        {"Ctrl+Alt+", std::nullopt},
+        {"Ctrl++Z", std::nullopt},
+        {"Ctrl+1", std::nullopt},
+        {"Ctrl+Alt+ZZ", std::nullopt},
+        {"Hyper+Z", std::nullopt},
+        {"热键", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ParseHotKey(c.text), c.key) << c.text;
+    }
+}
+
+TEST(HotKey, CanonicalTextReadsBackTheSame) {
+    const char* const cases[][2] = {
+        {"ctrl+alt+z", "Ctrl+Alt+Z"},
+        {"Shift+Control+F9", "Ctrl+Shift+F9"},
+        {"win + alt + f12", "Alt+Win+F12"},
+        {"Win+Shift+Alt+Ctrl+F1", "Ctrl+Alt+Shift+Win+F1"},
+    };
+    for (const auto& [text, canonical] : cases) {
+        const std::optional<HotKey> key = ParseHotKey(text);
+        ASSERT_TRUE(key) << text;
+        EXPECT_EQ(HotKeyText(*key), canonical);
+        EXPECT_EQ(ParseHotKey(canonical), key) << canonical;
+    }
+    EXPECT_EQ(HotKeyText(kDefaultHideKey), "Ctrl+Alt+Z");
+}
+
+}  // namespace
+}  // namespace tickra
