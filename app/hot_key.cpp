@@ -12,6 +12,8 @@ namespace tickra {
 namespace {
 
 constexpr unsigned kF1 = 0x70;
+// Enough for any key written out, with room for a few blanks.
+constexpr size_t kShownValueBytes = 40;
 constexpr unsigned kFunctionKeys = 12;
 
 struct ModifierName {
@@ -88,6 +90,15 @@ std::string HotKeyText(const HotKey& key) {
         return text + "F" + std::to_string(key.key - kF1 + 1);
     }
     return text + static_cast<char>(key.key);
+}
+
+std::string UnreadableHideKeyLine(std::string_view value) {
+    return "隐藏热键 " + std::string(CutAtCharBoundary(value, kShownValueBytes)) +
+           " 无法识别，使用 " + HotKeyText(kDefaultHideKey);
+}
+
+std::string TakenHideKeyLine(const HotKey& key) {
+    return "隐藏热键 " + HotKeyText(key) + " 已被其他程序占用";
 }
 
 }  // namespace tickra

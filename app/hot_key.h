@@ -29,4 +29,9 @@ std::optional<HotKey> ParseHotKey(std::string_view text);
 // The canonical form: Ctrl, Alt, Shift, Win in that order, then the key ("Ctrl+Shift+F9").
 std::string HotKeyText(const HotKey& key);
 
+// The message lines of the hide key: tickra.ini's value (cut short, never inside a character)
+// that is no key, and a key that another program holds.
+std::string UnreadableHideKeyLine(std::string_view value);
+std::string TakenHideKeyLine(const HotKey& key);
+
 }  // namespace tickra

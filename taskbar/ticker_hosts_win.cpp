@@ -26,8 +26,18 @@ void TickerHosts::SetChoice(TaskbarChoice choice) {
     Sync();
 }
 
+void TickerHosts::SetHidden(bool hidden) {
+    hidden_ = hidden;
+    if (hidden_) {
+        primary_.reset();  // each host gives its taskbar the room back
+        secondaries_.clear();
+    } else {
+        Sync();
+    }
+}
+
 void TickerHosts::Sync() {
-    if (refused_) {
+    if (refused_ || hidden_) {
         return;
     }
     const std::vector<HWND> taskbars = SecondaryTaskbars();

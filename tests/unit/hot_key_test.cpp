@@ -56,5 +56,17 @@ TEST(HotKey, CanonicalTextReadsBackTheSame) {
     EXPECT_EQ(HotKeyText(kDefaultHideKey), "Ctrl+Alt+Z");
 }
 
+TEST(HotKey, MessageLinesNameTheKeyAndCutTheValueBetweenCharacters) {
+    EXPECT_EQ(TakenHideKeyLine(*ParseHotKey("shift+ctrl+f9")),
+              "隐藏热键 Ctrl+Shift+F9 已被其他程序占用");
+    EXPECT_EQ(UnreadableHideKeyLine("Ctrl+Q+"), "隐藏热键 Ctrl+Q+ 无法识别，使用 Ctrl+Alt+Z");
+    // 39 bytes, then a double-byte character that would end one byte past the cut.
+    const std::string long_value = std::string(39, 'x') + "键键";
+    EXPECT_EQ(UnreadableHideKeyLine(long_value),
+              "隐藏热键 " + std::string(39, 'x') + " 无法识别，使用 Ctrl+Alt+Z");
+    EXPECT_EQ(UnreadableHideKeyLine(std::string(38, 'x') + "键键"),
+              "隐藏热键 " + std::string(38, 'x') + "键 无法识别，使用 Ctrl+Alt+Z");
+}
+
 }  // namespace
 }  // namespace tickra
