@@ -10,6 +10,7 @@
 
 #include "taskbar/n_progress_bar_win.h"
 #include "taskbar/taskbar_choice.h"
+#include "ui/custom_window.h"
 #include "ui/message_box.h"
 #include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
@@ -68,6 +69,8 @@ private:
     TaskbarChoice choice_ = TaskbarChoice::kPrimary;
     bool refused_ = true;  // until Create has looked for another copy
     bool hidden_ = false;
+    // While hidden, a second copy finds no ticker: this tells it that one runs.
+    ui::CustomWindow hidden_marker_;
     std::unique_ptr<CNProgressBar> primary_;
     std::vector<std::unique_ptr<CNProgressBar>> secondaries_;
     bool chart_requested_ = false;

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -495,6 +496,43 @@ TEST_F(SimulatedFeedTest, ALimitReachedLeftAndReachedAgainAlertsEachTime) {
     EXPECT_STREQ(step, "3");
     ASSERT_TRUE(testing::TickAndWait(*dialog));
     EXPECT_EQ(MessageLines(*dialog)[0][0], "浦发银行 涨幅达 +9.00%");
+}
+
+std::mutex balloons_lock;
+std::vector<std::string> balloons;  // their texts, in the order the shell's thread gave them
+
+BOOL WINAPI RecordingNotifyIcon(DWORD, PNOTIFYICONDATAW data) {
+    if ((data->uFlags & NIF_INFO) != 0) {
+        const std::lock_guard lock(balloons_lock);
+        balloons.push_back(Narrow(data->szInfo));
+    }
+    return TRUE;
+}
+
+// Hidden, alerts are listed and counted as ever, but no balloon shows.
+TEST_F(SimulatedFeedTest, AlertsWhileHiddenRaiseNoBalloonAndAreMarkedOnceShown) {
+    const testing::ImportPatch patch("shell32.dll", "Shell_NotifyIconW",
+                                     reinterpret_cast<void*>(&RecordingNotifyIcon));
+    ASSERT_TRUE(patch.patched());
+    SimControl("price?code=600000&close=10&price=10");
+    Start("[600000]\r\nover=10.50\r\n");
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_HIDE_TICKERS, 0);
+    SimControl("price?code=600000&close=10&price=11");
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(MessageLines(*dialog).size(), 2u);
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_HIDE_TICKERS, 0);
+    ASSERT_NE(dialog->ticker_host(), nullptr);
+    EXPECT_EQ(dialog->ticker_state().unseen, 2);
+    SimControl("price?code=600000&close=10&price=10.99");
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    // The shell's thread keeps the order: the first balloon is the one raised once shown.
+    ASSERT_TRUE(testing::PumpUntil([] {
+        const std::lock_guard lock(balloons_lock);
+        return !balloons.empty();
+    }));
+    const std::lock_guard lock(balloons_lock);
+    EXPECT_NE(balloons.front().find("开板"), std::string::npos) << balloons.front();
 }
 
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {

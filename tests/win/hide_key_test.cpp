@@ -91,6 +91,7 @@ TEST(HideKey, HidesEveryTickerAndGivesTheRoomBackUntilPressedAgain) {
     EXPECT_EQ(RightEdge(primary.rebar()), full_rebar) << "the room back";
     EXPECT_EQ(RightEdge(secondary.rebar()), full_list);
     EXPECT_EQ(HideEntry(dialog), MenuEntry("隐藏行情", true));
+    EXPECT_TRUE(CNProgressBar::AnotherTickerRuns()) << "a second copy still finds this one";
     // Neither the cycle nor a new shell brings them back, and another choice waits.
     SendMessageW(dialog.hwnd(), TaskbarCreatedMessage(), 0, 0);
     SendMessageW(dialog.hwnd(), WM_COMMAND, ID_TRAY_TASKBARS_PRIMARY, 0);
