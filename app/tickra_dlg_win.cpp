@@ -280,6 +280,9 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
             return true;
         case ID_TRAY_HIDE_TICKERS:
             ticker_->SetHidden(!ticker_->hidden());
+            if (ticker_->hidden()) {
+                tray_.ShowBalloon("", "", 0, NIIF_NONE);  // one still up would tell what was hidden
+            }
             return true;
         case ID_TICKER_HOLD:
             ticker_->Hold(!ticker_->held());
