@@ -7,6 +7,9 @@
 
 namespace tickra {
 
+static_assert(HotKey::kAlt == MOD_ALT && HotKey::kControl == MOD_CONTROL &&
+              HotKey::kShift == MOD_SHIFT && HotKey::kWin == MOD_WIN);
+
 void HideKey::Register(HWND window, ProfileFile& settings,
                        const std::function<void(const std::string& line)>& tell) {
     Unregister();

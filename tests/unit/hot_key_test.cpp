@@ -5,67 +5,35 @@
 namespace tickra {
 namespace {
 
-TEST(HotKey, ParsesModifiersThenOneKey) {
-    constexpr unsigned kCtrlAlt = HotKey::kControl | HotKey::kAlt;
-    struct Case {
-        const char* text;
-        std::optional<HotKey> key;
+TEST(HotKey, ModifiersThenOneKeyReadInAnyFormAndWrittenCanonically) {
+    const char* const good[][2] = {
+        {"Ctrl+Alt+Z", "Ctrl+Alt+Z"},
+        {" control + ALT +  a ", "Ctrl+Alt+A"},
+        {"Shift+Win+F1", "Shift+Win+F1"},
+        {"shift+ctrl+f12", "Ctrl+Shift+F12"},
+        {"Win+Shift+Alt+Ctrl+Q", "Ctrl+Alt+Shift+Win+Q"},
     };
-    const Case cases[] = {
-        {"Ctrl+Alt+Z", HotKey{kCtrlAlt, 'Z'}},
-        {"ctrl+alt+z", HotKey{kCtrlAlt, 'Z'}},
-        {" Control + ALT +  a ", HotKey{kCtrlAlt, 'A'}},
-        {"Shift+Win+F1", HotKey{HotKey::kShift | HotKey::kWin, 0x70}},
-        {"Ctrl+Shift+f12", HotKey{HotKey::kControl | HotKey::kShift, 0x7B}},
-        {"Alt+Ctrl+Shift+Win+Q", HotKey{15, 'Q'}},
-        {"Ctrl+F13", std::nullopt},
-        {"Ctrl+F0", std::nullopt},
-        {"Ctrl+F01", std::nullopt},
-        {"Z", std::nullopt},
-        {"F9", std::nullopt},
-        {"Ctrl+Control+Z", std::nullopt},
-        {"Alt+Alt+Z", std::nullopt},
-        {"Ctrl+Z+Alt", std::nullopt},
-        {"Ctrl+Alt", std::nullopt},
-        {"Ctrl+Alt+", std::nullopt},
-        {"Ctrl++Z", std::nullopt},
-        {"Ctrl+1", std::nullopt},
-        {"Ctrl+Alt+ZZ", std::nullopt},
-        {"Hyper+Z", std::nullopt},
-        {"热键", std::nullopt},
-        {"", std::nullopt},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(ParseHotKey(c.text), c.key) << c.text;
-    }
-}
-
-TEST(HotKey, CanonicalTextReadsBackTheSame) {
-    const char* const cases[][2] = {
-        {"ctrl+alt+z", "Ctrl+Alt+Z"},
-        {"Shift+Control+F9", "Ctrl+Shift+F9"},
-        {"win + alt + f12", "Alt+Win+F12"},
-        {"Win+Shift+Alt+Ctrl+F1", "Ctrl+Alt+Shift+Win+F1"},
-    };
-    for (const auto& [text, canonical] : cases) {
+    for (const auto& [text, canonical] : good) {
         const std::optional<HotKey> key = ParseHotKey(text);
         ASSERT_TRUE(key) << text;
         EXPECT_EQ(HotKeyText(*key), canonical);
-        EXPECT_EQ(ParseHotKey(canonical), key) << canonical;
+        EXPECT_EQ(ParseHotKey(canonical), key);
     }
-    EXPECT_EQ(HotKeyText(kDefaultHideKey), "Ctrl+Alt+Z");
+    EXPECT_EQ(ParseHotKey("alt+ctrl+z"), kDefaultHideKey);
+    EXPECT_EQ(ParseHotKey("Alt+F12"), (HotKey{HotKey::kAlt, 0x7B}));
+    for (const char* bad :
+         {"Ctrl+F13", "Ctrl+F0", "Ctrl+F01", "Z", "F9", "Ctrl+Control+Z", "Alt+Alt+Z", "Ctrl+Z+Alt",
+          "Ctrl+Alt", "Ctrl+Alt+", "Ctrl++Z", "Ctrl+1", "Ctrl+ZZ", "Hyper+Z", "热键", ""}) {
+        EXPECT_FALSE(ParseHotKey(bad)) << bad;
+    }
 }
 
 TEST(HotKey, MessageLinesNameTheKeyAndCutTheValueBetweenCharacters) {
     EXPECT_EQ(TakenHideKeyLine(*ParseHotKey("shift+ctrl+f9")),
               "隐藏热键 Ctrl+Shift+F9 已被其他程序占用");
-    EXPECT_EQ(UnreadableHideKeyLine("Ctrl+Q+"), "隐藏热键 Ctrl+Q+ 无法识别，使用 Ctrl+Alt+Z");
-    // 39 bytes, then a double-byte character that would end one byte past the cut.
-    const std::string long_value = std::string(39, 'x') + "键键";
-    EXPECT_EQ(UnreadableHideKeyLine(long_value),
-              "隐藏热键 " + std::string(39, 'x') + " 无法识别，使用 Ctrl+Alt+Z");
-    EXPECT_EQ(UnreadableHideKeyLine(std::string(38, 'x') + "键键"),
-              "隐藏热键 " + std::string(38, 'x') + "键 无法识别，使用 Ctrl+Alt+Z");
+    // 40 bytes are shown: a double-byte character across the cut is left out whole.
+    const std::string x39(39, 'x');
+    EXPECT_EQ(UnreadableHideKeyLine(x39 + "键"), "隐藏热键 " + x39 + " 无法识别，使用 Ctrl+Alt+Z");
 }
 
 }  // namespace
