@@ -195,6 +195,17 @@ void Ticker::Step(int direction) {
     ShowCard();
 }
 
+void Ticker::SetHidden(bool hidden) {
+    if (!hosts_ || hidden == hosts_->hidden()) {
+        return;
+    }
+    hosts_->SetHidden(hidden);
+    if (hidden) {
+        chart_->window().Show(SW_HIDE);  // asked for still: it comes back with the tickers
+    }
+    Show();  // the card goes with its ticker; shown, the tickers get the state at once
+}
+
 void Ticker::Reembed() {
     // At logon the shell may come while start-up still waits in a box, before there is a ticker.
     if (hosts_) {
@@ -279,7 +290,7 @@ void Ticker::GiveUpStuckTransfers() {
 }
 
 void Ticker::ShowChart(size_t row) {
-    if (!hosts_->chart_requested()) {
+    if (!hosts_->chart_requested() || hosts_->hidden()) {
         chart_->window().Show(SW_HIDE);
         return;
     }

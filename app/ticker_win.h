@@ -46,6 +46,10 @@ public:
     void Tick(std::string_view rotation_text);
     // Hands the model's ticker state to the ticker and keeps the ticker in its place.
     void Show();
+    // The hide key: every ticker, the card and the chart window go, and each taskbar gets its
+    // room back; the cycle runs on, and shown again the tickers tell what they missed.
+    void SetHidden(bool hidden);
+    bool hidden() const { return hosts_ && hosts_->hidden(); }
     // The shell announced a new taskbar.
     void Reembed();
     // Colours, theme or display changed: the ticker reads what it is drawn on again.

@@ -103,6 +103,9 @@ bool CTickraDlg::OnInitDialog() {
         }
         ticker_->CheckFirstRow();
     });
+    hide_key_.Register(hwnd(), settings.hide_key, [this](const std::string& line) {
+        page_->AddMessage(line, FormatTime(services_.clock(), "%H:%M:%S"));
+    });
     SetTimer(hwnd(), kRefreshTimerId, static_cast<UINT>(services_.refresh_period.count()), nullptr);
     initialized_ = true;
     // Commands that came while start-up's message boxes were up run now, once each.
@@ -132,8 +135,10 @@ bool CTickraDlg::idle() const {
 }
 
 void CTickraDlg::Raise(const Alert& alert) {
-    tray_.ShowBalloon(alert.title, alert.balloon, 3000, NIIF_WARNING);
-    ticker_->WatchForBalloon();
+    if (!ticker_->hidden()) {
+        tray_.ShowBalloon(alert.title, alert.balloon, 3000, NIIF_WARNING);
+        ticker_->WatchForBalloon();
+    }
     page_->AddMessage(alert.line, alert.time);
 }
 
@@ -199,6 +204,14 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
+        case WM_HOTKEY:
+            if (wparam == HideKey::kId) {
+                OnCommand(ID_TRAY_HIDE_TICKERS, 0, nullptr);
+            }
+            return 0;
+        case WM_DESTROY:
+            hide_key_.Unregister();
+            return std::nullopt;
         case WM_INITMENUPOPUP:  // the tray menu or its submenu, about to open
             UpdateTrayMenu(reinterpret_cast<HMENU>(wparam));
             return std::nullopt;
@@ -271,6 +284,12 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
         case ID_TRAY_EXIT:
             Teardown();
             return true;
+        case ID_TRAY_HIDE_TICKERS:
+            ticker_->SetHidden(!ticker_->hidden());
+            if (ticker_->hidden()) {
+                tray_.ShowBalloon("", "", 0, NIIF_NONE);  // one still up would tell what was hidden
+            }
+            return true;
         case ID_TICKER_HOLD:
             ticker_->Hold(!ticker_->held());
             return true;
@@ -328,6 +347,7 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
 
 void CTickraDlg::UpdateTrayMenu(HMENU menu) {
     start_with_windows_.CheckMenuEntry(menu, ID_TRAY_START_WITH_WINDOWS);
+    hide_key_.UpdateMenuEntry(menu, ID_TRAY_HIDE_TICKERS, ticker_ && ticker_->hidden());
     if (ticker_ &&
         GetMenuState(menu, ID_TRAY_SOURCE_CLASSIC, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
         const FeedRouter& feeds = ticker_->feeds();
@@ -407,6 +427,7 @@ void CTickraDlg::Teardown() {
         mailbox()->Close();  // answers still on their way find nothing to run
     }
     KillTimer(hwnd(), kRefreshTimerId);
+    hide_key_.Unregister();
     // Everything under way is aborted or handed over first, then all of it is waited for once,
     // with one bound; a thread stuck anyway is let go. Only then do the parts go: the ticker
     // gives the taskbar its room back, and the rows go last.

@@ -12,6 +12,7 @@
 
 #include "app/balance_buttons_win.h"
 #include "app/dialog_services_win.h"
+#include "app/hide_key_win.h"
 #include "app/start_with_windows_win.h"
 #include "app/tickra_settings.h"
 #include "app/ticker_win.h"
@@ -77,6 +78,7 @@ private:
     std::string arguments_;
     DialogServices services_;
     StartWithWindows start_with_windows_;
+    HideKey hide_key_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     bool tips_switch_ = false;
     std::string code_ini_path_;

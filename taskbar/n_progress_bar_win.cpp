@@ -178,7 +178,8 @@ bool CNProgressBar::AnotherTickerRuns() {
             return true;
         }
     }
-    return FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr;
+    return FindWindowExW(nullptr, nullptr, kStandaloneClass, nullptr) != nullptr ||
+           FindWindowExW(nullptr, nullptr, kHiddenTickersClass, nullptr) != nullptr;
 }
 
 void CNProgressBar::WatchForBalloon() {

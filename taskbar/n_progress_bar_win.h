@@ -43,7 +43,7 @@ public:
     // Gives a classic ReBar or task list its room back, as much as its taskbar has now.
     ~CNProgressBar() override;
 
-    // A ticker of another copy of Tickra is under one of the taskbars.
+    // A ticker of another copy of Tickra is under one of the taskbars, or hidden.
     static bool AnotherTickerRuns();
 
     // Takes its colours from what it is drawn on: the taskbar beside it, or for a window of its
@@ -86,6 +86,8 @@ public:
     HWND standalone_window() const { return standalone_.hwnd(); }
 
     static constexpr wchar_t kStandaloneClass[] = L"TickraTickerWindow";
+    // A window never shown, there while this copy's tickers are hidden.
+    static constexpr wchar_t kHiddenTickersClass[] = L"TickraHiddenTickers";
 
 protected:
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;

@@ -26,8 +26,21 @@ void TickerHosts::SetChoice(TaskbarChoice choice) {
     Sync();
 }
 
+void TickerHosts::SetHidden(bool hidden) {
+    hidden_ = hidden;
+    if (hidden_) {
+        primary_.reset();  // each host gives its taskbar the room back
+        secondaries_.clear();
+        hidden_marker_.Create({CNProgressBar::kHiddenTickersClass}, WS_EX_TOOLWINDOW, WS_POPUP,
+                              {0, 0, 0, 0}, nullptr);
+    } else {
+        hidden_marker_.Destroy();
+        Sync();
+    }
+}
+
 void TickerHosts::Sync() {
-    if (refused_) {
+    if (refused_ || hidden_) {
         return;
     }
     const std::vector<HWND> taskbars = SecondaryTaskbars();

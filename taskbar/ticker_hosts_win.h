@@ -10,6 +10,7 @@
 
 #include "taskbar/n_progress_bar_win.h"
 #include "taskbar/taskbar_choice.h"
+#include "ui/custom_window.h"
 #include "ui/message_box.h"
 #include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
@@ -26,6 +27,10 @@ public:
     // Another choice: tickers are added and dropped at once.
     void SetChoice(TaskbarChoice choice);
     TaskbarChoice choice() const { return choice_; }
+    // Hidden, no taskbar has a ticker and each has its room back, whatever the choice, the
+    // taskbars that come or a new shell; shown, the tickers come back where the choice says now.
+    void SetHidden(bool hidden);
+    bool hidden() const { return hidden_; }
 
     // Follows the taskbars that came or went, then hands every ticker the state and its stock's
     // history (none: no chart) and keeps each in its place.
@@ -63,6 +68,9 @@ private:
     ui::MessageBoxFunction message_box_;
     TaskbarChoice choice_ = TaskbarChoice::kPrimary;
     bool refused_ = true;  // until Create has looked for another copy
+    bool hidden_ = false;
+    // While hidden, a second copy finds no ticker: this tells it that one runs.
+    ui::CustomWindow hidden_marker_;
     std::unique_ptr<CNProgressBar> primary_;
     std::vector<std::unique_ptr<CNProgressBar>> secondaries_;
     bool chart_requested_ = false;

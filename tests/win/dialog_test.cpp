@@ -544,6 +544,42 @@ TEST_F(SimulatedFeedTest, AHoldingTellsItsPnlUnderTheUsersNameAsTheUserAsks) {
     }
 }
 
+// The balloons' texts, each followed by "|", written on the shell's thread before the count.
+std::string balloons;
+std::atomic<int> balloon_count{0};
+
+BOOL WINAPI RecordingNotifyIcon(DWORD, PNOTIFYICONDATAW data) {
+    if ((data->uFlags & NIF_INFO) != 0) {
+        balloons += Narrow(data->szInfo) + "|";
+        ++balloon_count;
+    }
+    return TRUE;
+}
+
+// Hidden, alerts are listed and counted as ever, but no balloon shows.
+TEST_F(SimulatedFeedTest, AlertsWhileHiddenRaiseNoBalloonAndAreMarkedOnceShown) {
+    const testing::ImportPatch patch("shell32.dll", "Shell_NotifyIconW",
+                                     reinterpret_cast<void*>(&RecordingNotifyIcon));
+    ASSERT_TRUE(patch.patched());
+    SimControl("price?code=600000&close=10&price=10");
+    Start("[600000]\r\nover=10.50\r\n");
+    ASSERT_TRUE(testing::WaitIdle(*dialog));
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_HIDE_TICKERS, 0);
+    SimControl("price?code=600000&close=10&price=11");
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    EXPECT_EQ(MessageLines(*dialog).size(), 2u);
+    SendMessageW(dialog->hwnd(), WM_COMMAND, ID_TRAY_HIDE_TICKERS, 0);
+    ASSERT_NE(dialog->ticker_host(), nullptr);
+    EXPECT_EQ(dialog->ticker_state().unseen, 2);
+    SimControl("price?code=600000&close=10&price=10.99");
+    ASSERT_TRUE(testing::TickAndWait(*dialog));
+    // The shell's thread keeps the order: hiding took down any balloon, and the next one is
+    // the alert raised once shown.
+    ASSERT_TRUE(testing::PumpUntil([] { return balloon_count >= 2; }));
+    EXPECT_EQ(balloons.substr(0, 1), "|") << balloons;
+    EXPECT_NE(balloons.find("开板"), std::string::npos) << balloons;
+}
+
 TEST(MainDialog, AfterAShellRestartTheTickerAndTheTrayIconComeBack) {
     ScopedWorkingDirectory folder;
     const std::wstring log(std::wstring(folder.path().begin(), folder.path().end()) +
