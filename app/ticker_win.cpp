@@ -98,6 +98,14 @@ void Ticker::Hold(bool held) {
     Show();
 }
 
+bool Ticker::OnCommand(int id) {
+    if (id != ID_TICKER_HOLD && id != ID_TICKER_ROTATE) {
+        return false;
+    }
+    Hold(id == ID_TICKER_HOLD && !held());
+    return true;
+}
+
 size_t Ticker::ShownRow() const {
     return model_.Find(cycle_.shown_entry())
         .value_or(static_cast<size_t>(cycle_.current_row()) % std::max<size_t>(model_.size(), 1));

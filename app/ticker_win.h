@@ -40,6 +40,8 @@ public:
     // Holds the rotation on the shown stock, or lets it go on.
     void Hold(bool held);
     bool held() const { return cycle_.held(); }
+    // The ticker's own menu: hold the rotation, or let it go on; false for another command.
+    bool OnCommand(int id);
     // Start-up's check of the first row, at once and whatever the time, or the empty-list hint.
     void CheckFirstRow();
     // One tick of the refresh cycle; rotation_text: how many ticks each stock stays.

@@ -9,40 +9,16 @@
 
 #include "app/command_line.h"
 #include "base/code_page_win.h"
+#include "base/file_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
-#include "watch/profile_file_win.h"
 
 namespace tickra {
-
-namespace {
-
-// The process's current directory in the ANSI code page the profile functions take: code.ini is
-// looked for where the program was started, not beside the executable.
-std::string CurrentDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1);
-    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    if (length >= buffer.size()) {
-        buffer.resize(length + 1);
-        length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-    }
-    return std::string(buffer.data(), length < buffer.size() ? length : 0);
-}
-
-// The steps of the step alerts the tray's menu offers, in the order of its entries.
-constexpr int kMenuSteps[] = {0, 2, 3, 5};
-
-void Check(HMENU menu, UINT id, bool checked) {
-    CheckMenuItem(menu, id, MF_BYCOMMAND | static_cast<UINT>(checked ? MF_CHECKED : MF_UNCHECKED));
-}
-
-}  // namespace
 
 CTickraDlg::CTickraDlg(std::string arguments, DialogServices services)
     : ui::Dialog(IDD_TICKRA_DIALOG),
       arguments_(std::move(arguments)),
       services_(std::move(services)),
-      start_with_windows_(services_.startup_folder),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))),
       tray_(IDR_TRAY_MENU, shell_) {
     // Once Exit has begun, nothing shows a box: the process would wait for someone to press it.
@@ -61,19 +37,15 @@ CTickraDlg::~CTickraDlg() {
 }
 
 bool CTickraDlg::OnInitDialog() {
-    AddAboutToSystemMenu();
-    window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
-    window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+    AddSystemMenuBox(IDM_ABOUTBOX, ui::LoadResourceString(IDS_ABOUTBOX), IDD_ABOUTBOX);
+    SetIcon(icon_);
     tips_switch_ = TipsSwitchFromArguments(arguments_);
     page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
-    const std::string settings_path = CurrentDirectory() + "\\tickra.ini";
-    settings_ = std::make_unique<TickraSettings>(
-        std::make_unique<PrivateProfileFile>(settings_path), [this, settings_path] {
-            page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" +
-                        settings_path);
-        });
-    const SettingsValues& settings = settings_->values();
+    choices_ = std::make_unique<TrayChoices>(CurrentDirectoryAnsi() + "\\tickra.ini",
+                                             services_.startup_folder,
+                                             [this](std::string_view text) { page_->Tell(text); });
+    const SettingsValues& settings = choices_->settings();
     ticker_ = std::make_unique<Ticker>(
         model_, services_, mailbox(), [this](const Alert& alert) { Raise(alert); }, tips_switch_,
         settings.sources);
@@ -92,7 +64,7 @@ bool CTickraDlg::OnInitDialog() {
     update_->Start();
     tray_.SetNotificationWnd(hwnd(), kTrayCallbackMessage);
     tray_.SetIcon(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_TRAY)), "Tickra");
-    code_ini_path_ = CurrentDirectory() + "\\code.ini";
+    code_ini_path_ = CurrentDirectoryAnsi() + "\\code.ini";
     ticker_->Create(hwnd(), settings.taskbars);
     // The rows are read on a worker, however long the list: what start-up does with them waits
     // for them.
@@ -103,7 +75,7 @@ bool CTickraDlg::OnInitDialog() {
         }
         ticker_->CheckFirstRow();
     });
-    hide_key_.Register(hwnd(), settings.hide_key, [this](const std::string& line) {
+    choices_->Start(*ticker_, hwnd(), Widen(arguments_), [this](const std::string& line) {
         page_->AddMessage(line, FormatTime(services_.clock(), "%H:%M:%S"));
     });
     SetTimer(hwnd(), kRefreshTimerId, static_cast<UINT>(services_.refresh_period.count()), nullptr);
@@ -150,16 +122,6 @@ void CTickraDlg::OpenUrl(const std::wstring& url) {
     }
 }
 
-void CTickraDlg::AddAboutToSystemMenu() const {
-    const std::string about = ui::LoadResourceString(IDS_ABOUTBOX);
-    HMENU menu = GetSystemMenu(hwnd(), FALSE);
-    if (menu == nullptr || about.empty()) {
-        return;
-    }
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, Widen(about).c_str());
-}
-
 bool CTickraDlg::PreTranslateMessage(MSG& message) {
     // Return and Escape never close or end the dialog, whichever control has the focus; Escape
     // stops a balance computation under way.
@@ -187,21 +149,6 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
         case WM_CLOSE:
             HideSettings();
             return 0;
-        case WM_SYSCOMMAND:
-            if ((wparam & 0xFFF0) == IDM_ABOUTBOX) {
-                ui::Dialog about(IDD_ABOUTBOX);
-                about.DoModal(hwnd());
-                return 0;
-            }
-            return std::nullopt;
-        case WM_PAINT:
-            if (IsIconic(hwnd())) {
-                PaintMinimised();
-                return 0;
-            }
-            return std::nullopt;
-        case WM_QUERYDRAGICON:
-            return reinterpret_cast<LRESULT>(icon_);
         case kTrayCallbackMessage:  // the tray icon's hook has acted on it already
             return 0;
         case WM_HOTKEY:
@@ -210,10 +157,14 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             }
             return 0;
         case WM_DESTROY:
-            hide_key_.Unregister();
+            if (choices_) {
+                choices_->Stop();
+            }
             return std::nullopt;
         case WM_INITMENUPOPUP:  // the tray menu or its submenu, about to open
-            UpdateTrayMenu(reinterpret_cast<HMENU>(wparam));
+            if (choices_) {
+                choices_->UpdateMenu(reinterpret_cast<HMENU>(wparam));
+            }
             return std::nullopt;
         case WM_SETTINGCHANGE:
         case WM_SYSCOLORCHANGE:
@@ -228,8 +179,7 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             return std::nullopt;
         case WM_NOTIFY: {
             const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
-            if (notify->idFrom == IDC_WATCH_LIST && notify->code == LVN_GETDISPINFOW && page_) {
-                page_->OnGetDispInfo(*reinterpret_cast<NMLVDISPINFOW*>(lparam));
+            if (page_ && page_->OnNotify(*notify)) {
                 return 0;
             }
             if (notify->idFrom == IDC_HELP_LINK &&
@@ -290,52 +240,10 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
                 tray_.ShowBalloon("", "", 0, NIIF_NONE);  // one still up would tell what was hidden
             }
             return true;
-        case ID_TICKER_HOLD:
-            ticker_->Hold(!ticker_->held());
-            return true;
-        case ID_TICKER_ROTATE:
-            ticker_->Hold(false);
-            return true;
-        case ID_TRAY_TASKBARS_PRIMARY:
-        case ID_TRAY_TASKBARS_SECONDARY:
-        case ID_TRAY_TASKBARS_ALL:
-            ChooseTaskbars(static_cast<TaskbarChoice>(id - ID_TRAY_TASKBARS_PRIMARY));
-            return true;
-        case ID_TRAY_SOURCE_CLASSIC:
-        case ID_TRAY_SOURCE_SINA:
-        case ID_TRAY_SOURCE_TENCENT:
-        case ID_TRAY_SOURCE_EASTMONEY:
-            ChooseFeed(static_cast<FeedId>(id - ID_TRAY_SOURCE_CLASSIC));
-            return true;
-        case ID_TRAY_LIMIT_ALERTS:
-            ChooseMoveSettings({!ticker_->move_settings().limits, ticker_->move_settings().step});
-            return true;
-        case ID_TRAY_STEP_OFF:
-        case ID_TRAY_STEP_2:
-        case ID_TRAY_STEP_3:
-        case ID_TRAY_STEP_5:
-            ChooseMoveSettings(
-                {ticker_->move_settings().limits, kMenuSteps[id - ID_TRAY_STEP_OFF]});
-            return true;
-        case ID_TRAY_SHOW_PNL:
-        case ID_TRAY_MONO:
-        case ID_TRAY_HIDE_AMOUNTS: {
-            LineStyle style = settings_->values().style;
-            bool& toggled = id == ID_TRAY_SHOW_PNL ? style.show_pnl
-                            : id == ID_TRAY_MONO   ? style.mono
-                                                   : style.hide_amounts;
-            toggled = !toggled;
-            ticker_->SetLineStyle(style);
-            settings_->SetStyle(style);
-            return true;
-        }
-        case ID_TRAY_START_WITH_WINDOWS:
-            if (const std::string failure = start_with_windows_.Toggle(Widen(arguments_));
-                !failure.empty()) {
-                page_->Tell(failure);
-            }
-            return true;
         default:
+            if (ticker_->OnCommand(id) || choices_->OnCommand(id)) {
+                return true;
+            }
             if (page_->OnCommand(id)) {
                 balance_->EnableFor(page_->editing());
                 ticker_->Hold(false);  // the held row may be gone, or another in its place
@@ -343,62 +251,6 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
             }
             return balance_->OnCommand(id);
     }
-}
-
-void CTickraDlg::UpdateTrayMenu(HMENU menu) {
-    start_with_windows_.CheckMenuEntry(menu, ID_TRAY_START_WITH_WINDOWS);
-    hide_key_.UpdateMenuEntry(menu, ID_TRAY_HIDE_TICKERS, ticker_ && ticker_->hidden());
-    if (ticker_ &&
-        GetMenuState(menu, ID_TRAY_SOURCE_CLASSIC, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
-        const FeedRouter& feeds = ticker_->feeds();
-        for (FeedId feed : kDefaultFeedOrder) {
-            const UINT id = ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feed);
-            const bool other_in_use = feed == feeds.in_use() && feed != feeds.first();
-            ModifyMenuW(
-                menu, id, MF_BYCOMMAND | MF_STRING, id,
-                Widen(std::string(FeedName(feed)) + (other_in_use ? "（使用中）" : "")).c_str());
-        }
-        CheckMenuRadioItem(menu, ID_TRAY_SOURCE_CLASSIC, ID_TRAY_SOURCE_EASTMONEY,
-                           ID_TRAY_SOURCE_CLASSIC + static_cast<UINT>(feeds.first()), MF_BYCOMMAND);
-    }
-    if (ticker_) {
-        const RefreshCycle::MoveSettings& moves = ticker_->move_settings();
-        Check(menu, ID_TRAY_LIMIT_ALERTS, moves.limits);
-        // A step the file holds that the menu does not offer checks none.
-        for (UINT id = ID_TRAY_STEP_OFF; id <= ID_TRAY_STEP_5; ++id) {
-            Check(menu, id, kMenuSteps[id - ID_TRAY_STEP_OFF] == moves.step);
-        }
-        const LineStyle& style = settings_->values().style;
-        Check(menu, ID_TRAY_SHOW_PNL, style.show_pnl);
-        Check(menu, ID_TRAY_MONO, style.mono);
-        Check(menu, ID_TRAY_HIDE_AMOUNTS, style.hide_amounts);
-    }
-    const TickerHosts* hosts = ticker_hosts();
-    if (hosts == nullptr ||
-        GetMenuState(menu, ID_TRAY_TASKBARS_PRIMARY, MF_BYCOMMAND) == static_cast<UINT>(-1)) {
-        return;
-    }
-    CheckMenuRadioItem(menu, ID_TRAY_TASKBARS_PRIMARY, ID_TRAY_TASKBARS_ALL,
-                       ID_TRAY_TASKBARS_PRIMARY + static_cast<UINT>(hosts->choice()), MF_BYCOMMAND);
-    // Without a secondary taskbar these show the ticker on the primary: the grey says so.
-    const UINT state = SecondaryTaskbars().empty() ? MF_GRAYED : MF_ENABLED;
-    EnableMenuItem(menu, ID_TRAY_TASKBARS_SECONDARY, MF_BYCOMMAND | state);
-    EnableMenuItem(menu, ID_TRAY_TASKBARS_ALL, MF_BYCOMMAND | state);
-}
-
-void CTickraDlg::ChooseTaskbars(TaskbarChoice choice) {
-    ticker_->SetTaskbarChoice(choice);
-    settings_->SetTaskbars(choice);
-}
-
-void CTickraDlg::ChooseFeed(FeedId feed) {
-    ticker_->ChooseFeed(feed);
-    settings_->SetSources(ticker_->feeds().order());
-}
-
-void CTickraDlg::ChooseMoveSettings(const RefreshCycle::MoveSettings& settings) {
-    ticker_->SetMoveSettings(settings);
-    settings_->SetMoves(settings);
 }
 
 void CTickraDlg::ShowSettings() {
@@ -427,7 +279,9 @@ void CTickraDlg::Teardown() {
         mailbox()->Close();  // answers still on their way find nothing to run
     }
     KillTimer(hwnd(), kRefreshTimerId);
-    hide_key_.Unregister();
+    if (choices_) {
+        choices_->Stop();
+    }
     // Everything under way is aborted or handed over first, then all of it is waited for once,
     // with one bound; a thread stuck anyway is let go. Only then do the parts go: the ticker
     // gives the taskbar its room back, and the rows go last.
@@ -451,18 +305,6 @@ void CTickraDlg::Teardown() {
     // dismissed it.
     ui::EndOwnedDialogs(hwnd());
     EndDialog(IDOK);
-}
-
-void CTickraDlg::PaintMinimised() {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(hwnd(), &paint);
-    SendMessageW(hwnd(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
-    RECT client;
-    GetClientRect(hwnd(), &client);
-    const int x = (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2;
-    const int y = (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2;
-    DrawIcon(dc, x, y, icon_);
-    EndPaint(hwnd(), &paint);
 }
 
 }  // namespace tickra

@@ -12,9 +12,7 @@
 
 #include "app/balance_buttons_win.h"
 #include "app/dialog_services_win.h"
-#include "app/hide_key_win.h"
-#include "app/start_with_windows_win.h"
-#include "app/tickra_settings.h"
+#include "app/tray_choices_win.h"
 #include "app/ticker_win.h"
 #include "app/update_offer_win.h"
 #include "app/watch_list_page_win.h"
@@ -62,27 +60,15 @@ protected:
     bool OnCommand(int id, int notify_code, HWND control) override;
 
 private:
-    void AddAboutToSystemMenu() const;
-    // The tray menu's entries that follow the state: start with Windows, which taskbars.
-    void UpdateTrayMenu(HMENU menu);
-    // The user chose other taskbars: shown at once, and kept in tickra.ini.
-    void ChooseTaskbars(TaskbarChoice choice);
     void OpenUrl(const std::wstring& url);
-    void PaintMinimised();
-    // The user chose another first feed: asked at the next tick, and kept in tickra.ini.
-    void ChooseFeed(FeedId feed);
-    // The user switched the limit alerts or chose a step: from the next answer on, and kept.
-    void ChooseMoveSettings(const RefreshCycle::MoveSettings& settings);
     void Raise(const Alert& alert);
 
     std::string arguments_;
     DialogServices services_;
-    StartWithWindows start_with_windows_;
-    HideKey hide_key_;
     HICON icon_ = nullptr;  // shared resource icon: never destroyed
     bool tips_switch_ = false;
     std::string code_ini_path_;
-    std::unique_ptr<TickraSettings> settings_;
+    std::unique_ptr<TrayChoices> choices_;  // made before the ticker, from tickra.ini
 
     // Start-up may wait in message boxes (a second copy, an unreadable code.ini), whose loops
     // deliver the tray's commands and the timer: until it has ended, commands wait here and ticks

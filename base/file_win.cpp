@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "base/unique_handle_win.h"
 
 namespace tickra {
@@ -22,6 +24,16 @@ std::string ReadFileBytes(const std::wstring& path, size_t max_bytes) {
         return {};
     }
     return bytes;
+}
+
+std::string CurrentDirectoryAnsi() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    if (length >= buffer.size()) {
+        buffer.resize(length + 1);
+        length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+    }
+    return std::string(buffer.data(), length < buffer.size() ? length : 0);
 }
 
 }  // namespace tickra

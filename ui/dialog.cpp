@@ -2,6 +2,7 @@
 
 #include "res/messages.h"
 #include "base/caught.h"
+#include "base/code_page_win.h"
 #include "ui/message_guard.h"
 #include "ui/report.h"
 
@@ -169,12 +170,56 @@ bool Dialog::RouteMessage(MSG& message) {
     return dialog != nullptr && dialog->PreTranslateMessage(message);
 }
 
-std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
-    if (message == WM_COMMAND &&
-        OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) {
-        return 0;
+void Dialog::SetIcon(HICON icon) {
+    icon_ = icon;
+    window().Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    window().Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+void Dialog::AddSystemMenuBox(UINT command, std::string_view text, int box) {
+    HMENU menu = GetSystemMenu(hwnd_, FALSE);
+    if (menu == nullptr || text.empty()) {
+        return;
     }
-    return std::nullopt;
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, MF_STRING, command, tickra::Widen(text).c_str());
+    box_command_ = command;
+    box_ = box;
+}
+
+std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    switch (message) {
+        case WM_COMMAND:
+            if (OnCommand(LOWORD(wparam), HIWORD(wparam), reinterpret_cast<HWND>(lparam))) {
+                return 0;
+            }
+            return std::nullopt;
+        case WM_SYSCOMMAND:
+            if (box_command_ != 0 && (wparam & 0xFFF0) == box_command_) {
+                Dialog box(box_);
+                box.DoModal(hwnd_);
+                return 0;
+            }
+            return std::nullopt;
+        case WM_PAINT:
+            if (icon_ != nullptr && IsIconic(hwnd_)) {
+                PAINTSTRUCT paint;
+                HDC dc = BeginPaint(hwnd_, &paint);
+                SendMessageW(hwnd_, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+                RECT client;
+                GetClientRect(hwnd_, &client);
+                DrawIcon(dc, (client.right - GetSystemMetrics(SM_CXICON) + 1) / 2,
+                         (client.bottom - GetSystemMetrics(SM_CYICON) + 1) / 2, icon_);
+                EndPaint(hwnd_, &paint);
+                return 0;
+            }
+            return std::nullopt;
+        case WM_QUERYDRAGICON:
+            return icon_ != nullptr ? std::optional<LRESULT>(reinterpret_cast<LRESULT>(icon_))
+                                    : std::nullopt;
+        default:
+            return std::nullopt;
+    }
 }
 
 bool Dialog::OnCommand(int id, int, HWND) {

@@ -38,6 +38,13 @@ public:
     std::string ItemText(int id) const { return Item(id).Text(); }
     void SetItemText(int id, std::string_view text) const { Item(id).SetText(text); }
 
+    // The window's icon, big and small: a minimised dialog paints it, and a drag shows it. The
+    // icon stays the caller's.
+    void SetIcon(HICON icon);
+    // An entry at the end of the system menu, after a separator, that opens the dialog template
+    // box modally; nothing without a text.
+    void AddSystemMenuBox(UINT command, std::string_view text, int box);
+
     // Sees each queued message for this dialog or its children before it is dispatched;
     // returns true when the message was handled and must not be dispatched.
     virtual bool PreTranslateMessage(MSG& message);
@@ -63,6 +70,9 @@ private:
     std::shared_ptr<tickra::Mailbox> mailbox_;
     bool modal_ = false;
     bool ended_ = false;
+    HICON icon_ = nullptr;
+    UINT box_command_ = 0;
+    int box_ = 0;
     INT_PTR result_ = 0;
 };
 
