@@ -13,7 +13,6 @@ class SecondarySlot final : public SecondaryTaskbarSlot {
 public:
     using SecondaryTaskbarSlot::SecondaryTaskbarSlot;
     SlotKind kind() const override { return SlotKind::kSecondary; }
-    bool LayoutHolds() const override { return !HasBridge(taskbar_.hwnd); }
     Parts parts() const override;
     void MakeRoom() override;
     std::optional<TickerPlace> Place() override;

@@ -12,7 +12,6 @@ class SecondaryWindows11Slot final : public SecondaryTaskbarSlot {
 public:
     using SecondaryTaskbarSlot::SecondaryTaskbarSlot;
     SlotKind kind() const override { return SlotKind::kSecondaryWindows11; }
-    bool LayoutHolds() const override { return HasBridge(taskbar_.hwnd); }
     std::optional<TickerPlace> Place() override;
     bool LayoutChanged() override { return Moved(); }
 

@@ -26,11 +26,6 @@ bool ShellWindow::Read() {
     return true;
 }
 
-bool HasBridge(HWND taskbar) {
-    return FindWindowExW(taskbar, nullptr, L"Windows.UI.Composition.DesktopWindowContentBridge",
-                         nullptr) != nullptr;
-}
-
 Rect MoveShellWindow(HWND window, HWND taskbar, const RebarBounds& bounds) {
     // A move that waited for the shell would hang with a hung shell.
     SetWindowPos(window, nullptr, bounds.x, bounds.y, bounds.width, bounds.height,
@@ -104,6 +99,10 @@ bool SecondaryTaskbarSlot::FindLateParts() {
     task_list_.hwnd = FindTaskList(taskbar_.hwnd);
     clock_.hwnd = FindWindowExW(taskbar_.hwnd, nullptr, L"ClockButton", nullptr);
     return task_list_.hwnd != task_list || clock_.hwnd != clock;
+}
+
+bool SecondaryTaskbarSlot::LayoutHolds() const {
+    return MakeTaskbarSlot(TaskbarRole::kSecondary, taskbar_.hwnd)->kind() == kind();
 }
 
 TaskbarSlot::Parts SecondaryTaskbarSlot::parts() const {

@@ -22,9 +22,6 @@ struct ShellWindow {
     bool Read();
 };
 
-// Windows 11 draws the taskbar in XAML inside a bridge window; its classic children are stand-ins.
-bool HasBridge(HWND taskbar);
-
 // Moves a window of the shell; bounds in the taskbar's client coordinates. Returns the screen
 // rectangle it is going to have: the move waits for nobody, and is applied when the shell's
 // thread runs again.
@@ -68,6 +65,8 @@ public:
     HWND taskbar() const override { return taskbar_.hwnd; }
     void FindParts() override;
     bool FindLateParts() override;
+    // The factory would still pick this kind for the taskbar.
+    bool LayoutHolds() const override;
     Parts parts() const override;
     Backdrop BackdropOf(const Rect& ticker) override;
 

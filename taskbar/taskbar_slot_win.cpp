@@ -12,6 +12,12 @@ namespace tickra {
 
 namespace {
 
+// Windows 11 draws the taskbar in XAML inside a bridge window; its classic children are stand-ins.
+bool HasBridge(HWND taskbar) {
+    return FindWindowExW(taskbar, nullptr, L"Windows.UI.Composition.DesktopWindowContentBridge",
+                         nullptr) != nullptr;
+}
+
 bool RunningUnderWine() {
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
     return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;

@@ -48,7 +48,7 @@ public:
         on_pointer_ = std::move(handler);
     }
     void set_on_left_click(std::function<void()> handler) { on_left_click_ = std::move(handler); }
-    // Timers its owner sets on the ticker's window; the handler says whether the timer was one.
+    // The owner's timers on the ticker's window; the handler says whether a timer was its own.
     void set_on_timer(std::function<bool(UINT_PTR id)> handler) { on_timer_ = std::move(handler); }
 
 protected:
