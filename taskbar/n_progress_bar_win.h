@@ -11,7 +11,6 @@
 #include <functional>
 #include <memory>
 #include <utility>
-#include <vector>
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/taskbar_slot_win.h"
