@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -27,6 +29,9 @@ CTextProgressCtrl::CTextProgressCtrl()
     : colours_{GetSysColor(COLOR_WINDOW), PaletteFor(GetSysColor(COLOR_WINDOW))} {}
 
 bool CTextProgressCtrl::CreateWindowIn(HWND parent, const RECT& rect, DWORD style, int id) {
+    // Tracking ended with the last window, if there was one: the new one asks again.
+    tracking_ = false;
+    wheel_.Reset();
     // The parent may be the shell's taskbar: telling it of the child's birth and death would wait
     // for its thread.
     return Create({kClassName, PROGRESS_CLASSW}, WS_EX_NOPARENTNOTIFY, style, rect, parent, id);
@@ -59,8 +64,71 @@ bool CTextProgressCtrl::SetColours(const TickerColours& colours) {
     return true;
 }
 
-LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+std::optional<LRESULT> CTextProgressCtrl::OnPointer(UINT message, WPARAM wparam, LPARAM lparam) {
+    Pointer what = Pointer::kRest;
+    int value = 0;
     switch (message) {
+        case WM_MOUSEMOVE:
+            if (!tracking_) {
+                TRACKMOUSEEVENT track{sizeof(track), TME_HOVER | TME_LEAVE, hwnd(), kRestMs};
+                tracking_ = TrackMouseEvent(&track) != FALSE;
+            }
+            return std::nullopt;
+        case WM_MOUSEHOVER:
+            // Any program can post one: only a pointer that is really there rests on the ticker.
+            if (!tracking_ || !PointerIsOver()) {
+                return 0;
+            }
+            break;
+        case WM_MOUSELEAVE:
+            tracking_ = false;
+            wheel_.Reset();
+            what = Pointer::kLeave;
+            break;
+        case WM_RBUTTONUP: {
+            POINT at{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+            ClientToScreen(hwnd(), &at);
+            what = Pointer::kMenu;
+            value = static_cast<int>(MAKELPARAM(at.x, at.y));
+            break;
+        }
+        case WM_MOUSEWHEEL:  // never to DefWindowProc, which would hand it on to the taskbar
+            value = wheel_.Add(GET_WHEEL_DELTA_WPARAM(wparam));
+            if (value == 0) {
+                return 0;
+            }
+            what = Pointer::kWheel;
+            break;
+        default:
+            return std::nullopt;
+    }
+    if (on_pointer_) {
+        on_pointer_(what, value);
+    }
+    return 0;
+}
+
+bool CTextProgressCtrl::PointerIsOver() const {
+    POINT at;
+    RECT place;
+    return GetCursorPos(&at) && GetWindowRect(hwnd(), &place) && PtInRect(&place, at);
+}
+
+LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+    if (const std::optional<LRESULT> answer = OnPointer(message, wparam, lparam)) {
+        return *answer;
+    }
+    switch (message) {
+        case WM_TIMER:
+            if (on_timer_ && on_timer_(static_cast<UINT_PTR>(wparam))) {
+                return 0;
+            }
+            return DefaultProc(message, wparam, lparam);
+        case WM_LBUTTONDOWN:
+            if (on_left_click_) {
+                on_left_click_();
+            }
+            return DefaultProc(message, wparam, lparam);
         case WM_PAINT:
             Paint();
             return 0;
@@ -88,7 +156,6 @@ LRESULT CTextProgressCtrl::OnMessage(UINT message, WPARAM wparam, LPARAM lparam)
             return MA_NOACTIVATE;
         case WM_CONTEXTMENU:
         case WM_SYSCOMMAND:  // nothing from its menu, which it has not; a close least of all
-        case WM_MOUSEWHEEL:
         case WM_MOUSEHWHEEL:
         case WM_APPCOMMAND:
         case WM_HELP:

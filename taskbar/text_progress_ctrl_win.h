@@ -5,11 +5,14 @@
 #include <windows.h>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "taskbar/ticker_chart.h"
 #include "taskbar/ticker_palette.h"
+#include "taskbar/wheel_steps.h"
 #include "ui/custom_window.h"
 #include "watch/stock_entry.h"
 #include "watch/ticker_state.h"
@@ -37,6 +40,17 @@ public:
     void SetMetrics(const TickerMetrics& metrics) { metrics_ = metrics; }
     const TickerMetrics& metrics() const { return metrics_; }
 
+    // What the pointer does over the ticker: it rests on it (about 400 ms), leaves it, asks for
+    // its menu (value: the screen point, as MAKELPARAM), or turns the wheel (value: whole steps,
+    // positive away from the user).
+    enum class Pointer { kRest, kLeave, kMenu, kWheel };
+    void set_on_pointer(std::function<void(Pointer what, int value)> handler) {
+        on_pointer_ = std::move(handler);
+    }
+    void set_on_left_click(std::function<void()> handler) { on_left_click_ = std::move(handler); }
+    // The owner's timers on the ticker's window; the handler says whether a timer was its own.
+    void set_on_timer(std::function<bool(UINT_PTR id)> handler) { on_timer_ = std::move(handler); }
+
 protected:
     LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam) override;
 
@@ -45,6 +59,11 @@ private:
     TickerPalette palette() const {
         return mono_ ? Monochrome(colours_.palette) : colours_.palette;
     }
+    static constexpr DWORD kRestMs = 400;  // before the pointer counts as resting
+
+    // Answers the pointer's messages that it tells its owner of; nothing for the others.
+    std::optional<LRESULT> OnPointer(UINT message, WPARAM wparam, LPARAM lparam);
+    bool PointerIsOver() const;
     void Paint();
     void DrawMarkers(HDC dc, const RECT& client) const;
     void DrawPin(HDC dc, const RECT& client) const;
@@ -70,6 +89,11 @@ private:
     std::optional<MinuteHistory> history_;
     float reference_price_ = 0.0f;
     TickerMetrics metrics_;
+    bool tracking_ = false;  // the pointer is over this window, and its leaving will be told
+    WheelSteps wheel_;
+    std::function<void(Pointer, int)> on_pointer_;
+    std::function<void()> on_left_click_;
+    std::function<bool(UINT_PTR)> on_timer_;
 };
 
 }  // namespace tickra

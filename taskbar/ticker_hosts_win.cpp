@@ -31,8 +31,8 @@ void TickerHosts::SetHidden(bool hidden) {
     if (hidden_) {
         primary_.reset();  // each host gives its taskbar the room back
         secondaries_.clear();
-        hidden_marker_.Create({CNProgressBar::kHiddenTickersClass}, WS_EX_TOOLWINDOW, WS_POPUP,
-                              {0, 0, 0, 0}, nullptr);
+        hidden_marker_.Create({kHiddenTickersClass}, WS_EX_TOOLWINDOW, WS_POPUP, {0, 0, 0, 0},
+                              nullptr);
     } else {
         hidden_marker_.Destroy();
         Sync();
