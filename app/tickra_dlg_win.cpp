@@ -12,6 +12,7 @@
 #include "res/messages.h"
 #include "res/resource.h"
 #include "watch/profile_file_win.h"
+#include "watch/profile_text.h"
 
 namespace tickra {
 
@@ -68,8 +69,10 @@ bool CTickraDlg::OnInitDialog() {
     page_ = std::make_unique<WatchListPage>(*this, model_, services_, mailbox());
     balance_ = std::make_unique<BalanceButtons>(*this, model_, *page_, services_, mailbox());
     const std::string settings_path = CurrentDirectory() + "\\tickra.ini";
+    auto settings_file = std::make_unique<PrivateProfileFile>(settings_path);
+    const ProfileText settings_text(settings_file->Read().text);
     settings_ = std::make_unique<TickraSettings>(
-        std::make_unique<PrivateProfileFile>(settings_path), [this, settings_path] {
+        settings_text, std::move(settings_file), [this, settings_path] {
             page_->Tell("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" +
                         settings_path);
         });
