@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "watch/name_list.h"
@@ -26,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool wine = (data[0] & 0x80) != 0;
     const std::vector<char> list(data + 1, data + size);
     const auto fill = [&](char* into, size_t room) -> size_t {
-        std::memcpy(into, list.data(), std::min(room, list.size()));
+        std::copy_n(list.begin(), std::min(room, list.size()), into);
         if (list.size() + 2 <= room) {
             return list.size();
         }

@@ -45,10 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const tickra::ProfileText text(
         std::string_view(reinterpret_cast<const char*>(data) + 2, size - 2));
     const auto& sections = text.sections();
-    for (size_t i = 0; i < sections.size(); ++i) {
-        const tickra::ProfileText::Section* found = text.Find(LowerCase(sections[i].name));
-        if (found == nullptr || found > &sections[i] ||
-            tickra::UpperCaseMbcs(found->name) != tickra::UpperCaseMbcs(sections[i].name)) {
+    for (const tickra::ProfileText::Section& section : sections) {
+        const tickra::ProfileText::Section* found = text.Find(LowerCase(section.name));
+        if (found == nullptr || found > &section ||
+            tickra::UpperCaseMbcs(found->name) != tickra::UpperCaseMbcs(section.name)) {
             __builtin_trap();
         }
     }
