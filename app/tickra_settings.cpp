@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "base/mbcs.h"
 #include "watch/move_alerts.h"
 
 namespace tickra {
@@ -21,14 +22,12 @@ bool ParseSwitch(std::string_view text, bool default_value) {
     return text == "1" ? true : text == "0" ? false : default_value;
 }
 
-TickraSettings::TickraSettings(std::unique_ptr<ProfileFile> file,
+TickraSettings::TickraSettings(const ProfileText& file, std::unique_ptr<ProfileWriter> writer,
                                std::function<void()> tell_failure)
-    : file_(std::move(file)), tell_failure_(std::move(tell_failure)) {
-    const auto read = [this](const char* section, const char* key) {
-        char value[128] = {};  // longer values are none of the program's
-        file_->GetString(section, key, value, sizeof(value));
-        value[sizeof(value) - 1] = '\0';
-        return std::string(value);
+    : writer_(std::move(writer)), tell_failure_(std::move(tell_failure)) {
+    const auto read = [&file](const char* section, const char* key) {
+        // Cut as a buffer of 128 bytes cuts: longer values are none of the program's.
+        return std::string(CutAtCharBoundary(file.Value(section, key), 127));
     };
     values_.taskbars = ParseTaskbarChoice(read(kSection, "Taskbars"));
     values_.sources = ParseFeedOrder(read(kSection, "Sources"));
@@ -74,7 +73,7 @@ void TickraSettings::SetStyle(const LineStyle& style) {
 }
 
 void TickraSettings::Keep(const char* section, const char* key, const std::string& value) {
-    if (!file_->WriteString(section, key, value.c_str()) && !telling_ && tell_failure_) {
+    if (!writer_->WriteString(section, key, value.c_str()) && !telling_ && tell_failure_) {
         telling_ = true;
         tell_failure_();
         telling_ = false;

@@ -10,6 +10,7 @@
 #include "taskbar/taskbar_choice.h"
 #include "watch/feed_router.h"
 #include "watch/profile_file.h"
+#include "watch/profile_text.h"
 #include "watch/refresh_cycle.h"
 #include "watch/ticker_line.h"
 
@@ -25,9 +26,11 @@ struct SettingsValues {
 
 class TickraSettings {
 public:
-    // tell_failure says that a change could not be written and holds only for this run; it is not
-    // called again while it is still telling an earlier one (the tray's menu works meanwhile).
-    TickraSettings(std::unique_ptr<ProfileFile> file, std::function<void()> tell_failure);
+    // file: tickra.ini as read at start, once; changes go to it through writer. tell_failure says
+    // that a change could not be written and holds only for this run; it is not called again
+    // while it is still telling an earlier one (the tray's menu works meanwhile).
+    TickraSettings(const ProfileText& file, std::unique_ptr<ProfileWriter> writer,
+                   std::function<void()> tell_failure);
 
     const SettingsValues& values() const { return values_; }
 
@@ -40,7 +43,7 @@ public:
 private:
     void Keep(const char* section, const char* key, const std::string& value);
 
-    std::unique_ptr<ProfileFile> file_;
+    std::unique_ptr<ProfileWriter> writer_;
     std::function<void()> tell_failure_;
     bool telling_ = false;
     SettingsValues values_;

@@ -6,6 +6,7 @@
 #include "base/code_page_win.h"
 #include "res/resource.h"
 #include "watch/profile_file_win.h"
+#include "watch/profile_text.h"
 
 namespace tickra {
 
@@ -27,6 +28,7 @@ bool Holds(HMENU menu, UINT id) {
 TrayChoices::TrayChoices(const std::string& settings_path, std::wstring startup_folder, Tell tell)
     : tell_(std::move(tell)),
       settings_(
+          ProfileText(PrivateProfileFile(settings_path).Read().text),
           std::make_unique<PrivateProfileFile>(settings_path),
           [this, settings_path] {
               tell_("tickra.ini 无法保存，这个选择只在这次运行中有效。\r\n\r\n" + settings_path);

@@ -71,7 +71,7 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
     // that a section deleted meanwhile comes back whole.
     const WatchRow* before = change ? &model_.row(static_cast<size_t>(selected)) : nullptr;
     const std::string& section = before != nullptr ? before->code : code;
-    const Names held = change ? ReadKeyNames(file_, section) : Names();
+    const Names held = change ? file_.KeyNames(section) : Names();
     auto write = [&](const char* key, const std::string& value, const std::string& was) {
         return (value == was && std::find(held.begin(), held.end(), key) != held.end()) ||
                file_.WriteString(section, key, value.c_str());
@@ -147,7 +147,7 @@ WatchListEditor::DeleteResult WatchListEditor::Delete(int selected) {
     // next start would bring the row back with the other one's values.
     const std::string& code = model_.row(static_cast<size_t>(selected)).code;
     const std::string folded = UpperCaseMbcs(code);
-    const Names names = ReadSectionNames(file_, kNameListMaxSize);
+    const Names names = file_.SectionNames();
     const auto sections = std::count_if(names.begin(), names.end(), [&](const std::string& name) {
         return name.size() == folded.size() && UpperCaseMbcs(name) == folded;
     });

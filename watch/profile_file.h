@@ -1,7 +1,6 @@
-// The profile (INI) file functions the watch list is kept with, as a seam for tests.
+// Writing a profile (INI) file through the Windows profile functions, as a seam for tests.
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <string>
 #include <utility>
@@ -9,19 +8,10 @@
 
 namespace tickra {
 
-class ProfileFile {
+class ProfileWriter {
 public:
-    virtual ~ProfileFile() = default;
+    virtual ~ProfileWriter() = default;
 
-    // Fills buffer with the section names as a double-NUL-terminated list, cut to fit the buffer,
-    // and returns what GetPrivateProfileSectionNamesA returns: the bytes stored without the final
-    // NUL, or size - 2 when the list was cut.
-    virtual size_t GetSectionNames(char* buffer, size_t size) = 0;
-    // The key names of one section, delivered and counted the same way.
-    virtual size_t GetKeyNames(const std::string& section, char* buffer, size_t size) = 0;
-    // The value of one key, NUL-terminated and cut to the buffer; empty when missing.
-    virtual void GetString(const std::string& section, const std::string& key, char* buffer,
-                           size_t size) = 0;
     // Writes one value; a null key removes the whole section. False when the file could not be
     // written (read-only, locked, a full disk).
     virtual bool WriteString(const std::string& section, const char* key, const char* value) = 0;
@@ -38,6 +28,16 @@ public:
     }
 };
 
+// code.ini as its editor writes it: what the file holds is asked just before a write, since
+// another running copy may have changed it after it was read.
+class ProfileFile : public ProfileWriter {
+public:
+    // The section names in file order, a name as often as the file has it.
+    virtual std::vector<std::string> SectionNames() = 0;
+    // The key names of the first section of that name, whatever its letters' case.
+    virtual std::vector<std::string> KeyNames(const std::string& section) = 0;
+};
+
 // A file whose writes wait for the user's word: a code.ini that holds text but no list (another
 // encoding, a damaged file) is not overwritten by the first edit unless the user agrees.
 class ConfirmedWrites final : public ProfileFile {
@@ -46,15 +46,9 @@ public:
     ConfirmedWrites(ProfileFile& file, bool allowed, std::function<bool()> confirm)
         : file_(file), allowed_(allowed), confirm_(std::move(confirm)) {}
 
-    size_t GetSectionNames(char* buffer, size_t size) override {
-        return file_.GetSectionNames(buffer, size);
-    }
-    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override {
-        return file_.GetKeyNames(section, buffer, size);
-    }
-    void GetString(const std::string& section, const std::string& key, char* buffer,
-                   size_t size) override {
-        file_.GetString(section, key, buffer, size);
+    std::vector<std::string> SectionNames() override { return file_.SectionNames(); }
+    std::vector<std::string> KeyNames(const std::string& section) override {
+        return file_.KeyNames(section);
     }
     bool WriteString(const std::string& section, const char* key, const char* value) override {
         return Allowed() && file_.WriteString(section, key, value);

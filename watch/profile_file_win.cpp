@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/unique_handle_win.h"
+#include "watch/name_list.h"
 
 namespace tickra {
 
@@ -76,19 +77,26 @@ PrivateProfileFile::Contents PrivateProfileFile::Read() const {
     return contents;
 }
 
-size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) {
+std::vector<std::string> PrivateProfileFile::SectionNames() {
+    // Room for the longest list at once: Wine reads a file written in the last two seconds again
+    // at every call.
+    return ReadNameList([this](char* buffer, size_t size) { return GetSectionNames(buffer, size); },
+                        kNameListMaxSize);
+}
+
+std::vector<std::string> PrivateProfileFile::KeyNames(const std::string& section) {
+    return ReadNameList(
+        [&](char* buffer, size_t size) { return GetKeyNames(section, buffer, size); });
+}
+
+size_t PrivateProfileFile::GetSectionNames(char* buffer, size_t size) const {
     return GetPrivateProfileSectionNamesA(buffer, static_cast<DWORD>(size), path_.c_str());
 }
 
-size_t PrivateProfileFile::GetKeyNames(const std::string& section, char* buffer, size_t size) {
+size_t PrivateProfileFile::GetKeyNames(const std::string& section, char* buffer,
+                                       size_t size) const {
     return GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer, static_cast<DWORD>(size),
                                     path_.c_str());
-}
-
-void PrivateProfileFile::GetString(const std::string& section, const std::string& key, char* buffer,
-                                   size_t size) {
-    GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, static_cast<DWORD>(size),
-                             path_.c_str());
 }
 
 bool PrivateProfileFile::WriteNewSection(const std::string& section, const Keys& keys) {

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "watch/profile_file.h"
 
@@ -28,10 +29,14 @@ public:
     };
     Contents Read() const;
 
-    size_t GetSectionNames(char* buffer, size_t size) override;
-    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;
-    void GetString(const std::string& section, const std::string& key, char* buffer,
-                   size_t size) override;
+    // Read through the functions' lists, whose buffer grows until a list fits.
+    std::vector<std::string> SectionNames() override;
+    std::vector<std::string> KeyNames(const std::string& section) override;
+    // The functions' own answers: the list in the buffer, and the bytes stored without the final
+    // NUL, or size - 2 when the list was cut.
+    size_t GetSectionNames(char* buffer, size_t size) const;
+    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) const;
+
     bool WriteString(const std::string& section, const char* key, const char* value) override;
     // One write where one a key would read and write the whole file each time: Wine reads a file
     // written in the last two seconds again at every call.

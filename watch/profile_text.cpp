@@ -1,7 +1,6 @@
 #include "watch/profile_text.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/mbcs.h"
 
@@ -52,35 +51,10 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && UpperCaseMbcs(a) == UpperCaseMbcs(b);
 }
 
-// A list of names, double-NUL-terminated and cut to the buffer as the profile functions cut it.
-size_t FillList(const std::vector<std::string_view>& names, char* buffer, size_t size) {
-    if (size < 2) {
-        return 0;
-    }
-    size_t at = 0;
-    for (std::string_view name : names) {
-        if (at + name.size() + 2 > size) {
-            // The names so far may end one byte before the buffer does: no room is left then.
-            const size_t room = at < size - 2 ? size - 2 - at : 0;
-            std::memcpy(buffer + at, name.data(), std::min(room, name.size()));
-            buffer[size - 2] = buffer[size - 1] = '\0';
-            return size - 2;
-        }
-        std::memcpy(buffer + at, name.data(), name.size());
-        at += name.size();
-        buffer[at++] = '\0';
-    }
-    buffer[at] = '\0';
-    if (at == 0) {
-        buffer[1] = '\0';
-    }
-    return at;
-}
-
 }  // namespace
 
 ProfileText::ProfileText(std::string_view text) {
-    sections_.push_back({});
+    bool in_section = false;      // the lines before the first section belong to none
     bool named_key_last = false;  // the last key kept has a name (or there is none yet)
     bool any_key = false;
     while (!text.empty()) {
@@ -93,14 +67,18 @@ ProfileText::ProfileText(std::string_view text) {
         }
         if (line.front() == '[') {
             if (const size_t close = FindLast(line, ']'); close != std::string_view::npos) {
-                sections_.push_back({AsCString(Trim(line.substr(1, close - 1))), {}});
-                if (!sections_.back().name.empty()) {
-                    first_of_name_.emplace(UpperCaseMbcs(sections_.back().name),
-                                           sections_.size() - 1);
+                std::string name = AsCString(Trim(line.substr(1, close - 1)));
+                in_section = !name.empty();
+                if (in_section) {
+                    first_of_name_.emplace(UpperCaseMbcs(name), sections_.size());
+                    sections_.push_back({std::move(name), {}});
                 }
                 any_key = false;
                 continue;
             }
+        }
+        if (!in_section) {
+            continue;
         }
         Key key{AsCString(line), std::nullopt};
         if (const size_t eq = FindMbcs(line, '='); eq != std::string_view::npos) {
@@ -121,38 +99,22 @@ const ProfileText::Section* ProfileText::Find(std::string_view name) const {
     return found == first_of_name_.end() ? nullptr : &sections_[found->second];
 }
 
-size_t ProfileText::GetSectionNames(char* buffer, size_t size) {
+std::vector<std::string_view> ProfileText::KeyNames(const Section& section) {
     std::vector<std::string_view> names;
-    for (const Section& s : sections_) {
-        if (!s.name.empty()) {
-            names.push_back(s.name);
+    for (const Key& key : section.keys) {
+        // Comments and lines without "=" are no keys; "=value" lists an empty name, and when it
+        // comes first, the list is taken for no list at all.
+        if ((key.name.empty() || key.name.front() != ';') && key.value) {
+            names.emplace_back(key.name);
         }
     }
-    return FillList(names, buffer, size);
+    if (!names.empty() && names.front().empty()) {
+        names.clear();
+    }
+    return names;
 }
 
-size_t ProfileText::GetKeyNames(const std::string& section, char* buffer, size_t size) {
-    std::vector<std::string_view> names;
-    if (const Section* found = Find(section)) {
-        for (const Key& key : found->keys) {
-            // Comments and lines without "=" are no keys; "=value" lists an empty name, which
-            // ends the list, and when it comes first, the list is taken for no list at all.
-            if ((key.name.empty() || key.name.front() != ';') && key.value) {
-                names.push_back(key.name);
-            }
-        }
-        if (!names.empty() && names.front().empty()) {
-            names.clear();
-        }
-    }
-    return FillList(names, buffer, size);
-}
-
-void ProfileText::GetString(const std::string& section, const std::string& key, char* buffer,
-                            size_t size) {
-    if (size == 0) {
-        return;
-    }
+std::string_view ProfileText::Value(std::string_view section, std::string_view key) const {
     std::string_view value;
     const std::string_view wanted_key = Trim(key);
     const Section* found = Find(Trim(section));
@@ -169,10 +131,7 @@ void ProfileText::GetString(const std::string& section, const std::string& key, 
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
     }
-    // Cut as the functions cut a value for their narrow callers: at a character's boundary.
-    value = CutAtCharBoundary(value, size - 1);
-    std::memcpy(buffer, value.data(), value.size());
-    buffer[value.size()] = '\0';
+    return value;
 }
 
 }  // namespace tickra

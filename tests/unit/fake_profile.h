@@ -1,6 +1,5 @@
-// An in-memory profile file that fills buffers and answers the way the Windows profile functions
-// do: section and key names found without regard to ASCII case, and a list that does not fit cut
-// and answered with size - 2.
+// An in-memory code.ini for the editor: it lists what its text holds, section and key names found
+// without regard to ASCII case, and records the writes.
 #pragma once
 
 #include <optional>
@@ -15,18 +14,11 @@ namespace tickra::testing {
 
 class FakeProfile : public ProfileFile {
 public:
-    enum class Cut {
-        kWindows,  // the last name is cut short and the list still ends in a double NUL
-        kWine,     // the buffer is filled to its last byte; no final double NUL
-    };
-
     // ini: "[section]" lines and "key=value" lines. An empty text stands for a missing file.
-    explicit FakeProfile(std::string_view ini, Cut cut = Cut::kWindows);
+    explicit FakeProfile(std::string_view ini);
 
-    size_t GetSectionNames(char* buffer, size_t size) override;
-    size_t GetKeyNames(const std::string& section, char* buffer, size_t size) override;
-    void GetString(const std::string& section, const std::string& key, char* buffer,
-                   size_t size) override;
+    std::vector<std::string> SectionNames() override;
+    std::vector<std::string> KeyNames(const std::string& section) override;
     bool WriteString(const std::string& section, const char* key, const char* value) override;
 
     struct Write {
@@ -38,16 +30,7 @@ public:
     bool read_only = false;  // every write fails
 
 private:
-    struct Section {
-        std::string name;
-        std::string folded;  // the name upper-cased, as it is looked up
-        std::vector<std::pair<std::string, std::string>> keys;
-    };
-    const Section* Find(const std::string& name) const;
-    size_t FillList(const std::vector<std::string>& names, char* buffer, size_t size) const;
-
-    std::vector<Section> sections_;
-    Cut cut_;
+    std::vector<std::pair<std::string, std::vector<std::string>>> sections_;  // names, key names
 };
 
 }  // namespace tickra::testing

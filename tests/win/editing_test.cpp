@@ -96,7 +96,7 @@ struct EditingTest : ::testing::Test {
     Rows File() const {
         PrivateProfileFile file(folder.path() + "\\code.ini");
         Rows rows;
-        for (const WatchRow& r : LoadWatchList(file)) {
+        for (const WatchRow& r : LoadWatchList(ProfileText(file.Read().text))) {
             rows.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
         }
         return rows;

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <set>
+
 #include "base/code_page_win.h"
 #include "base/file_win.h"
+#include "base/mbcs.h"
 #include "unit/test_support.h"
+#include "watch/name_list.h"
 #include "watch/profile_file_win.h"
 #include "watch/profile_text.h"
 #include "watch/watch_list_loader.h"
@@ -25,7 +31,7 @@ TEST(PrivateProfileFile, CutListsAreToldAndLongListsLoadWhole) {
     EXPECT_EQ(cut.back(), "600072");
     EXPECT_EQ(file.GetKeyNames("700000", buffer.data(), buffer.size()), 510u);
 
-    const WatchList rows = LoadWatchList(file);
+    const WatchList rows = LoadWatchList(ProfileText(file.Read().text));
     ASSERT_EQ(rows.size(), 121u);
     EXPECT_EQ(rows[119].code, "600119");
     EXPECT_EQ(rows[119].cross_above, "2");
@@ -38,8 +44,8 @@ TEST(PrivateProfileFile, EmptyAndMissingFilesGiveOneEmptyName) {
     folder.WriteFile("empty.ini", "");
     for (const char* name : {"empty.ini", "missing.ini"}) {
         PrivateProfileFile file(folder.path() + "\\" + name);
-        EXPECT_EQ(ReadSectionNames(file), std::vector<std::string>{""}) << name;
-        EXPECT_TRUE(LoadWatchList(file).empty()) << name;
+        EXPECT_EQ(file.SectionNames(), std::vector<std::string>{""}) << name;
+        EXPECT_TRUE(LoadWatchList(ProfileText(file.Read().text)).empty()) << name;
     }
 }
 
@@ -48,7 +54,7 @@ TEST(PrivateProfileFile, Gb2312ValuesRoundTripByteForByte) {
     PrivateProfileFile file(folder.path() + "\\code.ini");
     file.WriteString("600000", "under", "9.50");
     file.WriteString("600000", "cdt", "2008年7月8日");
-    const WatchList rows = LoadWatchList(file);
+    const WatchList rows = LoadWatchList(ProfileText(file.Read().text));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].break_below, "9.50");
     EXPECT_EQ(rows[0].data_date, "2008年7月8日");
@@ -89,7 +95,8 @@ TEST(PrivateProfileFile, TextIsReadWholeInAUtf8CodePage) {
     EXPECT_EQ(ProfileTextFromBytes("\xEF\xBB\xBF" + utf8, CP_UTF8), utf8);
 }
 
-// code.ini read in one pass gives the rows that the profile functions give, key by key.
+// code.ini read in one pass gives the rows that the profile functions give, list by list and key
+// by key.
 TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
     const std::string long_text(300, '9'), long_gb2312 = [] {
         std::string text;
@@ -123,18 +130,33 @@ TEST(ProfileText, OddFilesGiveTheRowsOfTheProfileFunctions) {
         "[\xB0\x5D]\r\nunder=18\r\n[\xB0]x]\r\nover=19\r\n",  // "]" as a trail byte
     };
     testing::ScopedWorkingDirectory folder;
+    const std::string path = folder.path() + "\\code.ini";
     for (const std::string& bytes : files) {
         folder.WriteFile("code.ini", bytes);
-        PrivateProfileFile file(folder.path() + "\\code.ini");
-        ProfileText text(file.Read().text);
-        auto texts = [](WatchList rows) {
-            std::vector<std::vector<std::string>> cells;
-            for (const WatchRow& r : rows) {
-                cells.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
+        PrivateProfileFile file(path);
+        std::vector<std::vector<std::string>> typed, asked;
+        for (const WatchRow& r : LoadWatchList(ProfileText(file.Read().text))) {
+            typed.push_back({r.code, r.break_below, r.cross_above, r.balance, r.data_date});
+        }
+        std::set<std::string> codes;  // the loader's rules, with every list and value asked
+        for (const std::string& code : file.SectionNames()) {
+            if (code.empty() || code.size() > kMaxCodeBytes ||
+                !codes.insert(UpperCaseMbcs(code)).second) {
+                continue;
             }
-            return cells;
-        };
-        EXPECT_EQ(texts(LoadWatchList(text)), texts(LoadWatchList(file))) << bytes;
+            const std::vector<std::string> keys = file.KeyNames(code);
+            asked.push_back({code});
+            for (const char* key : {"under", "over", "sale", "cdt"}) {
+                std::array<char, kValueBufferSize> value{};
+                if (std::find(keys.begin(), keys.end(), key) != keys.end()) {
+                    GetPrivateProfileStringA(code.c_str(), key, "", value.data(), value.size(),
+                                             path.c_str());
+                }
+                value.back() = '\0';
+                asked.back().emplace_back(value.data());
+            }
+        }
+        EXPECT_EQ(typed, asked) << bytes;
     }
 }
 
