@@ -16,7 +16,7 @@
 #include "base/mailbox.h"
 #include "chart/display_min_dlg_win.h"
 #include "taskbar/n_progress_bar_win.h"
-#include "taskbar/quote_card_win.h"
+#include "ticker/quote_card_win.h"
 #include "taskbar/ticker_hosts_win.h"
 #include "watch/alert_rules.h"
 #include "watch/quote_check.h"

@@ -143,22 +143,6 @@ Rect Windows11SecondaryTickerRect(const Rect& t, const HostMetrics& m) {
                                m);
 }
 
-ScreenPoint CardPosition(const Rect& ticker, int width, int height, const Rect& monitor,
-                         bool vertical_taskbar) {
-    constexpr int kGap = 6;
-    int x = ticker.left + (ticker.width() - width) / 2;
-    int y = ticker.top - kGap - height;
-    if (vertical_taskbar) {
-        const bool room_right = monitor.right - ticker.right >= ticker.left - monitor.left;
-        x = room_right ? ticker.right + kGap : ticker.left - kGap - width;
-        y = ticker.top + (ticker.height() - height) / 2;
-    } else if (y < monitor.top) {
-        y = ticker.bottom + kGap;
-    }
-    return {std::clamp(x, monitor.left, std::max(monitor.left, monitor.right - width)),
-            std::clamp(y, monitor.top, std::max(monitor.top, monitor.bottom - height))};
-}
-
 ScreenPoint BackgroundSamplePoint(const Rect& ticker, const Rect& n) {
     if (n.left >= ticker.right) {
         return {(ticker.right + n.left) / 2, (ticker.top + ticker.bottom) / 2};

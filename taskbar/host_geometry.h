@@ -3,21 +3,9 @@
 
 #include <optional>
 
+#include "base/geometry.h"
+
 namespace tickra {
-
-struct Rect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    // A window is vertical when it is narrower than tall; a square counts as horizontal.
-    bool vertical() const { return width() < height(); }
-    bool operator==(const Rect&) const = default;
-};
-
-struct ScreenPoint {
-    int x = 0, y = 0;
-    bool operator==(const ScreenPoint&) const = default;
-};
 
 // A position and size for MoveWindow, in the taskbar's client coordinates.
 struct RebarBounds {
@@ -96,12 +84,6 @@ Rect SecondaryTaskbarEnd(const Rect& taskbar, const std::optional<Rect>& clock);
 // Windows 11's secondary taskbar moves nothing either: the ticker sits before the clock's room at
 // its far end. In the taskbar's client coordinates.
 Rect Windows11SecondaryTickerRect(const Rect& taskbar, const HostMetrics& metrics = {});
-
-// The hover card's top-left corner: centred over the ticker with a gap above it, below it on a
-// taskbar at the top of the monitor, or beside a vertical taskbar, on its outer side; always
-// inside the monitor. Screen coordinates.
-ScreenPoint CardPosition(const Rect& ticker, int width, int height, const Rect& monitor,
-                         bool vertical_taskbar);
 
 // A pixel of the taskbar itself, in the space the ticker leaves before the notification area:
 // the ticker's own pixels would only give its own colours back. Screen coordinates.

@@ -14,7 +14,7 @@
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/taskbar_slot_win.h"
-#include "taskbar/text_progress_ctrl_win.h"
+#include "ticker/text_progress_ctrl_win.h"
 #include "ui/message_box.h"
 
 namespace tickra {

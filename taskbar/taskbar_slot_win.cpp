@@ -5,7 +5,7 @@
 #include "taskbar/secondary_slot_win.h"
 #include "taskbar/secondary_windows11_slot_win.h"
 #include "taskbar/shell_parts_win.h"
-#include "taskbar/text_progress_ctrl_win.h"
+#include "ticker/text_progress_ctrl_win.h"
 #include "taskbar/windows11_slot_win.h"
 
 namespace tickra {

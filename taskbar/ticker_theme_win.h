@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "taskbar/host_geometry.h"
-#include "taskbar/ticker_palette.h"
+#include "ticker/ticker_palette.h"
 
 namespace tickra {
 

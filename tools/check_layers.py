@@ -16,7 +16,8 @@ import pathlib
 import re
 import sys
 
-LAYERS = ["base", "ui", "net", "watch", "history", "edit", "chart", "taskbar", "update", "app"]
+LAYERS = ["base", "ui", "net", "watch", "history", "edit", "chart", "ticker", "taskbar", "tray",
+          "update", "app"]
 ANYWHERE_ABOVE_BASE = {"res", "tickra"}
 WINDOWS_EVERYWHERE = {"ui", "res"}
 # Headers of the Windows SDK that a platform-free file must not need.

@@ -14,7 +14,7 @@
 #include "base/code_page_win.h"
 #include "res/messages.h"
 #include "res/resource.h"
-#include "taskbar/tray_icon_win.h"
+#include "tray/tray_icon_win.h"
 #include "win/win_test_support.h"
 
 namespace tickra {

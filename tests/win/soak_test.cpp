@@ -15,7 +15,7 @@
 #include "app/tickra_dlg_win.h"
 #include "net/http_client_win.h"
 #include "res/messages.h"
-#include "taskbar/tray_icon_win.h"
+#include "tray/tray_icon_win.h"
 #include "tools/classic_taskbar/classic_taskbar.h"
 #include "win/win_test_support.h"
 

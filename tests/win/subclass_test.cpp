@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "taskbar/subclass_wnd_win.h"
+#include "tray/subclass_wnd_win.h"
 
 namespace tickra {
 namespace {

@@ -1,11 +1,11 @@
-#include "taskbar/shell_thread_win.h"
+#include "tray/shell_thread_win.h"
 
 #include <objbase.h>
 
 #include <string>
 #include <utility>
 
-#include "taskbar/taskbar_button_win.h"
+#include "tray/taskbar_button_win.h"
 #include "ui/report.h"
 
 namespace tickra {

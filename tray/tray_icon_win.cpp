@@ -1,4 +1,4 @@
-#include "taskbar/tray_icon_win.h"
+#include "tray/tray_icon_win.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "taskbar/mem_dc_win.h"
+#include "ticker/mem_dc_win.h"
 
 namespace tickra {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "taskbar/ticker_chart.h"
-#include "taskbar/ticker_palette.h"
-#include "taskbar/wheel_steps.h"
+#include "ticker/ticker_chart.h"
+#include "ticker/ticker_palette.h"
+#include "ticker/wheel_steps.h"
 #include "ui/custom_window.h"
 #include "watch/stock_entry.h"
 #include "watch/ticker_state.h"

@@ -1,4 +1,4 @@
-#include "taskbar/taskbar_button_win.h"
+#include "tray/taskbar_button_win.h"
 
 #include <shobjidl.h>
 

@@ -6,8 +6,8 @@
 
 #include "taskbar/host_geometry.h"
 #include "taskbar/taskbar_choice.h"
-#include "taskbar/ticker_chart.h"
-#include "taskbar/wheel_steps.h"
+#include "ticker/ticker_chart.h"
+#include "ticker/wheel_steps.h"
 
 namespace tickra {
 namespace {

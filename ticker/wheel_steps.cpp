@@ -1,4 +1,4 @@
-#include "taskbar/wheel_steps.h"
+#include "ticker/wheel_steps.h"
 
 namespace tickra {
 

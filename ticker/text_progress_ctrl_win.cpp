@@ -1,4 +1,4 @@
-#include "taskbar/text_progress_ctrl_win.h"
+#include "ticker/text_progress_ctrl_win.h"
 
 #include <commctrl.h>
 
@@ -11,8 +11,8 @@
 #include "base/mbcs.h"
 #include "base/text_util.h"
 #include "base/unique_handle_win.h"
-#include "taskbar/mem_dc_win.h"
-#include "taskbar/ticker_chart.h"
+#include "ticker/mem_dc_win.h"
+#include "ticker/ticker_chart.h"
 
 namespace tickra {
 

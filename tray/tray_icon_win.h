@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "taskbar/shell_thread_win.h"
-#include "taskbar/subclass_wnd_win.h"
+#include "tray/shell_thread_win.h"
+#include "tray/subclass_wnd_win.h"
 
 namespace tickra {
 

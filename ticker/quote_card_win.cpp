@@ -1,10 +1,10 @@
-#include "taskbar/quote_card_win.h"
+#include "ticker/quote_card_win.h"
 
 #include <algorithm>
 
 #include "base/code_page_win.h"
 #include "base/unique_handle_win.h"
-#include "taskbar/host_geometry.h"
+#include "ticker/card_position.h"
 
 namespace tickra {
 

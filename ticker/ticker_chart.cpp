@@ -1,4 +1,4 @@
-#include "taskbar/ticker_chart.h"
+#include "ticker/ticker_chart.h"
 
 #include <cmath>
 

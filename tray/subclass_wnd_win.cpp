@@ -1,4 +1,4 @@
-#include "taskbar/subclass_wnd_win.h"
+#include "tray/subclass_wnd_win.h"
 
 #include <string>
 

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "taskbar/ticker_palette.h"
+#include "ticker/ticker_palette.h"
 #include "ui/custom_window.h"
 #include "watch/quote_card.h"
 

@@ -1,4 +1,4 @@
-#include "taskbar/ticker_palette.h"
+#include "ticker/ticker_palette.h"
 
 #include <cmath>
 
