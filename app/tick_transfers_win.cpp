@@ -38,7 +38,7 @@ std::optional<ChartPicture> FetchChartPicture(const ChartRequest& request,
 
 }  // namespace
 
-TickTransfers::TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http)
+TickTransfers::TickTransfers(const std::shared_ptr<Mailbox>& mailbox, AbortableHttpFunction http)
     : http_(std::move(http)), chart_("chart picture", mailbox) {
     for (auto& quote : quotes_) {
         quote = std::make_unique<NetTask<HttpAnswer>>("quote", mailbox);

@@ -26,7 +26,7 @@ public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
     // mailbox: where the results go, to the owner's thread.
-    TickTransfers(std::shared_ptr<Mailbox> mailbox, AbortableHttpFunction http);
+    TickTransfers(const std::shared_ptr<Mailbox>& mailbox, AbortableHttpFunction http);
 
     // Asks a feed's host for the object; the answer reaches on_answer on the owner's thread unless
     // the transfer was given up first. Each feed has a thread of its own, so that a feed whose

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -49,8 +48,6 @@ bool CTickraDlg::OnInitDialog() {
     ticker_ = std::make_unique<Ticker>(
         model_, services_, mailbox(), [this](const Alert& alert) { Raise(alert); }, tips_switch_,
         settings.sources);
-    ticker_->SetMoveSettings(settings.moves);
-    ticker_->SetLineStyle(settings.style);
     update_ = std::make_unique<UpdateOffer>(
         hwnd(), services_, mailbox(),
         UpdateOffer::Outputs{[this](const std::string& html) { html_panel_.ShowHtmlText(html); },
@@ -80,11 +77,7 @@ bool CTickraDlg::OnInitDialog() {
     });
     SetTimer(hwnd(), kRefreshTimerId, static_cast<UINT>(services_.refresh_period.count()), nullptr);
     initialized_ = true;
-    // Commands that came while start-up's message boxes were up run now, once each.
-    for (const DeferredCommand& command : deferred_commands_) {
-        PostMessageW(hwnd(), WM_COMMAND, command.wparam, command.lparam);
-    }
-    deferred_commands_.clear();
+    PostDeferredCommands();
     return true;
 }
 
@@ -213,15 +206,8 @@ bool CTickraDlg::OnCommand(int id, int notify_code, HWND control) {
     if (ended_) {
         return true;
     }
-    // Posting a command back at once would feed a start-up box's loop forever: each one waits
-    // for the end of start-up.
     if (!initialized_) {
-        const DeferredCommand command{MAKEWPARAM(id, notify_code),
-                                      reinterpret_cast<LPARAM>(control)};
-        if (std::find(deferred_commands_.begin(), deferred_commands_.end(), command) ==
-            deferred_commands_.end()) {
-            deferred_commands_.push_back(command);
-        }
+        DeferCommand(id, notify_code, control);
         return true;
     }
     switch (id) {

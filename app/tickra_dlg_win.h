@@ -71,15 +71,9 @@ private:
     std::unique_ptr<TrayChoices> choices_;  // made before the ticker, from tickra.ini
 
     // Start-up may wait in message boxes (a second copy, an unreadable code.ini), whose loops
-    // deliver the tray's commands and the timer: until it has ended, commands wait here and ticks
-    // do nothing.
+    // deliver the tray's commands and the timer: until it has ended, commands wait (DeferCommand)
+    // and ticks do nothing.
     bool initialized_ = false;
-    struct DeferredCommand {
-        WPARAM wparam;
-        LPARAM lparam;
-        bool operator==(const DeferredCommand&) const = default;
-    };
-    std::vector<DeferredCommand> deferred_commands_;
     // From Exit on, nested loops (the About box, a message box) still deliver messages until
     // they return: nothing may start again or reach what Exit freed.
     bool ended_ = false;

@@ -38,6 +38,8 @@ TrayChoices::TrayChoices(const std::string& settings_path, std::wstring startup_
 void TrayChoices::Start(Ticker& ticker, HWND window, std::wstring arguments,
                         const std::function<void(const std::string& line)>& tell_line) {
     ticker_ = &ticker;
+    ticker.SetMoveSettings(settings().moves);
+    ticker.SetLineStyle(settings().style);
     arguments_ = std::move(arguments);
     hide_key_.Register(window, settings().hide_key, tell_line);
 }

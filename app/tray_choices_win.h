@@ -26,7 +26,8 @@ public:
 
     const SettingsValues& settings() const { return settings_.values(); }
 
-    // The ticker the choices act on, made from settings(); the hide key is held for window, and
+    // The ticker the choices act on, made from settings(), which takes the rest of them now; the
+    // hide key is held for window, and
     // what keeps it from being held is told as a message line. arguments: the program's, for the
     // start-with-Windows shortcut.
     void Start(Ticker& ticker, HWND window, std::wstring arguments,

@@ -36,7 +36,7 @@ void UpdateOffer::Start() {
     check_.Start(CheckForUpdate,
                  UpdateCheckRequest{services_.http, services_.update_host,
                                     UpdatePageObject(services_.clock())},
-                 [this](std::optional<UpdateNotice> notice) { OnNotice(notice); });
+                 [this](const std::optional<UpdateNotice>& notice) { OnNotice(notice); });
 }
 
 void UpdateOffer::OnNotice(const std::optional<UpdateNotice>& notice) {

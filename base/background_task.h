@@ -76,7 +76,7 @@ public:
             [job, args = std::move(args)](Control& control, const Progress& progress) {
                 return job(args, control, progress);
             },
-            std::move(then), std::move(on_progress), now);
+            std::move(then), on_progress, now);
     }
 
     // Gives up the work under way when it began limit or longer before now; true when it did.
@@ -131,7 +131,7 @@ private:
     };
     using Run = std::function<Result(Control& control, const Progress& progress)>;
 
-    void Post(Run run, Then then, Progress on_progress, TimePoint now) {
+    void Post(Run run, Then then, const Progress& on_progress, TimePoint now) {
         if (worker_ && worker_->cancelled()) {  // it takes no more jobs: its thread is let be
             if (!abandoned_ || abandoned_->idle()) {
                 abandoned_ = std::move(worker_);
@@ -147,7 +147,7 @@ private:
         }
         if (mailbox_) {
             owner_->waiting.push_back(std::move(then));
-            owner_->on_progress = std::move(on_progress);
+            owner_->on_progress = on_progress;
         }
         const std::weak_ptr<Owner> owner = owner_;
         worker_->Post([run = std::move(run), mailbox = mailbox_, name = name_, owner,

@@ -28,7 +28,7 @@ bool StartDetachedThread(std::function<void()> body, size_t stack_bytes) {
     if (thread == 0) {
         return false;
     }
-    start.release();  // the thread frees it
+    static_cast<void>(start.release());  // the thread frees it
     CloseHandle(reinterpret_cast<HANDLE>(thread));
     return true;
 }

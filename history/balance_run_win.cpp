@@ -58,7 +58,7 @@ void BalanceRun::Next() {
     }
     task_.Start(
         ComputePrice, PriceRequest{http_, hosts_, now_, item.code},
-        [this, item](Priced priced) { Deliver(item, priced.price, priced.data_date); },
+        [this, item](const Priced& priced) { Deliver(item, priced.price, priced.data_date); },
         std::chrono::steady_clock::now());
 }
 

@@ -6,6 +6,7 @@
 #include "ui/message_guard.h"
 #include "ui/report.h"
 
+#include <algorithm>
 #include <cwchar>
 #include <string>
 #include <utility>
@@ -185,6 +186,21 @@ void Dialog::AddSystemMenuBox(UINT command, std::string_view text, int box) {
     AppendMenuW(menu, MF_STRING, command, tickra::Widen(text).c_str());
     box_command_ = command;
     box_ = box;
+}
+
+void Dialog::DeferCommand(int id, int notify_code, HWND control) {
+    const std::pair command{MAKEWPARAM(id, notify_code), reinterpret_cast<LPARAM>(control)};
+    if (std::find(deferred_commands_.begin(), deferred_commands_.end(), command) ==
+        deferred_commands_.end()) {
+        deferred_commands_.push_back(command);
+    }
+}
+
+void Dialog::PostDeferredCommands() {
+    for (const auto& [wparam, lparam] : deferred_commands_) {
+        PostMessageW(hwnd_, WM_COMMAND, wparam, lparam);
+    }
+    deferred_commands_.clear();
 }
 
 std::optional<LRESULT> Dialog::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {

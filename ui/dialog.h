@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "base/mailbox.h"
 #include "ui/window.h"
@@ -45,6 +47,12 @@ public:
     // box modally; nothing without a text.
     void AddSystemMenuBox(UINT command, std::string_view text, int box);
 
+    // A command that came while the dialog cannot take it yet waits, once however often it came;
+    // PostDeferredCommands posts them back, in order, when it can. Posting one back at once would
+    // feed a box's loop forever.
+    void DeferCommand(int id, int notify_code, HWND control);
+    void PostDeferredCommands();
+
     // Sees each queued message for this dialog or its children before it is dispatched;
     // returns true when the message was handled and must not be dispatched.
     virtual bool PreTranslateMessage(MSG& message);
@@ -71,6 +79,7 @@ private:
     bool modal_ = false;
     bool ended_ = false;
     HICON icon_ = nullptr;
+    std::vector<std::pair<WPARAM, LPARAM>> deferred_commands_;
     UINT box_command_ = 0;
     int box_ = 0;
     INT_PTR result_ = 0;
