@@ -26,9 +26,9 @@ Ticker::Ticker(WatchModel& model, DialogServices services, std::shared_ptr<Mailb
     : model_(model),
       services_(std::move(services)),
       raise_(std::move(raise)),
-      mailbox_(mailbox),
+      mailbox_(std::move(mailbox)),
       cycle_(MakeFeeds(Utf8ToProgram), tips_switch, order),
-      transfers_(std::move(mailbox), services_.http) {}
+      transfers_(mailbox_, services_.http) {}
 
 void Ticker::Create(HWND owner, TaskbarChoice choice) {
     owner_ = owner;

@@ -108,7 +108,7 @@ bool PrivateProfileFile::WriteNewSection(const std::string& section, const Keys&
     }
     std::string lines;
     for (const auto& [key, value] : keys) {
-        lines += key + "=" + value + '\0';
+        lines.append(key).append(1, '=').append(value).append(1, '\0');
     }
     lines += '\0';
     return WritePrivateProfileSectionA(section.c_str(), lines.c_str(), path_.c_str()) != FALSE;
