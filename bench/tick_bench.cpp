@@ -137,6 +137,32 @@ void BM_ParseEastmoney100(benchmark::State& state) {
 }
 BENCHMARK(BM_ParseEastmoney100);
 
+// One tick of a list of 100 held stocks on the 新浪 feed: one request, and every stock's check,
+// line, alerts and history from its answer.
+void BM_TickSina100(benchmark::State& state) {
+    const BatchFixture fixture;
+    RefreshCycle cycle(MakeFeeds({}), true, ParseFeedOrder("sina"));
+    WatchModel model;
+    for (const std::string& code : fixture.codes) {
+        WatchRow& row = model.Append(WatchRow(code, "9.50", "11.00", "10.10", ""));
+        row.cost = "9.800";
+        row.shares = "1000";
+    }
+    cycle.SetLineStyle({true, false, false}, model);
+    LocalTime now = [] {
+        std::tm t{};
+        t.tm_hour = 10;
+        return t;
+    }();
+    for (auto _ : state) {
+        const std::optional<PendingQuote> pending = cycle.StartQuote(model, 0, now, {});
+        const QuoteRound round =
+            cycle.FinishQuote(*pending, Answered(fixture.sina), model, now, {});
+        benchmark::DoNotOptimize(round.alerts.data());
+    }
+}
+BENCHMARK(BM_TickSina100);
+
 // The JSON library's reading alone over the same answer, nothing kept: the floor under the feed's
 // own parse.
 void BM_JsonAcceptOnly100(benchmark::State& state) {

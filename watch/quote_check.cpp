@@ -33,9 +33,11 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
     outcome.source = answer.source;
     outcome.moves = request.moves;
     if (!answer.quote) {
-        const std::string line =
-            request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
-        outcome.line = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
+        if (request.shown) {
+            const std::string line =
+                request.last_good_line.empty() ? code + " 网络不通." : request.last_good_line;
+            outcome.line = std::string(CutAtCharBoundary(line, TickerState::kMaxTextBytes));
+        }
         outcome.tone = Tone::kStale;
         outcome.trouble = answer.trouble;
         outcome.status = answer.status;
@@ -58,8 +60,11 @@ QuoteOutcome CheckQuote(const QuoteCheckRequest& request, const StockAnswer& ans
             break;
         case Quote::Kind::kGood: {
             outcome.reference_price = quote.previous_close;
-            text = GoodQuoteLine(name, quote.last_text, quote.previous_close_text, quote.percent(),
-                                 outcome.tone, request.position, request.style);
+            if (request.shown) {
+                text =
+                    GoodQuoteLine(name, quote.last_text, quote.previous_close_text, quote.percent(),
+                                  outcome.tone, request.position, request.style);
+            }
             break;
         }
     }

@@ -29,7 +29,9 @@ struct QuoteCheckRequest {
     DayMoves moves;              // from the stock entry
     bool limit_alerts = true;    // the user's switches of the move alerts
     int step = 0;                // percent; 0: off
-    std::string alias;           // the user's name for the stock; empty: the feed's
+    // The ticker's line is made only for the stock shown: a batch checks a hundred others.
+    bool shown = true;
+    std::string alias;  // the user's name for the stock; empty: the feed's
     std::optional<Position> position;
     LineStyle style;
 };

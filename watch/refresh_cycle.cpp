@@ -54,14 +54,17 @@ bool RefreshCycle::Shows(const WatchList& rows, uint64_t entry) const {
            rows[static_cast<size_t>(current_index_)].entry->serial == entry;
 }
 
-QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style) {
+QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style, bool shown) {
     QuoteCheckRequest request;
+    request.shown = shown;
     request.code = row.code;
     request.previous_price = row.entry->previous_price;
     request.break_below = ParseFloat(row.break_below);
     request.cross_above = ParseFloat(row.cross_above);
     request.balance = ParseFloat(row.balance);
-    request.last_good_line = GoodLineOf(row, style);
+    if (shown) {
+        request.last_good_line = GoodLineOf(row, style);
+    }
     request.moves = row.entry->moves;
     request.alias = row.alias;
     request.position = PositionOf(row.cost, row.shares);
@@ -261,7 +264,7 @@ QuoteRound RefreshCycle::FinishQuote(PendingQuote pending, const HttpAnswer& ans
     for (const auto& [index, stock] : answers) {
         WatchRow& row = model.row(index);
         // The prices as they are now: an edit made while the answer was on its way counts.
-        QuoteCheckRequest request = RequestForRow(row, style_);
+        QuoteCheckRequest request = RequestForRow(row, style_, index == *shown);
         request.limit_alerts = move_settings_.limits;
         request.step = move_settings_.step;
         QuoteOutcome outcome = CheckQuote(request, stock, pending.now, tips_);

@@ -144,7 +144,7 @@ private:
 };
 
 // The request of a quote check for a row: its code, its three prices, its holding and its alias
-// read afresh, its lines dressed in style.
-QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style = {});
+// read afresh, and, for the row shown, its lines dressed in style.
+QuoteCheckRequest RequestForRow(const WatchRow& row, const LineStyle& style, bool shown);
 
 }  // namespace tickra
