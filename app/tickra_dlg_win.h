@@ -1,6 +1,6 @@
 // The main dialog: the settings window of the watch list, and owner of everything that runs. It
 // keeps the order of start-up and of teardown, and routes messages to its parts: the watch list
-// page, the balance buttons, the ticker and the update offer.
+// page, the balance buttons, the ticker, the tray's choices and the update offer.
 #pragma once
 
 #include <windows.h>
@@ -8,12 +8,11 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "app/balance_buttons_win.h"
 #include "app/dialog_services_win.h"
-#include "app/tray_choices_win.h"
 #include "app/ticker_win.h"
+#include "app/tray_choices_win.h"
 #include "app/update_offer_win.h"
 #include "app/watch_list_page_win.h"
 #include "tray/shell_thread_win.h"
