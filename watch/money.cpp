@@ -82,6 +82,7 @@ std::optional<Position> PositionOf(std::string_view cost_text, std::string_view 
 PositionValue ValueOf(const Position& position, int64_t last, int64_t previous_close) {
     // Prices below a million yuan times shares below 10^9 stay within 10^18: no overflow.
     PositionValue value;
+    value.last = last;
     value.day = (last - previous_close) * position.shares;
     if (position.cost) {
         value.held = (last - *position.cost) * position.shares;

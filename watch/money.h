@@ -30,6 +30,7 @@ std::optional<Position> PositionOf(std::string_view cost_text, std::string_view 
 // What a position comes to at a price, in mills: today's P&L against the previous close, the
 // P&L against the cost (when known) and the market value.
 struct PositionValue {
+    int64_t last = 0;  // the price it is valued at
     int64_t day = 0;
     std::optional<int64_t> held;
     int64_t value = 0;

@@ -109,7 +109,7 @@ void AddPositionLines(std::vector<CardLine>& lines, const WatchRow& row, const W
             lines.push_back({"当日盈亏 " + amount(value->day, true), ToneOf(value->day)});
             if (value->held) {
                 const std::optional<std::string> percent =
-                    ChangePercentText(*position->cost, *PriceInMills(row.entry->facts.last_text));
+                    ChangePercentText(*position->cost, value->last);
                 lines.push_back({"持仓盈亏 " + amount(*value->held, true) +
                                      (percent ? " (" + *percent + ")" : ""),
                                  ToneOf(*value->held)});
