@@ -81,14 +81,19 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
         return value.empty() ? was.empty() || file_.WriteString(section, key, nullptr)
                              : write(key, value, was);
     };
-    ProfileFile::Keys keys = {
-        {"under", break_below}, {"over", cross_above}, {"sale", balance}, {"cdt", date}};
-    for (const auto& [key, value] :
-         {std::pair{"cost", &fields.cost}, {"shares", &fields.shares}, {"alias", &fields.alias}}) {
-        if (!value->empty()) {
-            keys.emplace_back(key, *value);
+    // A new section: the four price keys, then those of the holding and the alias that are set.
+    const auto new_keys = [&] {
+        ProfileFile::Keys keys = {
+            {"under", break_below}, {"over", cross_above}, {"sale", balance}, {"cdt", date}};
+        for (const auto& [key, value] : {std::pair{"cost", &fields.cost},
+                                         {"shares", &fields.shares},
+                                         {"alias", &fields.alias}}) {
+            if (!value->empty()) {
+                keys.emplace_back(key, *value);
+            }
         }
-    }
+        return keys;
+    };
     // The file first: the list shows only what it holds. A change keeps the row's date unless a
     // computed price brought another.
     const bool saved =
@@ -99,7 +104,7 @@ WatchListEditor::ApplyResult WatchListEditor::Apply(EditFields& fields, int sele
                      write_optional("cost", fields.cost, before->cost) &&
                      write_optional("shares", fields.shares, before->shares) &&
                      write_optional("alias", fields.alias, before->alias)
-               : file_.WriteNewSection(section, keys);
+               : file_.WriteNewSection(section, new_keys());
     if (!saved) {
         return ApplyResult::kNotSaved;
     }
