@@ -171,7 +171,7 @@ std::optional<LRESULT> CTickraDlg::OnMessage(UINT message, WPARAM wparam, LPARAM
             }
             return std::nullopt;
         case WM_NOTIFY: {
-            const auto* notify = reinterpret_cast<const NMHDR*>(lparam);
+            auto* notify = reinterpret_cast<NMHDR*>(lparam);
             if (page_ && page_->OnNotify(*notify)) {
                 return 0;
             }

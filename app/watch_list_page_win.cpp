@@ -214,12 +214,12 @@ void WatchListPage::ShowRow(size_t index) const {
     watch_view_.RedrawItems(static_cast<int>(index), static_cast<int>(index));
 }
 
-bool WatchListPage::OnNotify(const NMHDR& notify) const {
+bool WatchListPage::OnNotify(NMHDR& notify) const {
     if (notify.idFrom != IDC_WATCH_LIST || notify.code != LVN_GETDISPINFOW) {
         return false;
     }
     // The list view's own notification: the NMHDR begins its NMLVDISPINFOW.
-    auto& info = *reinterpret_cast<NMLVDISPINFOW*>(const_cast<NMHDR*>(&notify));
+    auto& info = *reinterpret_cast<NMLVDISPINFOW*>(&notify);
     const auto row = static_cast<size_t>(info.item.iItem);
     if ((info.item.mask & LVIF_TEXT) == 0 || info.item.iItem < 0 || row >= model_.size() ||
         info.item.iSubItem < 0 || info.item.iSubItem >= kWatchColumnCount) {

@@ -50,7 +50,7 @@ public:
     WatchListEditor::StoreResult StoreBalance(const BalanceItem& item, float price,
                                               const std::string& data_date);
     // The list view asks for a cell's text; false for another notification.
-    bool OnNotify(const NMHDR& notify) const;
+    bool OnNotify(NMHDR& notify) const;
     // A new line at the top of the message list.
     void AddMessage(const std::string& line, const std::string& time_text) const;
     void Tell(std::string_view text) const;
